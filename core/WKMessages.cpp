@@ -1,0 +1,57 @@
+#include "WKMessages.h"
+
+#include "UIServices.h"
+#include "WKConsts.h"
+
+#include <mutex>
+
+namespace {
+std::mutex WriterLock;
+TMessageLogWriter& Writer() {
+    static TMessageLogWriter w;
+    return w;
+}
+}  // namespace
+
+QString SeveritySoundName(int severity) {
+    static const char* const names[] = {"Hint", "User", "Information", "Warning", "Error", ""};
+    if (severity < MinMessageSeverity || severity > MaxMessageSeverity) return {};
+    return QString::fromLatin1(names[severity - MinMessageSeverity]);
+}
+
+void SetMessageLogWriter(TMessageLogWriter writer) {
+    std::lock_guard lock(WriterLock);
+    Writer() = std::move(writer);
+}
+
+void LogMessageSilent(int severity, const QString& className, int id, const QString& text) {
+    if (severity < MinMessageSeverity || severity > MaxMessageSeverity) {
+        DebugLog(QStringLiteral("LogMessage: severity out of range: %1").arg(severity));
+        return;
+    }
+    TMessageLogWriter writer;
+    {
+        std::lock_guard lock(WriterLock);
+        writer = Writer();
+    }
+    if (writer && WKMainApplication()) writer(severity, className, id, text);
+}
+
+void LogMessage(int severity, const QString& className, int id, const QString& text) {
+    if (severity < MinMessageSeverity || severity > MaxMessageSeverity) {
+        DebugLog(QStringLiteral("LogMessage: severity out of range: %1").arg(severity));
+        return;
+    }
+    LogMessageSilent(severity, className, id, text);
+    PlaySoundFile(SeveritySoundName(severity), false);
+}
+
+void PlayWKSound(int severity) {
+    if (severity < MinMessageSeverity || severity > MaxMessageSeverity) return;
+    PlaySoundFile(SeveritySoundName(severity), false);
+}
+
+void PlaySoundFile(const QString& name, bool noInterrupt) {
+    if (name.isEmpty()) return;
+    UIServices().Sound().Play(WKSoundsPath() + name, noInterrupt);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Command-line switches: a leading '-' or '/', letter case ignored.
+#include <QString>
+#include <QStringList>
+
+// The program's arguments (without the program name), read once from the process.
+QStringList ProgramArguments();
+// The running program file, absolute.
+QString ProgramFileName();
+
+bool FindCmdLineSwitch(const QStringList& args, const QString& name);
+bool FindCmdLineSwitch(const QString& name);

@@ -1,0 +1,42 @@
+#pragma once
+// INI-style access to what the old system kept under a registry key.
+// "Software\Tessaline\Boremont2" becomes the INI file
+// $XDG_CONFIG_HOME/Tessaline/Boremont2.ini; sections are the key's subkeys,
+// idents its named values. The file is located on every call, so a changed
+// XDG_CONFIG_HOME (tests) takes effect at once.
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class TRegIniFile {
+public:
+    explicit TRegIniFile(QString registryKey);
+
+    const QString& Key() const { return FKey; }
+    QString FileName() const;
+
+    QString ReadString(const QString& section, const QString& ident, const QString& def = {}) const;
+    int ReadInteger(const QString& section, const QString& ident, int def = 0) const;
+    bool ReadBool(const QString& section, const QString& ident, bool def = false) const;
+    double ReadFloat(const QString& section, const QString& ident, double def = 0.0) const;
+
+    void WriteString(const QString& section, const QString& ident, const QString& value);
+    void WriteInteger(const QString& section, const QString& ident, int value);
+    void WriteBool(const QString& section, const QString& ident, bool value);
+    void WriteFloat(const QString& section, const QString& ident, double value);
+
+    bool SectionExists(const QString& section) const;
+    bool ValueExists(const QString& section, const QString& ident) const;
+    QStringList ReadSection(const QString& section) const;  // value names
+    QStringList ReadSections() const;
+    void EraseSection(const QString& section);
+    void DeleteKey(const QString& section, const QString& ident);
+
+    // Maps a registry key to its INI file under the given configuration folder.
+    static QString FileForKey(const QString& configHome, const QString& registryKey);
+
+private:
+    QVariant Value(const QString& section, const QString& ident) const;
+    void SetValue(const QString& section, const QString& ident, const QVariant& value);
+    QString FKey;
+};
