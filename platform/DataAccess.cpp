@@ -1,0 +1,123 @@
+#include "DataAccess.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
+
+namespace {
+QString NewConnectionName() { return QStringLiteral("wk-") + QUuid::createUuid().toString(QUuid::WithoutBraces); }
+}  // namespace
+
+TDataConnection TDataConnection::OpenSQLite(const QString& fileName) {
+    const QFileInfo fi(fileName);
+    if (!fi.exists() || !fi.isFile()) throw EDatabaseError(QStringLiteral("Database file not found: ") + fileName);
+    if (!fi.isReadable() || !fi.isWritable())
+        throw EDatabaseError(QStringLiteral("Database file is not readable and writable: ") + fileName);
+    TDataConnection c(NewConnectionName());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c.FName);
+    db.setDatabaseName(fi.absoluteFilePath());
+    // The file was checked above: opening an existing file never creates one.
+    if (!db.open()) throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(fileName, db.lastError().text()));
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        throw EDatabaseError(QStringLiteral("Can't read %1: %2").arg(fileName, probe.lastError().text()));
+    return c;
+}
+
+TDataConnection TDataConnection::OpenFirebird(const QString& database, const QString& user, const QString& password,
+                                              const QString& host) {
+    TDataConnection c(NewConnectionName());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), c.FName);
+    db.setDatabaseName(host.isEmpty() ? database : host + ':' + database);
+    db.setUserName(user);
+    db.setPassword(password);
+    db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
+    if (!db.open()) throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(db.databaseName(), db.lastError().text()));
+    return c;
+}
+
+TDataConnection::TDataConnection(TDataConnection&& other) noexcept : FName(std::move(other.FName)) {
+    other.FName.clear();
+}
+
+TDataConnection& TDataConnection::operator=(TDataConnection&& other) noexcept {
+    if (this != &other) {
+        Close();
+        FName = std::move(other.FName);
+        other.FName.clear();
+    }
+    return *this;
+}
+
+TDataConnection::~TDataConnection() { Close(); }
+
+void TDataConnection::Close() {
+    if (FName.isEmpty()) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(FName, false);
+        if (db.isOpen()) db.close();
+    }
+    QSqlDatabase::removeDatabase(FName);
+    FName.clear();
+}
+
+bool TDataConnection::Connected() const { return !FName.isEmpty() && QSqlDatabase::database(FName, false).isOpen(); }
+
+QSqlDatabase TDataConnection::Database() const { return QSqlDatabase::database(FName, false); }
+
+QSqlQuery TDataConnection::Exec(const QString& sql, const QVariantList& params) const {
+    QSqlQuery q(Database());
+    if (!q.prepare(sql)) throw EDatabaseError(q.lastError().text() + QStringLiteral("\n") + sql);
+    for (const QVariant& p : params) q.addBindValue(p);
+    if (!q.exec()) throw EDatabaseError(q.lastError().text() + QStringLiteral("\n") + sql);
+    return q;
+}
+
+QVariant TDataConnection::Scalar(const QString& sql, const QVariantList& params) const {
+    QSqlQuery q = Exec(sql, params);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+QStringList SplitSqlScript(const QString& script) {
+    QStringList out;
+    QString cur;
+    QChar quote;
+    const int n = script.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = script[i];
+        if (!quote.isNull()) {
+            cur += c;
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            cur += c;
+        } else if (c == '-' && i + 1 < n && script[i + 1] == '-') {
+            while (i < n && script[i] != '\n') ++i;
+            cur += '\n';
+        } else if (c == ';') {
+            if (!cur.trimmed().isEmpty()) out << cur.trimmed();
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.trimmed().isEmpty()) out << cur.trimmed();
+    return out;
+}
+
+void TDataConnection::ExecScript(const QString& script) const {
+    for (const QString& statement : SplitSqlScript(script)) {
+        QSqlQuery q(Database());
+        if (!q.exec(statement)) throw EDatabaseError(q.lastError().text() + QStringLiteral("\n") + statement);
+    }
+}
+
+void TDataConnection::Transaction() const {
+    if (!Database().transaction()) throw EDatabaseError(Database().lastError().text());
+}
+void TDataConnection::Commit() const {
+    if (!Database().commit()) throw EDatabaseError(Database().lastError().text());
+}
+void TDataConnection::Rollback() const { Database().rollback(); }

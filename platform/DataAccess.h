@@ -1,0 +1,54 @@
+#pragma once
+// One thin layer over Qt SQL for both databases: the local SQLite file and the
+// Firebird well database. Failures raise EDatabaseError with the driver's text.
+#include "Exceptions.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class EDatabaseError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TDataConnection {
+public:
+    // Opens an existing SQLite file read-write; a missing or unreadable file is
+    // an error and nothing is created.
+    static TDataConnection OpenSQLite(const QString& fileName);
+    // Opens a Firebird database ("host:path" or a local file for the embedded engine).
+    static TDataConnection OpenFirebird(const QString& database, const QString& user, const QString& password,
+                                        const QString& host = {});
+
+    TDataConnection(TDataConnection&& other) noexcept;
+    TDataConnection& operator=(TDataConnection&& other) noexcept;
+    TDataConnection(const TDataConnection&) = delete;
+    TDataConnection& operator=(const TDataConnection&) = delete;
+    ~TDataConnection();
+
+    bool Connected() const;
+    QSqlDatabase Database() const;
+    const QString& ConnectionName() const { return FName; }
+
+    // Prepares and runs sql with positional (?) parameters; the query is positioned before its first row.
+    QSqlQuery Exec(const QString& sql, const QVariantList& params = {}) const;
+    // The first column of the first row, or an invalid QVariant when there is no row.
+    QVariant Scalar(const QString& sql, const QVariantList& params = {}) const;
+    // Runs a script of statements separated by ';' at line ends (comments "--" skipped).
+    void ExecScript(const QString& script) const;
+
+    void Transaction() const;
+    void Commit() const;
+    void Rollback() const;
+
+private:
+    explicit TDataConnection(QString name) : FName(std::move(name)) {}
+    void Close();
+    QString FName;
+};
+
+// Splits a SQL script into statements at ';' outside quotes; drops "--" comments.
+QStringList SplitSqlScript(const QString& script);

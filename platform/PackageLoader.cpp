@@ -1,0 +1,31 @@
+#include "PackageLoader.h"
+
+#include "Exceptions.h"
+
+#include <QFileInfo>
+#include <dlfcn.h>
+#include <mutex>
+
+namespace {
+std::mutex LoaderLock;
+}
+
+bool IsPackageLoaded(const QString& fileName) {
+    const QByteArray path = QFileInfo(fileName).absoluteFilePath().toLocal8Bit();
+    void* h = dlopen(path.constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (!h) return false;
+    dlclose(h);  // drops only the reference RTLD_NOLOAD took
+    return true;
+}
+
+void LoadPackage(const QString& fileName) {
+    std::lock_guard lock(LoaderLock);
+    const QFileInfo fi(fileName);
+    if (!fi.exists()) throw Exception(QStringLiteral("Package not found: ") + fileName);
+    const QByteArray path = fi.absoluteFilePath().toLocal8Bit();
+    // The handle is kept for the life of the process: packages are never unloaded.
+    if (!dlopen(path.constData(), RTLD_NOW | RTLD_GLOBAL)) {
+        const char* err = dlerror();
+        throw Exception(QStringLiteral("Can't load package %1.\n%2").arg(fileName, QString::fromLocal8Bit(err ? err : "")));
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Packages: shared objects loaded on demand and never unloaded. Loading one
+// runs its static initialisers, which register its classes.
+#include <QString>
+
+// Loads the package file; raises Exception with the loader's message on failure.
+// Loading an already loaded file does nothing.
+void LoadPackage(const QString& fileName);
+// True when the file is loaded in this process.
+bool IsPackageLoaded(const QString& fileName);
