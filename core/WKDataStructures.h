@@ -5,6 +5,7 @@
 // list's own lock, then Ring0 (poll thread and main thread); the hints list's
 // lock and the equipment tree's enumeration lock are innermost.
 #include "CriticalSection.h"
+#include "WKSensDescr.h"
 
 // Guards the primary stream list (poll thread and main thread).
 TCriticalSection& Ring0();
