@@ -160,6 +160,21 @@ TEST_F(LocalDB, DefaultInstallation) {
     EXPECT_GT(dm->dbService().Scalar("SELECT count(*) FROM Locations").toInt(), 0);
 }
 
+TEST_F(LocalDB, CreateDmServiceOpensTheProgramsDatabase) {
+    // WKLocalDatabasePath falls back to LocalDB/ under the program folder.
+    ASSERT_EQ(WKLocalDatabasePath(), Dir.filePath("LocalDB/WK.db"));
+    EXPECT_THROW(CreateDmService(), EDatabaseError);
+    EXPECT_EQ(dmService, nullptr);
+    BuildLocalDatabase(WKLocalDatabasePath(), LocalDatabaseScripts(LocalSources()));
+    TdmService* dm = CreateDmService();
+    EXPECT_EQ(dmService, dm);
+    EXPECT_EQ(dm->parent(), QCoreApplication::instance());
+    EXPECT_EQ(CreateDmService(), dm);
+    EXPECT_EQ(dmService->GetSensDescr(1303).Name, dm->GetSensDescr(1303).Name);
+    delete dm;
+    EXPECT_EQ(dmService, nullptr);
+}
+
 TEST(LocalDBBuild, TheBuildHoldsTheDefaultDatabase) {
     TdmService dm(BinDir() + "/LocalDB/WK.db");
     EXPECT_EQ(dm.dbService().Scalar("SELECT ServiceClass FROM Services ORDER BY \"Order\" LIMIT 1").toString(),
