@@ -34,9 +34,11 @@ bool IsAsciiLetter(QChar c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <=
 
 // An arithmetic result from operands that are not NaN: NaN means an invalid
 // operation, an infinity from finite operands an overflow.
-Extended Checked(Extended r, Extended a, Extended b = 0) {
+[[gnu::always_inline]] inline Extended Checked(Extended r, Extended a, Extended b = 0) {
+    if (std::isfinite(r)) [[likely]]
+        return r;
     if (std::isnan(r)) throw EInvalidOp();
-    if (std::isinf(r) && std::isfinite(a) && std::isfinite(b)) throw EOverflow();
+    if (std::isfinite(a) && std::isfinite(b)) throw EOverflow();
     return r;
 }
 
@@ -93,8 +95,6 @@ TFunction::TFunction(TExpression& expression, TTokenType type, int priority, int
       ArgDirections(std::move(directions)),
       FPriority(priority),
       FPriorityModifier(priorityModifier) {}
-
-Extended& TFunction::Arg(int k) const { return FExp.DataArray[ArgsIndexes[k]]; }
 
 TUnaryOperator::TUnaryOperator(TExpression& expression, int priorityModifier)
     : TFunction(expression, ttUnaryOperator, 4, priorityModifier, {adRight}) {}

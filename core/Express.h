@@ -128,7 +128,7 @@ public:
     std::vector<int> ArgDirections;
 
 protected:
-    Extended& Arg(int k) const;
+    Extended& Arg(int k) const;  // defined after TExpression
 
     int FPriority;
     int FPriorityModifier;
@@ -237,6 +237,8 @@ private:
     int FResultIndex = 0;
     bool FPrepared = false;
 };
+
+inline Extended& TFunction::Arg(int k) const { return FExp.DataArray[ArgsIndexes[k]]; }
 
 // Recognises one kind of token at the front of the remaining formula.
 class TTokenConstructor {
