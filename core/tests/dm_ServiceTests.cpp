@@ -338,8 +338,14 @@ TEST_F(LocalDB, LocateCalibrationMatchesTheDateExactly) {
     EXPECT_EQ(dm->LocateCalibration(46000.5), rowid("GID = 3 AND IsActive = 0"));  // first in table order
     EXPECT_FALSE(dm->LocateCalibration(46001.25 + 1e-9));
     EXPECT_FALSE(dm->LocateCalibration(0));
-    QSqlQuery q = dm->dbService().Exec(SensorsCalibrationsSql);
-    EXPECT_FALSE(q.next());  // no sensor rows to join
+    // The calibration list's query pairs each calibration with its sensor's short name.
+    EXPECT_FALSE(dm->dbService().Exec(SensorsCalibrationsSql).next());
+    dm->dbService().Exec("INSERT INTO Sensors (GID, Name) VALUES (3, 'Вес')");
+    QSqlQuery q = dm->dbService().Exec(SensorsCalibrationsSql + " ORDER BY CalibrationDate");
+    QStringList rows;
+    while (q.next()) rows << q.value("Name").toString() + " " + q.value("CalibrationDate").toString();
+    EXPECT_EQ(rows, QStringList({"Вес 46000.5", "Вес 46001.25"}));
+    for (const TCalibrationColumn& c : SensorsCalibrationsColumns()) EXPECT_GE(q.record().indexOf(c.Field), 0) << c.Field;
 }
 
 // The class-module loader against the test package, copied into the
