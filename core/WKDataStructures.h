@@ -12,6 +12,7 @@
 // lock and the equipment tree's enumeration lock are innermost.
 #include "CriticalSection.h"
 #include "WKConsts.h"
+#include "WKSensDescr.h"
 
 #include <QString>
 #include <QStringList>
