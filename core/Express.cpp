@@ -1,5 +1,7 @@
 #include "Express.h"
 
+#include "Components.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -70,12 +72,6 @@ QStringView IdentRun(QStringView text) {
     qsizetype n = 0;
     while (n < text.size() && IsIdentChar(text[n])) ++n;
     return text.left(n);
-}
-
-bool IsValidIdent(QStringView text) {
-    if (text.isEmpty() || !(IsAsciiLetter(text[0]) || text[0] == '_')) return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_'; });
 }
 
 bool IsTrueValue(Extended value) {
@@ -649,7 +645,7 @@ QString TRParser::SyntaxCheck() {
     }
     if (!r.Ok && BracketsCount >= 0 && r.Allowed.Contains(ttIdentifier)) {
         const QStringView run = IdentRun(r.Rest);
-        if (IsValidIdent(run)) return UnknownIdentifier + run.toString();
+        if (IsValidIdent(run.toString())) return UnknownIdentifier + run.toString();
     }
     if (RequestedArgumentsCount != 0) return ArgumentsMismatch;
     if (BracketsCount < 0) return ExtraCloseBracket;
