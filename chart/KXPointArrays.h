@@ -1,0 +1,143 @@
+#pragma once
+// Point arrays: indexed value sequences that series read and scales project,
+// and chart tables that hand them out by identifier.
+#include <QObject>
+#include <QPoint>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#pragma pack(push, 1)
+// One value of a point array and a flag byte whose meaning belongs to the user of the array.
+struct TChartValue {
+    double Value;
+    uint8_t Flags;
+};
+#pragma pack(pop)
+static_assert(sizeof(TChartValue) == 9, "TChartValue is a packed 9-byte record");
+
+using TChartValueArray = std::vector<TChartValue>;
+// Screen points, the output of TScale::PrjArray.
+using TPoints = std::vector<QPoint>;
+
+// An indexed sequence of values, 0 being the oldest.
+class TPointArray {
+public:
+    virtual ~TPointArray() = default;
+    virtual TChartValue GetValue(int Index) const = 0;
+    virtual int GetCount() const = 0;
+    virtual void Clear() = 0;
+
+    const QVariant& ID() const { return FID; }
+    void SetID(const QVariant& Value) { FID = Value; }
+
+protected:
+    QVariant FID;
+};
+
+// A sliding window over a buffer of Capacity + 400 slots: appending is constant
+// time, with one block move per 400 appends once the window is full.
+class TMemPointArray : public TPointArray {
+public:
+    static constexpr int Reserve = 400;
+
+    explicit TMemPointArray(int Capacity = 0);
+
+    TChartValue GetValue(int Index) const override;
+    int GetCount() const override { return FCount; }
+    void Clear() override;
+
+    void Add(double Val, uint8_t Flgs = 0);
+    void AddEmpty();
+    void Delete(int Index);
+
+    double Values(int Index) const;
+    void SetValues(int Index, double Value);
+    // NaN when empty; writing an empty array does nothing.
+    double LastValue() const;
+    void SetLastValue(double Value);
+    // Buffer slots counted from the start of the buffer, not from the window.
+    TChartValue Data(int Index) const;
+    void SetData(int Index, const TChartValue& Value);
+
+    // Drops every value.
+    void SetCapacity(int Value);
+    int GetCapacity() const { return static_cast<int>(FData.size()) - Reserve; }
+    int WindowStart() const { return FStart; }
+
+    void CopyFrom(const TMemPointArray& Source);
+    void Assign(const TMemPointArray& Source);
+
+private:
+    void CheckIndex(int Index) const;
+
+    int FCount = 0;
+    int FStart = 0;
+    TChartValueArray FData;
+};
+
+class TChartTable : public QObject {
+    Q_OBJECT
+public:
+    explicit TChartTable(QObject* AOwner = nullptr) : QObject(AOwner) {}
+    // Null when the table has no such array.
+    virtual TPointArray* GetArrayByID(const QVariant& ID) const = 0;
+    virtual bool ArrayExists(const TPointArray* Arr) const = 0;
+};
+
+// Identifier comparison of the tables: numbers numerically, texts as texts, a
+// text against a number by its numeric value; anything that does not compare is unequal.
+bool ChartIDsEqual(const QVariant& A, const QVariant& B);
+
+class TMemChartTable;
+
+// The arrays of a memory table; a new array takes the table's capacity.
+class TMemPointArrays {
+public:
+    explicit TMemPointArrays(TMemChartTable* Table = nullptr) : FTable(Table) {}
+    TMemPointArray* Add();
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMemPointArray* Items(int Index) const { return FItems.at(Index).get(); }
+    void Delete(int Index);
+    void Clear() { FItems.clear(); }
+
+private:
+    TMemChartTable* FTable;
+    std::vector<std::unique_ptr<TMemPointArray>> FItems;
+};
+
+class TMemChartTable : public TChartTable {
+    Q_OBJECT
+    Q_PROPERTY(int Capacity READ Capacity WRITE SetCapacity)
+    Q_PROPERTY(TChartTableType TableType READ TableType WRITE SetTableType)
+public:
+    enum TChartTableType { ctLimitedLength, ctUnlimitedLength };
+    Q_ENUM(TChartTableType)
+
+    explicit TMemChartTable(QObject* AOwner = nullptr);
+
+    TMemPointArray* AddArray(const QString& ID);
+    TMemPointArray* AddArray(int ID);
+    void AddRow();
+    void DeleteRow(int Index);
+    void Clear();
+    // -1 without arrays, else the count of the first array.
+    int GetCount() const;
+
+    TPointArray* GetArrayByID(const QVariant& ID) const override;
+    bool ArrayExists(const TPointArray* Arr) const override;
+
+    TMemPointArrays& Arrays() { return FArrays; }
+    const TMemPointArrays& Arrays() const { return FArrays; }
+    int Capacity() const { return FCapacity; }
+    // Empties every array.
+    void SetCapacity(int Value);
+    TChartTableType TableType() const { return FType; }
+    void SetTableType(TChartTableType Value) { FType = Value; }
+
+private:
+    TMemPointArrays FArrays;
+    int FCapacity = 1000;
+    TChartTableType FType = ctLimitedLength;
+};
