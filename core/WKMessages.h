@@ -16,6 +16,13 @@ QString SeveritySoundName(int severity);
 // then plays the severity's sound. A severity out of range is ignored with a debug line.
 void LogMessage(int severity, const QString& className, int id, const QString& text);
 void LogMessageSilent(int severity, const QString& className, int id, const QString& text);
+// The same with the message class as a number, as the callers pass it.
+inline void LogMessage(int severity, int messageClass, int id, const QString& text) {
+    LogMessage(severity, QString::number(messageClass), id, text);
+}
+inline void LogMessageSilent(int severity, int messageClass, int id, const QString& text) {
+    LogMessageSilent(severity, QString::number(messageClass), id, text);
+}
 void PlayWKSound(int severity);
 // Plays WKSoundsPath + name; nothing for an empty name.
 void PlaySoundFile(const QString& name, bool noInterrupt);
