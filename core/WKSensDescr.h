@@ -44,6 +44,8 @@ struct TSensDescr {
     // Display value = A * raw + B; A = 0 counts as 1.
     double A = 0;
     double B = 0;
+
+    bool operator==(const TSensDescr&) const = default;
 };
 
 using TSensDescrArray = QList<TSensDescr>;

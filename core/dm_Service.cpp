@@ -80,8 +80,7 @@ QSqlQuery TdmService::OpenTable(const QString& table, const QString& where, cons
     QString sql = QStringLiteral("SELECT * FROM ") + table;
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     sql += QStringLiteral(" ORDER BY ") + order;
-    QSqlQuery q = FConnection.Exec(sql, params);
-    return q;
+    return FConnection.Exec(sql, params);
 }
 
 const TClassInfo* TdmService::GetMetaClass(const QString& className) const {
@@ -237,10 +236,9 @@ void TdmService::SetFilterData(int GID, int filterType, const QString& filterDat
 }
 
 std::optional<qint64> TdmService::LocateCalibration(double date) const {
-    const QVariant row = FConnection.Scalar(QStringLiteral("SELECT rowid FROM CalibrationData WHERE CalibrationDate = ? "
-                                                           "ORDER BY ") + TableOrder(QStringLiteral("CalibrationData")) +
-                                                QStringLiteral(" LIMIT 1"),
-                                            {date});
+    const QString sql = QStringLiteral("SELECT rowid FROM CalibrationData WHERE CalibrationDate = ? ORDER BY %1 LIMIT 1")
+                            .arg(TableOrder(QStringLiteral("CalibrationData")));
+    const QVariant row = FConnection.Scalar(sql, {date});
     if (!row.isValid()) return std::nullopt;
     return row.toLongLong();
 }

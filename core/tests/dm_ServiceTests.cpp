@@ -160,6 +160,21 @@ TEST_F(LocalDB, DefaultInstallation) {
     EXPECT_GT(dm->dbService().Scalar("SELECT count(*) FROM Locations").toInt(), 0);
 }
 
+TEST_F(LocalDB, CreateDmServiceOpensTheProgramsDatabase) {
+    // WKLocalDatabasePath falls back to LocalDB/ under the program folder.
+    ASSERT_EQ(WKLocalDatabasePath(), Dir.filePath("LocalDB/WK.db"));
+    EXPECT_THROW(CreateDmService(), EDatabaseError);
+    EXPECT_EQ(dmService, nullptr);
+    BuildLocalDatabase(WKLocalDatabasePath(), LocalDatabaseScripts(LocalSources()));
+    TdmService* dm = CreateDmService();
+    EXPECT_EQ(dmService, dm);
+    EXPECT_EQ(dm->parent(), QCoreApplication::instance());
+    EXPECT_EQ(CreateDmService(), dm);
+    EXPECT_EQ(dmService->GetSensDescr(1303).Name, dm->GetSensDescr(1303).Name);
+    delete dm;
+    EXPECT_EQ(dmService, nullptr);
+}
+
 TEST(LocalDBBuild, TheBuildHoldsTheDefaultDatabase) {
     TdmService dm(BinDir() + "/LocalDB/WK.db");
     EXPECT_EQ(dm.dbService().Scalar("SELECT ServiceClass FROM Services ORDER BY \"Order\" LIMIT 1").toString(),
@@ -323,8 +338,14 @@ TEST_F(LocalDB, LocateCalibrationMatchesTheDateExactly) {
     EXPECT_EQ(dm->LocateCalibration(46000.5), rowid("GID = 3 AND IsActive = 0"));  // first in table order
     EXPECT_FALSE(dm->LocateCalibration(46001.25 + 1e-9));
     EXPECT_FALSE(dm->LocateCalibration(0));
-    QSqlQuery q = dm->dbService().Exec(SensorsCalibrationsSql);
-    EXPECT_FALSE(q.next());  // no sensor rows to join
+    // The calibration list's query pairs each calibration with its sensor's short name.
+    EXPECT_FALSE(dm->dbService().Exec(SensorsCalibrationsSql).next());
+    dm->dbService().Exec("INSERT INTO Sensors (GID, Name) VALUES (3, 'Вес')");
+    QSqlQuery q = dm->dbService().Exec(SensorsCalibrationsSql + " ORDER BY CalibrationDate");
+    QStringList rows;
+    while (q.next()) rows << q.value("Name").toString() + " " + q.value("CalibrationDate").toString();
+    EXPECT_EQ(rows, QStringList({"Вес 46000.5", "Вес 46001.25"}));
+    for (const TCalibrationColumn& c : SensorsCalibrationsColumns()) EXPECT_GE(q.record().indexOf(c.Field), 0) << c.Field;
 }
 
 // The class-module loader against the test package, copied into the
