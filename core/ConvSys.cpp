@@ -1,5 +1,6 @@
 #include "ConvSys.h"
 
+#include "Formatting.h"
 #include "StringLists.h"
 #include "WKConsts.h"
 #include "dm_Service.h"
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 TComPtr<ISensMap> MAPEX;
 QString CurrentProfileName;
@@ -170,4 +172,73 @@ QString FloatToStrGeneral(double value, int precision) {
                                       : digits.substr(0, intLen) + "." + digits.substr(intLen);
     }
     return QString::fromStdString((negative ? "-" : "") + out);
+}
+
+// ---- TFieldConversion -------------------------------------------------------
+
+TFieldConversion::TFieldConversion(TConversionField& field, const TParamInfo& info)
+    : FA(info.Multiplier), FB(info.Offset), FUnits(info.Units), FField(field), FPrecision(info.Precision) {
+    FField.OnGetText = [this](TConversionField&, QString& text, bool displayText) { GetText(text, displayText); };
+    FField.OnSetText = [this](TConversionField&, const QString& text) { SetText(text); };
+}
+
+TFieldConversion::~TFieldConversion() {
+    FField.OnGetText = nullptr;
+    FField.OnSetText = nullptr;
+}
+
+namespace {
+// Takes the handlers off the field while it exists, so that the field's own
+// texts and storing are reached without coming back here.
+class THandlersOff {
+public:
+    explicit THandlersOff(TConversionField& f)
+        : FField(f), FGet(std::exchange(f.OnGetText, nullptr)), FSet(std::exchange(f.OnSetText, nullptr)) {}
+    ~THandlersOff() {
+        FField.OnGetText = std::move(FGet);
+        FField.OnSetText = std::move(FSet);
+    }
+    THandlersOff(const THandlersOff&) = delete;
+    THandlersOff& operator=(const THandlersOff&) = delete;
+
+private:
+    TConversionField& FField;
+    TConversionField::TGetTextEvent FGet;
+    TConversionField::TSetTextEvent FSet;
+};
+}  // namespace
+
+void TFieldConversion::GetText(QString& text, bool displayText) {
+    const THandlersOff off(FField);
+    const bool convert = FField.IsNumeric() && !FField.IsNull();
+    const QString number = convert ? FloatToStrGeneral(FA == 0 ? FField.AsFloat() + FB : FA * FField.AsFloat() + FB, FPrecision)
+                                   : QString();
+    if (displayText)
+        text = (convert ? number : FField.DisplayText()) + FUnits;
+    else
+        text = convert ? number : FField.EditText();
+}
+
+void TFieldConversion::SetText(const QString& text) {
+    const THandlersOff off(FField);
+    FField.SetText(text);
+    if (!FField.IsNumeric() || text.trimmed().isEmpty()) return;
+    FField.SetAsFloat((StrToFloat(text) - FB) / (FA == 0 ? 1.0 : FA));
+}
+
+// ---- TConversionObject ------------------------------------------------------
+
+TConversionObject::TConversionObject(const QList<TConversionField*>& fields, const QString& suffix) {
+    for (TConversionField* field : fields) {
+        try {
+            if (!MAPEX) throw Exception(SConvSysInitError);
+            const TParamInfo row = TSensMapCalls(MAPEX.Get())
+                                       .ParamInfo2(ConvSysSystemID, CurrentProfileName,
+                                                   field->FieldName() + QLatin1Char('@') + suffix);
+            if (!row.ID.isEmpty()) FItems.push_back(std::make_unique<TFieldConversion>(*field, row));
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("TConversionObject.Create: ") + field->FieldName() + QStringLiteral(": ") +
+                     ExceptionMessage(e));
+        }
+    }
 }

@@ -8,8 +8,12 @@
 #include "Mapex_TLB.h"
 #include "WKSensDescr.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
 
 // The catalogue object, held from InitConvSys to FinalizeConvSys.
 extern TComPtr<ISensMap> MAPEX;
@@ -59,3 +63,67 @@ QString ConvertOutput(const QString& ID, double value);
 // means 15): fixed notation unless the exponent needs more digits than that or
 // the value is below 1E-4, then "1.5E-7" / "1.2E20".
 QString FloatToStrGeneral(double value, int precision);
+
+// ---- Dataset fields shown in profile units ---------------------------------
+
+// What a field conversion needs of a dataset field; the dataset's field class
+// implements it. DisplayText, EditText and SetText call the text handlers when
+// they are set and do the field's own work otherwise.
+class TConversionField {
+public:
+    using TGetTextEvent = std::function<void(TConversionField& sender, QString& text, bool displayText)>;
+    using TSetTextEvent = std::function<void(TConversionField& sender, const QString& text)>;
+
+    virtual ~TConversionField() = default;
+    virtual QString FieldName() const = 0;
+    virtual bool IsNumeric() const = 0;
+    virtual bool IsNull() const = 0;
+    virtual double AsFloat() const = 0;
+    virtual void SetAsFloat(double value) = 0;
+    virtual QString DisplayText() const = 0;
+    virtual QString EditText() const = 0;
+    virtual void SetText(const QString& text) = 0;
+
+    TGetTextEvent OnGetText;
+    TSetTextEvent OnSetText;
+};
+
+// The conversion of one field: installs itself as the field's text handlers
+// for its lifetime. Shown text: FA * value + FB with FPrecision significant
+// digits and the units; edit text: the number alone; a typed number x stores
+// (x - FB) / FA. A multiplier of 0 counts as 1; empty fields stay empty.
+class TFieldConversion {
+public:
+    TFieldConversion(TConversionField& field, const TParamInfo& info);
+    ~TFieldConversion();
+    TFieldConversion(const TFieldConversion&) = delete;
+    TFieldConversion& operator=(const TFieldConversion&) = delete;
+
+    double A() const { return FA; }
+    double B() const { return FB; }
+    const QString& Units() const { return FUnits; }
+    int Precision() const { return FPrecision; }
+    TConversionField& Field() const { return FField; }
+
+private:
+    void GetText(QString& text, bool displayText);
+    void SetText(const QString& text);
+
+    double FA;
+    double FB;
+    QString FUnits;
+    TConversionField& FField;
+    int FPrecision;
+};
+
+// The conversions of one dataset's fields: every field that has a row
+// (catalogue ID: field name + "@" + suffix, current profile) gets one.
+class TConversionObject {
+public:
+    TConversionObject(const QList<TConversionField*>& fields, const QString& suffix);
+    int Count() const { return int(FItems.size()); }
+    const TFieldConversion& operator[](int i) const { return *FItems[size_t(i)]; }
+
+private:
+    std::vector<std::unique_ptr<TFieldConversion>> FItems;
+};

@@ -4,6 +4,7 @@
 #include "ConvSys.h"
 
 #include "DebugOutput.h"
+#include "Formatting.h"
 #include "TestSupport.h"
 #include "WKConsts.h"
 #include "WKLocalDB.h"
@@ -195,5 +196,90 @@ TEST(ConvSysFormat, GeneralFormatWithSignificantDigits) {
         SCOPED_TRACE(c.Text);
         EXPECT_EQ(FloatToStrGeneral(c.Value, c.Precision), c.Text);
     }
+}
+}  // namespace
+
+namespace {
+// A dataset field of the simplest kind: a number or a text, or empty.
+class TTestField final : public TConversionField {
+public:
+    TTestField(QString name, bool numeric) : FName(std::move(name)), FNumeric(numeric) {}
+    QString FieldName() const override { return FName; }
+    bool IsNumeric() const override { return FNumeric; }
+    bool IsNull() const override { return !FValue.isValid(); }
+    double AsFloat() const override { return FValue.toDouble(); }
+    void SetAsFloat(double value) override { FValue = value; }
+    QString DisplayText() const override {
+        if (OnGetText) {
+            QString t;
+            OnGetText(const_cast<TTestField&>(*this), t, true);
+            return t;
+        }
+        return IsNull() ? QString() : "<" + FValue.toString() + ">";
+    }
+    QString EditText() const override {
+        if (OnGetText) {
+            QString t;
+            OnGetText(const_cast<TTestField&>(*this), t, false);
+            return t;
+        }
+        return FValue.toString();
+    }
+    void SetText(const QString& text) override {
+        if (OnSetText) return OnSetText(*this, text);
+        if (text.isEmpty())
+            FValue = QVariant();
+        else
+            FValue = FNumeric ? QVariant(StrToFloat(text)) : QVariant(text);
+    }
+    QVariant FValue;
+
+private:
+    QString FName;
+    bool FNumeric;
+};
+
+TEST_F(ConvSys, DatasetFieldsShowAndTakeProfileUnits) {
+    CurrentProfileName = Imperial;
+    PutRow(Imperial, "DEPTH@Run1", 3.2808399f, 0, 4, "фут");
+    PutRow(Imperial, "TEMP@Run1", 1.8f, 32, 3, "F");
+    PutRow(Imperial, "NOTE@Run1", 2, 0, 3, "!");
+    PutRow(Imperial, "SHIFT@Run1", 0, 10, 3, "");
+    TTestField depth("DEPTH", true), temp("TEMP", true), note("NOTE", false), shift("SHIFT", true),
+        plain("PLAIN", true);
+    depth.FValue = 100.0;
+    temp.FValue = 20.0;
+    note.FValue = QString("текст");
+    shift.FValue = 1.0;
+    plain.FValue = 5.0;
+    {
+        const TConversionObject conv({&depth, &temp, &note, &shift, &plain}, "Run1");
+        EXPECT_EQ(conv.Count(), 4);  // PLAIN has no row
+        EXPECT_EQ(depth.DisplayText(), "328.1фут");
+        EXPECT_EQ(depth.EditText(), "328.1");
+        EXPECT_EQ(temp.DisplayText(), "68F");
+        EXPECT_EQ(note.DisplayText(), "<текст>!");  // not numeric: its own text, then the units
+        EXPECT_EQ(note.EditText(), "текст");
+        EXPECT_EQ(shift.DisplayText(), "11");       // multiplier 0 counts as 1
+        EXPECT_EQ(plain.DisplayText(), "<5>");
+
+        temp.SetText("212");
+        EXPECT_DOUBLE_EQ(temp.FValue.toDouble(), (212.0 - 32) / double(1.8f));
+        shift.SetText("15");
+        EXPECT_DOUBLE_EQ(shift.FValue.toDouble(), 5.0);
+        note.SetText("другой");
+        EXPECT_EQ(note.FValue.toString(), "другой");
+        EXPECT_THROW(temp.SetText("abc"), EConvertError);
+        EXPECT_TRUE(temp.OnGetText && temp.OnSetText);  // the handlers come back after a failure
+        temp.SetText("");
+        EXPECT_TRUE(temp.IsNull());
+        EXPECT_EQ(temp.DisplayText(), "F");  // empty: no number, only the units
+    }
+    EXPECT_FALSE(depth.OnGetText || depth.OnSetText);
+    EXPECT_EQ(depth.DisplayText(), "<100>");
+
+    CurrentProfileName.clear();  // the common profile has no rows for these fields
+    const TConversionObject none({&depth}, "Run1");
+    EXPECT_EQ(none.Count(), 0);
 }
 }  // namespace
