@@ -1,10 +1,29 @@
 #include "DataAccess.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QUuid>
 
+#include "StringLists.h"
+
+#include <ibase.h>
+#include <unistd.h>
+
 namespace {
+// The embedded engine keeps its lock files in one folder that every process
+// using the same database file must share. The system default may belong to
+// the server's account; a per-user folder works for any user.
+void EnsureFirebirdLockFolder() {
+    if (qEnvironmentVariableIsSet("FIREBIRD_LOCK")) return;
+    const QString folder = QDir::tempPath() + QStringLiteral("/wk-firebird-%1").arg(getuid());
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("FIREBIRD_LOCK", QFile::encodeName(folder));
+}
+
 QString NewConnectionName() { return QStringLiteral("wk-") + QUuid::createUuid().toString(QUuid::WithoutBraces); }
 }  // namespace
 
@@ -26,6 +45,7 @@ TDataConnection TDataConnection::OpenSQLite(const QString& fileName) {
 
 TDataConnection TDataConnection::OpenFirebird(const QString& database, const QString& user, const QString& password,
                                               const QString& host) {
+    EnsureFirebirdLockFolder();
     TDataConnection c(NewConnectionName());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), c.FName);
     db.setDatabaseName(host.isEmpty() ? database : host + ':' + database);
@@ -34,6 +54,24 @@ TDataConnection TDataConnection::OpenFirebird(const QString& database, const QSt
     db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
     if (!db.open()) throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(db.databaseName(), db.lastError().text()));
     return c;
+}
+
+void TDataConnection::CreateFirebird(const QString& database, const QString& user, const QString& password) {
+    const auto quoted = [](const QString& s) { return AnsiQuotedStr(s, '\'').toUtf8(); };
+    const QByteArray sql = "CREATE DATABASE " + quoted(database) + " USER " + quoted(user) + " PASSWORD " +
+                           quoted(password) + " PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+    EnsureFirebirdLockFolder();
+    ISC_STATUS_ARRAY status{};
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    if (isc_dsql_execute_immediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
+        QByteArray text;
+        char buffer[512];
+        const ISC_STATUS* p = status;
+        while (fb_interpret(buffer, sizeof buffer, &p)) text += (text.isEmpty() ? "" : "; ") + QByteArray(buffer);
+        throw EDatabaseError(QStringLiteral("Can't create %1: %2").arg(database, QString::fromUtf8(text)));
+    }
+    isc_detach_database(status, &db);
 }
 
 TDataConnection::TDataConnection(TDataConnection&& other) noexcept : FName(std::move(other.FName)) {
@@ -81,8 +119,21 @@ QVariant TDataConnection::Scalar(const QString& sql, const QVariantList& params)
 QStringList SplitSqlScript(const QString& script) {
     QStringList out;
     QString cur;
+    QString term = QStringLiteral(";");
     QChar quote;
     const int n = script.size();
+    const auto flush = [&]() {
+        const QString statement = cur.trimmed();
+        cur.clear();
+        if (statement.isEmpty()) return;
+        static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = setTerm.match(statement);
+        if (m.hasMatch())
+            term = m.captured(1);
+        else
+            out << statement;
+    };
     for (int i = 0; i < n; ++i) {
         const QChar c = script[i];
         if (!quote.isNull()) {
@@ -96,14 +147,18 @@ QStringList SplitSqlScript(const QString& script) {
         } else if (c == '-' && i + 1 < n && script[i + 1] == '-') {
             while (i < n && script[i] != '\n') ++i;
             cur += '\n';
-        } else if (c == ';') {
-            if (!cur.trimmed().isEmpty()) out << cur.trimmed();
-            cur.clear();
+        } else if (c == '/' && i + 1 < n && script[i + 1] == '*') {
+            const int end = script.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+            cur += ' ';
+        } else if (QStringView(script).mid(i).startsWith(term)) {
+            i += term.size() - 1;
+            flush();
         } else {
             cur += c;
         }
     }
-    if (!cur.trimmed().isEmpty()) out << cur.trimmed();
+    flush();
     return out;
 }
 

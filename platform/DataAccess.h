@@ -22,7 +22,12 @@ public:
     // Opens a Firebird database ("host:path" or a local file for the embedded engine).
     static TDataConnection OpenFirebird(const QString& database, const QString& user, const QString& password,
                                         const QString& host = {});
+    // Creates a new, empty Firebird database (UTF8 by default) and leaves it
+    // closed; database is a file for the embedded engine or "host[/port]:path".
+    static void CreateFirebird(const QString& database, const QString& user, const QString& password);
 
+    // Not connected; statements on it fail.
+    TDataConnection() = default;
     TDataConnection(TDataConnection&& other) noexcept;
     TDataConnection& operator=(TDataConnection&& other) noexcept;
     TDataConnection(const TDataConnection&) = delete;
@@ -50,5 +55,7 @@ private:
     QString FName;
 };
 
-// Splits a SQL script into statements at ';' outside quotes; drops "--" comments.
+// Splits a SQL script into statements at ';' outside quotes; drops "--" and
+// block comments. "SET TERM x ;" changes the terminator as isql does, so
+// trigger bodies with ';' inside can stand between "SET TERM ^ ;" and "SET TERM ; ^".
 QStringList SplitSqlScript(const QString& script);

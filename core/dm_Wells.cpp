@@ -1,0 +1,363 @@
+#include "dm_Wells.h"
+
+#include "WKConsts.h"
+#include "WKDataStructures.h"
+#include "WKMessages.h"
+#include "WKUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <cmath>
+#include <dlfcn.h>
+
+namespace {
+TdmWells* Instance = nullptr;
+
+const QString LogColumns = QStringLiteral("WELLID, RECORDTIME, RUNNO, DEPTH, MESSAGEID, MESSAGETEXT");
+constexpr int MessageTextLength = 150;
+
+bool IsLocalFile(const QString& database) {
+    // "host:path" and "host/port:path" name a server; "/path" is a file.
+    return database.startsWith('/') || !database.contains(':');
+}
+
+bool IsDuplicateKey(const EDatabaseError& e) {
+    return e.Message().contains(QStringLiteral("PRIMARY or UNIQUE KEY"), Qt::CaseInsensitive);
+}
+}  // namespace
+
+// ---- Where the well database is
+
+QString EmbeddedWellDatabasePath() { return GetHomePath() + WellDatabaseAlias + QStringLiteral(".fdb"); }
+
+QString WellSchemaFolder() {
+    // Beside the core library, which sits in the program folder.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&WellSchemaFolder), &info) && info.dli_fname)
+        return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath() + QStringLiteral("/LocalDB/Wells/");
+    return WKAppPath() + QStringLiteral("LocalDB/Wells/");
+}
+
+QString WellDatabaseName() {
+    const QString server = TdmWells::GetRemoteComputerName();
+    return server.isEmpty() ? EmbeddedWellDatabasePath() : server + ':' + WellDatabaseAlias;
+}
+
+QString WellDatabasePassword() {
+    return WKRegIniFile().ReadString(RemoteServerSection, PasswordValue, DefaultWellDatabasePassword);
+}
+
+void CreateWellDatabase(const QString& database, const QString& password, const QString& schemaFolder) {
+    const QDir dir(schemaFolder);
+    const QStringList scripts = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    if (scripts.isEmpty()) throw EDatabaseError(QStringLiteral("Well database schema not found in ") + schemaFolder);
+    TDataConnection::CreateFirebird(database, WellDatabaseUser, password);
+    try {
+        TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
+        for (const QString& name : scripts) {
+            QFile f(dir.filePath(name));
+            if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
+            db.ExecScript(QString::fromUtf8(f.readAll()));
+        }
+    } catch (...) {
+        if (IsLocalFile(database)) QFile::remove(database);
+        throw;
+    }
+}
+
+void EnsureEmbeddedWellDatabase(const QString& fileName, const QString& schemaFolder) {
+    if (QFileInfo::exists(fileName)) return;
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.lock()) throw EDatabaseError(QStringLiteral("Can't lock ") + lock.fileName());
+    if (QFileInfo::exists(fileName)) return;  // another process made it meanwhile
+    // Built under another name and renamed when complete: a half-made file is never opened.
+    const QString building = fileName + QStringLiteral(".new");
+    QFile::remove(building);
+    CreateWellDatabase(building, WellDatabasePassword(), schemaFolder);
+    if (!QFile::rename(building, fileName)) {
+        QFile::remove(building);
+        throw EDatabaseError(QStringLiteral("Can't create ") + fileName);
+    }
+}
+
+TDataConnection OpenWellDatabase() {
+    const QString name = WellDatabaseName();
+    if (TdmWells::GetRemoteComputerName().isEmpty()) EnsureEmbeddedWellDatabase(name);
+    return TDataConnection::OpenFirebird(name, WellDatabaseUser, WellDatabasePassword());
+}
+
+std::optional<int> PackMessageID(int severity, int messageClass, int id) {
+    if (severity < MinMessageSeverity || severity > MaxMessageSeverity) return std::nullopt;
+    if (messageClass < 0 || messageClass > 2047 || id < 0 || id > 0xFFFF) return std::nullopt;
+    return severity * 0x10000 + messageClass * 0x100000 + id;
+}
+
+// ---- TLogTable
+
+QVariant TLogTable::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= FRows.size()) return {};
+    const QVariant value = FRows[index.row()].value(index.column());
+    if (role == Qt::EditRole) return value;
+    if (role != Qt::DisplayRole) return {};
+    const QString name = FFields.fieldName(index.column());
+    if (value.isNull()) return QString();
+    if (name == QStringLiteral("RECORDTIME")) return TdmWells::RecordTimeText(value);
+    if (name == QStringLiteral("DEPTH")) return FormatFloat(QStringLiteral("0.##"), value.toDouble());
+    return value.toString();
+}
+
+QVariant TLogTable::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    static const QHash<QString, QString> labels{{QStringLiteral("RECORDTIME"), QStringLiteral("Время")},
+                                                {QStringLiteral("RUNNO"), QStringLiteral("№ рейса")},
+                                                {QStringLiteral("DEPTH"), QStringLiteral("Глубина")},
+                                                {QStringLiteral("MESSAGETEXT"), QStringLiteral("Текст")}};
+    const QString name = FFields.fieldName(section);
+    return labels.value(name, name);
+}
+
+void TLogTable::Load(QSqlQuery& query) {
+    QSqlRecord fields = query.record();
+    QList<QSqlRecord> rows;
+    while (query.next()) rows.append(query.record());
+    beginResetModel();
+    FFields = std::move(fields);
+    FRows = std::move(rows);
+    endResetModel();
+}
+
+void TLogTable::Clear() {
+    beginResetModel();
+    FFields.clear();
+    FRows.clear();
+    endResetModel();
+}
+
+// ---- TdmWells
+
+TdmWells::TdmWells(QObject* owner, TClock clock) : QObject(owner), FClock(clock ? std::move(clock) : TClock(Now)) {
+    DebugLog(QStringLiteral("TdmWells.DataModuleCreate"));
+    TryOpenDatabase();
+    ReloadLog();
+    Instance = this;
+    SetMessageLogWriter([this](int severity, const QString& className, int id, const QString& text) {
+        bool ok = false;
+        const int messageClass = className.toInt(&ok);
+        if (!ok) {
+            DebugLog(QStringLiteral("TdmWells.LogMessage: message class is not a number: ") + className);
+            return;
+        }
+        LogMessage(severity, messageClass, id, text);
+    });
+}
+
+TdmWells::~TdmWells() {
+    if (Instance == this) {
+        Instance = nullptr;
+        SetMessageLogWriter({});
+    }
+}
+
+TdmWells* dmWells() { return Instance; }
+
+QString TdmWells::GetRemoteComputerName() { return WKRegIniFile().ReadString(RemoteServerSection, ServerNameValue); }
+
+void TdmWells::SetRemoteComputerName(const QString& name) {
+    WKRegIniFile().WriteString(RemoteServerSection, ServerNameValue, name);
+}
+
+QStringList TdmWells::EventNames() {
+    // "LOG" as well: the message log is shown again when another workstation writes to it.
+    return {QStringLiteral("OPERATIONLOG"), QStringLiteral("RUNS"), QStringLiteral("WELLS"), QStringLiteral("LOG")};
+}
+
+void TdmWells::TryOpenDatabase() {
+    DebugLog(QStringLiteral("TdmWells.TryOpenDatabase"));
+    try {
+        const QString server = GetRemoteComputerName();
+        if (!server.isEmpty()) DebugLog(QStringLiteral("Remote computer = ") + server);
+        DebugLog(QStringLiteral("Database name: ") + WellDatabaseName());
+        TDataConnection db = OpenWellDatabase();
+        TDataConnection log = TDataConnection::OpenFirebird(db.Database().databaseName(), WellDatabaseUser,
+                                                            WellDatabasePassword());
+        FDatabase = std::move(db);
+        FLogDatabase = std::move(log);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.TryOpenDatabase exception: ") + ExceptionMessage(e));
+        throw;
+    }
+    AfterConnect();
+}
+
+void TdmWells::CloseDatabase() {
+    FLog.Clear();
+    FDatabase = TDataConnection();
+    FLogDatabase = TDataConnection();
+}
+
+void TdmWells::OpenDatabase(bool retry) {
+    if (!retry) {
+        TryOpenDatabase();
+        return;
+    }
+    while (!Connected()) {
+        try {
+            TryOpenDatabase();
+        } catch (const std::exception&) {
+            QString name;
+            if (!SelectComputer(name)) throw Exception(QStringLiteral("База данных Boremont 2 недоступна"));
+            SetRemoteComputerName(name);
+        }
+    }
+}
+
+void TdmWells::AfterConnect() {
+    UpdateCurrentObjects();
+    if (!WKMainApplication()) RegisterEvents();
+}
+
+void TdmWells::RegisterEvents() {
+    QSqlDriver* driver = FDatabase.Database().driver();
+    QStringList failed;
+    for (const QString& name : EventNames())
+        if (!driver->subscribeToNotification(name)) failed << name;
+    if (!failed.isEmpty()) {
+        DebugLog(QStringLiteral("Database events not registered: ") + failed.join(',') + QStringLiteral(": ") +
+                 driver->lastError().text());
+        return;
+    }
+    // The driver delivers the events on the thread of the connection: the main thread.
+    connect(driver, &QSqlDriver::notification, this,
+            [this](const QString& name, QSqlDriver::NotificationSource, const QVariant&) { emit DatabaseEvent(name); });
+}
+
+void TdmWells::UpdateCurrentObjects() {
+    FCurrentWell = -1;
+    FCurrentRun = 0;
+    FRunActive = false;
+    try {
+        const QVariant maxWell = FDatabase.Scalar(QStringLiteral("select Max(WELLID) from WELLS"));
+        DebugLog(QStringLiteral("TdmWells.UpdateCurrentObjects"));
+        if (maxWell.isNull()) return;
+        DebugLog(QStringLiteral("Current well is ") + maxWell.toString());
+        TCriticalSectionGuard ring1(Ring1());
+        FCurrentWell = maxWell.toInt();
+        QSqlQuery run = FDatabase.Exec(QStringLiteral("select first 1 RUNNO, CLOSED from RUNS where "
+                                                      "(WELLID = :WELLID) order by RUNNO desc"),
+                                       {FCurrentWell});
+        if (!run.next()) {
+            DebugLog(QStringLiteral("Current run undefined"));
+        } else {
+            FCurrentRun = run.value(0).toInt();
+            DebugLog(QStringLiteral("Current run is ") + QString::number(FCurrentRun));
+            FRunActive = run.value(1).toInt() == 0;
+        }
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.UpdateCurrentObjects ") + ExceptionMessage(e));
+        throw;
+    }
+}
+
+TDateTime TdmWells::NextLogTime() {
+    // Two rows of one program never share a time: wait for the clock to move on.
+    while (FClock() == FPrevLogTime) {
+    }
+    FPrevLogTime = FClock();
+    return FPrevLogTime;
+}
+
+void TdmWells::LogMessage(int severity, int messageClass, int id, const QString& text) {
+    const std::optional<int> messageId = PackMessageID(severity, messageClass, id);
+    if (!messageId) {
+        DebugLog(QStringLiteral("TdmWells.LogMessage: message out of range: severity %1, class %2, ID %3: %4")
+                     .arg(severity)
+                     .arg(messageClass)
+                     .arg(id)
+                     .arg(text));
+        return;
+    }
+    try {
+        const TDateTime time = NextLogTime();
+        // The column holds 150 characters; a longer text is kept cut rather than lost.
+        FLogDatabase.Exec(QStringLiteral("insert into LOG (%1) values (?, ?, ?, ?, ?, ?)").arg(LogColumns),
+                          {FCurrentWell, time, FCurrentRun > 0 ? QVariant(FCurrentRun) : QVariant(QMetaType(QMetaType::Int)),
+                           std::isnan(FCurrentDepth) ? QVariant(QMetaType(QMetaType::Double)) : QVariant(FCurrentDepth),
+                           *messageId, text.left(MessageTextLength)});
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.LogMessage: ") + ExceptionMessage(e));
+        return;
+    }
+    ReloadLog();
+}
+
+void TdmWells::ReloadLog() {
+    try {
+        QSqlQuery q = FLogDatabase.Exec(QStringLiteral("select * from LOG"));
+        FLog.Load(q);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.ReloadLog: ") + ExceptionMessage(e));
+        FLog.Clear();
+    }
+    emit LogReloaded();
+}
+
+QString TdmWells::RecordTimeText(const QVariant& value) {
+    if (value.isNull() || !value.isValid()) return {};
+    return DateTimeToStr(value.toDouble());
+}
+
+QList<TFormulaRow> TdmWells::Formulas(const QString& subset) const {
+    QList<TFormulaRow> rows;
+    QSqlQuery q = FDatabase.Exec(QStringLiteral("select * from FORMULAS where SUBSET = :SUBSET"), {subset});
+    while (q.next()) {
+        const QSqlRecord r = q.record();
+        rows.append({r.value("FORMULANAME").toString(), r.value("FORMULATEXT").toString(),
+                     r.value("DESCRIPTION").toString(), r.value("RESGID"), r.value("SUBSET").toString()});
+    }
+    return rows;
+}
+
+void TdmWells::PostFormula(const TFormulaRow& row, const QString& oldName) {
+    const QVariantList values{row.FORMULANAME, row.FORMULATEXT, row.DESCRIPTION, row.RESGID, row.SUBSET};
+    try {
+        if (oldName.isEmpty())
+            FDatabase.Exec(QStringLiteral("insert into FORMULAS (FORMULANAME, FORMULATEXT, DESCRIPTION, RESGID, SUBSET) "
+                                          "values (?, ?, ?, ?, ?)"),
+                           values);
+        else
+            FDatabase.Exec(QStringLiteral("update FORMULAS set FORMULANAME = ?, FORMULATEXT = ?, DESCRIPTION = ?, "
+                                          "RESGID = ?, SUBSET = ? where FORMULANAME = ?"),
+                           values + QVariantList{oldName});
+    } catch (const EDatabaseError& e) {
+        if (IsDuplicateKey(e)) throw EDatabaseError(QStringLiteral("Формула с таким названием уже существует"));
+        throw;
+    }
+}
+
+void TdmWells::DeleteFormula(const QString& name) {
+    FDatabase.Exec(QStringLiteral("delete from FORMULAS where FORMULANAME = ?"), {name});
+}
+
+void TdmWells::DBChanged(const QString& name) {
+    if (name == QStringLiteral("LOG")) ReloadLog();
+}
+
+void TdmWells::DepthPolled(double value, bool stateNormalOrBetter) {
+    if (stateNormalOrBetter) FCurrentDepth = value;
+}
+
+std::unique_ptr<TdmWells> CreateWellsModule() {
+    try {
+        return std::make_unique<TdmWells>();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("The well database is not available; working without it: ") + ExceptionMessage(e));
+        return nullptr;
+    }
+}

@@ -1,0 +1,165 @@
+#pragma once
+// The well database: the connection (a Firebird server named in the settings,
+// else an embedded database file in the local data folder, created with the
+// schema on first use), the current well and run, the message log LOG, the
+// stored formulas, and the database events that go to the bus.
+#include "DataAccess.h"
+#include "Formatting.h"
+#include "WKWells.h"
+
+#include <QObject>
+#include <QAbstractTableModel>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+
+// ---- Where the well database is
+
+// The server's alias of the well database.
+inline const QString WellDatabaseAlias = QStringLiteral("Boremont");
+// Section and values of the core's settings that name the server.
+inline const QString RemoteServerSection = QStringLiteral("RemoteServer");
+inline const QString ServerNameValue = QStringLiteral("ServerName");
+inline const QString PasswordValue = QStringLiteral("Password");
+inline const QString DefaultWellDatabasePassword = QStringLiteral("brindolex");
+inline const QString WellDatabaseUser = QStringLiteral("SYSDBA");
+
+// The embedded well database file: GetHomePath() + "Boremont.fdb".
+QString EmbeddedWellDatabasePath();
+// The folder of the schema scripts (*.sql, run in name order).
+QString WellSchemaFolder();
+// The database to connect to: "<server>:Boremont" when a server is named in
+// the settings, else the embedded file.
+QString WellDatabaseName();
+QString WellDatabasePassword();
+
+// Creates database (a file or "server:path") and runs every script of
+// schemaFolder on it. A failure leaves no database file behind when the
+// database is a local file.
+void CreateWellDatabase(const QString& database, const QString& password, const QString& schemaFolder);
+// Creates the embedded file with the schema when it does not exist yet;
+// concurrent first uses by several processes create it once.
+void EnsureEmbeddedWellDatabase(const QString& fileName, const QString& schemaFolder = WellSchemaFolder());
+// Opens the well database the settings name (creating the embedded one on first use).
+TDataConnection OpenWellDatabase();
+
+// ---- The module
+
+// One row of FORMULAS.
+struct TFormulaRow {
+    QString FORMULANAME;
+    QString FORMULATEXT;
+    QString DESCRIPTION;
+    QVariant RESGID;
+    QString SUBSET;
+};
+
+// Packs a message's severity, class and ID into MESSAGEID; nullopt when any
+// of them is out of range (severity -1..4, class 0..2047, ID 0..65535).
+std::optional<int> PackMessageID(int severity, int messageClass, int id);
+
+using TClock = std::function<TDateTime()>;
+
+// The rows of the message log as read; holds no cursor, so it outlives the
+// connection safely. Display texts: RECORDTIME as date and time, DEPTH as "0.##";
+// the edit role gives the stored values.
+class TLogTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : FRows.size(); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : FFields.count(); }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QSqlRecord record(int row) const { return FRows.value(row); }
+    QSqlRecord record() const { return FFields; }
+    // Replaces the rows with those of query (read to its end).
+    void Load(QSqlQuery& query);
+    void Clear();
+
+private:
+    QSqlRecord FFields;
+    QList<QSqlRecord> FRows;
+};
+
+class TdmWells : public QObject {
+    Q_OBJECT
+public:
+    // Opens the database (an exception propagates) and the message log.
+    explicit TdmWells(QObject* owner = nullptr, TClock clock = {});
+    ~TdmWells() override;
+
+    int FCurrentWell = -1;  // -1: none
+    int FCurrentRun = 0;    // 0: none
+    bool FRunActive = false;
+    double FCurrentDepth = std::numeric_limits<double>::quiet_NaN();
+    TDateTime FPrevLogTime = 0;
+
+    // The connection that other modules run their statements on (default transaction itMain).
+    const TDataConnection& dbWells() const { return FDatabase; }
+    bool Connected() const { return FDatabase.Connected(); }
+
+    void TryOpenDatabase();
+    void CloseDatabase();
+    // Without retry as TryOpenDatabase. With retry, a failure lets the user pick
+    // the server computer and tries again; cancelling raises "База данных Boremont 2 недоступна".
+    void OpenDatabase(bool retry);
+    static QString GetRemoteComputerName();
+    static void SetRemoteComputerName(const QString& name);
+
+    // Reads the current well (the largest WELLID) and its newest run.
+    void UpdateCurrentObjects();
+    // Writes a row of LOG; a failure leaves a debug line and no row.
+    void LogMessage(int severity, int messageClass, int id, const QString& text);
+
+    // The message log (tblLog: "select * from LOG"), all rows read.
+    TLogTable& tblLog() { return FLog; }
+    void ReloadLog();
+    // RECORDTIME as shown: empty for an empty value, else date and time.
+    static QString RecordTimeText(const QVariant& value);
+
+    // Stored formulas of a subset (tblFormulas).
+    QList<TFormulaRow> Formulas(const QString& subset) const;
+    // Inserts row, or updates the row named oldName when it is given. A duplicate
+    // name raises "Формула с таким названием уже существует". Runs in the
+    // connection's open transaction when there is one.
+    void PostFormula(const TFormulaRow& row, const QString& oldName = {});
+    void DeleteFormula(const QString& name);
+
+    // Bus listener part: a database change named name ("LOG" reloads the log).
+    void DBChanged(const QString& name);
+    // The newest sample of the depth sensor after a poll; taken when its
+    // state is normal or better.
+    void DepthPolled(double value, bool stateNormalOrBetter);
+
+    // The database events the module listens to.
+    static QStringList EventNames();
+
+signals:
+    // A database event, on the main thread; the bus raises it as seDBChange.
+    void DatabaseEvent(const QString& name);
+    // The message log was read again.
+    void LogReloaded();
+
+private:
+    void AfterConnect();
+    void RegisterEvents();
+    TDateTime NextLogTime();
+
+    TClock FClock;
+    TDataConnection FDatabase;
+    TDataConnection FLogDatabase;  // itLog: log rows commit apart from the main transaction
+    TLogTable FLog;
+};
+
+// The module of the running program, or null while there is none.
+TdmWells* dmWells();
+
+// Creates the module the way the workstation does at start: a database that
+// cannot be opened gives one debug line and null, and the program goes on
+// without it.
+std::unique_ptr<TdmWells> CreateWellsModule();
