@@ -56,14 +56,18 @@ void CreateWellDatabase(const QString& database, const QString& password, const 
     const QDir dir(schemaFolder);
     const QStringList scripts = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     if (scripts.isEmpty()) throw EDatabaseError(QStringLiteral("Well database schema not found in ") + schemaFolder);
-    TDataConnection::CreateFirebird(database, WellDatabaseUser, password);
+    // Built without forced writes (fast); they go on once the schema is complete.
+    TDataConnection::CreateFirebird(database, WellDatabaseUser, password, false);
     try {
-        TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
-        for (const QString& name : scripts) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
-            db.ExecScript(QString::fromUtf8(f.readAll()));
+        {
+            TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
+            for (const QString& name : scripts) {
+                QFile f(dir.filePath(name));
+                if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
+                db.ExecScript(QString::fromUtf8(f.readAll()));
+            }
         }
+        TDataConnection::SetFirebirdForcedWrites(database, WellDatabaseUser, password, true);
     } catch (...) {
         if (IsLocalFile(database)) QFile::remove(database);
         throw;
@@ -349,8 +353,14 @@ void TdmWells::DBChanged(const QString& name) {
     if (name == QStringLiteral("LOG")) ReloadLog();
 }
 
-void TdmWells::DepthPolled(double value, bool stateNormalOrBetter) {
-    if (stateNormalOrBetter) FCurrentDepth = value;
+void TdmWells::BindStreams(const TWKStreamList* list) {
+    FDepthArray = list ? list->FindSensor(101, QStringLiteral("SrcTime"), QString()) : nullptr;
+}
+
+void TdmWells::PollDepth() {
+    if (!FDepthArray) return;
+    const int n = FDepthArray->GetCount();
+    if (n > 0 && FDepthArray->GetState(n - 1) >= ssNormal) FCurrentDepth = FDepthArray->GetValue(n - 1);
 }
 
 std::unique_ptr<TdmWells> CreateWellsModule() {
