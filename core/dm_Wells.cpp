@@ -1,5 +1,6 @@
 #include "dm_Wells.h"
 
+#include "MainThread.h"
 #include "WKConsts.h"
 #include "WKDataStructures.h"
 #include "WKMessages.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QPointer>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -151,14 +153,22 @@ TdmWells::TdmWells(QObject* owner, TClock clock) : QObject(owner), FClock(clock 
     TryOpenDatabase();
     ReloadLog();
     Instance = this;
-    SetMessageLogWriter([this](int severity, const QString& className, int id, const QString& text) {
+    SetMessageLogWriter([self = QPointer<TdmWells>(this)](int severity, const QString& className, int id,
+                                                          const QString& text) {
         bool ok = false;
         const int messageClass = className.toInt(&ok);
         if (!ok) {
             DebugLog(QStringLiteral("TdmWells.LogMessage: message class is not a number: ") + className);
             return;
         }
-        LogMessage(severity, messageClass, id, text);
+        // The connection belongs to the main thread; messages of other threads are written there.
+        const auto write = [self, severity, messageClass, id, text] {
+            if (self) self->LogMessage(severity, messageClass, id, text);
+        };
+        if (IsMainThread())
+            write();
+        else
+            QueueToMainThread(write);
     });
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <deque>
+#include <thread>
 
 namespace {
 class WellDatabase : public ::testing::Test {
@@ -161,6 +162,10 @@ TEST_F(WellDatabase, MessageLogFrontEndWritesOnlyInTheAcquisitionProgram) {
     LogMessageSilent(1, 7, 3, "acquisition");
     EXPECT_EQ(wells.dbWells().Scalar("select MESSAGEID from LOG").toInt(), 65536 + 7 * 1048576 + 3);
     EXPECT_EQ(dmWells(), &wells);
+    // From another thread the row is written on the main thread.
+    std::thread([] { LogMessageSilent(2, 7, 4, "from a worker"); }).join();
+    EXPECT_EQ(wells.dbWells().Scalar("select count(*) from LOG").toInt(), 1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return wells.dbWells().Scalar("select count(*) from LOG").toInt() == 2; }));
 }
 
 TEST_F(WellDatabase, EventsReachTheMainThread) {
