@@ -1,6 +1,8 @@
 #include "KXScale.h"
 
 #include "Formatting.h"
+#include "KXScaleControl.h"
+#include "Kurvex.h"
 
 #include <QFontMetrics>
 #include <algorithm>
@@ -48,14 +50,39 @@ bool Finite(long double v) { return std::isfinite(static_cast<double>(v)); }
 }  // namespace
 
 TScale::TScale(QObject* AOwner) : QObject(AOwner), FOwner(AOwner), FDisplayValue(NaN) {
-    if (AOwner) {
-        const QVariant f = AOwner->property("font");
-        if (f.canConvert<QFont>()) FFont = f.value<QFont>();
-    }
+    if (auto* chart = qobject_cast<TGraphion*>(AOwner)) FFont = chart->font();
+    FControl = new TScaleControl(qobject_cast<QWidget*>(AOwner), this);
+    connect(FControl, &QObject::destroyed, this, [this] { FControl = nullptr; });
+    FControl->setText(FCaption);
     Adjust();
 }
 
-TScale::~TScale() = default;
+TScale::~TScale() {
+    if (FControl) {
+        FControl->disconnect(this);
+        delete FControl;
+    }
+}
+
+int TScale::StripLength() const {
+    if (FControl && FControl->parentWidget())
+        return IsVerticalAlign(FAlign) ? FControl->height() : FControl->width();
+    return FLength;
+}
+
+bool TScale::AdjustStrip() {
+    if (!FControl || !FControl->parentWidget()) return false;
+    FControl->AdjustScale();
+    return true;
+}
+
+void TScale::StripChanged() {
+    if (FControl) FControl->update();
+}
+
+void TScale::SetPopupMenu(QMenu* Value) { FPopupMenu = Value; }
+
+int TScale::Index() const { return FCollection ? FCollection->IndexOf(this) : -1; }
 
 bool TScale::IsLoading() const {
     if (!FOwner) return false;
@@ -204,6 +231,7 @@ void TScale::Assign(const TScale& Source) {
     FVisible = Source.FVisible;
     FDataOffset = Source.FDataOffset;
     FCaption = Source.FCaption;
+    if (FControl) FControl->setText(FCaption);
     FPenColor = Source.FPenColor;
     FShowCaption = Source.FShowCaption;
     FFont = Source.FFont;
@@ -426,6 +454,7 @@ void TScale::SetAsDateTime(bool Value) {
 
 void TScale::SetCaption(const QString& Value) {
     FCaption = Value;
+    if (FControl) FControl->setText(Value);
     FShowCaption = !Value.isEmpty();
     emit CaptionChanged();
     Changed();
@@ -595,6 +624,8 @@ void TScale::SetPixPerVal(long double Value) {
 
 void TScale::SetVisible(bool Value) {
     FVisible = Value;
+    // A zero-size strip makes the chart lay it out again.
+    if (FControl && FControl->parentWidget()) FControl->resize(0, 0);
     Changed();
 }
 

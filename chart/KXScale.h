@@ -10,6 +10,10 @@
 #include <QString>
 #include <functional>
 
+#include <QMenu>
+class TScaleControl;
+class TScales;
+
 // Where a scale's strip stands. Left and right strips are vertical.
 enum TStripAlign { saTop, saBottom, saLeft, saRight };
 inline bool IsVerticalAlign(TStripAlign a) { return a == saLeft || a == saRight; }
@@ -175,14 +179,29 @@ signals:
     // The strip text changed.
     void CaptionChanged();
 
-protected:
-    // The strip's length along the axis; the stored length when there is no strip.
-    virtual int StripLength() const { return FLength; }
-    // Asks the strip to size itself again; false when there is no strip.
-    virtual bool AdjustStrip() { return false; }
-    virtual void StripChanged() {}
+public:
+    // The strip that paints the scale and carries its mouse handling; owned.
+    TScaleControl* Control() const { return FControl; }
+    QMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu* Value);
+    // Identity inside the value-scale collection of a field (-1 outside one).
+    int ID() const { return FID; }
+    TScales* Collection() const { return FCollection; }
+    int Index() const;
 
 private:
+    friend class TScales;
+    friend class TScaleControl;
+    // The strip's length along the axis; the stored length while the strip is not placed.
+    int StripLength() const;
+    // Asks a placed strip to size itself again; false when there is none.
+    bool AdjustStrip();
+    void StripChanged();
+    TScaleControl* FControl = nullptr;
+    QPointer<QMenu> FPopupMenu;
+    int FID = -1;
+    TScales* FCollection = nullptr;
+
     double MinSpan() const;
     double RawPos(double v) const;
     int PlacePos(long long p) const;

@@ -55,3 +55,14 @@ void PlaySoundFile(const QString& name, bool noInterrupt) {
     if (name.isEmpty()) return;
     UIServices().Sound().Play(WKSoundsPath() + name, noInterrupt);
 }
+
+QString ServiceEventName(TServiceEvent event) {
+    static const char* const names[] = {
+        "seIdle",           "seCreateStreams",    "seBindStreams",     "seStartLogging",        "seStopLogging",
+        "sePoll",           "sePostData",         "seNetworkChange",   "seDBChange",            "seSettingsChange",
+        "seNetworkLoaded",  "seCalibrationsChanged", "seUpdateState",  "seSetLocation",         "seIncomingPack",
+        "seColWeightMeasure", "seGroupLoaded",    "seWellsChanged",    "seRequestWells",        "seAfterCreateNode",
+        "seClientConnected", "seClientDisconnected", "seNetServerConnected", "seAlert"};
+    const auto i = static_cast<size_t>(event);
+    return i < std::size(names) ? QString::fromLatin1(names[i]) : QString::number(i);
+}

@@ -1,6 +1,7 @@
 #pragma once
-// The message-log front end and the sounds of message severities.
+// The message-log front end, the sounds of message severities and the event codes of the service bus.
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 // Severities: -1 hint, 0 user, 1 information, 2 warning, 3 error, 4 silent.
@@ -30,3 +31,35 @@ void PlaySoundFile(const QString& name, bool noInterrupt);
 // while it exists; without it messages are not stored.
 using TMessageLogWriter = std::function<void(int severity, const QString& className, int id, const QString& text)>;
 void SetMessageLogWriter(TMessageLogWriter writer);
+
+// The event codes of the service bus. The order is the contract between the
+// core and the plug-in packages; the numbers are stored nowhere.
+enum TServiceEvent : uint8_t {
+    seIdle,                 // poll pass with logging off (nil); every secondary tick (the group)
+    seCreateStreams,        // the group's TWKStreamList
+    seBindStreams,          // the group's TWKStreamList
+    seStartLogging,         // chosen by the caller
+    seStopLogging,          // chosen by the caller
+    sePoll,                 // nil (primary); the TSecondaryServices (secondary)
+    sePostData,             // the primary TWKStreamList (primary); the TSecondaryServices (secondary)
+    seNetworkChange,        // nil
+    seDBChange,             // const QString* with the database event's name
+    seSettingsChange,
+    seNetworkLoaded,
+    seCalibrationsChanged,  // nil
+    seUpdateState,
+    seSetLocation,
+    seIncomingPack,
+    seColWeightMeasure,
+    seGroupLoaded,          // const QString* with the service group's name
+    seWellsChanged,
+    seRequestWells,
+    seAfterCreateNode,
+    seClientConnected,
+    seClientDisconnected,
+    seNetServerConnected,
+    seAlert,
+};
+
+// The identifier of an event ("seIdle" ...), for diagnostic lines.
+QString ServiceEventName(TServiceEvent event);

@@ -1,12 +1,17 @@
 #include "ClassRegistry.h"
 
 #include <QHash>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
 struct TRegistry {
     std::recursive_mutex Lock;
-    QHash<QString, TClassInfo> Classes;  // key: lower-case name
+    // Entries live until the process ends (a replaced or unregistered entry
+    // too), so that pointers handed out by FindClass stay valid.
+    std::vector<std::unique_ptr<TClassInfo>> Entries;
+    QHash<QString, const TClassInfo*> Classes;  // key: lower-case name
     TClassResolver Resolver;
 };
 TRegistry& Registry() {
@@ -24,7 +29,8 @@ bool TClassInfo::InheritsFrom(const QMetaObject* ancestor) const {
 void RegisterClass(const TClassInfo& info) {
     auto& r = Registry();
     std::lock_guard lock(r.Lock);
-    r.Classes.insert(info.Name.toLower(), info);
+    r.Entries.push_back(std::make_unique<TClassInfo>(info));
+    r.Classes.insert(info.Name.toLower(), r.Entries.back().get());
 }
 
 void UnregisterClass(const QString& name) {
@@ -36,17 +42,27 @@ void UnregisterClass(const QString& name) {
 const TClassInfo* FindClass(const QString& name) {
     auto& r = Registry();
     std::lock_guard lock(r.Lock);
-    auto it = r.Classes.constFind(name.toLower());
-    // QHash nodes are stable until the entry is removed; classes are never
-    // removed while the program runs.
-    return it == r.Classes.constEnd() ? nullptr : &it.value();
+    return r.Classes.value(name.toLower(), nullptr);
+}
+
+const TClassInfo* FindClassByMeta(const QMetaObject* meta) {
+    auto& r = Registry();
+    std::lock_guard lock(r.Lock);
+    const TClassInfo* found = nullptr;
+    for (const TClassInfo* c : std::as_const(r.Classes))
+        if (c->Meta == meta) {
+            // Prefer the entry named like the C++ class when there are several.
+            if (c->Name == QLatin1String(meta->className())) return c;
+            if (!found) found = c;
+        }
+    return found;
 }
 
 QStringList RegisteredClassNames() {
     auto& r = Registry();
     std::lock_guard lock(r.Lock);
     QStringList names;
-    for (const TClassInfo& c : std::as_const(r.Classes)) names << c.Name;
+    for (const TClassInfo* c : std::as_const(r.Classes)) names << c->Name;
     names.sort(Qt::CaseInsensitive);
     return names;
 }

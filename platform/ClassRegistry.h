@@ -21,8 +21,10 @@ struct TClassInfo {
 // Registers (or replaces) a class. Names compare case-insensitively.
 void RegisterClass(const TClassInfo& info);
 void UnregisterClass(const QString& name);
-// The registered class, or null.
+// The registered class, or null. The pointer stays valid for the whole run.
 const TClassInfo* FindClass(const QString& name);
+// The class registered with this meta-object, or null.
+const TClassInfo* FindClassByMeta(const QMetaObject* meta);
 QStringList RegisteredClassNames();
 
 // Asked for names that are not registered; returns true when it made the class

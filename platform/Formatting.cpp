@@ -238,17 +238,17 @@ QString FloatToStr(double value) {
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
     std::string out;
     if (exp >= 15 || exp < -4) {
-        out = digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exp);
+        out.append(digits, 0, 1);
+        if (digits.size() > 1) out.append(1, '.').append(digits, 1);
+        out.append(1, 'E').append(std::to_string(exp));
     } else if (exp < 0) {
-        out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + digits;
+        out.append("0.").append(static_cast<size_t>(-exp - 1), '0').append(digits);
     } else {
         const size_t intLen = static_cast<size_t>(exp) + 1;
         if (digits.size() <= intLen) {
-            out = digits + std::string(intLen - digits.size(), '0');
+            out.append(digits).append(intLen - digits.size(), '0');
         } else {
-            out = digits.substr(0, intLen) + "." + digits.substr(intLen);
+            out.append(digits, 0, intLen).append(1, '.').append(digits, intLen);
         }
     }
     return QString::fromStdString((negative ? "-" : "") + out);

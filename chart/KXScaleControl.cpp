@@ -1,0 +1,457 @@
+#include "KXScaleControl.h"
+
+#include "Formatting.h"
+#include "KXScale.h"
+#include "Kurvex.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace {
+constexpr int CheckboxSize = 13;
+}
+
+// --- TFastControl ---
+
+TFastControl::TFastControl(QWidget* Parent) : QWidget(Parent), FColor(Qt::white) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TFastControl::Unlock() {
+    if (FLockCount > 0 && --FLockCount == 0) update();
+}
+
+void TFastControl::SetColor(const QColor& Value) {
+    FColor = Value;
+    update();
+}
+
+void TFastControl::paintEvent(QPaintEvent*) {
+    if (FLockCount > 0 || width() <= 0 || height() <= 0) return;
+    if (FBitmap.size() != size()) FBitmap = QImage(size(), QImage::Format_RGB32);
+    if (FAutoFill) FBitmap.fill(FColor);
+    {
+        QPainter p(&FBitmap);
+        try {
+            PaintOn(p);
+        } catch (const std::exception&) {
+            // painting never raises; what was drawn so far stays
+        }
+    }
+    QPainter(this).drawImage(0, 0, FBitmap);
+}
+
+// --- TScaleControl ---
+
+TScaleControl::TScaleControl(QWidget* Parent, TScale* Scale) : TFastControl(Parent), FParentScale(Scale) {
+    setMouseTracking(true);
+    SetColor(Parent ? Parent->palette().color(QPalette::Window) : QColor(Qt::white));
+}
+
+TGraphion* TScaleControl::Chart() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* c = qobject_cast<TGraphion*>(w)) return c;
+    return nullptr;
+}
+
+bool TScaleControl::Vertical() const { return FParentScale && IsVerticalAlign(FParentScale->GetAlign()); }
+
+void TScaleControl::setText(const QString& Value) {
+    if (FText == Value) return;
+    FText = Value;
+    if (TGraphion* c = Chart()) c->TextChanged(FParentScale);
+    update();
+}
+
+void TScaleControl::AdjustScale() {
+    if (!FParentScale) return;
+    TScale& s = *FParentScale;
+    s.FAdjusted = false;
+    const bool vertical = Vertical();
+    s.SetLength(vertical ? height() : width());
+    const int thickness = s.GetSize();
+    const int current = vertical ? width() : height();
+    if (thickness != current) {
+        if (vertical) resize(thickness, height()); else resize(width(), thickness);
+        if (TGraphion* c = Chart()) c->RequestRealign();
+    }
+    update();
+}
+
+void TScaleControl::resizeEvent(QResizeEvent* e) {
+    TFastControl::resizeEvent(e);
+    if (!FParentScale) return;
+    FParentScale->SetLength(Vertical() ? height() : width());
+    if (!FParentScale->Adjusted()) FParentScale->Adjust();
+}
+
+bool TScaleControl::ShowCheckbox() const {
+    if (!qobject_cast<TFieldControl*>(parentWidget())) return false;
+    TGraphion* c = Chart();
+    return c && c->ShowCheckboxes();
+}
+
+QRect TScaleControl::GetCheckboxRect() const {
+    QRect r(0, 0, CheckboxSize, CheckboxSize);
+    if (Vertical()) r.moveBottom(height() - 1);
+    return r;
+}
+
+int TScaleControl::MouseAt(int Pos) const {
+    if (!FParentScale) return 1;
+    const int length = Vertical() ? height() : width();
+    const double usable = length - FParentScale->Offset() - FParentScale->BackOffset();
+    if (usable <= 0) return 1;
+    const int part = static_cast<int>(std::floor((Pos - FParentScale->Offset()) / usable * 3));
+    return std::clamp(part, 0, 2);
+}
+
+int TScaleControl::GetClickedAt(const QPoint& Pos) const {
+    if (!FParentScale) return 1;
+    if (FParentScale->StepType() == sttFixedSize) return 1;
+    const int part = MouseAt(Along(Pos));
+    return FParentScale->InternalInverted() ? 2 - part : part;
+}
+
+void TScaleControl::MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, bool Up) {
+    if (!FParentScale || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
+    TScale& s = *FParentScale;
+    const int part = (Shift & Qt::AltModifier) ? 1 : GetClickedAt(MousePos);
+    double d = (s.Max() - s.Min()) / 20;
+    if (s.InternalInverted()) d = -d;
+    if (Up) d = -d;
+    double mn = s.Min(), mx = s.Max();
+    const bool log = s.StepType() == sttLogarithmic;
+    auto move = [&](double v) { return log ? std::pow(10.0, std::log10(v) + d) : v + d; };
+    if (part == 0 || part == 1) mn = move(mn);
+    if (part == 1 || part == 2) mx = move(mx);
+    try {
+        s.SetMinMax(mn, mx);
+    } catch (const std::exception&) {
+    }
+}
+
+void TScaleControl::BeginMoveScale(int X, int Y) {
+    if (!FParentScale) return;
+    TScale& s = *FParentScale;
+    s.FClickPos = Vertical() ? Y : X;
+    s.FClickDataOfs = s.DataOffset();
+    s.FClickVRange = s.VisibleRange();
+    s.FClickStep = s.Step() / 10;
+    s.FClickedAt = GetClickedAt(QPoint(X, Y));
+    FPrevX = X;
+    FPrevY = Y;
+}
+
+void TScaleControl::MoveScale(int MPos) {
+    if (!FParentScale) return;
+    TScale& s = *FParentScale;
+    const bool log = s.StepType() == sttLogarithmic;
+    const double n = s.FClickPos - MPos;
+    double d = log ? n / 4 / 10 : n / 4 * s.FClickStep;
+    if (s.InternalInverted()) d = -d;
+    double mn = s.MinLimit() + s.FClickDataOfs;
+    double mx = mn + s.FClickVRange;
+    auto move = [&](double v) { return log ? std::pow(10.0, std::log10(v) + d) : v + d; };
+    auto round = [&](double v) {
+        if (log) return std::pow(10.0, std::nearbyint(std::log10(v)));
+        const double step = s.FClickStep * 10;
+        return step > 0 ? std::nearbyint(v / step) * step : v;
+    };
+    const int part = s.FClickedAt;
+    if (part == 0 || part == 1) mn = move(mn);
+    if (part == 1 || part == 2) mx = move(mx);
+    if (s.FClickRound) {
+        if (part == 0) mn = round(mn);
+        if (part == 2) mx = round(mx);
+    }
+    try {
+        s.SetMinMax(mn, mx);
+    } catch (const std::exception&) {
+    }
+}
+
+void TScaleControl::mousePressEvent(QMouseEvent* e) {
+    if (parentWidget()) parentWidget()->setFocus();
+    if (!FParentScale) return;
+    TScale& s = *FParentScale;
+    const QPoint pos = e->position().toPoint();
+    if (e->button() != Qt::LeftButton) return;
+    if (e->modifiers() & Qt::ControlModifier) {
+        FReordering = true;
+        return;
+    }
+    if (ShowCheckbox() && GetCheckboxRect().contains(pos)) {
+        s.SetChecked(!s.Checked());
+        return;
+    }
+    if (!s.Correct()) return;
+    BeginMoveScale(pos.x(), pos.y());
+    s.FClickRound = e->modifiers() & Qt::ShiftModifier;
+    FDragging = true;
+}
+
+void TScaleControl::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (!FParentScale || e->button() != Qt::LeftButton) return;
+    TScale& s = *FParentScale;
+    FDragging = false;
+    QMenu* menu = s.PopupMenu();
+    if (menu && !menu->actions().isEmpty() && menu->actions().first() == menu->defaultAction()) {
+        menu->setProperty("PopupComponent", QVariant::fromValue<QObject*>(this));
+        menu->defaultAction()->trigger();
+        return;
+    }
+    s.SetMinMax(s.DefaultMin(), s.DefaultMax());
+}
+
+void TScaleControl::mouseMoveEvent(QMouseEvent* e) {
+    if (!FParentScale) return;
+    const QPoint pos = e->position().toPoint();
+    if (ShowCheckbox() && GetCheckboxRect().contains(pos)) {
+        unsetCursor();
+        return;
+    }
+    const int prev = Vertical() ? FPrevY : FPrevX;
+    if (Along(pos) == prev) return;
+    if ((e->buttons() & Qt::LeftButton) && FDragging) {
+        MoveScale(Along(pos));
+    } else {
+        int part = MouseAt(Along(pos));
+        if (FParentScale->StepType() == sttOffset) part = 2;
+        if (FParentScale->StepType() == sttFixedSize) part = 1;
+        if (part == 1)
+            setCursor(Qt::SizeAllCursor);
+        else
+            setCursor(Vertical() ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+    }
+    FPrevX = pos.x();
+    FPrevY = pos.y();
+}
+
+void TScaleControl::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !FParentScale) return;
+    if (FReordering) {
+        FReordering = false;
+        // Dropping a value strip on another strip of the same field takes that strip's place.
+        QWidget* parent = parentWidget();
+        auto* target = parent ? qobject_cast<TScaleControl*>(parent->childAt(mapToParent(e->position().toPoint()))) : nullptr;
+        if (target && target != this && target->FParentScale && FParentScale->Collection() &&
+            FParentScale->Collection() == target->FParentScale->Collection())
+            FParentScale->Collection()->Move(FParentScale->Index(), target->FParentScale->Index());
+        return;
+    }
+    if (FDragging) {
+        FDragging = false;
+        FParentScale->Changed();
+    }
+}
+
+void TScaleControl::wheelEvent(QWheelEvent* e) {
+    const int delta = e->angleDelta().y();
+    if (delta != 0) MouseWheelScale(e->modifiers(), e->position().toPoint(), delta > 0);
+    e->accept();
+}
+
+// --- painting ---
+
+void TScaleControl::PaintOn(QPainter& DC) {
+    if (!FParentScale) return;
+    TScale& s = *FParentScale;
+    DC.setFont(s.Font());
+    DC.setBrush(Qt::NoBrush);
+    DC.setPen(s.PenColor());
+    try {
+        if (s.ShowCaption()) PaintCaption(DC);
+        if (s.Correct() && s.VisibleScale()) {
+            if (Vertical()) PaintVertical(DC); else PaintHorizontal(DC);
+            if (ShowCheckbox()) PaintCheckbox(DC);
+        }
+        PaintDisplayValue(DC);
+    } catch (const std::exception&) {
+    }
+}
+
+void TScaleControl::PaintCaption(QPainter& DC) {
+    const QFontMetrics fm(DC.font());
+    const QString caption = FParentScale->Caption();
+    if (!Vertical()) {
+        int flags = fm.horizontalAdvance(caption) < width() ? Qt::AlignHCenter : Qt::AlignLeft;
+        flags |= FParentScale->GetAlign() == saBottom ? Qt::AlignBottom : Qt::AlignTop;
+        DC.drawText(rect(), flags | Qt::TextSingleLine, caption);
+        return;
+    }
+    // One character a line, top down, centred on half the width of "W".
+    const int th = fm.height();
+    int total = 0;
+    for (QChar c : caption) total += QStringLiteral(",-.=_").contains(c) ? th / 2 : th;
+    int y = std::max(0, (height() - total) / 2);
+    const int cx = fm.horizontalAdvance(QLatin1Char('W')) / 2;
+    for (QChar c : caption) {
+        const int w = fm.horizontalAdvance(c);
+        DC.drawText(cx - w / 2, y + fm.ascent(), QString(c));
+        y += QStringLiteral(",-.=_").contains(c) ? th / 2 : th;
+    }
+}
+
+void TScaleControl::PaintHorizontal(QPainter& DC) {
+    TScale& s = *FParentScale;
+    const QFontMetrics fm(DC.font());
+    const bool bottom = s.GetAlign() == saBottom;
+    const int captionH = s.ShowCaption() ? fm.height() : 0;
+    const int base = bottom ? 5 : captionH + fm.height();
+    auto tick = [&](int p, int len) {
+        if (bottom) DC.drawLine(p, 5 - len, p, base);
+        else DC.drawLine(p, base, p, base + len);
+    };
+    const int lo = s.Offset(), hi = width() - s.BackOffset();
+    const int subCount = s.SubTicksCount();
+    int prevPos = 0, prevHalf = -1;
+    s.WalkMarks([&](int p) { return p >= lo && p <= hi; },
+                [&](int p) {
+                    if (p >= lo && p <= hi) {
+                        tick(p, 5);
+                        const QString label = s.GetLabel();
+                        const int half = fm.horizontalAdvance(label) / 2;
+                        if (prevHalf < 0 || half + (prevHalf + 1) + 1 < std::abs(p - prevPos)) {
+                            const int top = bottom ? base + 1 : captionH;
+                            DC.drawText(p - half, top + fm.ascent(), label);
+                            prevPos = p;
+                            prevHalf = half;
+                        }
+                    }
+                    double mark = s.CurrentMark();
+                    const int n = s.SubTicksCount() > 0 ? s.SubTicksCount() : subCount;
+                    for (int k = 1; k < n; ++k) {
+                        mark -= s.SubStep();
+                        const int sp = s.GetMarkPos(mark);
+                        if (sp >= lo && sp <= hi) tick(sp, k == n / 2 ? 4 : 2);
+                    }
+                });
+    DC.drawLine(lo, base, hi + 1, base);
+}
+
+void TScaleControl::PaintVertical(QPainter& DC) {
+    TScale& s = *FParentScale;
+    const QFontMetrics fm(DC.font());
+    const int w = width();
+    const int base = w - 5;
+    const int lo = s.Offset(), hi = height() - s.BackOffset();
+    int prevPos = 0;
+    bool first = true;
+    s.WalkMarks([&](int p) { return p >= lo && p < hi; },
+                [&](int p) {
+                    if (p >= lo && p < hi) {
+                        DC.drawLine(base, p, w, p);
+                        if (first || std::abs(p - prevPos) > fm.height()) {
+                            const QString label = s.GetLabel();
+                            DC.drawText(base - 2 - fm.horizontalAdvance(label), p - fm.height() / 2 + fm.ascent(), label);
+                            prevPos = p;
+                            first = false;
+                        }
+                    }
+                    double mark = s.CurrentMark();
+                    const int n = s.SubTicksCount();
+                    for (int k = 1; k < n; ++k) {
+                        mark -= s.SubStep();
+                        const int sp = s.GetMarkPos(mark);
+                        if (sp >= lo && sp < hi) DC.drawLine(base, sp, k == n / 2 ? w - 1 : w - 3, sp);
+                    }
+                });
+    DC.drawLine(base, lo, base, hi + 1);
+}
+
+void TScaleControl::PaintDisplayValue(QPainter& DC) {
+    TScale& s = *FParentScale;
+    const double v = s.DisplayValue();
+    if (!s.ShowDisplayValues() || std::isnan(v) || v < s.Min() || v > s.Max()) return;
+    QFont f = s.Font();
+    if (f.pointSizeF() > 1) f.setPointSizeF(f.pointSizeF() - 1);
+    DC.setFont(f);
+    const QFontMetrics fm(f);
+    // fixed notation: seven significant digits, then the scale's decimals
+    double shown = v;
+    if (v != 0) {
+        const double mag = std::pow(10.0, 6 - std::floor(std::log10(std::fabs(v))));
+        if (std::isfinite(mag) && mag > 0) shown = std::nearbyint(v * mag) / mag;
+    }
+    const QString text = FloatToStrFixed(shown, std::clamp(s.DisplayValuePrecision(), 0, 15));
+    const int p = s.Prj(v) + (s.IsMainScale() ? s.Offset() : 0);
+    DC.setPen(Color());
+    DC.setBrush(s.PenColor());
+    if (!Vertical()) {
+        const int h = height();
+        const QPoint tri[3] = {{p - 5, h}, {p + 5, h}, {p, h - 5}};
+        DC.drawPolygon(tri, 3);
+        QRect box(0, 0, fm.horizontalAdvance(text) + 4, fm.height() + 2);
+        box.moveCenter(QPoint(p, 0));
+        box.moveBottom(h - 7);
+        DC.setBrush(Color());
+        DC.setPen(s.PenColor());
+        DC.drawRect(box);
+        DC.drawText(box, Qt::AlignCenter, text);
+    } else {
+        const int w = width();
+        const QPoint tri[3] = {{w, p - 5}, {w, p + 5}, {w - 5, p}};
+        DC.drawPolygon(tri, 3);
+        if (fm.horizontalAdvance(text) + 9 < w) {
+            const int half = fm.height() / 2 + 1;
+            const QRect box(QPoint(1, p - half), QPoint(w - 6, p + half));
+            DC.setBrush(Color());
+            DC.setPen(s.PenColor());
+            DC.drawRect(box);
+            DC.drawText(box.adjusted(1, 0, -1, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+        }
+    }
+}
+
+void TScaleControl::PaintCheckbox(QPainter& DC) {
+    const QRect r = GetCheckboxRect().adjusted(0, 0, -1, -1);
+    DC.save();
+    DC.setPen(Qt::black);
+    DC.setBrush(Qt::white);
+    DC.drawRect(r);
+    if (FParentScale->Checked()) {
+        DC.setPen(QPen(Qt::black, 2));
+        DC.drawLine(r.left() + 3, r.center().y(), r.center().x(), r.bottom() - 3);
+        DC.drawLine(r.center().x(), r.bottom() - 3, r.right() - 2, r.top() + 3);
+    }
+    DC.restore();
+}
+
+// --- TKXSplitter ---
+
+TKXSplitter::TKXSplitter(QWidget* Parent) : QWidget(Parent) { SetVertical(false); }
+
+void TKXSplitter::SetVertical(bool Value) {
+    FVertical = Value;
+    setCursor(Value ? Qt::SplitHCursor : Qt::SplitVCursor);
+}
+
+void TKXSplitter::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Dark));
+}
+
+void TKXSplitter::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    FDown = true;
+    const QPoint g = e->globalPosition().toPoint();
+    FLast = FVertical ? g.x() : g.y();
+}
+
+void TKXSplitter::mouseMoveEvent(QMouseEvent* e) {
+    if (!FDown) return;
+    const QPoint g = e->globalPosition().toPoint();
+    const int now = FVertical ? g.x() : g.y();
+    if (now != FLast && OnMoved) OnMoved(now - FLast);
+    FLast = now;
+}
+
+void TKXSplitter::mouseReleaseEvent(QMouseEvent*) { FDown = false; }

@@ -1,0 +1,112 @@
+#pragma once
+// Double-buffered controls of the chart engine: the base, the scale strip and
+// the splitter between fields.
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class QPainter;
+class TScale;
+class TGraphion;
+
+// Paints into an off-screen image first and copies it to the control in one go.
+class TFastControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool AutoFill READ AutoFill WRITE SetAutoFill)
+    Q_PROPERTY(QColor Color READ Color WRITE SetColor)
+public:
+    explicit TFastControl(QWidget* Parent = nullptr);
+
+    void Lock() { ++FLockCount; }
+    void Unlock();
+    bool Locked() const { return FLockCount > 0; }
+    bool AutoFill() const { return FAutoFill; }
+    void SetAutoFill(bool Value) { FAutoFill = Value; }
+    QColor Color() const { return FColor; }
+    void SetColor(const QColor& Value);
+    const QImage& Bitmap() const { return FBitmap; }
+    QImage& Bitmap() { return FBitmap; }
+
+protected:
+    virtual void PaintOn(QPainter& DC) = 0;
+    void paintEvent(QPaintEvent*) override;
+
+    QImage FBitmap;
+
+private:
+    bool FAutoFill = true;
+    int FLockCount = 0;
+    QColor FColor;
+};
+
+// The visible strip of one scale: caption, marks and labels, display value,
+// check box; wheel zoom and pan, drags that move or stretch the range.
+class TScaleControl : public TFastControl {
+    Q_OBJECT
+public:
+    TScaleControl(QWidget* Parent, TScale* Scale);
+
+    TScale* ParentScale() const { return FParentScale; }
+    // Sizes the strip again: the length from the strip, the thickness from the scale.
+    void AdjustScale();
+    bool ShowCheckbox() const;
+    QRect GetCheckboxRect() const;
+    // The third of the strip under a position along it: 0, 1 or 2.
+    int MouseAt(int Pos) const;
+    // The part a press at a point (strip coordinates) works on.
+    int GetClickedAt(const QPoint& Pos) const;
+    void MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, bool Up);
+    void BeginMoveScale(int X, int Y);
+    void MoveScale(int MPos);
+    bool Vertical() const;
+    QString text() const { return FText; }
+    void setText(const QString& Value);
+    // The chart the strip stands in, or null.
+    TGraphion* Chart() const;
+
+protected:
+    void PaintOn(QPainter& DC) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+private:
+    void PaintHorizontal(QPainter& DC);
+    void PaintVertical(QPainter& DC);
+    void PaintCaption(QPainter& DC);
+    void PaintDisplayValue(QPainter& DC);
+    void PaintCheckbox(QPainter& DC);
+    int Along(const QPoint& p) const { return Vertical() ? p.y() : p.x(); }
+
+    QPointer<TScale> FParentScale;
+    int FPrevX = -1, FPrevY = -1;
+    bool FDragging = false;
+    bool FReordering = false;
+    QString FText;
+};
+
+// The one-pixel bar between two fields; dragging it resizes the field before it.
+class TKXSplitter : public QWidget {
+    Q_OBJECT
+public:
+    explicit TKXSplitter(QWidget* Parent);
+    void SetVertical(bool Value);  // a vertical bar between fields side by side
+    bool IsVertical() const { return FVertical; }
+    // Moved by Delta pixels along the chart's field direction.
+    std::function<void(int Delta)> OnMoved;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    bool FVertical = false;
+    bool FDown = false;
+    int FLast = 0;
+};

@@ -1,0 +1,332 @@
+#include "KXSeries.h"
+
+#include "Formatting.h"
+#include "Kurvex.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+int LabelsCapacity = 20;
+
+namespace {
+const QColor clBtnShadow(0xA0, 0xA0, 0xA0);
+const QColor clBtnHighlight(0xFF, 0xFF, 0xFF);
+constexpr int ChunkPoints = 3000;
+}  // namespace
+
+// --- TLabelsList ---
+
+void TLabelsList::Add(std::unique_ptr<TChartLabel> Label) {
+    if (FCapacity > 0 && Count() >= FCapacity) FItems.erase(FItems.begin());
+    FItems.push_back(std::move(Label));
+}
+
+void TLabelsList::Add(double X, double Y, const QString& Text, const QColor& Color) {
+    Add(std::make_unique<TChartLabel>(X, Y, Text, Color));
+}
+
+void TLabelsList::Delete(int Index) {
+    if (Index < 0 || Index >= Count()) return;
+    FItems.erase(FItems.begin() + Index);
+}
+
+void TLabelsList::Remove(const TChartLabel* Label) {
+    const auto it = std::find_if(FItems.begin(), FItems.end(), [Label](const auto& p) { return p.get() == Label; });
+    if (it != FItems.end()) FItems.erase(it);
+}
+
+// --- TSeries ---
+
+TSeries::TSeries(QObject* AOwner) : QObject(AOwner), FPen(Qt::black, 1), FLabels(LabelsCapacity) {}
+
+TSeries::~TSeries() {
+    if (FChart) FChart->RemoveSeries(this);
+}
+
+bool TSeries::Loading() const { return FChart && FChart->IsComponentLoading(); }
+
+void TSeries::ResolveIDs() {
+    if (!FChart) return;
+    try {
+        if (FFieldInd >= 0 && FFieldInd < FChart->Fields().Count()) {
+            TChartField* f = FChart->Fields().Items(FFieldInd);
+            FFieldID = f->ID();
+            if (FScaleInd < 0) FScaleID = -1;
+            else if (FScaleInd < f->Scales().Count()) FScaleID = f->Scales().Items(FScaleInd)->ID();
+            else FScaleID = -2;  // a scale that does not exist: the chart frees the series
+        } else {
+            FFieldID = -1;
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void TSeries::SetChart(TGraphion* Value) {
+    FChart = Value;
+    if (FChart && FFieldInd >= 0) ResolveIDs();
+}
+
+void TSeries::Assign(const TSeries& Source) {
+    FCaption = Source.FCaption;
+    FID = Source.FID;
+    FXID = Source.FXID;
+    FFieldInd = Source.FFieldInd;
+    FScaleInd = Source.FScaleInd;
+    FPen = Source.FPen;
+    if (FChart) ResolveIDs();
+    Changed();
+}
+
+void TSeries::SetFieldInd(int Value) {
+    if (!FChart) {
+        FFieldInd = Value;
+        return;
+    }
+    try {
+        if (Value < 0 || Value >= FChart->Fields().Count()) return;
+        FFieldInd = Value;
+        FFieldID = FChart->Fields().Items(Value)->ID();
+        if (!Loading()) {
+            FChart->ForceRepaint();
+            FChart->NotifyLegend(CM_CHARTCHANGED);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void TSeries::SetScaleInd(int Value) {
+    if (!FChart) {
+        FScaleInd = Value;
+        return;
+    }
+    try {
+        TChartField* f = FChart->Fields().FindItemID(FFieldID);
+        if (!f || Value >= f->Scales().Count()) return;
+        FScaleInd = Value;
+        FScaleID = Value < 0 ? -1 : f->Scales().Items(Value)->ID();
+        if (!Loading() && !FChart->Locked()) {
+            FChart->ForceRepaint();
+            FChart->NotifyLegend(CM_CHARTCHANGED);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void TSeries::SetCaption(const QString& Value) {
+    FCaption = Value;
+    if (FChart && !Loading()) FChart->TextChanged(this);
+}
+
+void TSeries::SetFID(const QVariant& Value) {
+    FID = Value;
+    Changed();
+}
+
+void TSeries::SetFXID(const QVariant& Value) {
+    FXID = Value;
+    Changed();
+}
+
+void TSeries::SetPen(const QPen& Value) {
+    FPen = Value;
+    Changed();
+}
+
+void TSeries::Changed() {
+    if (!FChart) return;
+    FChart->SeriesPaintRequest(this);
+    if (!Loading()) FChart->TextChanged(this);
+}
+
+bool TSeries::MouseDown(TScale*, TScale*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { return false; }
+
+void TSeries::GetLabels(TLabelRefs& List, TScale* Scale, const QRect& Rect) {
+    if (!FChart) return;
+    const QColor color = QueryLabelColor();
+    const bool horizontal = FChart->Orientation() == coHorizontal;
+    for (int i = 0; i < FLabels.Count(); ++i) {
+        TChartLabel* l = FLabels.GetLabel(i);
+        const int xp = FChart->XScale()->Prj(l->X);
+        const int yp = Scale ? Scale->Prj(l->Y) : -3000;
+        l->Position = horizontal ? QPoint(xp, yp) : QPoint(yp, xp);
+        if (!Rect.contains(l->Position)) continue;
+        if (color != QColor(Qt::transparent)) l->Color = color;
+        List.push_back(l);
+    }
+}
+
+// --- TRLineSeries ---
+
+TRLineSeries::TRLineSeries(QObject* AOwner) : TSeries(AOwner) { FCaption = QStringLiteral("Line"); }
+
+bool TRLineSeries::Link() {
+    if (!FTable) {
+        FArray = FXArray = nullptr;
+        return false;
+    }
+    FArray = FTable->GetArrayByID(FID);
+    FXArray = FTable->GetArrayByID(FXID);
+    return FArray && FXArray;
+}
+
+void TRLineSeries::SetTable(TChartTable* Value) {
+    FTable = Value;
+    Changed();
+}
+
+void TRLineSeries::SetUseScaleColor(bool Value) {
+    FUseScaleColor = Value;
+    Changed();
+}
+
+void TRLineSeries::Assign(const TSeries& Source) {
+    if (auto* l = qobject_cast<const TRLineSeries*>(&Source)) {
+        FLFormat = l->FLFormat;
+        FPen = l->FPen;
+        FTable = l->FTable;
+        FUseScaleColor = l->FUseScaleColor;
+    }
+    TSeries::Assign(Source);
+}
+
+void TRLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
+    FLastChunks.clear();
+    if (!FChart || !Scale || !Link()) return;
+    if (FUseScaleColor) FPen.setColor(Scale->PenColor());
+    QPen pen = FPen;
+    pen.setWidth(1);
+    DC.setPen(pen);
+    DC.setBrush(Qt::NoBrush);
+    const int count = std::min(FArray->GetCount(), FXArray->GetCount());
+    if (count < 2) return;
+    TScale& xs = *FChart->XScale();
+    const bool vertical = FChart->Orientation() == coVertical;
+    int p = 0, q = 0;
+    while (q < count - 1) {
+        q = std::min(q + ChunkPoints, count - 1);
+        if (p >= q) break;
+        const double a = FXArray->GetValue(p).Value, b = FXArray->GetValue(q).Value;
+        const bool touches = (a >= xs.Min() && a <= xs.Max()) || (b >= xs.Min() && a <= xs.Max()) ||
+                             (a < xs.Min() && b > xs.Max());
+        if (touches) {
+            try {
+                DrawChunk(DC, xs, *Scale, p, q, vertical);
+                FLastChunks.emplace_back(p, q);
+            } catch (const std::exception&) {
+            }
+        }
+        p = q;
+    }
+}
+
+void TRLineSeries::DrawChunk(QPainter& DC, TScale& XScale, TScale& Scale, int P, int Q, bool Vertical) {
+    XScale.PrjArray(*FXArray, FPrjArray, P, Q, 0, true);
+    Scale.PrjArray(*FArray, FPrjArray, P, Q, 0, false);
+    // Points that fall into one pixel column draw the same pixels as their first,
+    // lowest, highest and last point: keep those four, in path order.
+    FReduced.clear();
+    FSpans.clear();
+    const size_t n = FPrjArray.size();
+    size_t i = 0;
+    while (i < n) {
+        const QPoint first = FPrjArray[i];
+        const int column = Vertical ? first.y() : first.x();
+        int lo = Vertical ? first.x() : first.y(), hi = lo;
+        size_t j = i + 1;
+        for (; j < n; ++j) {
+            const QPoint& pt = FPrjArray[j];
+            if ((Vertical ? pt.y() : pt.x()) != column) break;
+            const int v = Vertical ? pt.x() : pt.y();
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        const QPoint last = FPrjArray[j - 1];
+        FReduced.push_back(first);
+        if (j - i > 2) {
+            auto at = [&](int v) { return Vertical ? QPoint(v, column) : QPoint(column, v); };
+            FReduced.push_back(at(lo));
+            FReduced.push_back(at(hi));
+            // the turning points of a folded path keep their end pixels
+            if (lo < hi) FSpans.emplace_back(at(lo), at(hi));
+        }
+        if (j - i > 1) FReduced.push_back(last);
+        i = j;
+    }
+    const int width = std::max(FPen.width(), 1);
+    for (int k = 0; k < width; ++k) {
+        if (k > 0) {
+            DC.save();
+            DC.translate(0, k);
+        }
+        DC.drawPolyline(FReduced.data(), static_cast<int>(FReduced.size()));
+        if (!FSpans.empty()) DC.drawLines(FSpans.data(), static_cast<int>(FSpans.size()));
+        if (k > 0) DC.restore();
+    }
+}
+
+bool TRLineSeries::MouseDown(TScale* XScale, TScale* Scale, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                             int X, int Y) {
+    if (Button != Qt::LeftButton || !FChart || !XScale || !Scale || !Link()) return false;
+    if (FChart->Orientation() == coVertical) std::swap(X, Y);
+    const int count = std::min(FArray->GetCount(), FXArray->GetCount());
+    if (count < 2) return false;
+    int prev = XScale->Prj(FXArray->GetValue(0).Value);
+    int found = -1, d0 = 0, d1 = 0;
+    for (int i = 1; i < count; ++i) {
+        const int d = XScale->Prj(FXArray->GetValue(i).Value);
+        if ((d >= X) != (prev >= X)) {
+            found = i;
+            d0 = prev;
+            d1 = d;
+            break;
+        }
+        prev = d;
+    }
+    if (found < 0) return false;
+    const double x0 = FXArray->GetValue(found - 1).Value, x1 = FXArray->GetValue(found).Value;
+    const double y0 = FArray->GetValue(found - 1).Value, y1 = FArray->GetValue(found).Value;
+    double x = x0, y = y0;
+    if (d0 != d1) {
+        const double t = std::fabs(static_cast<double>(X - d0)) / std::fabs(static_cast<double>(d1 - d0));
+        x = x0 + (x1 - x0) * t;
+        y = y0 + (y1 - y0) * t;
+    }
+    if (!(Shift & Qt::ShiftModifier) && std::abs(Scale->Prj(y) - Y) > 7) return false;
+    if (std::isnan(y)) return false;
+    FLabels.Add(x, y, FormatFloat(FLFormat, y), FPen.color());
+    return true;
+}
+
+void TRLineSeries::GetLabels(TLabelRefs& List, TScale* Scale, const QRect& Rect) {
+    if (Link()) {
+        const int n = FXArray->GetCount();
+        if (n == 0) {
+            FLabels.Clear();
+        } else {
+            const double first = FXArray->GetValue(0).Value, last = FXArray->GetValue(n - 1).Value;
+            for (int i = FLabels.Count() - 1; i >= 0; --i) {
+                const double x = FLabels.GetLabel(i)->X;
+                if (x < first || x > last) FLabels.Delete(i);
+            }
+        }
+    }
+    TSeries::GetLabels(List, Scale, Rect);
+}
+
+void TRLineSeries::PaintIcon(QPainter& DC, const QRect& Box) {
+    if (!Link()) {
+        DC.fillRect(Box, clBtnShadow);
+        DC.setPen(clBtnHighlight);
+        DC.drawLine(Box.topLeft(), Box.topRight());
+        DC.drawLine(Box.topLeft(), Box.bottomLeft());
+        DC.setPen(Qt::black);
+        DC.drawLine(Box.bottomLeft(), Box.bottomRight());
+        DC.drawLine(Box.topRight(), Box.bottomRight());
+    }
+    const int inset = FPen.width() + 2;
+    const int y = Box.center().y();
+    DC.setPen(FPen);
+    DC.drawLine(Box.left() + inset, y, Box.right() - inset, y);
+}

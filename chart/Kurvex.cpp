@@ -1,0 +1,1031 @@
+#include "Kurvex.h"
+
+#include "KXLegend.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+
+int SelectionSensitivity = 2;
+QColor SelectionColor = QColor(0xFF, 0xFF, 0xB7);
+
+namespace {
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+const QColor clBtnFace(0xF0, 0xF0, 0xF0);
+const QColor clBtnShadow(0xA0, 0xA0, 0xA0);
+const QColor clBtnHighlight(0xFF, 0xFF, 0xFF);
+const QColor clInfoBk(0xFF, 0xFF, 0xE1);
+constexpr int MinFieldSize = 30;
+}  // namespace
+
+bool SameXValue(double A, double B) {
+    const double eps = std::max(std::min(std::fabs(A), std::fabs(B)) * 1e-12, 1e-12);
+    return std::fabs(A - B) <= eps;
+}
+
+// --- TScales ---
+
+TScales::TScales(TChartField* Field, TGraphion* Chart) : FField(Field), FChart(Chart) {}
+
+TScales::~TScales() { Clear(); }
+
+TScale* TScales::Add() {
+    auto* s = new TScale(FField->Control());
+    s->FID = FNextID++;
+    s->FCollection = this;
+    s->SetVisibleScale(true);
+    s->SetDisplayValue(NaN);
+    s->SetFont(FChart->font());
+    FItems.push_back(s);
+    connect(s, &TScale::ScaleChanged, FField->Client(), qOverload<>(&QWidget::update));
+    Update();
+    return s;
+}
+
+int TScales::IndexOf(const TScale* Scale) const {
+    const auto it = std::find(FItems.begin(), FItems.end(), Scale);
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+TScale* TScales::FindItemID(int ID) const {
+    for (TScale* s : FItems)
+        if (s->ID() == ID) return s;
+    return nullptr;
+}
+
+void TScales::Delete(int Index) {
+    if (Index < 0 || Index >= Count()) return;
+    TScale* s = FItems[static_cast<size_t>(Index)];
+    FItems.erase(FItems.begin() + Index);
+    delete s;
+    Update();
+}
+
+void TScales::Move(int From, int To) {
+    if (From < 0 || From >= Count() || To < 0 || To >= Count() || From == To) return;
+    TScale* s = FItems[static_cast<size_t>(From)];
+    FItems.erase(FItems.begin() + From);
+    FItems.insert(FItems.begin() + To, s);
+    Update();
+}
+
+void TScales::Clear() {
+    while (!FItems.empty()) {
+        TScale* s = FItems.back();
+        FItems.pop_back();
+        delete s;
+    }
+}
+
+void TScales::SetOrientation(TChartOrientation Value) {
+    for (TScale* s : FItems) {
+        const TStripAlign a = s->GetAlign();
+        TStripAlign want;
+        if (Value == coHorizontal) want = a == saBottom ? saRight : saLeft;
+        else want = a == saRight ? saBottom : saTop;
+        if (want != a) s->SetAlign(want);
+    }
+}
+
+void TScales::Update() {
+    for (TScale* s : FItems)
+        if (s->Control() && !s->Control()->parentWidget()) s->Control()->setParent(FField->Control());
+    for (TScale* s : FItems)
+        if (s->Control()) s->Control()->show();
+    SetOrientation(FChart->Orientation());
+    if (FChart->FDestroying) return;
+    FChart->FreeUnlinkedSeries();
+    FChart->Realign();
+    FChart->NotifyLegend(CM_CHARTCHANGED);
+}
+
+// --- TFieldControl, TFieldClientBox ---
+
+TFieldControl::TFieldControl(QWidget* Parent, TChartField* Field) : QWidget(Parent), FField(Field) {
+    setMinimumSize(MinFieldSize, MinFieldSize);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TFieldControl::Unlock() {
+    if (FLockCount > 0 && --FLockCount == 0) update();
+}
+
+void TFieldControl::paintEvent(QPaintEvent*) {
+    if (FLockCount > 0) return;
+    QPainter p(this);
+    const int indent = std::max(FField->SpacePos(), 0);
+    if (FField->Chart()->Orientation() == coHorizontal)
+        p.fillRect(QRect(0, 0, indent, height()), FField->Color());
+    else
+        p.fillRect(QRect(0, 0, width(), indent), FField->Color());
+}
+
+TFieldClientBox::TFieldClientBox(QWidget* Parent, TFieldControl* Field) : TFastControl(Parent), FField(Field) {
+    setMouseTracking(true);
+}
+
+TGraphion* TFieldClientBox::GetChart() const { return FField->Field()->Chart(); }
+TChartField* TFieldClientBox::GetField() const { return FField->Field(); }
+
+void TFieldClientBox::PaintOn(QPainter& DC) { GetField()->PaintRequest(DC); }
+
+void TFieldClientBox::mousePressEvent(QMouseEvent* e) {
+    TGraphion* c = GetChart();
+    if (c->focusPolicy() != Qt::NoFocus) c->setFocus();
+    const QPoint p = e->position().toPoint();
+    c->FieldMouseDown(GetField(), e->button(), e->buttons(), e->modifiers(), p.x(), p.y());
+}
+
+void TFieldClientBox::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    GetChart()->FieldMouseMove(GetField(), e->buttons(), e->modifiers(), p.x(), p.y(),
+                               (e->buttons() & Qt::LeftButton) != 0);
+}
+
+void TFieldClientBox::mouseReleaseEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    GetChart()->FieldMouseUp(GetField(), e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TFieldClientBox::wheelEvent(QWheelEvent* e) {
+    GetChart()->FieldWheel(e->angleDelta().y());
+    e->accept();
+}
+
+// --- TChartField ---
+
+TChartField::TChartField(TGraphion* Chart) : FChart(Chart) {
+    FControl = new TFieldControl(Chart, this);
+    FClient = new TFieldClientBox(FControl, FControl);
+    FSplitter = new TKXSplitter(Chart);
+    FSplitter->OnMoved = [this](int Delta) {
+        const int i = Index();
+        if (i <= 0) return;
+        TChartField* prev = FChart->Fields().Items(i - 1);
+        const bool last = i == FChart->Fields().Count() - 1;
+        if (FChart->Orientation() == coHorizontal) {
+            prev->FControl->resize(prev->FControl->width(), prev->FControl->height() + Delta);
+            if (!last) FControl->resize(FControl->width(), FControl->height() - Delta);
+        } else {
+            prev->FControl->resize(prev->FControl->width() + Delta, prev->FControl->height());
+            if (!last) FControl->resize(FControl->width() - Delta, FControl->height());
+        }
+        FChart->MarkSetPercents();
+        FChart->Realign();
+    };
+    FGridPen = QPen(FChart->GetGridColor(), 1);
+    FColor = FChart->Color();
+    FScales = std::make_unique<TScales>(this, Chart);
+    FControl->show();
+    FClient->show();
+}
+
+TChartField::~TChartField() {
+    ++FChart->FAlignDisabled;
+    FScales.reset();
+    delete FControl;
+    delete FSplitter;
+    --FChart->FAlignDisabled;
+}
+
+int TChartField::Index() const { return FChart->Fields().IndexOf(this); }
+
+void TChartField::Assign(const TChartField& Source) {
+    SetCaption(Source.FCaption);
+    FColor = Source.FColor;
+    FGridPen = Source.FGridPen;
+    FShowSubGrid = Source.FShowSubGrid;
+    FPercents = Source.FPercents;
+    FScales->Clear();
+    for (int i = 0; i < Source.Scales().Count(); ++i) {
+        TScale* s = FScales->Add();
+        s->Assign(*Source.Scales().Items(i));
+    }
+    SetGridInd(Source.GridIndex());
+    FScales->Update();
+}
+
+TSeries* TChartField::FindSeries(const QVariant& ID) const {
+    for (int i = 0; i < FChart->GetSeriesCount(); ++i) {
+        TSeries* s = FChart->GetSeries(i);
+        if (s->FieldID() == FID && ChartIDsEqual(s->ID(), ID)) return s;
+    }
+    return nullptr;
+}
+
+void TChartField::Lock() {
+    for (int i = 0; i < FScales->Count(); ++i)
+        if (auto* c = FScales->Items(i)->Control()) c->Lock();
+    FClient->Lock();
+    FControl->Lock();
+}
+
+void TChartField::Unlock() {
+    for (int i = 0; i < FScales->Count(); ++i)
+        if (auto* c = FScales->Items(i)->Control()) c->Unlock();
+    FClient->Unlock();
+    FControl->Unlock();
+}
+
+void TChartField::Repaint() {
+    FControl->update();
+    FClient->update();
+}
+
+void TChartField::PaintRequest(QPainter& DC) { FChart->FieldPaintRequest(this, DC); }
+
+void TChartField::PaintIcon(QPainter& DC, const QRect& Box) const {
+    DC.fillRect(Box, FColor);
+    DC.setPen(clBtnHighlight);
+    DC.drawLine(Box.topLeft(), Box.topRight());
+    DC.drawLine(Box.topLeft(), Box.bottomLeft());
+    DC.setPen(clBtnShadow);
+    DC.drawLine(Box.bottomLeft(), Box.bottomRight());
+    DC.drawLine(Box.topRight(), Box.bottomRight());
+}
+
+void TChartField::SetPercents(double Value) {
+    if (FChart->IsComponentLoading()) FPercents = Value;
+}
+
+void TChartField::SetCaption(const QString& Value) {
+    if (FCaption == Value) return;
+    FCaption = Value;
+    FChart->TextChanged(this);
+}
+
+void TChartField::SetColor(const QColor& Value) {
+    FColor = Value;
+    FClient->SetColor(Value);
+    Repaint();
+    FChart->NotifyLegend(CM_CHARTCHANGED);
+}
+
+void TChartField::SetGridPen(const QPen& Value) {
+    FGridPen = Value;
+    FClient->update();
+}
+
+int TChartField::GridIndex() const {
+    TScale* s = FScales->FindItemID(FGridID);
+    return s ? FScales->IndexOf(s) : -1;
+}
+
+void TChartField::SetGridInd(int Value) {
+    if (Value >= 0 && Value < FScales->Count()) FGridID = FScales->Items(Value)->ID();
+    FClient->update();
+}
+
+void TChartField::SetShowSubGrid(bool Value) {
+    FShowSubGrid = Value;
+    FClient->update();
+}
+
+int TChartField::Size() const { return FChart->Orientation() == coHorizontal ? FControl->height() : FControl->width(); }
+
+void TChartField::SetSize(int Value) {
+    FChart->MarkSetPercents();
+    if (FChart->Orientation() == coHorizontal)
+        FControl->resize(FControl->width(), Value);
+    else
+        FControl->resize(Value, FControl->height());
+    FChart->Realign();
+}
+
+int TChartField::GetSumOffset() {
+    const bool horizontal = FChart->Orientation() == coHorizontal;
+    const int length = horizontal ? FControl->height() : FControl->width();
+    int sum = 0;
+    for (int i = 0; i < FScales->Count(); ++i) {
+        TScale* s = FScales->Items(i);
+        s->SetLength(length);
+        if (s->Visible()) sum += s->GetSize();
+    }
+    return sum;
+}
+
+void TChartField::ArrangeScales(int MaxOffset) {
+    const bool horizontal = FChart->Orientation() == coHorizontal;
+    const int own = GetSumOffset();
+    FSpacePos = MaxOffset - own;
+    const QRect r = FControl->rect();
+    int pos = std::max(FSpacePos, 0);
+    for (int i = 0; i < FScales->Count(); ++i) {
+        TScale* s = FScales->Items(i);
+        TScaleControl* c = s->Control();
+        if (!c) continue;
+        const int size = s->Visible() ? s->GetSize() : 0;
+        c->setVisible(s->Visible() && size > 0);
+        if (horizontal) {
+            c->setGeometry(pos, 0, size, r.height());
+            s->SetLength(r.height());
+        } else {
+            c->setGeometry(0, pos, r.width(), size);
+            s->SetLength(r.width());
+        }
+        pos += size;
+    }
+    if (horizontal)
+        FClient->setGeometry(pos, 0, std::max(r.width() - pos, 0), r.height());
+    else
+        FClient->setGeometry(0, pos, r.width(), std::max(r.height() - pos, 0));
+}
+
+// --- TChartFields ---
+
+TChartFields::~TChartFields() { Clear(); }
+
+TChartField* TChartFields::Add() {
+    auto* f = new TChartField(FChart);
+    f->FID = FNextID++;
+    FItems.push_back(f);
+    Update();
+    return f;
+}
+
+int TChartFields::IndexOf(const TChartField* Field) const {
+    const auto it = std::find(FItems.begin(), FItems.end(), Field);
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+TChartField* TChartFields::FindItemID(int ID) const {
+    for (TChartField* f : FItems)
+        if (f->ID() == ID) return f;
+    return nullptr;
+}
+
+void TChartFields::Delete(int Index) {
+    if (Index < 0 || Index >= Count()) return;
+    TChartField* f = FItems[static_cast<size_t>(Index)];
+    FItems.erase(FItems.begin() + Index);
+    delete f;
+    Update();
+}
+
+void TChartFields::Move(int From, int To) {
+    if (From < 0 || From >= Count() || To < 0 || To >= Count() || From == To) return;
+    TChartField* f = FItems[static_cast<size_t>(From)];
+    FItems.erase(FItems.begin() + From);
+    FItems.insert(FItems.begin() + To, f);
+    Update();
+}
+
+void TChartFields::Clear() {
+    while (!FItems.empty()) {
+        TChartField* f = FItems.back();
+        FItems.pop_back();
+        delete f;
+    }
+}
+
+void TChartFields::ArrangeScales(int MaxOffset) {
+    for (TChartField* f : FItems) f->ArrangeScales(MaxOffset);
+}
+
+void TChartFields::Lock() {
+    for (TChartField* f : FItems) f->Lock();
+}
+
+void TChartFields::Unlock() {
+    for (TChartField* f : FItems) f->Unlock();
+}
+
+void TChartFields::BeginUpdate() {
+    ++FUpdateCount;
+    ++FChart->FAlignDisabled;
+}
+
+void TChartFields::EndUpdate() {
+    if (FUpdateCount == 0) return;
+    --FUpdateCount;
+    --FChart->FAlignDisabled;
+    if (FUpdateCount == 0) Update();
+}
+
+void TChartFields::Update() {
+    if (FUpdateCount > 0 || FChart->FDestroying) return;
+    const int n = Count();
+    for (int i = 0; i < n; ++i) {
+        TChartField* f = FItems[static_cast<size_t>(i)];
+        f->FSplitter->setVisible(i > 0);
+        if (FChart->IsComponentLoading())
+            FChart->FSetPercents = true;
+        else
+            f->FPercents = 1.0 / n;
+        f->FSplitter->SetVertical(FChart->Orientation() == coVertical);
+        f->FScales->SetOrientation(FChart->Orientation());
+    }
+    FChart->setMinimumSize(40 * n, 40 * n);
+    FChart->FreeUnlinkedSeries();
+    FChart->NotifyLegend(CM_CHARTCHANGED);
+    FChart->Realign();
+}
+
+// --- TGraphion ---
+
+TGraphion::TGraphion(QWidget* AOwner)
+    : QWidget(AOwner), FSelectionStart(NaN), FSelectionStop(NaN), FColor(clBtnFace) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    FXScale = new TScale(this);
+    FXScale->SetIsMainScale(true);
+    FXScale->Control()->show();
+    connect(FXScale, &TScale::ScaleChanged, this, &TGraphion::ForceRepaint);
+    connect(FXScale, &TScale::CaptionChanged, this, [this] { TextChanged(FXScale); });
+    FFields = std::make_unique<TChartFields>(this);
+    FOrientation = coVertical;
+    SetOrientation(coHorizontal);
+}
+
+TGraphion::~TGraphion() {
+    FDestroying = true;
+    while (!FSeriesList.empty()) {
+        TSeries* s = FSeriesList.back();
+        FSeriesList.pop_back();
+        s->FChart = nullptr;
+        delete s;
+    }
+    FFields.reset();
+    delete FXScale;
+    FXScale = nullptr;
+    if (FLegendControl) FLegendControl->ChartDestroyed(this);
+}
+
+void TGraphion::Loaded() {
+    FLoading = false;
+    for (TSeries* s : FSeriesList) s->ResolveIDs();
+    NotifyLegend(CM_CHARTCHANGED);
+    FSetPercents = false;
+    FXScale->Changed();
+    for (int i = 0; i < FFields->Count(); ++i) {
+        TScales& sc = FFields->Items(i)->Scales();
+        for (int k = 0; k < sc.Count(); ++k) sc.Items(k)->Changed();
+    }
+    FFields->Update();
+}
+
+void TGraphion::Assign(const TGraphion& Source) {
+    if (&Source == this) return;
+    Lock();
+    SetColor(Source.FColor);
+    SetCaption(Source.FCaption);
+    SetOrientation(Source.FOrientation);
+    FXScale->Assign(*Source.FXScale);
+    New();
+    for (int i = 0; i < Source.Fields().Count(); ++i) FFields->Add()->Assign(*Source.Fields().Items(i));
+    for (TSeries* src : Source.FSeriesList) {
+        QObject* o = src->metaObject()->newInstance(Q_ARG(QObject*, this));
+        auto* s = qobject_cast<TSeries*>(o);
+        if (!s) {
+            delete o;
+            continue;
+        }
+        InsertSeries(s);
+        s->Assign(*src);
+    }
+    Unlock();
+    NotifyLegend(CM_CHARTCHANGED);
+}
+
+void TGraphion::InsertS(TSeries* Series) {
+    if (!Series || std::find(FSeriesList.begin(), FSeriesList.end(), Series) != FSeriesList.end()) return;
+    if (Series->Chart() && Series->Chart() != this) Series->Chart()->RemoveS(Series);
+    Series->setParent(this);
+    Series->SetChart(this);
+    FSeriesList.push_back(Series);
+}
+
+void TGraphion::RemoveS(TSeries* Series) {
+    const auto it = std::find(FSeriesList.begin(), FSeriesList.end(), Series);
+    if (it == FSeriesList.end()) return;
+    FSeriesList.erase(it);
+    Series->FChart = nullptr;
+    if (Series->parent() == this) Series->setParent(nullptr);
+}
+
+void TGraphion::InsertSeries(TSeries* Series) {
+    InsertS(Series);
+    if (!Locked() && !FLoading) {
+        ForceRepaint();
+        NotifyLegend(CM_CHARTCHANGED);
+    }
+}
+
+void TGraphion::RemoveSeries(TSeries* Series) {
+    RemoveS(Series);
+    if (FDestroying) return;
+    ForceRepaint();
+    NotifyLegend(CM_CHARTCHANGED);
+}
+
+TSeries* TGraphion::GetSeries(int Index) const {
+    if (Index < 0 || Index >= GetSeriesCount()) return nullptr;
+    return FSeriesList[static_cast<size_t>(Index)];
+}
+
+TChartField* TGraphion::GetScaleField(const TScale* Scale) const {
+    for (int i = 0; i < FFields->Count(); ++i)
+        if (FFields->Items(i)->Scales().IndexOf(Scale) >= 0) return FFields->Items(i);
+    return nullptr;
+}
+
+void TGraphion::GetScaleSeries(const TScale* Scale, std::vector<TSeries*>& Series) const {
+    const TChartField* f = GetScaleField(Scale);
+    if (!f) return;
+    for (TSeries* s : FSeriesList)
+        if (s->FieldID() == f->ID() && s->ScaleID() == Scale->ID()) Series.push_back(s);
+}
+
+void TGraphion::FreeUnlinkedSeries() {
+    if (FLoading || FDestroying) return;
+    for (size_t i = FSeriesList.size(); i-- > 0;) {
+        TSeries* s = FSeriesList[i];
+        TChartField* f = FFields->FindItemID(s->FieldID());
+        TScale* sc = f && s->ScaleID() != -1 ? f->Scales().FindItemID(s->ScaleID()) : nullptr;
+        if (!f || (s->ScaleID() != -1 && !sc)) {
+            RemoveS(s);
+            delete s;
+            continue;
+        }
+        s->FFieldInd = f->Index();
+        s->FScaleInd = sc ? sc->Index() : -1;
+    }
+}
+
+void TGraphion::New() {
+    FFields->Clear();
+    while (!FSeriesList.empty()) {
+        TSeries* s = FSeriesList.back();
+        RemoveS(s);
+        delete s;
+    }
+    FFields->Update();
+}
+
+void TGraphion::ForceRepaint() {
+    update();
+    if (FXScale && FXScale->Control()) FXScale->Control()->update();
+    for (int i = 0; i < FFields->Count(); ++i) FFields->Items(i)->Repaint();
+}
+
+void TGraphion::SeriesPaintRequest(TSeries* Series) {
+    if (TChartField* f = FFields->FindItemID(Series->FieldID())) f->Repaint();
+}
+
+void TGraphion::Changed() {
+    ForceRepaint();
+    NotifyLegend(CM_CHARTCHANGED);
+}
+
+void TGraphion::SetShowCheckboxes(bool Value) {
+    FShowCheckboxes = Value;
+    Changed();
+}
+
+void TGraphion::Lock() {
+    if (FLockLevel++ == 0) {
+        ++FAlignDisabled;
+        if (FXScale->Control()) FXScale->Control()->Lock();
+    }
+}
+
+void TGraphion::Unlock() {
+    if (FLockLevel == 0) return;
+    if (--FLockLevel == 0) {
+        if (FXScale->Control()) FXScale->Control()->Unlock();
+        --FAlignDisabled;
+        Realign();
+        NotifyLegend(CM_CHARTCHANGED);
+    }
+}
+
+void TGraphion::ClearLabels() {
+    try {
+        for (TSeries* s : FSeriesList) s->Labels().Clear();
+    } catch (const std::exception&) {
+    }
+    ForceRepaint();
+}
+
+void TGraphion::SetOrientation(TChartOrientation Value) {
+    if (Value == FOrientation) return;
+    ++FAlignDisabled;
+    FOrientation = Value;
+    FFields->Update();
+    FXScale->SetAlign(Value == coVertical ? saLeft : saBottom);
+    if (OnChangeOrientation) OnChangeOrientation();
+    --FAlignDisabled;
+    Realign();
+}
+
+void TGraphion::SetSelection(double Start, double Stop) {
+    FSelectionStart = Start;
+    FSelectionStop = Stop;
+    ForceRepaint();
+}
+
+double TGraphion::GetXValue(int X, int Y) const { return FXScale->PrjBack(GetX(X, Y)); }
+
+bool TGraphion::IsCursorOverValue(int X, int Y, double Value) const {
+    if (std::isnan(Value)) return false;
+    return std::abs(GetX(X, Y) - FXScale->Prj(Value)) <= SelectionSensitivity;
+}
+
+void TGraphion::PrjSeries(TScale* Scale, double A, double B, const double* X, const double* Y, int Count,
+                          QPoint* Points) const {
+    if (A == 0) A = 1;
+    const bool transform = A != 1 || B != 0;
+    const bool log = Scale->StepType() == sttLogarithmic;
+    TScaleControl* strip = Scale->Control();
+    const int length = strip ? (FOrientation == coHorizontal ? strip->height() : strip->width()) : Scale->Length();
+    const TScale& xs = *FXScale;
+    TScaleControl* xstrip = xs.Control();
+    const int xlength = xstrip ? (FOrientation == coHorizontal ? xstrip->width() : xstrip->height()) : xs.Length();
+    for (int i = 0; i < Count; ++i) {
+        int e;
+        double y = Y[i];
+        if (std::isnan(y)) {
+            e = -1;
+        } else {
+            if (transform) y = A * y + B;
+            double raw;
+            if (log) raw = y > 0 && Scale->Min() > 0 ? (std::log10(y) - std::log10(Scale->Min())) * static_cast<double>(Scale->PixPerVal()) : -1;
+            else raw = (y - Scale->Min()) * static_cast<double>(Scale->PixPerVal());
+            if (!std::isfinite(raw)) {
+                e = 3000;
+            } else {
+                const long long r = static_cast<long long>(std::nearbyint(std::clamp(raw, -1e9, 1e9)));
+                const long long p = Scale->InternalInverted() ? (length - Scale->BackOffset() - 1) - r : r + Scale->Offset();
+                e = static_cast<int>(std::clamp<long long>(p, -3000, 3000));
+            }
+        }
+        double xraw = (X[i] - xs.Min()) * static_cast<double>(xs.PixPerVal());
+        if (std::isnan(xraw)) xraw = -3000;
+        int xp = static_cast<int>(std::nearbyint(std::clamp(xraw, -3000.0, 3000.0)));
+        if (xs.InternalInverted()) xp = xlength - xs.BackOffset() - xs.Offset() - xp - 1;
+        Points[i] = FOrientation == coHorizontal ? QPoint(xp, e) : QPoint(e, xp);
+    }
+}
+
+QColor TGraphion::GetGridColor() const {
+    return FFields && FFields->Count() > 0 ? FFields->Items(0)->GridPen().color() : clBtnFace;
+}
+
+void TGraphion::SetGridColor(const QColor& Value) {
+    for (int i = 0; i < FFields->Count(); ++i) {
+        QPen p = FFields->Items(i)->GridPen();
+        p.setColor(Value);
+        FFields->Items(i)->SetGridPen(p);
+    }
+}
+
+void TGraphion::SetLegend(TGraphionLegend* Control) { FLegendControl = Control; }
+
+void TGraphion::SetCaption(const QString& Value) {
+    if (FCaption == Value) return;
+    FCaption = Value;
+    TextChanged(this);
+    if (OnChangeCaption) OnChangeCaption();
+}
+
+void TGraphion::SetColor(const QColor& Value) {
+    FColor = Value;
+    update();
+}
+
+void TGraphion::SetBorderWidth(int Value) {
+    FBorderWidth = std::max(Value, 0);
+    Realign();
+}
+
+void TGraphion::TextChanged(QObject* Obj) {
+    if (FLoading || Locked() || FDestroying || !FLegendControl) return;
+    FLegendControl->ObjectTextChanged(Obj);
+}
+
+void TGraphion::NotifyLegend(int Message, QObject*) {
+    if (FLoading || Locked() || FDestroying || !FLegendControl) return;
+    if (Message == CM_CHARTCHANGED) FLegendControl->Rebuild();
+}
+
+QRect TGraphion::InnerRect() const { return rect().adjusted(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth); }
+
+void TGraphion::Realign() {
+    if (FLoading || AlignDisabled() || FDestroying) return;
+    try {
+        AlignControls();
+    } catch (const std::exception&) {
+        FAligning = false;
+    }
+}
+
+void TGraphion::RequestRealign() { Realign(); }
+
+void TGraphion::resizeEvent(QResizeEvent*) { Realign(); }
+
+void TGraphion::AlignControls() {
+    FAligning = true;
+    FFields->Lock();
+    TScaleControl* xstrip = FXScale->Control();
+    xstrip->Lock();
+    QRect r = InnerRect();
+    const int n = FFields->Count();
+    const bool horizontal = FOrientation == coHorizontal;
+    int room;
+    if (horizontal) {
+        FXScale->SetLength(r.width());
+        const int xh = FXScale->GetSize();
+        xstrip->setGeometry(r.left(), r.bottom() - xh + 1, r.width(), xh);
+        r.setBottom(r.bottom() - xh);
+        room = r.height() - std::max(n - 1, 0);
+    } else {
+        int margin = 0;
+        for (int i = 0; i < n; ++i) margin = std::max(margin, FFields->Items(i)->GetSumOffset());
+        FXScale->SetOffset(margin);
+        FXScale->SetLength(r.height());
+        const int xw = FXScale->GetSize();
+        xstrip->setGeometry(r.left(), r.top(), xw, r.height());
+        r.setLeft(r.left() + xw);
+        room = r.width() - std::max(n - 1, 0);
+    }
+    std::vector<int> sizes(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        TChartField* f = FFields->Items(i);
+        sizes[static_cast<size_t>(i)] = FSetPercents ? f->Size() : std::max(static_cast<int>(std::nearbyint(room * f->FPercents)), MinFieldSize);
+    }
+    auto place = [&] {
+        int edge = horizontal ? r.top() : r.left();
+        const int end = horizontal ? r.bottom() + 1 : r.right() + 1;
+        for (int i = 0; i < n; ++i) {
+            TChartField* f = FFields->Items(i);
+            if (i > 0) {
+                if (horizontal) f->FSplitter->setGeometry(r.left(), edge, r.width(), 1);
+                else f->FSplitter->setGeometry(edge, r.top(), 1, r.height());
+                f->FSplitter->raise();
+                ++edge;
+            }
+            const int size = i == n - 1 ? std::max(end - edge, 0) : sizes[static_cast<size_t>(i)];
+            if (horizontal) f->FControl->setGeometry(r.left(), edge, r.width(), size);
+            else f->FControl->setGeometry(edge, r.top(), size, r.height());
+            edge += size;
+        }
+    };
+    if (!FSetPercents && n > 0) {
+        int total = 0;
+        for (int s : sizes) total += s;
+        const int overflow = total - room;
+        if (overflow > 0) {
+            // one correction: the largest field gives up the overflow
+            auto largest = std::max_element(sizes.begin(), sizes.end());
+            *largest = std::max(*largest - overflow, 0);
+        }
+    }
+    place();
+    if (FSetPercents && room > 0)
+        for (int i = 0; i < n; ++i) FFields->Items(i)->FPercents = static_cast<double>(FFields->Items(i)->Size()) / room;
+    FSetPercents = false;
+    int margin = 0;
+    for (int i = 0; i < n; ++i) margin = std::max(margin, FFields->Items(i)->GetSumOffset());
+    if (horizontal) FXScale->SetOffset(margin);
+    FFields->ArrangeScales(margin);
+    xstrip->Unlock();
+    FFields->Unlock();
+    FAligning = false;
+    ForceRepaint();
+}
+
+void TGraphion::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), FColor);
+    if (FBorderWidth > 0) {
+        const QColor c = hasFocus() ? clBtnHighlight : FColor;
+        QPen pen(c, FBorderWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        const int h = FBorderWidth / 2;
+        p.drawRect(rect().adjusted(h, h, -h - (FBorderWidth % 2 ? 1 : 0), -h - (FBorderWidth % 2 ? 1 : 0)));
+    }
+}
+
+void TGraphion::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    update();
+}
+
+void TGraphion::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    update();
+}
+
+// --- field painting ---
+
+void TGraphion::FieldPaintRequest(TChartField* Field, QPainter& DC) {
+    if (!FXScale->Correct()) return;
+    const QSize area = Field->Client()->size();
+    const bool horizontal = FOrientation == coHorizontal;
+    try {
+        if (!std::isnan(FSelectionStart) && !std::isnan(FSelectionStop) && !SameXValue(FSelectionStart, FSelectionStop)) {
+            const int a = FXScale->Prj(FSelectionStart), b = FXScale->Prj(FSelectionStop);
+            const int lo = std::min(a, b), hi = std::max(a, b);
+            const QRect band = horizontal ? QRect(QPoint(lo, -1), QPoint(hi, area.height())) : QRect(QPoint(-1, lo), QPoint(area.width(), hi));
+            DC.fillRect(band, SelectionColor);
+        }
+        PaintGrid(Field, DC, area);
+    } catch (const std::exception&) {
+    }
+
+    TLabelRefs labels;
+    labels.reserve(100);
+    const QRect clientRect(QPoint(0, 0), area);
+    for (size_t i = 0; i < FSeriesList.size(); ++i) {
+        TSeries* s = FSeriesList[i];
+        if (s->FieldID() != Field->ID()) continue;
+        TScale* scale = nullptr;
+        if (s->ScaleID() != -1) {
+            scale = Field->Scales().FindItemID(s->ScaleID());
+            if (!scale) continue;
+        }
+        DC.save();
+        bool painted = true;
+        try {
+            s->Paint(DC, scale, &Field->Client()->Bitmap());
+        } catch (const std::exception&) {
+            painted = false;
+        }
+        DC.restore();
+        if (!painted) continue;
+        try {
+            s->GetLabels(labels, scale, clientRect);
+        } catch (const std::exception&) {
+        }
+    }
+    if (OnPaintField) {
+        DC.save();
+        try {
+            OnPaintField(Field, DC);
+        } catch (const std::exception&) {
+        }
+        DC.restore();
+    }
+    try {
+        PaintLabels(labels, DC, area);
+    } catch (const std::exception&) {
+    }
+}
+
+void TGraphion::PaintGrid(TChartField* Field, QPainter& DC, const QSize& Area) {
+    TScale* grid = Field->Scales().FindItemID(Field->FGridID);
+    if (!grid || !grid->Correct()) return;
+    const bool horizontal = FOrientation == coHorizontal;
+    DC.setPen(Field->GridPen());
+    const int xExtent = horizontal ? Area.width() : Area.height();
+    const int xOffset = FXScale->Offset();
+    FXScale->WalkMarks([&](int p) { return p - xOffset >= 0 && p - xOffset <= xExtent; },
+                       [&](int p) {
+                           const int q = p - xOffset;
+                           if (horizontal) DC.drawLine(q, 0, q, Area.height());
+                           else DC.drawLine(0, q, Area.width(), q);
+                       });
+    const int vExtent = horizontal ? Area.height() : Area.width();
+    QPen dotted = Field->GridPen();
+    dotted.setStyle(Qt::DotLine);
+    const bool log = grid->StepType() == sttLogarithmic;
+    grid->WalkMarks([&](int p) { return p >= 0 && p <= vExtent; },
+                    [&](int p) {
+                        DC.setPen(Field->GridPen());
+                        if (horizontal) DC.drawLine(0, p, Area.width(), p);
+                        else DC.drawLine(p, 0, p, Area.height());
+                        if (!Field->ShowSubGrid()) return;
+                        DC.setPen(dotted);
+                        double mark = grid->CurrentMark();
+                        const int n = grid->SubTicksCount() - (log ? 1 : 0);
+                        for (int k = 1; k < n; ++k) {
+                            mark -= grid->SubStep();
+                            const int sp = grid->GetMarkPos(mark);
+                            if (horizontal) DC.drawLine(0, sp, Area.width(), sp);
+                            else DC.drawLine(sp, 0, sp, Area.height());
+                        }
+                    });
+}
+
+void TGraphion::PaintLabels(TLabelRefs& Labels, QPainter& DC, const QSize& Area) {
+    std::stable_sort(Labels.begin(), Labels.end(),
+                     [](const TChartLabel* a, const TChartLabel* b) { return a->Position.x() < b->Position.x(); });
+    DC.setFont(FXScale->Font());
+    const QFontMetrics fm(DC.font());
+    std::vector<QRect> drawn;
+    for (TChartLabel* l : Labels) {
+        DC.setPen(QPen(l->Color, 1, Qt::SolidLine));
+        const QPoint pt = l->Position;
+        QRect box = fm.boundingRect(l->Text);
+        box.moveTopLeft(pt);
+        box.adjust(-1, -1, 1, 1);
+        l->Size.setHeight(box.height());
+        box.translate(10, -(box.height() + 10));
+        if (box.top() < 0) box.moveTop(0);
+        if (box.right() >= Area.width()) box.moveRight(Area.width() - 1);
+        // Move the box off every label already drawn: below one when it still ends above its point, else to its right.
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const QRect& other : drawn) {
+                if (!box.intersects(other)) continue;
+                if (l->Size.height() + other.bottom() + 1 < pt.y())
+                    box.moveTop(other.bottom() + 1);
+                else
+                    box.moveLeft(other.right() + 1);
+                moved = true;
+                break;
+            }
+        }
+        DC.drawLine(pt, QPoint(box.left() - 1, box.bottom()));
+        DC.setBrush(clInfoBk);
+        DC.drawRect(QRect(QPoint(box.left() - 1, box.top()), QPoint(box.right() + 1, box.bottom() + 1)));
+        DC.setPen(Qt::black);
+        DC.drawText(box.adjusted(1, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop, l->Text);
+        l->TextRect = box;
+        drawn.push_back(box);
+    }
+}
+
+// --- mouse ---
+
+void TGraphion::FieldMouseDown(TChartField* Field, Qt::MouseButton Button, Qt::MouseButtons Buttons,
+                               Qt::KeyboardModifiers Shift, int X, int Y) {
+    if (FSelectionMode) {
+        if (Button == Qt::LeftButton) {
+            if (IsCursorOverValue(X, Y, FSelectionStart))
+                std::swap(FSelectionStart, FSelectionStop);
+            else if (!IsCursorOverValue(X, Y, FSelectionStop))
+                FSelectionStart = FSelectionStop = GetXValue(X, Y);
+            ForceRepaint();
+            return;
+        }
+        if (Buttons & Qt::LeftButton) {
+            FSelectionStart = FSelectionStop = NaN;
+            ForceRepaint();
+        }
+    }
+    const int fieldID = Field->ID();
+    for (TSeries* s : FSeriesList) {
+        if (s->FieldID() != fieldID) continue;
+        TLabelsList& labels = s->Labels();
+        for (int i = 0; i < labels.Count(); ++i) {
+            if (labels.GetLabel(i)->TextRect.contains(X, Y)) {
+                labels.Delete(i);
+                Field->Repaint();
+                return;
+            }
+        }
+    }
+    bool claimed = false;
+    const std::vector<TSeries*> series = FSeriesList;
+    for (TSeries* s : series) {
+        if (s->FieldID() != fieldID) continue;
+        TScale* scale = s->ScaleID() == -1 ? nullptr : Field->Scales().FindItemID(s->ScaleID());
+        if (!scale) continue;
+        try {
+            claimed = s->MouseDown(FXScale, scale, Button, Shift, X, Y) || claimed;
+        } catch (const std::exception&) {
+        }
+    }
+    if (!claimed && OnMouseDown) {
+        if (OnMouseDown(Field, Button, Shift, X, Y)) return;
+    }
+    if (claimed) Field->Repaint();
+}
+
+void TGraphion::FieldMouseMove(TChartField* Field, Qt::MouseButtons, Qt::KeyboardModifiers Shift, int X, int Y,
+                               bool Captured) {
+    if (FSelectionMode) {
+        Field->Client()->unsetCursor();
+        if (Captured) {
+            FSelectionStop = GetXValue(X, Y);
+            ForceRepaint();
+        } else if (IsCursorOverValue(X, Y, FSelectionStart) || IsCursorOverValue(X, Y, FSelectionStop)) {
+            Field->Client()->setCursor(FOrientation == coVertical ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+        }
+    }
+    if (OnMouseMove) OnMouseMove(Field, Shift, X, Y);
+}
+
+void TGraphion::FieldMouseUp(TChartField* Field, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+    if (FSelectionMode && Button == Qt::LeftButton && !std::isnan(FSelectionStart) && !std::isnan(FSelectionStop)) {
+        if (SameXValue(FSelectionStart, FSelectionStop))
+            FSelectionStart = FSelectionStop = NaN;
+        else if (FSelectionStart > FSelectionStop)
+            std::swap(FSelectionStart, FSelectionStop);
+        if (OnSelectionChanged) OnSelectionChanged();
+        ForceRepaint();
+    }
+    if (OnMouseUp) OnMouseUp(Field, Button, Shift, X, Y);
+}
+
+void TGraphion::FieldWheel(int Delta) {
+    if (Delta == 0 || !FXScale->Control()) return;
+    FXScale->Control()->MouseWheelScale(Qt::AltModifier, QPoint(), Delta > 0);
+}

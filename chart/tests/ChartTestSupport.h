@@ -1,0 +1,64 @@
+#pragma once
+// Small helpers of the chart tests: synthesised input and a chart with data.
+#include "Kurvex.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+inline void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
+                      Qt::KeyboardModifiers mods = {}) {
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, buttons, mods);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+inline void Click(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = {}, Qt::MouseButton button = Qt::LeftButton) {
+    SendMouse(w, QEvent::MouseButtonPress, p, button, button, mods);
+    SendMouse(w, QEvent::MouseButtonRelease, p, button, Qt::NoButton, mods);
+}
+
+inline void Drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = {}) {
+    SendMouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, mods);
+    SendMouse(w, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, mods);
+    SendMouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, mods);
+}
+
+inline void Wheel(QWidget* w, QPoint p, int delta, Qt::KeyboardModifiers mods = {}) {
+    QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// What the plot area of a field shows, painted now.
+inline QImage PlotImage(TChartField* f) { return f->Client()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// A chart with a table whose array "x" holds the X values and "y" the Y values.
+struct TChartWithData {
+    TGraphion Chart;
+    TMemChartTable Table;
+    TMemPointArray* X;
+    TMemPointArray* Y;
+    explicit TChartWithData(QSize size = QSize(600, 400)) {
+        Table.SetCapacity(20000);
+        X = Table.AddArray("x");
+        Y = Table.AddArray("y");
+        Chart.resize(size);
+        Chart.show();
+    }
+    void AddPoint(double x, double y) {
+        Table.AddRow();
+        X->SetLastValue(x);
+        Y->SetLastValue(y);
+    }
+    TRLineSeries* AddSeries(int field, int scale, QColor color = Qt::red) {
+        auto* s = new TRLineSeries(&Chart);
+        s->SetFieldInd(field);
+        s->SetScaleInd(scale);
+        Chart.InsertSeries(s);
+        s->SetTable(&Table);
+        s->SetFID("y");
+        s->SetFXID("x");
+        s->SetPen(QPen(color, 1));
+        return s;
+    }
+};

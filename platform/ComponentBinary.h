@@ -1,0 +1,9 @@
+#pragma once
+// The compact binary form of a stored component tree (documents, the
+// designer's clipboard). Same content as the text form.
+#include "ComponentText.h"
+
+QByteArray WriteComponentBinary(const TStreamObject& root);
+// Raises EParserError on damaged or foreign data; never returns part of a tree.
+TStreamObject ReadComponentBinary(const QByteArray& data);
+bool IsComponentBinary(const QByteArray& data);

@@ -1,0 +1,284 @@
+#include "WK2TCPClient.h"
+
+#include "WKConsts.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+QString SystemError(int code) { return QString::fromLocal8Bit(strerror(code)); }
+
+// A failure of the socket itself: its message is the system's text.
+class ESocketError : public Exception {
+public:
+    explicit ESocketError(int code) : Exception(SystemError(code)) {}
+};
+
+int RemainingMs(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return int(std::max<int64_t>(0, left.count()));
+}
+}  // namespace
+
+TWK2TCPClient::TWK2TCPClient(TWK2TCPClientTimeouts Timeouts) : FTimeouts(Timeouts) {
+    FLastException = QStringLiteral("соединение устанавливается");
+    FThread = std::jthread([this](std::stop_token st) { Execute(st); });
+}
+
+TWK2TCPClient::~TWK2TCPClient() {
+    StopThread();
+    Disconnect();
+}
+
+void TWK2TCPClient::StopThread() {
+    if (!FThread.joinable()) return;
+    FThread.request_stop();
+    FPauseCV.notify_all();
+    FThread.join();
+}
+
+void TWK2TCPClient::SetHostPortAccess(const QString& Host, int Port, const QString& AccessCode) {
+    TCriticalSectionGuard g(FCSLock);
+    if (Host != FHost || Port != FPort || AccessCode != FAccessCode) FForceDisconnect = true;
+    FHost = Host;
+    FPort = Port;
+    FAccessCode = AccessCode;
+}
+
+QString TWK2TCPClient::GetHost() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FHost;
+}
+
+int TWK2TCPClient::GetPort() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FPort;
+}
+
+QString TWK2TCPClient::GetAccessCode() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FAccessCode;
+}
+
+QString TWK2TCPClient::GetState() const {
+    TCriticalSectionGuard g(FCSLock);
+    if (FLastException.isEmpty()) return QStringLiteral("Соединение установлено");
+    return QStringLiteral("Соединение не установлено: ") + FLastException;
+}
+
+bool TWK2TCPClient::GetWellUpdate() { return FUpdateWellsEvent.exchange(false); }
+
+void TWK2TCPClient::DoUpdateWells(const QString& Text) {
+    DebugLog(QStringLiteral("TWK2TCPClient.DoUpdateWells ") + Text);
+    if (ProxyConnection()) FUpdateWellsEvent = true;
+}
+
+// ---- Thread ----
+
+void TWK2TCPClient::Pause(std::stop_token& Stop, int Ms) {
+    std::unique_lock lk(FPauseLock);
+    FPauseCV.wait_for(lk, Stop, std::chrono::milliseconds(Ms), [] { return false; });
+}
+
+void TWK2TCPClient::Execute(std::stop_token Stop) {
+    pthread_setname_np(pthread_self(), "TWK2TClientThrd");
+    while (!Stop.stop_requested()) {
+        try {
+            if (CheckConnected()) {
+                {
+                    TCriticalSectionGuard g(FCSLock);
+                    FLastException.clear();
+                    FWellsRequestRequired = !FWellsRequest.isEmpty();
+                }
+                UpdateVersion();
+                Authentification();
+                QueryWells();
+                RequestActiveWells(true);
+                UpdateStreams(true);
+            }
+            if (FStreams.Count() == 0) {
+                QueryWells();
+                RequestActiveWells(true);
+                UpdateStreams(true);
+            } else {
+                const bool sent = RequestActiveWells(false);
+                UpdateStreams(sent);
+                Poll();
+            }
+            ++FCycles;
+            Pause(Stop, GetPollPeriod() / 10 * 10);
+        } catch (const std::exception& e) {
+            QString state = ExceptionMessage(e);
+            {
+                TCriticalSectionGuard g(FCSLock);
+                FLastException = state;
+            }
+            DebugLog(QStringLiteral("TWK2TClientThread.Execute exception: ") + state);
+            Disconnect();
+            ++FCycles;
+            Pause(Stop, FTimeouts.RetryPauseMs);
+        }
+    }
+}
+
+bool TWK2TCPClient::CheckConnected() {
+    QString host;
+    int port;
+    {
+        TCriticalSectionGuard g(FCSLock);
+        if (FHost.isEmpty() || FPort == 0) return false;
+        if (FForceDisconnect) {
+            FForceDisconnect = false;
+            Disconnect();
+        }
+        host = FHost.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : FHost;
+        port = FPort;
+    }
+    if (FSocket >= 0) return false;
+    Connect(host, port);
+    return true;
+}
+
+void TWK2TCPClient::Connect(const QString& Host, int Port) {
+    TCriticalSectionGuard g(FCSEvents);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* res = nullptr;
+    const int rc = ::getaddrinfo(Host.toUtf8().constData(), QByteArray::number(Port).constData(), &hints, &res);
+    if (rc != 0) throw Exception(QString::fromLocal8Bit(gai_strerror(rc)));
+    std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> guard(res, &::freeaddrinfo);
+    int lastError = ECONNREFUSED;
+    for (addrinfo* ai = res; ai; ai = ai->ai_next) {
+        const int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
+        if (fd < 0) {
+            lastError = errno;
+            continue;
+        }
+        int err = 0;
+        if (::connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
+            err = errno;
+            if (err == EINPROGRESS) {
+                pollfd p{fd, POLLOUT, 0};
+                const int n = ::poll(&p, 1, FTimeouts.ConnectMs);
+                if (n == 0) {
+                    err = ETIMEDOUT;
+                } else {
+                    socklen_t len = sizeof err;
+                    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+                }
+            }
+        }
+        if (err == 0) {
+            const int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            FSocket = fd;
+            FInput.clear();
+            FInputPos = 0;
+            FConnected = true;
+            return;
+        }
+        ::close(fd);
+        lastError = err;
+    }
+    throw ESocketError(lastError);
+}
+
+void TWK2TCPClient::Disconnect() {
+    TCriticalSectionGuard g(FCSEvents);
+    if (FSocket >= 0) ::close(FSocket);
+    FSocket = -1;
+    FConnected = false;
+    // What the server sent and was not read belongs to the dropped exchange.
+    FInput.clear();
+    FInputPos = 0;
+}
+
+void TWK2TCPClient::SendCommand(QChar Cmd, const QString& Args) {
+    if (WK2TVerbose()) DebugLog(QStringLiteral("TWK2TCPClient.SendCommand ") + Cmd + QLatin1Char(' ') + Args);
+    if (FSocket < 0) throw Exception(QStringLiteral("TIdTCPClient.SendCommand IOHandler is Nil"));
+    const QByteArray line = EncodeRequest(Cmd, Args);
+    const char* p = line.constData();
+    size_t left = size_t(line.size());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FTimeouts.ReplyMs);
+    while (left > 0) {
+        const ssize_t n = ::send(FSocket, p, left, MSG_NOSIGNAL);
+        if (n > 0) {
+            p += n;
+            left -= size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd pf{FSocket, POLLOUT, 0};
+            if (::poll(&pf, 1, RemainingMs(deadline)) == 0)
+                throw Exception(QStringLiteral("TCP: время ожидания передачи истекло"));
+            continue;
+        }
+        throw ESocketError(errno);
+    }
+}
+
+void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FTimeouts.ReplyMs);
+    while (Size > 0) {
+        const qsizetype avail = FInput.size() - FInputPos;
+        if (avail > 0) {
+            const size_t n = std::min(Size, size_t(avail));
+            std::memcpy(Dest, FInput.constData() + FInputPos, n);
+            FInputPos += qsizetype(n);
+            Dest += n;
+            Size -= n;
+            continue;
+        }
+        FInput.clear();
+        FInputPos = 0;
+        // Large bodies go straight to their destination; small reads are buffered.
+        if (Size >= 65536) {
+            const ssize_t n = ::recv(FSocket, Dest, Size, 0);
+            if (n > 0) {
+                Dest += n;
+                Size -= size_t(n);
+                continue;
+            }
+            if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
+        } else {
+            FInput.resize(65536);
+            const ssize_t n = ::recv(FSocket, FInput.data(), size_t(FInput.size()), 0);
+            if (n > 0) {
+                FInput.resize(n);
+                continue;
+            }
+            FInput.clear();
+            if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
+        }
+        pollfd p{FSocket, POLLIN, 0};
+        const int left = RemainingMs(deadline);
+        if (left == 0 || ::poll(&p, 1, left) == 0)
+            throw Exception(QStringLiteral("TCP: время ожидания ответа истекло"));
+    }
+}
+
+QByteArray TWK2TCPClient::ReadBinaryResult() {
+    if (FSocket < 0) throw Exception(QStringLiteral("TIdTCPClient.ReadBinaryResult IOHandler is Nil"));
+    uint8_t header[4];
+    ReadExactly(reinterpret_cast<char*>(header), 4);
+    const int32_t len = DecodeFrameLength(header);
+    QByteArray body(len, Qt::Uninitialized);
+    ReadExactly(body.data(), size_t(len));
+    if (WK2TVerbose())
+        DebugLog(QStringLiteral("TWK2TCPClient.ReadBinaryResult: Answer Size = ") + QString::number(len) +
+                 QStringLiteral(" Answer state = ") + QChar(ReplyCode(body)));
+    return body;
+}

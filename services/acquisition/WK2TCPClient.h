@@ -1,0 +1,70 @@
+#pragma once
+// The acquisition client over TCP: a blocking socket driven by the client's
+// own thread, the connection state and the thread loop (connect, handshake,
+// poll, reconnect after every failure).
+#include "WK2TCPClientBase.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Time-outs and pauses of the client; tests shorten them.
+struct TWK2TCPClientTimeouts {
+    int ReplyMs = 5000;    // each read of a reply frame (length, then body)
+    int ConnectMs = 3000;  // a connection attempt
+    int RetryPauseMs = 50; // after a failed cycle
+};
+
+class TWK2TCPClient : public TWK2TClientBase {
+public:
+    // The thread starts at once; it connects only after SetHostPortAccess.
+    explicit TWK2TCPClient(TWK2TCPClientTimeouts Timeouts = {});
+    ~TWK2TCPClient() override;
+
+    // Stores the server and the access code; a change makes the thread
+    // disconnect and connect again in its next cycle.
+    void SetHostPortAccess(const QString& Host, int Port, const QString& AccessCode);
+    QString GetHost() const;
+    int GetPort() const;
+    QString GetAccessCode() const;
+    // "Соединение установлено", or "Соединение не установлено: " and the last failure.
+    QString GetState() const;
+    bool Connected() const { return FConnected; }
+    // True once after each wells text a proxy sent.
+    bool GetWellUpdate();
+    // Cycles of the thread loop so far (tests wait on it).
+    uint64_t Cycles() const { return FCycles; }
+
+protected:
+    void DoUpdateWells(const QString& Text) override;
+    QByteArray ReadBinaryResult() override;
+    void SendCommand(QChar Cmd, const QString& Args) override;
+    // Stops the thread; a derived class whose hooks the thread calls stops it
+    // in its own destructor.
+    void StopThread();
+
+private:
+    class TWK2TClientThread;
+    void Execute(std::stop_token Stop);
+    bool CheckConnected();
+    void Connect(const QString& Host, int Port);
+    void Disconnect();
+    void ReadExactly(char* Dest, size_t Size);
+    void Pause(std::stop_token& Stop, int Ms);
+
+    TWK2TCPClientTimeouts FTimeouts;
+    QString FHost;
+    int FPort = 0;
+    bool FForceDisconnect = false;
+    QString FLastException;
+    std::atomic<bool> FUpdateWellsEvent{false};
+    std::atomic<bool> FConnected{false};
+    std::atomic<uint64_t> FCycles{0};
+    int FSocket = -1;
+    QByteArray FInput;  // bytes received and not yet read
+    qsizetype FInputPos = 0;
+    std::mutex FPauseLock;
+    std::condition_variable_any FPauseCV;
+    std::jthread FThread;
+};

@@ -1,0 +1,166 @@
+#pragma once
+// The transport-independent acquisition client: the server's streams as the
+// client sees them, the queue of accepted records, the protocol commands and
+// the decoding of replies. A transport supplies SendCommand and
+// ReadBinaryResult.
+//
+// Locks: FCSLock guards the queue, the stream list and every field of its
+// streams that other threads read, the settings and the texts; FCSEvents
+// guards connecting and disconnecting. FCSLock is taken first when both are
+// needed. No network I/O happens while FCSLock is held, and no call into the
+// core's wells list either, so the main thread never waits on the network.
+#include "CriticalSection.h"
+#include "Formatting.h"
+#include "WK2TCPProtocol.h"
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct TGIDValuePair {
+    uint16_t GID;
+    double Value;
+};
+
+// One accepted record: its stream, its time and a value per structure GID.
+class TStreamDataItem {
+public:
+    QString StreamID;
+    TDateTime Time = 0;
+    std::vector<TGIDValuePair> Pairs;
+
+    int Count() const { return int(Pairs.size()); }
+    const TGIDValuePair& operator[](int i) const { return Pairs[size_t(i)]; }
+    // The value of the first pair with that GID; NaN when there is none.
+    double GetDataByGID(uint16_t GID) const;
+};
+
+// One stream of the server.
+class TWKTCPStream {
+public:
+    bool Active = true;
+    TGIDArray CurrentStructure;
+    TDateTime LastTime = 0;
+    bool StructureChanged = false;
+    QString StreamID;  // the local stream ID
+    QString ShortID;   // the server's short stream ID
+};
+
+class TWKTCPStreams {
+public:
+    // The first stream whose StreamID is exactly ID; null when none.
+    TWKTCPStream* GetStreamByID(const QString& ID) const;
+    int Count() const { return int(FItems.size()); }
+    TWKTCPStream* operator[](int i) const { return FItems[size_t(i)].get(); }
+    void Add(std::unique_ptr<TWKTCPStream> stream) { FItems.push_back(std::move(stream)); }
+
+private:
+    std::vector<std::unique_ptr<TWKTCPStream>> FItems;
+};
+
+struct TWKTCPStreamStructure {
+    QString StreamID;
+    TDateTime StreamTime = 0;
+    TGIDArray Structure;
+};
+using TWKTCPStreamStructures = std::vector<TWKTCPStreamStructure>;
+
+// First-in first-out queue of accepted records. Not locked itself.
+class TWKTCPDataQueue {
+public:
+    void Push(TStreamDataItem&& item) { FItems.push_back(std::move(item)); }
+    bool Pop(TStreamDataItem& item);
+    size_t Count() const { return FItems.size(); }
+
+private:
+    std::deque<TStreamDataItem> FItems;
+};
+
+using TWellChangeEvent = std::function<void(const QString& wellsText)>;
+
+class TWK2TClientBase {
+public:
+    TWK2TClientBase();
+    virtual ~TWK2TClientBase();
+    TWK2TClientBase(const TWK2TClientBase&) = delete;
+    TWK2TClientBase& operator=(const TWK2TClientBase&) = delete;
+
+    // ---- The thread-safe interface of the service ----
+
+    // The oldest queued record; false when the queue is empty.
+    bool GetSensorsData(TStreamDataItem& Item);
+    // The number of records waiting.
+    size_t QueuedRecords() const;
+    // The active streams (only those with StructureChanged set when OnlyChanged).
+    TWKTCPStreamStructures GetStreams(bool OnlyChanged) const;
+    QString GetWells() const;
+    QString GetVersion() const;
+    bool ProxyConnection() const;
+    // Hands in the comma list of active well IDs; sent in the next cycle.
+    virtual void SetWells(const QString& WellIDs);
+    void SetFetchSize(int Hours);
+    int GetFetchSize() const;
+    int GetPollPeriod() const;
+    void SetPollPeriod(int Ms);
+    // While this many records wait, the poll asks for no more data. Nothing is
+    // lost: a stream's last time advances only when a record is accepted.
+    void SetMaxQueuedRecords(size_t Count);
+
+    std::function<void()> OnDataAccept;
+    TWellChangeEvent OnWellChanged;
+
+    // ---- Protocol steps (client thread) ----
+
+    // Sends Cmd + Args and returns the reply body; the reply code must be
+    // Expected (the command letter itself when Expected is null).
+    virtual QByteArray Exchange(QChar Cmd, const QString& Args = {}, QChar Expected = QChar());
+    void UpdateVersion();
+    void Authentification();
+    void QueryWells();
+    bool RequestActiveWells(bool Force);
+    void UpdateStreams(bool Force);
+    void Poll();
+    // Decodes a data body for Stream and queues the accepted records.
+    void DecodeStreamData(TWKTCPStream& Stream, const QByteArray& Body);
+    // Takes a structure body as the stream's structure; true when it changed.
+    bool DecodeStructure(TWKTCPStream& Stream, const QByteArray& Body);
+    // The stream list; read without the lock only on the client thread.
+    const TWKTCPStreams& Streams() const { return FStreams; }
+
+protected:
+    virtual void DoAcceptData();
+    virtual void DoUpdateStreams() {}
+    virtual void DoUpdateWells(const QString& Text);
+    // The local stream ID of a server stream; empty: ignore the stream.
+    virtual QString TransformStreamID(const QString& ServerID) { return ServerID; }
+    virtual void QueryStreamData(const TWKTCPStream& Stream);
+    virtual QByteArray ReadBinaryResult() = 0;
+    virtual void SendCommand(QChar Cmd, const QString& Args) = 0;
+    // Reads and dispatches the reply to one stream's poll request.
+    void ReadRequestResult(TWKTCPStream& Stream);
+    void SetWellInfo(const QString& Text);
+
+    mutable TCriticalSection FCSLock;
+    mutable TCriticalSection FCSEvents;
+    int FPollPeriod = 200;
+    int FFetchSize = 1;
+    int FMaxRecords = 3600;
+    QString FVersion;
+    bool FProxyConnection = false;
+    QString FAccessCode;
+    QString FWellsRequest;
+    bool FWellsRequestRequired = false;
+    QString FWellsInfo;
+    TWKTCPStreams FStreams;
+    TWKTCPDataQueue FQueue;
+    size_t FMaxQueuedRecords = 262144;
+
+private:
+    TWK2TDecodeBuffers FBuffers;
+    std::vector<TStreamDataItem> FDecoded;
+};
+
+// True when the VERBOSE switch was given: exchange lines are written too.
+bool WK2TVerbose();

@@ -1,0 +1,107 @@
+// acqsim: the acquisition server simulator as a program, for manual runs and
+// the demo. Listens on 127.0.0.1 only.
+#include "AcqSim.h"
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+void Usage(FILE* out) {
+    std::fprintf(out,
+                 "Usage: acqsim [options]\n"
+                 "Acquisition server simulator on 127.0.0.1.\n\n"
+                 "  --port N          TCP port (default 4150; 0 picks a free one)\n"
+                 "  --compression C   data replies: 0 plain, 1 run-length, 2 zlib (default 2)\n"
+                 "  --code TEXT       access code the clients must send\n"
+                 "  --proxy           report itself as a proxy\n"
+                 "  --history H       hours of records before start-up (default 2)\n"
+                 "  --verbose         print every request received\n"
+                 "  --help            this text\n");
+}
+
+bool ParseInt(const char* s, long lo, long hi, long& v) {
+    char* end = nullptr;
+    v = std::strtol(s, &end, 10);
+    return end && *end == 0 && end != s && v >= lo && v <= hi;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    long port = 4150, compression = 2, history = 2;
+    bool proxy = false, verbose = false;
+    QString code;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto next = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "acqsim: %s needs a value\n", a);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            Usage(stdout);
+            return 0;
+        } else if (!std::strcmp(a, "--port")) {
+            if (!ParseInt(next(), 0, 65535, port)) return std::fprintf(stderr, "acqsim: bad port\n"), 2;
+        } else if (!std::strcmp(a, "--compression")) {
+            if (!ParseInt(next(), 0, 9, compression)) return std::fprintf(stderr, "acqsim: bad compression\n"), 2;
+        } else if (!std::strcmp(a, "--history")) {
+            if (!ParseInt(next(), 0, 1000, history)) return std::fprintf(stderr, "acqsim: bad history\n"), 2;
+        } else if (!std::strcmp(a, "--code")) {
+            code = QString::fromLocal8Bit(next());
+        } else if (!std::strcmp(a, "--proxy")) {
+            proxy = true;
+        } else if (!std::strcmp(a, "--verbose")) {
+            verbose = true;
+        } else {
+            std::fprintf(stderr, "acqsim: unknown option %s\n", a);
+            Usage(stderr);
+            return 2;
+        }
+    }
+    QCoreApplication app(argc, argv);
+
+    // Whole seconds, so record times print as round values.
+    const TDateTime start = std::floor((Now() - double(history) / 24.0) * 86400.0) / 86400.0;
+    TAcqSimConfig config = AcqSimDefaultConfig(start);
+    config.Compression = char16_t(u'0' + compression);
+    config.AccessCode = code;
+    if (proxy) config.Version = QStringLiteral("Acquisition server simulator 1.0 (Proxy)");
+    TAcqSim sim(config);
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);  // inherited by the server threads
+    try {
+        sim.Start(uint16_t(port));
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.Message().toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("acqsim: listening on 127.0.0.1:%u\n", unsigned(sim.Port()));
+    std::fflush(stdout);
+
+    std::atomic<bool> done{false};
+    std::jthread printer;
+    if (verbose)
+        printer = std::jthread([&](std::stop_token st) {
+            qsizetype shown = 0;
+            while (!st.stop_requested()) {
+                const auto reqs = sim.Requests();
+                for (; shown < reqs.size(); ++shown)
+                    std::printf("#%d %s\n", reqs[shown].Connection, reqs[shown].Text().toLocal8Bit().constData());
+                std::fflush(stdout);
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+        });
+    int sig = 0;
+    sigwait(&stopSignals, &sig);
+    printer = {};
+    sim.Stop();
+    return 0;
+}
