@@ -216,15 +216,20 @@ void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
 
 void TWKTCPClientService::Poll(TWKStreamList& List) {
     if (StructureChanged()) ::CreateStreams();
+    DrainRecords(*FTCPClient, List, MaxRecordsPerTick);
+}
+
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
     TStreamDataItem item;
     TSensorDataStream* stream = nullptr;
     QString streamID;
-    for (int taken = 0; taken < MaxRecordsPerTick && FTCPClient->GetSensorsData(item); ++taken) {
+    int taken = 0;
+    for (; taken < MaxRecords && Client.GetSensorsData(item); ++taken) {
         if (!stream || item.StreamID != streamID) {
             stream = List.GetStreamByID(item.StreamID);
             streamID = item.StreamID;
         }
-        if (!stream) continue;
+        if (!stream) continue;  // a stream missing from the list: the record is dropped
         try {
             stream->AddRecord();
             if (TSensorDataArray* time = stream->GetSensor(0)) time->SetLast(item.Time);
@@ -239,6 +244,7 @@ void TWKTCPClientService::Poll(TWKStreamList& List) {
                      ExceptionMessage(e));
         }
     }
+    return taken;
 }
 
 void TWKTCPClientService::RequestWells() {

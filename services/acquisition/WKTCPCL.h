@@ -96,3 +96,9 @@ private:
 // worth of records at its period (milliseconds; one second when the period is
 // zero or missing), else 15000.
 int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime);
+
+// Takes at most MaxRecords queued records of Client into the streams of List:
+// a new record in the record's stream, its time in the array of GID 0, each
+// value in its sensor's array (NaN as an error sample). Records of streams
+// missing from List are dropped. Returns the number taken.
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords);
