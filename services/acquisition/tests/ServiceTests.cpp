@@ -205,7 +205,8 @@ TEST_F(TCPClientServiceTest, NewServerSensorsJoinExistingStreamsAligned) {
     TSensorDataStream* st = List.GetStreamByID("Time1s.1001");
     ASSERT_EQ(st->GetDataCount(), 60);
     Sim->Script(TAcqSimAction(TAcqSimAction::PushStructure, 'D', "Time1s.5").WithStructure({101, 122, 1400}));
-    ASSERT_TRUE(WaitFor([&] { return s.StructureChanged(); }));
+    ASSERT_TRUE(WaitFor([&] { return s.Client().GetStreams(false).at(0).Structure == TGIDArray({101, 122, 1400}); }));
+    EXPECT_TRUE(s.StructureChanged());
     s.CreateStreams(List);
     TSensorDataArray* added = st->GetSensor(1400);
     ASSERT_TRUE(added);
@@ -237,7 +238,11 @@ TEST_F(TCPClientServiceTest, ProxyWellsAndActiveWells) {
 
     Wells().ActivateWells({"1002", "1001"});
     s.Notify(seRequestWells, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Sim->SelectedWells() == "1001,1002"; }));
+    ASSERT_TRUE(WaitFor([&] {
+        const QStringList r = Sim->RequestTexts();
+        const qsizetype w = r.indexOf("W1001,1002");
+        return w >= 0 && w + 1 < r.size();
+    }));
     const QStringList r = Sim->RequestTexts();
     EXPECT_EQ(r[r.indexOf("W1001,1002") + 1], "L");
     SecondaryServices->RemoveNotification(&listener);
@@ -254,7 +259,7 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
     auto ui = std::make_shared<TScriptedUIServices>();
     auto oldUI = SetUIServices(ui);
     TWKTCPClientService& s = StartService();
-    ASSERT_TRUE(WaitFor([&] { return s.Client().Connected(); }));
+    ASSERT_TRUE(WaitFor([&] { return s.Client().GetState() == "Соединение установлено"; }));
     ASSERT_EQ(settings->actions().size(), 1);
     QAction* item = settings->actions()[0];
     EXPECT_EQ(item->text(), "Настройка соединения TCP/IP...");
