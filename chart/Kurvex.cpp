@@ -425,7 +425,8 @@ TGraphion::~TGraphion() {
     FFields = nullptr;
     delete FXScale;
     FXScale = nullptr;
-    if (FLegendControl) FLegendControl->ChartDestroyed(this);
+    // the legend must not touch the chart any more; it only compares the address
+    if (FLegendControl) SendWKMessage(FLegendControl, CM_CHARTDESTROYED, QVariant::fromValue<QObject*>(this));
 }
 
 void TGraphion::Loaded() {
@@ -686,7 +687,7 @@ void TGraphion::TextChanged(QObject* Obj) {
 
 void TGraphion::NotifyLegend(int Message, QObject*) {
     if (IsLoading() || Locked() || FDestroying || !FLegendControl) return;
-    if (Message == CM_CHARTCHANGED) FLegendControl->Rebuild();
+    SendWKMessage(FLegendControl, Message);
 }
 
 QRect TGraphion::InnerRect() const { return rect().adjusted(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth); }
