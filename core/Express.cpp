@@ -17,8 +17,8 @@ constexpr Extended Pi = 3.1415926535897932385L;
 // 2^63: integer parts at or beyond it do not fit the 64-bit conversion.
 constexpr Extended Int64Limit = 9223372036854775808.0L;
 
-const TTokenSet AfterOperand{ttBinaryOperator, ttCloseBracket, ttComma, ttComparison, ttLogicOperator};
-const TTokenSet AfterOperator{ttUnaryOperator, ttFunction, ttIdentifier, ttConst, ttOpenBracket};
+constexpr TTokenSet AfterOperand{ttBinaryOperator, ttCloseBracket, ttComma, ttComparison, ttLogicOperator};
+constexpr TTokenSet AfterOperator{ttUnaryOperator, ttFunction, ttIdentifier, ttConst, ttOpenBracket};
 
 // The old runtime trimmed every control character along with the blank.
 bool IsBlank(QChar c) { return c.unicode() <= ' '; }

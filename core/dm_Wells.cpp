@@ -1,5 +1,6 @@
 #include "dm_Wells.h"
 
+#include "MainThread.h"
 #include "WKConsts.h"
 #include "WKDataStructures.h"
 #include "WKMessages.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QPointer>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -56,14 +58,18 @@ void CreateWellDatabase(const QString& database, const QString& password, const 
     const QDir dir(schemaFolder);
     const QStringList scripts = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     if (scripts.isEmpty()) throw EDatabaseError(QStringLiteral("Well database schema not found in ") + schemaFolder);
-    TDataConnection::CreateFirebird(database, WellDatabaseUser, password);
+    // Built without forced writes (fast); they go on once the schema is complete.
+    TDataConnection::CreateFirebird(database, WellDatabaseUser, password, false);
     try {
-        TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
-        for (const QString& name : scripts) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
-            db.ExecScript(QString::fromUtf8(f.readAll()));
+        {
+            TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
+            for (const QString& name : scripts) {
+                QFile f(dir.filePath(name));
+                if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
+                db.ExecScript(QString::fromUtf8(f.readAll()));
+            }
         }
+        TDataConnection::SetFirebirdForcedWrites(database, WellDatabaseUser, password, true);
     } catch (...) {
         if (IsLocalFile(database)) QFile::remove(database);
         throw;
@@ -147,14 +153,22 @@ TdmWells::TdmWells(QObject* owner, TClock clock) : QObject(owner), FClock(clock 
     TryOpenDatabase();
     ReloadLog();
     Instance = this;
-    SetMessageLogWriter([this](int severity, const QString& className, int id, const QString& text) {
+    SetMessageLogWriter([self = QPointer<TdmWells>(this)](int severity, const QString& className, int id,
+                                                          const QString& text) {
         bool ok = false;
         const int messageClass = className.toInt(&ok);
         if (!ok) {
             DebugLog(QStringLiteral("TdmWells.LogMessage: message class is not a number: ") + className);
             return;
         }
-        LogMessage(severity, messageClass, id, text);
+        // The connection belongs to the main thread; messages of other threads are written there.
+        const auto write = [self, severity, messageClass, id, text] {
+            if (self) self->LogMessage(severity, messageClass, id, text);
+        };
+        if (IsMainThread())
+            write();
+        else
+            QueueToMainThread(write);
     });
 }
 
@@ -349,8 +363,14 @@ void TdmWells::DBChanged(const QString& name) {
     if (name == QStringLiteral("LOG")) ReloadLog();
 }
 
-void TdmWells::DepthPolled(double value, bool stateNormalOrBetter) {
-    if (stateNormalOrBetter) FCurrentDepth = value;
+void TdmWells::BindStreams(const TWKStreamList* list) {
+    FDepthArray = list ? list->FindSensor(101, QStringLiteral("SrcTime"), QString()) : nullptr;
+}
+
+void TdmWells::PollDepth() {
+    if (!FDepthArray) return;
+    const int n = FDepthArray->GetCount();
+    if (n > 0 && FDepthArray->GetState(n - 1) >= ssNormal) FCurrentDepth = FDepthArray->GetValue(n - 1);
 }
 
 std::unique_ptr<TdmWells> CreateWellsModule() {

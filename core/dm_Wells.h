@@ -5,6 +5,7 @@
 // stored formulas, and the database events that go to the bus.
 #include "DataAccess.h"
 #include "Formatting.h"
+#include "WKDataStructures.h"
 #include "WKWells.h"
 
 #include <QObject>
@@ -97,6 +98,8 @@ public:
     int FCurrentRun = 0;    // 0: none
     bool FRunActive = false;
     double FCurrentDepth = std::numeric_limits<double>::quiet_NaN();
+    // The depth sensor of the secondary "SrcTime" stream; found again on every binding.
+    TSensorDataArray* FDepthArray = nullptr;
     TDateTime FPrevLogTime = 0;
 
     // The connection that other modules run their statements on (default transaction itMain).
@@ -132,9 +135,11 @@ public:
 
     // Bus listener part: a database change named name ("LOG" reloads the log).
     void DBChanged(const QString& name);
-    // The newest sample of the depth sensor after a poll; taken when its
-    // state is normal or better.
-    void DepthPolled(double value, bool stateNormalOrBetter);
+    // seBindStreams: finds the depth sensor (101) of the "SrcTime" streams of list.
+    void BindStreams(const TWKStreamList* list);
+    // sePoll: the newest depth sample becomes the current depth when its state
+    // is normal or better.
+    void PollDepth();
 
     // The database events the module listens to.
     static QStringList EventNames();

@@ -56,21 +56,66 @@ TDataConnection TDataConnection::OpenFirebird(const QString& database, const QSt
     return c;
 }
 
-void TDataConnection::CreateFirebird(const QString& database, const QString& user, const QString& password) {
-    const auto quoted = [](const QString& s) { return AnsiQuotedStr(s, '\'').toUtf8(); };
-    const QByteArray sql = "CREATE DATABASE " + quoted(database) + " USER " + quoted(user) + " PASSWORD " +
-                           quoted(password) + " PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+namespace {
+// A database parameter block: a version byte, then tag, length and value items.
+class TDpb {
+public:
+    TDpb() { FData += char(isc_dpb_version1); }
+    void Add(char tag, const QByteArray& value) {
+        FData += tag;
+        FData += char(value.size());
+        FData += value;
+    }
+    void AddInt(char tag, int value) {
+        QByteArray bytes(4, 0);
+        for (int i = 0; i < 4; ++i) bytes[i] = char((value >> (8 * i)) & 0xFF);
+        Add(tag, bytes);
+    }
+    const char* Data() const { return FData.constData(); }
+    short Size() const { return short(FData.size()); }
+
+private:
+    QByteArray FData;
+};
+
+QString StatusText(const ISC_STATUS* status) {
+    QByteArray text;
+    char buffer[512];
+    while (fb_interpret(buffer, sizeof buffer, &status)) text += (text.isEmpty() ? "" : "; ") + QByteArray(buffer);
+    return QString::fromUtf8(text);
+}
+}  // namespace
+
+void TDataConnection::CreateFirebird(const QString& database, const QString& user, const QString& password,
+                                     bool forcedWrites) {
     EnsureFirebirdLockFolder();
+    TDpb dpb;
+    dpb.Add(isc_dpb_user_name, user.toUtf8());
+    dpb.Add(isc_dpb_password, password.toUtf8());
+    dpb.AddInt(isc_dpb_page_size, 8192);
+    dpb.AddInt(isc_dpb_sql_dialect, SQL_DIALECT_V6);
+    dpb.Add(isc_dpb_set_db_charset, "UTF8");
+    dpb.AddInt(isc_dpb_force_write, forcedWrites ? 1 : 0);
+    const QByteArray name = database.toUtf8();
     ISC_STATUS_ARRAY status{};
     isc_db_handle db = 0;
-    isc_tr_handle tr = 0;
-    if (isc_dsql_execute_immediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
-        QByteArray text;
-        char buffer[512];
-        const ISC_STATUS* p = status;
-        while (fb_interpret(buffer, sizeof buffer, &p)) text += (text.isEmpty() ? "" : "; ") + QByteArray(buffer);
-        throw EDatabaseError(QStringLiteral("Can't create %1: %2").arg(database, QString::fromUtf8(text)));
-    }
+    if (isc_create_database(status, 0, name.constData(), &db, dpb.Size(), dpb.Data(), 0))
+        throw EDatabaseError(QStringLiteral("Can't create %1: %2").arg(database, StatusText(status)));
+    isc_detach_database(status, &db);
+}
+
+void TDataConnection::SetFirebirdForcedWrites(const QString& database, const QString& user, const QString& password,
+                                              bool forcedWrites) {
+    EnsureFirebirdLockFolder();
+    TDpb dpb;
+    dpb.Add(isc_dpb_user_name, user.toUtf8());
+    dpb.Add(isc_dpb_password, password.toUtf8());
+    dpb.AddInt(isc_dpb_force_write, forcedWrites ? 1 : 0);
+    const QByteArray name = database.toUtf8();
+    ISC_STATUS_ARRAY status{};
+    isc_db_handle db = 0;
+    if (isc_attach_database(status, 0, name.constData(), &db, dpb.Size(), dpb.Data()))
+        throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(database, StatusText(status)));
     isc_detach_database(status, &db);
 }
 

@@ -24,7 +24,12 @@ public:
                                         const QString& host = {});
     // Creates a new, empty Firebird database (UTF8 by default) and leaves it
     // closed; database is a file for the embedded engine or "host[/port]:path".
-    static void CreateFirebird(const QString& database, const QString& user, const QString& password);
+    // Without forced writes a bulk of statements runs much faster, but a crash
+    // may lose committed work: switch them on once the database is built.
+    static void CreateFirebird(const QString& database, const QString& user, const QString& password,
+                               bool forcedWrites = true);
+    static void SetFirebirdForcedWrites(const QString& database, const QString& user, const QString& password,
+                                        bool forcedWrites);
 
     // Not connected; statements on it fail.
     TDataConnection() = default;

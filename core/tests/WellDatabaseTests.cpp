@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <deque>
+#include <thread>
 
 namespace {
 class WellDatabase : public ::testing::Test {
@@ -33,6 +34,8 @@ TEST_F(WellDatabase, EmbeddedFileCreatedWithSchemaOnFirstUseAndKept) {
                                   "REF_CASINGITEMS"})
             EXPECT_NO_THROW(wells.dbWells().Exec(QStringLiteral("select count(*) from %1").arg(table))) << table;
         EXPECT_EQ(wells.FCurrentWell, -1);
+        EXPECT_EQ(wells.dbWells().Scalar("select MON$FORCED_WRITES from MON$DATABASE").toInt(), 1)
+            << "built fast, then made safe";
         // The generator numbers wells inserted without an ID.
         RunSql({"insert into WELLS (WELLID) values (NULL)", "insert into WELLS (WELLID) values (NULL)"});
     }
@@ -159,6 +162,10 @@ TEST_F(WellDatabase, MessageLogFrontEndWritesOnlyInTheAcquisitionProgram) {
     LogMessageSilent(1, 7, 3, "acquisition");
     EXPECT_EQ(wells.dbWells().Scalar("select MESSAGEID from LOG").toInt(), 65536 + 7 * 1048576 + 3);
     EXPECT_EQ(dmWells(), &wells);
+    // From another thread the row is written on the main thread.
+    std::thread([] { LogMessageSilent(2, 7, 4, "from a worker"); }).join();
+    EXPECT_EQ(wells.dbWells().Scalar("select count(*) from LOG").toInt(), 1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return wells.dbWells().Scalar("select count(*) from LOG").toInt() == 2; }));
 }
 
 TEST_F(WellDatabase, EventsReachTheMainThread) {
@@ -241,12 +248,35 @@ TEST_F(WellDatabase, StoredFormulas) {
     EXPECT_EQ(wells.Formulas("Main").size(), 1);
 }
 
-TEST_F(WellDatabase, CurrentDepthFollowsNormalSamples) {
+TEST_F(WellDatabase, CurrentDepthFollowsTheSecondaryDepthSensor) {
     TdmWells wells;
+    TWKStreamList list;
+    TSensorDataStream* depth = list.Add(std::make_unique<TSensorDataStream>(101, "Depth.5", "Depth", "Depth", 0, false, 10));
+    depth->AddSensor(101);
+    TSensorDataStream* time = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1, true, 10));
+    TSensorDataArray* a = time->AddSensor(101);
+    wells.PollDepth();  // not bound yet
     EXPECT_TRUE(std::isnan(wells.FCurrentDepth));
-    wells.DepthPolled(100.5, true);
-    wells.DepthPolled(90.0, false);
-    EXPECT_DOUBLE_EQ(wells.FCurrentDepth, 100.5);
+    wells.BindStreams(&list);
+    wells.PollDepth();  // no samples yet
+    EXPECT_TRUE(std::isnan(wells.FCurrentDepth));
+    struct Step {
+        double value;
+        TSensorState state;
+        double depth;
+    };
+    for (const Step& s : {Step{100.5, ssNormal, 100.5}, Step{90, ssError, 100.5}, Step{95, ssFixed, 95},
+                          Step{96, ssEmpty, 95}, Step{97, ssWarning, 97}}) {
+        time->AddRecord();
+        a->SetLast(s.value, s.state);
+        wells.PollDepth();
+        EXPECT_DOUBLE_EQ(wells.FCurrentDepth, s.depth) << s.value;
+    }
+    // A binding without the sensor lets the depth stand.
+    TWKStreamList empty;
+    wells.BindStreams(&empty);
+    wells.PollDepth();
+    EXPECT_DOUBLE_EQ(wells.FCurrentDepth, 97);
 }
 
 TEST_F(WellDatabase, UnreachableServerLeavesTheProgramWithoutIt) {

@@ -48,4 +48,17 @@ TEST(FirebirdFiles, CreateOpenAndRefuseToOverwrite) {
     EXPECT_EQ(QFileInfo(file).size(), size);
     EXPECT_THROW(TDataConnection::OpenFirebird(dir.filePath("missing.fdb"), "SYSDBA", "any"), EDatabaseError);
 }
+
+TEST(FirebirdFiles, ForcedWritesSwitch) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("fw.fdb");
+    const auto forced = [&file] {
+        return TDataConnection::OpenFirebird(file, "SYSDBA", "any").Scalar("select MON$FORCED_WRITES from MON$DATABASE").toInt();
+    };
+    TDataConnection::CreateFirebird(file, "SYSDBA", "any", false);
+    EXPECT_EQ(forced(), 0);
+    TDataConnection::SetFirebirdForcedWrites(file, "SYSDBA", "any", true);
+    EXPECT_EQ(forced(), 1);
+    EXPECT_THROW(TDataConnection::SetFirebirdForcedWrites(dir.filePath("none.fdb"), "SYSDBA", "any", true), EDatabaseError);
+}
 }  // namespace
