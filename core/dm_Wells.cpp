@@ -226,6 +226,7 @@ void TdmWells::OpenDatabase(bool retry) {
         try {
             TryOpenDatabase();
         } catch (const std::exception&) {
+            if (Connected()) throw;  // reached, but reading the current well failed: no other server helps
             QString name;
             if (!SelectComputer(name)) throw Exception(QStringLiteral("База данных Boremont 2 недоступна"));
             SetRemoteComputerName(name);
