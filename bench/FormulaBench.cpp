@@ -1,6 +1,8 @@
 // A formula of a dozen operators over one million samples of two sensors,
-// beside the same expression written as a plain loop.
+// beside the same expression written as a plain loop: the bare evaluation
+// plan, and the computed channel recomputing a whole stream window.
 #include "Express.h"
+#include "WKUDF.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -9,7 +11,7 @@
 namespace {
 
 constexpr int SampleCount = 1'000'000;
-const QString Formula = QStringLiteral("(S1 * 2 + S2 / 3 - 1) * (S1 - S2) + IF(S1 > S2, S1, S2) - SQRT(S2 * S2)");
+const QString Formula = QStringLiteral("(S1 * 2 + S2 / 3 - 1) * (S1 - S2) + IF(S1 > (S2), (S1), S2) - SQRT(S2 * S2)");
 
 struct TSources {
     std::vector<double> S1, S2;
@@ -23,6 +25,29 @@ struct TSources {
 
 const TSources& Sources() {
     static const TSources s;
+    return s;
+}
+
+// The same samples as sensors 1 and 2 of a time stream (time = record number).
+struct TSourceStreams {
+    TWKStreamList List;
+    TSensorDataStream* Stream;
+    TSourceStreams() {
+        Stream = List.Add(std::make_unique<TSensorDataStream>(0, "Src.W1", "Src", "SrcTime", 1.0, true, SampleCount));
+        TSensorDataArray* t = Stream->AddSensor(0);
+        TSensorDataArray* s1 = Stream->AddSensor(1);
+        TSensorDataArray* s2 = Stream->AddSensor(2);
+        for (int i = 0; i < SampleCount; ++i) {
+            Stream->AddRecord();
+            t->SetLast(i);
+            s1->SetLast(Sources().S1[i]);
+            s2->SetLast(Sources().S2[i]);
+        }
+    }
+};
+
+TSourceStreams& SourceStreams() {
+    static TSourceStreams s;
     return s;
 }
 
@@ -45,7 +70,7 @@ private:
 class TSampleIdentConstructor : public TArgumentConstructor {
 public:
     TSampleIdentConstructor(TRParser& p, const int& index)
-        : TArgumentConstructor(p, ttIdentifier, {ttBinaryOperator, ttCloseBracket, ttComma, ttComparison}),
+        : TArgumentConstructor(p, ttIdentifier, {ttBinaryOperator, ttCloseBracket, ttComparison, ttLogicOperator}),
           FIndex(index) {}
     bool Parse(QStringView& text, TExpression& e) override {
         const std::vector<double>* data = Match(text);
@@ -90,11 +115,34 @@ void BM_ExpressionPlan(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpressionPlan)->Unit(benchmark::kMillisecond);
 
+// The computed channel recomputing all its samples from the stream's sensors.
+void BM_ComputedChannel(benchmark::State& state) {
+    TSourceStreams& src = SourceStreams();
+    auto* udf = src.Stream->CreateSensor<TUDFDataArray>(-1);
+    udf->SetFormulaText(Formula);
+    udf->Bind(src.List);
+    if (!udf->Expression()) {
+        state.SkipWithError("the formula does not parse");
+        return;
+    }
+    for (auto _ : state) {
+        udf->ResetData();
+        benchmark::DoNotOptimize(udf->GetDataPointer());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * SampleCount);
+    src.Stream->RemoveSensor(udf);
+}
+BENCHMARK(BM_ComputedChannel)->Unit(benchmark::kMillisecond);
+
+// The expression written by hand over the same sensor arrays.
 void BM_PlainLoop(benchmark::State& state) {
-    const TSources& s = Sources();
+    TSourceStreams& src = SourceStreams();
+    const double* s1 = src.Stream->GetSensor(1)->GetDataPointer();
+    const double* s2 = src.Stream->GetSensor(2)->GetDataPointer();
     std::vector<double> out(SampleCount);
     for (auto _ : state) {
-        for (int i = 0; i < SampleCount; ++i) out[i] = PlainFormula(s.S1[i], s.S2[i]);
+        for (int i = 0; i < SampleCount; ++i) out[i] = PlainFormula(s1[i], s2[i]);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }

@@ -28,6 +28,9 @@ public:
     virtual TChartValue GetValue(int Index) const = 0;
     virtual int GetCount() const = 0;
     virtual void Clear() = 0;
+    // The values in one contiguous block (index 0 first), or null when the
+    // array does not keep them so; lets projection skip the per-value call.
+    virtual const TChartValue* ContiguousValues() const { return nullptr; }
 
     const QVariant& ID() const { return FID; }
     void SetID(const QVariant& Value) { FID = Value; }
@@ -47,6 +50,7 @@ public:
     TChartValue GetValue(int Index) const override;
     int GetCount() const override { return FCount; }
     void Clear() override;
+    const TChartValue* ContiguousValues() const override { return FData.data() + FStart; }
 
     void Add(double Val, uint8_t Flgs = 0);
     void AddEmpty();

@@ -308,37 +308,40 @@ void TScale::PrjArray(const TPointArray& Arr, TPoints& SPoints, int Start, int S
     if (n > SPoints.size() || (TruncSPoints && SPoints.size() != n)) SPoints.resize(n);
     const bool vertical = IsVerticalAlign(FAlign);
     const int length = StripLength();
-    const long double ppv = FPixPerVal;
-    const long double logMin = FMin > 0 ? std::log10(static_cast<long double>(FMin)) : 0;
+    const double ppv = static_cast<double>(FPixPerVal);
+    const double logMin = FMin > 0 ? std::log10(FMin) : 0;
     const long long invBase = static_cast<long long>(length) - FBackOffset - 1;
     const long long shift = FIsMainScale ? -FOffset : 0;
+    const TChartValue* block = Arr.ContiguousValues();
+    const TStepType type = FStepType;
+    const double min = FMin;
+    const bool inverted = FInverted;
+    const int offset = FOffset;
+    QPoint* out = SPoints.data();
     for (int i = Start, k = 0; i <= Stop; ++i, ++k) {
-        double v = Arr.GetValue(i).Value;
+        double v = block ? block[i].Value : Arr.GetValue(i).Value;
         int result;
         if (std::isnan(v)) {
             result = -1;
         } else {
             if (Scale != 0) v = v * Scale + Offset;
-            long double raw;
-            switch (FStepType) {
-            case sttOffset: raw = v * ppv; break;
-            case sttLogarithmic: raw = v > 0 && FMin > 0 ? (std::log10(static_cast<long double>(v)) - logMin) * ppv : 0; break;
-            default: raw = (v - FMin) * ppv; break;
-            }
-            if (std::isnan(static_cast<double>(raw))) {
+            double raw;
+            if (type == sttOffset) raw = v * ppv;
+            else if (type == sttLogarithmic) raw = v > 0 && min > 0 ? (std::log10(v) - logMin) * ppv : 0;
+            else raw = (v - min) * ppv;
+            if (std::isnan(raw)) {
                 result = -1;
             } else {
                 long long p;
-                if (raw > 2147483647.0L) p = 2147483647LL;
-                else if (raw < -2147483647.0L) p = -2147483647LL;
-                else p = static_cast<long long>(std::nearbyint(static_cast<double>(raw)));
-                p = FInverted ? invBase - p : p + FOffset;
+                if (raw > 2147483647.0) p = 2147483647LL;
+                else if (raw < -2147483647.0) p = -2147483647LL;
+                else p = std::llrint(raw);  // ties to even in the default rounding mode
+                p = inverted ? invBase - p : p + offset;
                 p += shift;
                 result = static_cast<int>(std::clamp<long long>(p, -PrjLimit, PrjLimit));
             }
         }
-        QPoint& pt = SPoints[static_cast<size_t>(k)];
-        if (vertical) pt.setY(result); else pt.setX(result);
+        if (vertical) out[k].setY(result); else out[k].setX(result);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Express.h"
 
+#include "Components.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -17,8 +19,8 @@ constexpr Extended Pi = 3.1415926535897932385L;
 // 2^63: integer parts at or beyond it do not fit the 64-bit conversion.
 constexpr Extended Int64Limit = 9223372036854775808.0L;
 
-const TTokenSet AfterOperand{ttBinaryOperator, ttCloseBracket, ttComma, ttComparison, ttLogicOperator};
-const TTokenSet AfterOperator{ttUnaryOperator, ttFunction, ttIdentifier, ttConst, ttOpenBracket};
+constexpr TTokenSet AfterOperand{ttBinaryOperator, ttCloseBracket, ttComma, ttComparison, ttLogicOperator};
+constexpr TTokenSet AfterOperator{ttUnaryOperator, ttFunction, ttIdentifier, ttConst, ttOpenBracket};
 
 // The old runtime trimmed every control character along with the blank.
 bool IsBlank(QChar c) { return c.unicode() <= ' '; }
@@ -70,12 +72,6 @@ QStringView IdentRun(QStringView text) {
     qsizetype n = 0;
     while (n < text.size() && IsIdentChar(text[n])) ++n;
     return text.left(n);
-}
-
-bool IsValidIdent(QStringView text) {
-    if (text.isEmpty() || !(IsAsciiLetter(text[0]) || text[0] == '_')) return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_'; });
 }
 
 bool IsTrueValue(Extended value) {
@@ -649,7 +645,7 @@ QString TRParser::SyntaxCheck() {
     }
     if (!r.Ok && BracketsCount >= 0 && r.Allowed.Contains(ttIdentifier)) {
         const QStringView run = IdentRun(r.Rest);
-        if (IsValidIdent(run)) return UnknownIdentifier + run.toString();
+        if (IsValidIdent(run.toString())) return UnknownIdentifier + run.toString();
     }
     if (RequestedArgumentsCount != 0) return ArgumentsMismatch;
     if (BracketsCount < 0) return ExtraCloseBracket;

@@ -67,8 +67,6 @@ class TRParser;
 bool IsIdentChar(QChar c);
 // The run of identifier characters at the front of the text.
 QStringView IdentRun(QStringView text);
-// A letter or underscore first, then letters, digits or underscores (ASCII).
-bool IsValidIdent(QStringView text);
 // Truth of a value for OR, AND and IF: the low 8 bits of its integer part
 // are not all zero; raises EInvalidOp for NaN and for values out of range.
 bool IsTrueValue(Extended value);
@@ -121,7 +119,8 @@ public:
     int Priority() const { return FPriority; }
     int PriorityModifier() const { return FPriorityModifier; }
     int EffectivePriority() const { return FPriority + FPriorityModifier; }
-    // Computes the result from the argument slots into the first one.
+    // Computes the result from the argument slots into the first one;
+    // floating-point faults raise EMathError.
     virtual void Process() = 0;
 
     std::vector<int> ArgsIndexes;
@@ -140,6 +139,7 @@ public:
     void Process() override;
 };
 
+// Arithmetic passes a NaN operand on as NaN ("^" included).
 class TBinaryOperator : public TFunction {
 public:
     // op is one of * + - / ^.

@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "MainThread.h"
+#include "Messages.h"
 #include "WKConsts.h"
 
 namespace {
@@ -94,6 +95,14 @@ void TWKHintList::Changed(int changes) {
 
 TWKHintList& Hints() {
     static TWKHintList list;
+    // The global list tells the main window's controls, so that hint panels show the newest hint.
+    static const bool wired = [] {
+        list.SetBroadcaster([] {
+            if (QObject* window = MainWindow()) BroadcastWKMessage(window, WM_HINTSCHANGED);
+        });
+        return true;
+    }();
+    (void)wired;
     return list;
 }
 

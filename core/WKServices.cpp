@@ -5,10 +5,13 @@
 #include "MainThread.h"
 #include "UIServices.h"
 #include "WKConsts.h"
+#include "dm_Service.h"
 
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <QSqlQuery>
+#include <QVariant>
 #include <pthread.h>
 
 std::unique_ptr<TPrimarySerivces> PrimaryServices;
@@ -22,14 +25,32 @@ TServiceLoader& Loader() {
     return loader;
 }
 
+// The Services rows of the local database, in table order.
+std::vector<TServiceRow> LocalDatabaseRows() {
+    std::vector<TServiceRow> rows;
+    if (!dmService) {
+        DebugLog(QStringLiteral("TWKServices.Load: no local database"));
+        return rows;
+    }
+    QSqlQuery q = dmService->OpenTable(QStringLiteral("Services"));
+    while (q.next()) {
+        rows.push_back({q.value(QStringLiteral("Order")).toInt(), q.value(QStringLiteral("ServiceClass")).toString(),
+                        q.value(QStringLiteral("IsPrimary")).toBool(), q.value(QStringLiteral("IsActive")).toBool(),
+                        q.value(QStringLiteral("Description")).toString(),
+                        q.value(QStringLiteral("ServiceGroup")).toString()});
+    }
+    return rows;
+}
+
 std::vector<TServiceRow> LoaderRows() {
     const auto& rows = Loader().Rows;
-    return rows ? rows() : std::vector<TServiceRow>{};
+    return rows ? rows() : LocalDatabaseRows();
 }
 
 const TClassInfo* LoaderMetaClass(const QString& name) {
     const auto& lookup = Loader().GetMetaClass;
-    return lookup ? lookup(name) : ResolveClass(name);
+    if (lookup) return lookup(name);
+    return dmService ? dmService->GetMetaClass(name) : ResolveClass(name);
 }
 
 bool LoaderHasSwitch(const QString& name) {

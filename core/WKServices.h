@@ -83,7 +83,8 @@ struct TServiceRow {
 
 // Where the groups find their rows and classes. Rows come in table order;
 // the groups order them by Order themselves. Unset members use the defaults:
-// no rows, the class registry (ResolveClass), and the program's switches.
+// the Services table and GetMetaClass of dmService (without dmService: no
+// rows, and the class registry), and the program's switches.
 struct TServiceLoader {
     std::function<std::vector<TServiceRow>()> Rows;
     std::function<const TClassInfo*(const QString& ClassName)> GetMetaClass;

@@ -4,6 +4,7 @@
 #include "ComponentBinary.h"
 
 #include <QFile>
+#include <QHash>
 #include <QMetaEnum>
 #include <QMetaMethod>
 #include <QMetaProperty>
@@ -334,6 +335,13 @@ public:
         Finish();
     }
 
+    TComponentBase* ReadInto(const TStreamObject& node, TComponentBase* parent) {
+        TComponentBase* c = Child(node, parent, FRoot);
+        ResolveFixups();
+        Finish();
+        return c;
+    }
+
     // Clears the loading state of everything read when reading stops early.
     void Abandon() {
         for (const QPointer<QObject>& o : std::as_const(FLoaded))
@@ -391,24 +399,25 @@ private:
         return candidate;
     }
 
-    void Child(const TStreamObject& node, TComponentBase* parent, TComponentBase* owner) {
+    // Reads a nested object; returns the component or null when skipped.
+    TComponentBase* Child(const TStreamObject& node, TComponentBase* parent, TComponentBase* owner) {
         TComponentBase* c = nullptr;
         if (node.Flag == TStreamObject::ffInherited) {
             c = owner->FindComponent(node.Name);
-            if (!c) return Error(QStringLiteral("Cannot find inherited component %1").arg(node.Name));
+            if (!c) return Error(QStringLiteral("Cannot find inherited component %1").arg(node.Name)), nullptr;
         } else {
             const TClassInfo* cls = FindClass(node.ClassName);
-            if (!cls || !cls->Create) return Error(QStringLiteral("Class %1 not found").arg(node.ClassName));
+            if (!cls || !cls->Create) return Error(QStringLiteral("Class %1 not found").arg(node.ClassName)), nullptr;
             QObject* obj = nullptr;
             try {
                 obj = cls->Create(owner->Self());
             } catch (const std::exception& e) {
-                return Error(QStringLiteral("Error creating %1: %2").arg(node.ClassName, ExceptionMessage(e)));
+                return Error(QStringLiteral("Error creating %1: %2").arg(node.ClassName, ExceptionMessage(e))), nullptr;
             }
             c = obj ? AsComponent(obj) : nullptr;
             if (!c) {
                 delete obj;
-                return Error(QStringLiteral("Class %1 is not a component").arg(node.ClassName));
+                return Error(QStringLiteral("Class %1 is not a component").arg(node.ClassName)), nullptr;
             }
             if (node.Flag == TStreamObject::ffInline) c->SetState(TComponentStateItem::csInline, true);
             QString name = node.Name;
@@ -417,8 +426,10 @@ private:
                 c->SetName(name);
             } catch (const std::exception& e) {
                 delete c->Self();
-                return Error(ExceptionMessage(e));
+                return Error(ExceptionMessage(e)), nullptr;
             }
+            if (name.compare(node.Name, Qt::CaseInsensitive) != 0 && !node.Name.isEmpty())
+                FRenamed.insert(node.Name.toLower(), name);
         }
         Begin(c);
         if (!Guard(c->Self(), [&] { c->SetParentComponent(parent); })) {
@@ -426,11 +437,12 @@ private:
                 FLoaded.removeLast();
                 delete c->Self();
             }
-            return;
+            return nullptr;
         }
         Properties(c->Self(), c, node.Properties);
         TComponentBase* childOwner = node.Flag == TStreamObject::ffInline ? c : owner;
         for (const TStreamObject& child : node.Children) Child(child, c, childOwner);
+        return c;
     }
 
     void Properties(QObject* obj, TComponentBase* component, const std::vector<TStreamProperty>& props) {
@@ -614,7 +626,7 @@ private:
         if (parts[0].compare(FRoot->Name(), Qt::CaseInsensitive) == 0 && !FRoot->Name().isEmpty())
             c = FRoot;
         else if (parts.size() == 1)
-            return FRoot->FindComponent(parts[0]);
+            return FRoot->FindComponent(FRenamed.value(parts[0].toLower(), parts[0]));
         else
             return TComponentBase::FindGlobalComponent(path);
         for (int i = 1; c && i < parts.size(); ++i) c = c->FindComponent(parts[i]);
@@ -636,14 +648,15 @@ private:
     const TReaderOptions& FOptions;
     QList<QPointer<QObject>> FLoaded;
     std::vector<TFixup> FFixups;
+    QHash<QString, QString> FRenamed;  // lower-case name in the text -> name given
 };
 }  // namespace
 
 // --- public routines ------------------------------------------------------------------------
 
-TStreamObject WriteComponentTree(TComponentBase* component) {
+TStreamObject WriteComponentTree(TComponentBase* component, TComponentBase* root) {
     if (!component) throw EComponentError(QStringLiteral("No component to write"));
-    return TTreeWriter(component).Object(component);
+    return TTreeWriter(root ? root : component).Object(component);
 }
 
 QStringList ResolveHeadingClasses(const TStreamObject& tree) {
@@ -679,6 +692,19 @@ TComponentBase* ReadComponentTree(const TStreamObject& tree, TComponentBase* roo
         throw;
     }
     return root;
+}
+
+TComponentBase* ReadComponentTreeInto(const TStreamObject& tree, TComponentBase* owner, TComponentBase* parent,
+                                      const TReaderOptions& options) {
+    if (!owner) throw EComponentError(QStringLiteral("No owner to read into"));
+    ResolveHeadingClasses(tree);
+    TTreeReader reader(owner, options);
+    try {
+        return reader.ReadInto(tree, parent);
+    } catch (...) {
+        reader.Abandon();
+        throw;
+    }
 }
 
 QString WriteComponentToText(TComponentBase* component) { return WriteComponentText(WriteComponentTree(component)); }

@@ -79,13 +79,24 @@ struct TReaderOptions {
 // per error, every error skipped.
 std::function<bool(const QString&)> LogReaderErrors(std::function<void(const QString& line)> writeLine);
 
-// The stored form of a component and of everything written inside it.
-TStreamObject WriteComponentTree(TComponentBase* component);
+// The stored form of a component and of everything written inside it. root
+// is the component whose owned components count as its children and whose
+// names references use (default: the component itself); the designer writes
+// single controls of a form with the form as root.
+TStreamObject WriteComponentTree(TComponentBase* component, TComponentBase* root = nullptr);
 // Makes the unknown heading classes known through the class resolver; returns
 // the names that stay unknown. Exceptions of the resolver pass through.
 QStringList ResolveHeadingClasses(const TStreamObject& tree);
 // Applies a tree (stages 2 to 4 above); returns the root.
 TComponentBase* ReadComponentTree(const TStreamObject& tree, TComponentBase* root, const TReaderOptions& options = {});
+
+// Reads a tree as one new component owned by owner and put inside parent
+// (a paste): its heading is treated like a nested object's, references are
+// resolved among owner's components, and a name changed by OnSetName is
+// followed by the references of the same tree. Returns the new component,
+// or null when it was skipped through OnError.
+TComponentBase* ReadComponentTreeInto(const TStreamObject& tree, TComponentBase* owner, TComponentBase* parent,
+                                      const TReaderOptions& options = {});
 
 // Text and binary forms of the above.
 QString WriteComponentToText(TComponentBase* component);

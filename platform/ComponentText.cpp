@@ -80,6 +80,7 @@ struct TToken {
     TTok Kind = TTok::End;
     QString Text;  // identifier, string value or the symbol
     qint64 Int = 0;
+    quint64 Magnitude = 0;  // of an integer
     double Float = 0;
     QByteArray Bytes;
     int Line = 1;
@@ -198,9 +199,13 @@ private:
             FTok.Float = QLocale::c().toDouble(digits, &ok);
             if (!ok || !std::isfinite(FTok.Float)) Fail(QStringLiteral("Invalid floating-point number"));
         } else {
+            // Kept unsigned: the magnitude of the smallest integer only fits
+            // once its sign is known.
             FTok.Kind = TTok::Int;
-            FTok.Int = digits.toLongLong(&ok);
-            if (!ok) Fail(QStringLiteral("Integer out of range"));
+            FTok.Magnitude = digits.toULongLong(&ok);
+            if (!ok || FTok.Magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
+                Fail(QStringLiteral("Integer out of range"));
+            FTok.Int = qint64(FTok.Magnitude);
         }
     }
 
@@ -217,6 +222,7 @@ private:
         if (v > quint64(std::numeric_limits<qint64>::max())) Fail(QStringLiteral("Integer out of range"));
         FTok.Kind = TTok::Int;
         FTok.Int = qint64(v);
+        FTok.Magnitude = v;
     }
 
     // Quoted runs and #nnn codes side by side make one string.
@@ -314,7 +320,7 @@ private:
         }
         if (IsSymbol('[')) {
             Next();
-            if (FTok.Kind != TTok::Int || FTok.Int < 0 || FTok.Int > std::numeric_limits<int>::max())
+            if (FTok.Kind != TTok::Int || FTok.Magnitude > quint64(std::numeric_limits<int>::max()))
                 Fail(QStringLiteral("Position expected"));
             obj.Position = int(FTok.Int);
             Next();
@@ -357,6 +363,7 @@ private:
         switch (FTok.Kind) {
             case TTok::End: Fail(QStringLiteral("Value expected"));
             case TTok::Int:
+                if (FTok.Magnitude > quint64(std::numeric_limits<qint64>::max())) Fail(QStringLiteral("Integer out of range"));
                 v = TStreamValue::Integer(FTok.Int);
                 Next();
                 return v;
@@ -389,7 +396,9 @@ private:
             const bool negative = IsSymbol('-');
             Next();
             if (FTok.Kind == TTok::Int) {
-                v = TStreamValue::Integer(negative ? -FTok.Int : FTok.Int);
+                if (FTok.Magnitude > quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0))
+                    Fail(QStringLiteral("Integer out of range"));
+                v = TStreamValue::Integer(negative ? qint64(0 - FTok.Magnitude) : qint64(FTok.Magnitude));
             } else if (FTok.Kind == TTok::Float) {
                 v = TStreamValue::Floating(negative ? -FTok.Float : FTok.Float);
             } else if (FTok.Kind == TTok::Ident && FTok.Text.compare(QLatin1String("Inf"), Qt::CaseInsensitive) == 0) {

@@ -212,7 +212,8 @@ void TCollectionItem::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
 }
 
-TCollection::TCollection(const QMetaObject* itemClass, QObject* owner) : FItemClass(itemClass), FOwner(owner) {}
+TCollection::TCollection(const QMetaObject* itemClass, QObject* owner)
+    : TPersistent(owner), FItemClass(itemClass), FOwner(owner) {}
 
 TCollection::~TCollection() {
     FUpdateCount = 1;  // no updates from a collection that is going

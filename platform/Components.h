@@ -24,7 +24,8 @@
 //    ("Font.Color"). The object must exist for the whole life of its holder.
 //  - Collections: a property of a TCollection pointer type; items are
 //    TCollectionItem subclasses with a Q_INVOKABLE constructor taking
-//    (TCollection*). Items may hold collections of their own.
+//    (TCollection*), which must also accept null (a free-standing item gives
+//    the construction values). Items may hold collections of their own.
 //  - String lists: a QStringList property (written as "Name.Strings = (...)").
 //  - Binary: a QByteArray property (written in braces as hex).
 //  - References to components: a property of a component pointer type
@@ -39,6 +40,28 @@
 //    DefineProperties(TFiler&) and call DefineProperty/DefineBinaryProperty.
 //  - Nesting: GetChildren lists the components written inside this one;
 //    SetParentComponent receives the enclosing component when reading.
+//
+// Example:
+//   class TGauge : public TControl {               // or TComponent
+//       Q_OBJECT
+//       Q_PROPERTY(double Max READ Max WRITE SetMax)            // "Max = 100.0"
+//       Q_PROPERTY(TStyle Style READ Style WRITE SetStyle)      // "Style = gsDial"
+//       Q_PROPERTY(TPen* Needle READ Needle WRITE SetNeedle)    // "Needle.Width = 2"
+//       Q_PROPERTY(TCollection* Marks READ Marks)               // "Marks = <item ... end>"
+//       Q_PROPERTY(QStringList Captions READ Captions WRITE SetCaptions)
+//       Q_PROPERTY(TComponent* Images READ Images WRITE SetImages)  // "Images = ilMain"
+//       Q_PROPERTY(TMethod OnAlarm READ OnAlarm WRITE SetOnAlarm)   // "OnAlarm = FormAlarm"
+//   public:
+//       enum TStyle { gsDial, gsBar };
+//       Q_ENUM(TStyle)
+//       Q_INVOKABLE explicit TGauge(QObject* owner = nullptr);
+//       void DefineProperties(TFiler& filer) override {  // "Calibration = {0A0B...}"
+//           filer.DefineBinaryProperty("Calibration", [this](const QByteArray& b) { ... },
+//                                      [this] { return ...; }, HasCalibration());
+//       }
+//   };
+//   WK_REGISTER_CLASS(TGauge)   // in the .cpp: known to the reader by name
+//   The handler of OnAlarm is invoked with FOnAlarm.Invoke(static_cast<QObject*>(this)).
 #include "Exceptions.h"
 #include "Sets.h"
 
@@ -259,7 +282,8 @@ private:
     int FID = 0;
 };
 
-// An ordered list of items of one class; owns them.
+// An ordered list of items of one class; owns them. The owner (the object
+// whose property it is) is also its Qt parent.
 class TCollection : public TPersistent {
     Q_OBJECT
 public:

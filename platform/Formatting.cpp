@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -304,9 +305,11 @@ bool TryStrToFloat(const QString& text, double& value) {
         if (ed == 0) return false;
     }
     if (i != n) return false;
+    // from_chars ignores the C locale, which Qt sets from the environment.
     const QByteArray latin = t.toLatin1();
-    value = std::strtod(latin.constData(), nullptr);
-    return true;
+    const char* first = latin.constData() + (latin.startsWith('+') ? 1 : 0);
+    const auto r = std::from_chars(first, latin.constData() + latin.size(), value);
+    return r.ec == std::errc() && r.ptr == latin.constData() + latin.size();
 }
 
 double StrToFloat(const QString& text) {

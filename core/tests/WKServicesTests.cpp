@@ -5,11 +5,15 @@
 #include "TestSupport.h"
 #include "UIServices.h"
 #include "WKConsts.h"
+#include "WKLocalDB.h"
 #include "WKServices.h"
+#include "dm_Service.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <atomic>
 #include <condition_variable>
 #include <future>
@@ -288,6 +292,29 @@ TEST_F(ServicesBus, LoadPicksTheGroupsRowsInOrder) {
             EXPECT_EQ(e.Detail, "G");
         }
     }
+}
+
+TEST_F(ServicesBus, RowsAndClassesComeFromTheLocalDatabase) {
+    QTemporaryDir dir;
+    QFile rows(dir.filePath("rows.sql"));
+    ASSERT_TRUE(rows.open(QIODevice::WriteOnly));
+    rows.write("INSERT INTO Services (\"Order\", ServiceClass, IsPrimary, IsActive, Description, ServiceGroup) VALUES\n"
+               "(2, 'TRecB', 1, 1, '', 'G'), (1, 'TRecA', 1, 1, '', 'G'), (2, 'TRecC', 1, 1, '', 'G'),\n"
+               "(3, 'TRecD', 1, 0, '', 'G'), (1, 'TRecS', 0, 1, '', 'G'), (9, 'TUnknown', 1, 1, '', 'G');\n");
+    rows.close();
+    BuildLocalDatabase(dir.filePath("WK.db"), {SourceDir() + "/config/local/10-schema.sql", rows.fileName()});
+    TdmService dm(dir.filePath("WK.db"));
+    TdmService::SetCurrent(&dm);
+    SetServiceLoader({});
+    {
+        TPrimarySerivces group("G", false);
+        QStringList loaded;
+        for (int i = 0; i < group.Count(); ++i) loaded << group.Service(i)->metaObject()->className();
+        EXPECT_EQ(loaded, QStringList({"TRecA", "TRecB", "TRecC"}));
+        EXPECT_TRUE(Capture.Contains("WK: failed to locate class module TUnknown"));
+        EXPECT_TRUE(Capture.Contains("Failed to load. Metaclass not found: TUnknown"));
+    }
+    TdmService::SetCurrent(nullptr);
 }
 
 TEST_F(ServicesBus, GetServiceByExactClassName) {

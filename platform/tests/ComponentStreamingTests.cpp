@@ -51,8 +51,12 @@ TEST(ComponentStreaming, RoundTripOfEveryPropertyKind) {
         {"-Inf", [](TProbe* p, TTree&) { p->SetValue(-INFINITY); }, [](TProbe* q, TProbeRoot*) { EXPECT_EQ(q->Value(), -INFINITY); }},
         {"Cyrillic, quotes, #13, surrogates", [&](TProbe* p, TTree&) { p->SetCaption(cyrillic); },
          [&](TProbe* q, TProbeRoot*) { EXPECT_EQ(q->Caption(), cyrillic); }},
-        {"integers", [](TProbe* p, TTree&) { p->SetCount(-5); p->SetBig(qint64(1) << 40); },
-         [](TProbe* q, TProbeRoot*) { EXPECT_EQ(q->Count(), -5); EXPECT_EQ(q->Big(), qint64(1) << 40); }},
+        {"integers", [](TProbe* p, TTree& t) { p->SetCount(-5); p->SetBig(qint64(1) << 40); t.P2->SetBig(std::numeric_limits<qint64>::min()); },
+         [](TProbe* q, TProbeRoot* root) {
+             EXPECT_EQ(q->Count(), -5);
+             EXPECT_EQ(q->Big(), qint64(1) << 40);
+             EXPECT_EQ(root->FindComponentAs<TProbe>("P2")->Big(), std::numeric_limits<qint64>::min());
+         }},
         {"bool, enum, set", [](TProbe* p, TTree&) { p->SetActive(true); p->SetKind(TProbe::pkSecond); p->SetOptions(TProbe::poOne | TProbe::poThree); },
          [](TProbe* q, TProbeRoot*) {
              EXPECT_TRUE(q->Active());
@@ -125,6 +129,50 @@ TEST(ComponentStreaming, RoundTripOfEveryPropertyKind) {
         std::unique_ptr<QObject> holder(viaBinary->Self());
         EXPECT_EQ(WriteComponentToText(viaBinary), text);
     }
+}
+
+TEST(ComponentStreaming, HandWrittenOldFormLoads) {
+    TProbeClasses classes;
+    const char* const text =
+        "OBJECT Form1: TProbeRoot\r\n"
+        "caption = 'Old'#39's' +\r\n"
+        "  #13#10'form'\r\n"
+        "VALUE = 1.5E+002\r\n"
+        "Count = $10\r\n"
+        "Kind = PKFIRST\r\n"
+        "Options = [poTwo,poThree]\r\n"
+        "Color = clInfoBk\r\n"
+        "Font.Charset = RUSSIAN_CHARSET\r\n"
+        "Font.Style = [fsBold]\r\n"
+        "Font.Height = -13\r\n"
+        "Lines.Strings = ('one' 'two')\r\n"
+        "Picture = {00ff}\r\n"
+        "Items = <item GID = 101 Parts = <item Text = 'p' end> end item end>\r\n"
+        "OnChange = probechanged\r\n"
+        "Link = p1\r\n"
+        "object P1: tprobe\r\n"
+        "Active = true\r\n"
+        "end\r\n"
+        "end\r\n";
+    std::unique_ptr<TProbeRoot> root = ReadNew(text);
+    EXPECT_EQ(root->Caption(), "Old's\r\nform");
+    EXPECT_EQ(root->Value(), 150.0);
+    EXPECT_EQ(root->Count(), 16);
+    EXPECT_EQ(root->Kind(), TProbe::pkFirst);
+    EXPECT_EQ(root->Options(), TProbe::poTwo | TProbe::poThree);
+    EXPECT_EQ(root->Color(), clInfoBk);
+    EXPECT_EQ(root->Font()->Charset(), RUSSIAN_CHARSET);
+    EXPECT_EQ(root->Font()->Style(), TFont::TFontStyles(TFont::fsBold));
+    EXPECT_EQ(root->Font()->Size(), 10);
+    EXPECT_EQ(root->Lines(), QStringList({"one", "two"}));
+    EXPECT_EQ(root->Picture(), QByteArray("\x00\xFF", 2));
+    ASSERT_EQ(root->Items()->Count(), 2);
+    EXPECT_EQ(root->Items()->ItemAs<TProbeItem>(0)->Parts()->ItemAs<TProbeSubItem>(0)->Text(), "p");
+    EXPECT_EQ(root->OnChange().Name, "ProbeChanged");
+    auto* p1 = root->FindComponentAs<TProbe>("P1");
+    ASSERT_NE(p1, nullptr);
+    EXPECT_TRUE(p1->Active());
+    EXPECT_EQ(root->Link(), p1);
 }
 
 TEST(ComponentStreaming, DefaultsAreNotWrittenAndOrderIsDeclared) {
@@ -293,11 +341,17 @@ TEST(ComponentStreaming, PasteRenamesThroughTheNameHook) {
     options.OnSetName = [&](TComponentBase*, QString& name) {
         for (int n = 1; t.Root->FindComponent(name); ++n) name = QStringLiteral("Probe%1").arg(n);
     };
-    // Read P1 and P2 again into the same root: both get fresh names.
+    t.P1->SetLink(t.P2);
+    // Read P1 and P2 again into the same root: both get fresh names, and the
+    // copy's reference follows the copy of its target.
     ReadComponentFromText(WriteComponentToText(t.Root.get()), t.Root.get(), options);
     EXPECT_EQ(t.Root->ComponentCount(), 4);
-    EXPECT_NE(t.Root->FindComponent("Probe1"), nullptr);
-    EXPECT_NE(t.Root->FindComponent("Probe2"), nullptr);
+    auto* copy1 = t.Root->FindComponentAs<TProbe>("Probe1");
+    auto* copy2 = t.Root->FindComponentAs<TProbe>("Probe2");
+    ASSERT_NE(copy1, nullptr);
+    ASSERT_NE(copy2, nullptr);
+    EXPECT_EQ(copy1->Link(), copy2);
+    EXPECT_EQ(t.P1->Link(), t.P2);
 }
 
 TEST(Components, OwnershipNamesAndFreeNotification) {

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,6 +200,27 @@ TEST(ComponentText, MalformedTextRaisesWithLine) {
             EXPECT_TRUE(e.Message().startsWith("Line ")) << e.what();
         }
     }
+}
+
+TEST(ComponentText, IntegerLimits) {
+    const struct {
+        const char* text;
+        qint64 value;
+    } ok[] = {
+        {"9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"$7FFFFFFFFFFFFFFF", std::numeric_limits<qint64>::max()},
+        {"-$10", -16},
+    };
+    for (const auto& c : ok) {
+        const TStreamObject o = ParseComponentText(QStringLiteral("object A: TA\r\n  X = %1\r\nend").arg(QLatin1String(c.text)));
+        EXPECT_EQ(o.Properties[0].Value.Int, c.value) << c.text;
+        EXPECT_TRUE(ParseComponentText(WriteComponentText(o)) == o) << c.text;
+    }
+    for (const char* bad : {"9223372036854775808", "-9223372036854775809", "$8000000000000000"})
+        EXPECT_THROW(ParseComponentText(QStringLiteral("object A: TA\r\n  X = %1\r\nend").arg(QLatin1String(bad))),
+                     EParserError)
+            << bad;
 }
 
 TEST(ComponentText, DeepNestingIsRefusedNotOverflowed) {

@@ -1,4 +1,5 @@
 #include "ClassRegistry.h"
+#include "ComponentBinary.h"
 #include "ComponentStreaming.h"
 #include "Controls.h"
 #include "Messages.h"
@@ -170,6 +171,36 @@ TEST(Controls, FormsStreamNestedControls) {
     EXPECT_EQ(copiedInner->Owner(), &copy);
     EXPECT_EQ(copiedInner->toolTip(), QString::fromUtf8("Подсказка"));
     EXPECT_EQ(copy.FindComponentAs<TControl>("Splitter1")->BoundsRect(), QRect(120, 0, 3, 200));
+}
+
+TEST(Controls, CopiedControlsPasteIntoAnotherForm) {
+    TControlClasses classes;
+    TControl source;
+    auto* panel = new TControl(&source);
+    panel->SetName("Panel1");
+    panel->SetBounds(10, 10, 100, 50);
+    panel->SetParentWidget(&source);
+    auto* inner = new TControl(&source);
+    inner->SetName("Inner");
+    inner->SetBounds(1, 2, 3, 4);
+    inner->SetParentWidget(panel);
+    const QByteArray clip = WriteComponentBinary(WriteComponentTree(panel, &source));
+
+    TControl target;
+    auto* existing = new TControl(&target);
+    existing->SetName("Panel1");
+    TReaderOptions options;
+    options.OnSetName = [&](TComponentBase*, QString& name) {
+        if (target.FindComponent(name)) name += QStringLiteral("_copy");
+    };
+    TComponentBase* pasted = ReadComponentTreeInto(ReadComponentBinary(clip), &target, &target, options);
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(pasted->Name(), "Panel1_copy");
+    auto* pastedInner = target.FindComponentAs<TControl>("Inner");
+    ASSERT_NE(pastedInner, nullptr);
+    EXPECT_EQ(pastedInner->ParentControl(), qobject_cast<TControl*>(pasted->Self()));
+    EXPECT_EQ(pastedInner->BoundsRect(), QRect(1, 2, 3, 4));
+    EXPECT_EQ(qobject_cast<TControl*>(pasted->Self())->ParentControl(), &target);
 }
 
 // Presses the splitter at its middle, moves by delta and releases.

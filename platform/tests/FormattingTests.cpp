@@ -43,7 +43,8 @@ TEST(Formatting, StrToFloatUsesPointAndRejectsJunk) {
     EXPECT_DOUBLE_EQ(StrToFloat(" 12.5 "), 12.5);
     EXPECT_DOUBLE_EQ(StrToFloat("-1e-3"), -0.001);
     EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
-    for (const char* bad : {"", "12,5", "1e", "abc", "1.2.3", "--1", "NAN"})
+    EXPECT_DOUBLE_EQ(StrToFloat("+2E2"), 200);
+    for (const char* bad : {"", "12,5", "1e", "abc", "1.2.3", "--1", "NAN", "1e400"})
         EXPECT_THROW(StrToFloat(QString::fromLatin1(bad)), EConvertError) << bad;
     EXPECT_DOUBLE_EQ(StrToFloatDef("x", 7), 7);
 }

@@ -1,0 +1,145 @@
+#include "ChartTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <gtest/gtest.h>
+
+namespace {
+struct TStripChart {
+    TGraphion Chart;
+    TChartField* Field;
+    TScale* Value;
+    TStripChart() {
+        Chart.resize(600, 400);
+        Chart.show();
+        Field = Chart.Fields().Add();
+        Value = Field->Scales().Add();
+    }
+    TScaleControl* X() { return Chart.XScale()->Control(); }
+    // A point in the given third of a strip, counted from its start.
+    static QPoint InThird(TScaleControl* c, int third) {
+        const TScale& s = *c->ParentScale();
+        const bool v = c->Vertical();
+        const int len = v ? c->height() : c->width();
+        const int usable = len - s.Offset() - s.BackOffset();
+        const int along = s.Offset() + usable * (2 * third + 1) / 6;
+        return v ? QPoint(c->width() / 2, along) : QPoint(along, c->height() / 2);
+    }
+};
+
+TEST(TScaleControl, WheelZoomsAtTheEndUnderThePointerAndSlidesInTheMiddle) {
+    struct Case { int third, delta; double mn, mx; };
+    for (Case c : {Case{1, -120, 5, 105}, Case{0, -120, 5, 100}, Case{2, -120, 0, 105}, Case{1, 120, -5, 95},
+                   Case{0, 120, -5, 100}, Case{2, 120, 0, 95}}) {
+        TStripChart d;
+        Wheel(d.X(), TStripChart::InThird(d.X(), c.third), c.delta);
+        EXPECT_DOUBLE_EQ(d.Chart.XScale()->Min(), c.mn) << c.third << " " << c.delta;
+        EXPECT_DOUBLE_EQ(d.Chart.XScale()->Max(), c.mx) << c.third << " " << c.delta;
+    }
+    // A vertical strip that is not inverted grows upwards: the directions turn round.
+    TStripChart v;
+    TScaleControl* vc = v.Value->Control();
+    Wheel(vc, TStripChart::InThird(vc, 1), -120);
+    EXPECT_DOUBLE_EQ(v.Value->Min(), -5);
+    EXPECT_DOUBLE_EQ(v.Value->Max(), 95);
+    Wheel(vc, TStripChart::InThird(vc, 0), -120);  // the top third is the Max end
+    EXPECT_DOUBLE_EQ(v.Value->Min(), -5);
+    EXPECT_DOUBLE_EQ(v.Value->Max(), 90);
+    // Alt slides the window wherever the pointer is.
+    TStripChart a;
+    Wheel(a.X(), TStripChart::InThird(a.X(), 0), -120, Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(a.Chart.XScale()->Min(), 5);
+    EXPECT_DOUBLE_EQ(a.Chart.XScale()->Max(), 105);
+}
+
+TEST(TScaleControl, DragsMoveOrStretchTheRange) {
+    struct Case { int pixels; double mn, mx; };
+    for (Case c : {Case{40, 10, 110}, Case{2, 0.5, 100.5}, Case{-8, -2, 98}}) {
+        TStripChart d;
+        const QPoint from = TStripChart::InThird(d.X(), 1);
+        Drag(d.X(), from, from - QPoint(c.pixels, 0));
+        EXPECT_DOUBLE_EQ(d.Chart.XScale()->Min(), c.mn) << c.pixels;
+        EXPECT_DOUBLE_EQ(d.Chart.XScale()->Max(), c.mx) << c.pixels;
+    }
+    // Dragging the Max end towards the start stretches only Max; with Shift it lands on a step.
+    TStripChart e;
+    const QPoint maxEnd = TStripChart::InThird(e.X(), 2);
+    Drag(e.X(), maxEnd, maxEnd - QPoint(14, 0));
+    EXPECT_DOUBLE_EQ(e.Chart.XScale()->Min(), 0);
+    EXPECT_DOUBLE_EQ(e.Chart.XScale()->Max(), 103.5);
+    TStripChart r;
+    Drag(r.X(), maxEnd, maxEnd - QPoint(14, 0), Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(r.Chart.XScale()->Max(), 100);
+    Drag(r.X(), maxEnd, maxEnd - QPoint(30, 0), Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(r.Chart.XScale()->Max(), 110);
+}
+
+TEST(TScaleControl, DoubleClickRestoresTheDefaultRangeOrRunsTheDefaultCommand) {
+    TStripChart d;
+    TScale& x = *d.Chart.XScale();
+    x.SetDefaultMin(20);
+    x.SetDefaultMax(40);
+    SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(x.Min(), 20);
+    EXPECT_EQ(x.Max(), 40);
+    QMenu menu;
+    QAction* fit = menu.addAction("fit");
+    int ran = 0;
+    QObject::connect(fit, &QAction::triggered, [&] { ++ran; });
+    menu.setDefaultAction(fit);
+    x.SetPopupMenu(&menu);
+    x.SetMinMax(0, 100);
+    SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(x.Max(), 100);
+}
+
+TEST(TScaleControl, CheckBoxClickTogglesAndStartsNoDrag) {
+    TStripChart d;
+    d.Chart.SetShowCheckboxes(true);
+    TScaleControl* c = d.Value->Control();
+    ASSERT_TRUE(c->ShowCheckbox());
+    EXPECT_FALSE(d.X()->ShowCheckbox());  // only value strips carry one
+    const QPoint box = c->GetCheckboxRect().center();
+    Drag(c, box, box + QPoint(0, -40));
+    EXPECT_TRUE(d.Value->Checked());
+    EXPECT_EQ(d.Value->Min(), 0);
+    EXPECT_EQ(d.Value->Max(), 100);
+    Click(c, box);
+    EXPECT_FALSE(d.Value->Checked());
+}
+
+TEST(TScaleControl, PaintsMarksAndTheDisplayValueMarker) {
+    TStripChart d;
+    TScale& x = *d.Chart.XScale();
+    x.SetPenColor(Qt::red);
+    auto shot = [&] { return d.X()->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    QImage img = shot();
+    // Main ticks run from the top edge to the base line at row 5.
+    const int p50 = x.Prj(50) + x.Offset();
+    for (int y = 0; y <= 5; ++y) EXPECT_EQ(img.pixelColor(p50, y), QColor(Qt::red)) << y;
+    x.SetShowDisplayValues(true);
+    x.SetDisplayValue(50);
+    img = shot();
+    const int h = d.X()->height();
+    EXPECT_EQ(img.pixelColor(p50, h - 2), QColor(Qt::red));
+    x.SetDisplayValue(150);  // outside the range: no marker
+    img = shot();
+    EXPECT_NE(img.pixelColor(x.Prj(99) + x.Offset(), h - 2), QColor(Qt::red));
+    EXPECT_NE(img.pixelColor(p50, h - 2), QColor(Qt::red));
+}
+
+TEST(TScaleControl, CtrlDragReordersTheScalesOfAField) {
+    TStripChart d;
+    TScale* second = d.Field->Scales().Add();
+    second->SetCaption("second");
+    d.Value->SetCaption("first");
+    TScaleControl* a = d.Value->Control();
+    TScaleControl* b = second->Control();
+    const QPoint onB = a->mapFrom(d.Field->Control(), b->mapTo(d.Field->Control(), QPoint(b->width() / 2, b->height() / 2)));
+    SendMouse(a, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    SendMouse(a, QEvent::MouseButtonRelease, onB, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    EXPECT_EQ(d.Field->Scales().Items(0), second);
+    EXPECT_EQ(d.Field->Scales().Items(1), d.Value);
+}
+}  // namespace

@@ -1,0 +1,244 @@
+#include "ConvSys.h"
+
+#include "Formatting.h"
+#include "StringLists.h"
+#include "WKConsts.h"
+#include "dm_Service.h"
+
+#include <QCoreApplication>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+TComPtr<ISensMap> MAPEX;
+QString CurrentProfileName;
+
+namespace {
+bool ComInitialized = false;
+
+// A multiplier of 0 means the row does not scale.
+double Factor(float multiplier) { return multiplier == 0 ? 1.0 : double(multiplier); }
+
+// The row of the sensor in the profile; empty ID when there is none.
+TParamInfo SensorRow(const QString& profile, int GID) {
+    if (!MAPEX) throw Exception(SConvSysInitError);
+    return TSensMapCalls(MAPEX.Get()).ParamInfo2(ConvSysSystemID, profile, SensorParamID(GID));
+}
+}  // namespace
+
+void InitConvSys() {
+    FinalizeConvSys();
+    ComInitialized = Succeeded(CoInitialize());
+    DebugLog(QStringLiteral("MAPEX init"));
+    try {
+        MAPEX = CreateComObject<ISensMap>(CLASS_SensMap);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("MAPEX init exception: ") + ExceptionMessage(e));
+        FinalizeConvSys();
+        throw Exception(SConvSysInitError);
+    }
+    CurrentProfileName.clear();
+    // The object's database connection must go before the application object does.
+    static bool postRoutineAdded = false;
+    if (!postRoutineAdded && QCoreApplication::instance()) {
+        qAddPostRoutine(FinalizeConvSys);
+        postRoutineAdded = true;
+    }
+}
+
+void FinalizeConvSys() {
+    MAPEX.Reset();
+    if (ComInitialized) CoUninitialize();
+    ComInitialized = false;
+    CurrentProfileName.clear();
+}
+
+void FillProfileNames(QStringList& strings) {
+    if (!MAPEX) throw Exception(SConvSysInitError);
+    strings.clear();
+    TStringList lines;
+    lines.SetText(TSensMapCalls(MAPEX.Get()).GetProfiles());
+    for (int i = 0; i < lines.Count(); ++i)
+        if (!lines[i].isEmpty() && lines[i] != QLatin1String("*")) strings << lines[i];
+    strings.prepend(SEmptyProfile);
+}
+
+void OverrideSensDescr(const QString& profile, TSensDescr& descr) {
+    TParamInfo row;
+    try {
+        row = SensorRow(profile, descr.GID);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("ConvSys.OverrideSensDescr: ") + ExceptionMessage(e));
+        return;
+    }
+    if (row.ID.isEmpty()) return;
+    descr.FullName = row.Name;
+    descr.Name = row.Name;
+    descr.Units = row.Units;
+    descr.Color = row.Color;
+    descr.Precision = row.Precision;
+    descr.Min = row.Min;
+    descr.Max = row.Max;
+    descr.A = row.Multiplier;
+    descr.B = row.Offset;
+}
+
+void GetSensDescrArray(const QString& profile, TSensDescrArray& descr, TSensSelection selection) {
+    if (!dmService) throw Exception(QStringLiteral("GetSensDescrArray: the local database is not open"));
+    dmService->FillSensDescriptions(descr, selection);
+    for (TSensDescr& d : descr) OverrideSensDescr(profile, d);
+}
+
+TSensDescr GetSensDescr(int GID, const QString& profile) {
+    if (!dmService) throw Exception(QStringLiteral("GetSensDescr: the local database is not open"));
+    TSensDescr d = dmService->GetSensDescr(GID);
+    OverrideSensDescr(profile, d);
+    return d;
+}
+
+TSensDescr GetCurrentProfileSensDescr(int GID) { return GetSensDescr(GID, CurrentProfileName); }
+
+double ConvertOutput(int GID, double value) {
+    if (CurrentProfileName.isEmpty()) return value;
+    try {
+        const TParamInfo row = SensorRow(CurrentProfileName, GID);
+        if (row.ID.isEmpty()) return value;
+        return value * Factor(row.Multiplier) + double(row.Offset);
+    } catch (const std::exception&) {
+        return value;
+    }
+}
+
+double ConvertInput(int GID, double value) {
+    if (CurrentProfileName.isEmpty()) return value;
+    try {
+        const TParamInfo row = SensorRow(CurrentProfileName, GID);
+        if (row.ID.isEmpty()) return value;
+        return (value - double(row.Offset)) / Factor(row.Multiplier);
+    } catch (const std::exception&) {
+        return value;
+    }
+}
+
+QString ConvertOutput(const QString& ID, double value) {
+    if (!MAPEX) throw Exception(SConvSysInitError);
+    const TParamInfo row = TSensMapCalls(MAPEX.Get()).ParamInfo2(ConvSysSystemID, CurrentProfileName, ID);
+    const double shown = value * Factor(row.Multiplier) + double(row.Offset);
+    return FloatToStrGeneral(shown, row.Precision) + row.Units;
+}
+
+QString FloatToStrGeneral(double value, int precision) {
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (precision <= 0 || precision > 15) precision = 15;
+    if (value == 0) return QStringLiteral("0");
+    // 17 significant digits, then rounded half away from zero as the old runtime did.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.16e", value);
+    std::string s(buf);
+    const bool negative = s[0] == '-';
+    if (negative) s.erase(0, 1);
+    const auto e = s.find('e');
+    std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
+    int exp = std::stoi(s.substr(e + 1));
+    const size_t keep = static_cast<size_t>(precision);
+    if (digits.size() > keep) {
+        const bool up = digits[keep] >= '5';
+        digits.resize(keep);
+        if (up) {
+            int i = static_cast<int>(keep) - 1;
+            while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
+            if (i < 0) {
+                digits.insert(digits.begin(), '1');
+                digits.pop_back();
+                ++exp;
+            } else {
+                ++digits[static_cast<size_t>(i)];
+            }
+        }
+    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string out;
+    if (exp + 1 > precision || exp < -4) {
+        out = digits.substr(0, 1);
+        if (digits.size() > 1) out += "." + digits.substr(1);
+        out += "E" + std::to_string(exp);
+    } else if (exp < 0) {
+        out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + digits;
+    } else {
+        const size_t intLen = static_cast<size_t>(exp) + 1;
+        out = digits.size() <= intLen ? digits + std::string(intLen - digits.size(), '0')
+                                      : digits.substr(0, intLen) + "." + digits.substr(intLen);
+    }
+    return QString::fromStdString((negative ? "-" : "") + out);
+}
+
+// ---- TFieldConversion -------------------------------------------------------
+
+TFieldConversion::TFieldConversion(TConversionField& field, const TParamInfo& info)
+    : FA(info.Multiplier), FB(info.Offset), FUnits(info.Units), FField(field), FPrecision(info.Precision) {
+    FField.OnGetText = [this](TConversionField&, QString& text, bool displayText) { GetText(text, displayText); };
+    FField.OnSetText = [this](TConversionField&, const QString& text) { SetText(text); };
+}
+
+TFieldConversion::~TFieldConversion() {
+    FField.OnGetText = nullptr;
+    FField.OnSetText = nullptr;
+}
+
+namespace {
+// Takes the handlers off the field while it exists, so that the field's own
+// texts and storing are reached without coming back here.
+class THandlersOff {
+public:
+    explicit THandlersOff(TConversionField& f)
+        : FField(f), FGet(std::exchange(f.OnGetText, nullptr)), FSet(std::exchange(f.OnSetText, nullptr)) {}
+    ~THandlersOff() {
+        FField.OnGetText = std::move(FGet);
+        FField.OnSetText = std::move(FSet);
+    }
+    THandlersOff(const THandlersOff&) = delete;
+    THandlersOff& operator=(const THandlersOff&) = delete;
+
+private:
+    TConversionField& FField;
+    TConversionField::TGetTextEvent FGet;
+    TConversionField::TSetTextEvent FSet;
+};
+}  // namespace
+
+void TFieldConversion::GetText(QString& text, bool displayText) {
+    const THandlersOff off(FField);
+    const bool convert = FField.IsNumeric() && !FField.IsNull();
+    const QString number = convert ? FloatToStrGeneral(FA == 0 ? FField.AsFloat() + FB : FA * FField.AsFloat() + FB, FPrecision)
+                                   : QString();
+    if (displayText)
+        text = (convert ? number : FField.DisplayText()) + FUnits;
+    else
+        text = convert ? number : FField.EditText();
+}
+
+void TFieldConversion::SetText(const QString& text) {
+    const THandlersOff off(FField);
+    FField.SetText(text);
+    if (!FField.IsNumeric() || text.trimmed().isEmpty()) return;
+    FField.SetAsFloat((StrToFloat(text) - FB) / (FA == 0 ? 1.0 : FA));
+}
+
+// ---- TConversionObject ------------------------------------------------------
+
+TConversionObject::TConversionObject(const QList<TConversionField*>& fields, const QString& suffix) {
+    for (TConversionField* field : fields) {
+        try {
+            if (!MAPEX) throw Exception(SConvSysInitError);
+            const TParamInfo row = TSensMapCalls(MAPEX.Get())
+                                       .ParamInfo2(ConvSysSystemID, CurrentProfileName,
+                                                   field->FieldName() + QLatin1Char('@') + suffix);
+            if (!row.ID.isEmpty()) FItems.push_back(std::make_unique<TFieldConversion>(*field, row));
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("TConversionObject.Create: ") + field->FieldName() + QStringLiteral(": ") +
+                     ExceptionMessage(e));
+        }
+    }
+}
