@@ -622,13 +622,14 @@ private:
 
     TComponentBase* FindReference(const QString& path) const {
         const QStringList parts = path.split('.');
-        TComponentBase* c = nullptr;
-        if (parts[0].compare(FRoot->Name(), Qt::CaseInsensitive) == 0 && !FRoot->Name().isEmpty())
-            c = FRoot;
-        else if (parts.size() == 1)
-            return FRoot->FindComponent(FRenamed.value(parts[0].toLower(), parts[0]));
-        else
-            return TComponentBase::FindGlobalComponent(path);
+        const bool rootNamed = !FRoot->Name().isEmpty() && parts[0].compare(FRoot->Name(), Qt::CaseInsensitive) == 0;
+        if (parts.size() == 1) {
+            // An owned component before the root of the same name.
+            if (TComponentBase* c = FRoot->FindComponent(FRenamed.value(parts[0].toLower(), parts[0]))) return c;
+            return rootNamed ? FRoot : nullptr;
+        }
+        if (!rootNamed) return TComponentBase::FindGlobalComponent(path);
+        TComponentBase* c = FRoot;
         for (int i = 1; c && i < parts.size(); ++i) c = c->FindComponent(parts[i]);
         return c;
     }

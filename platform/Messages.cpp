@@ -10,7 +10,10 @@ TWKMessage::TWKMessage(int msg, QVariant wParam, QVariant lParam)
 
 TWKMessage* TWKMessage::clone() const { return new TWKMessage(*this); }
 
-bool TWKMessage::IsWKMessage(const QEvent* e) { return e && dynamic_cast<const TWKMessage*>(e) != nullptr; }
+bool TWKMessage::IsWKMessage(const QEvent* e) {
+    // Only user-range events can be messages; spare the cast for the rest.
+    return e && e->type() >= QEvent::User && dynamic_cast<const TWKMessage*>(e) != nullptr;
+}
 
 qintptr SendWKMessage(QObject* target, TWKMessage& msg) {
     if (!target) return 0;
