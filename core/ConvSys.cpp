@@ -34,7 +34,8 @@ void InitConvSys() {
     try {
         MAPEX = CreateComObject<ISensMap>(CLASS_SensMap);
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("MAPEX init exception: ") + ExceptionMessage(e));
+        DebugLog(QStringLiteral("MAPEX init exception"));
+        DebugLog(QStringLiteral("ConvSys.InitConvSys: ") + ExceptionMessage(e));
         FinalizeConvSys();
         throw Exception(SConvSysInitError);
     }

@@ -95,7 +95,9 @@ const TClassInfo* TdmService::GetMetaClass(const QString& className) const {
     }
     const QString moduleName = module.toString();
     const QString fileName = WKAppPath() + moduleName;
-    if (!IsPackageLoaded(fileName)) {
+    // A module of that name already in the process (linked by another package,
+    // or loaded from another folder) is not loaded a second time.
+    if (!IsModuleNameLoaded(moduleName)) {
         OutputDebugString(QStringLiteral("WK: loading package ") + moduleName);
         try {
             LoadPackage(fileName);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <dlfcn.h>
+#include <link.h>
 #include <mutex>
 
 namespace {
@@ -16,6 +17,24 @@ bool IsPackageLoaded(const QString& fileName) {
     if (!h) return false;
     dlclose(h);  // drops only the reference RTLD_NOLOAD took
     return true;
+}
+
+bool IsModuleNameLoaded(const QString& fileName) {
+    struct TSearch {
+        QString Name;
+        bool Found = false;
+    } search{QFileInfo(fileName).fileName()};
+    if (search.Name.isEmpty()) return false;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* s = static_cast<TSearch*>(data);
+            if (info->dlpi_name && *info->dlpi_name &&
+                QFileInfo(QString::fromLocal8Bit(info->dlpi_name)).fileName() == s->Name)
+                s->Found = true;
+            return s->Found ? 1 : 0;
+        },
+        &search);
+    return search.Found;
 }
 
 void LoadPackage(const QString& fileName) {

@@ -8,3 +8,6 @@
 void LoadPackage(const QString& fileName);
 // True when the file is loaded in this process.
 bool IsPackageLoaded(const QString& fileName);
+// True when a module of this file name (folders ignored) is loaded in this
+// process, from whatever folder it came.
+bool IsModuleNameLoaded(const QString& fileName);

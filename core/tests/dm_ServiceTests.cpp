@@ -421,6 +421,18 @@ TEST_F(ClassModules, PackagesLoadOnDemandThroughTheResolver) {
     EXPECT_TRUE(IsPackageLoaded(package));                     // packages are never unloaded
 }
 
+TEST_F(ClassModules, APackageLoadedFromAnotherFolderIsNotLoadedAgain) {
+    QTemporaryDir other;
+    ASSERT_TRUE(QFile::copy(BinDir() + "/WKTestPackage.so", other.filePath("WKTestPackage.so")));
+    LoadPackage(other.filePath("WKTestPackage.so"));
+    auto dm = Open();
+    TDebugOutputCapture cap;
+    EXPECT_EQ(dm->GetMetaClass("TNotInPackage"), nullptr);
+    EXPECT_EQ(cap.Lines(), QStringList({"WK: trying to load class module TNotInPackage",
+                                        "WK: class not registred TNotInPackage"}));
+    EXPECT_FALSE(IsPackageLoaded(Dir.filePath("WKTestPackage.so")));
+}
+
 TEST_F(ClassModules, PackagesThatFailToLoadRaise) {
     auto dm = Open();
     TDebugOutputCapture cap;

@@ -76,11 +76,14 @@ TdmMAPEX::TdmMAPEX()
 
 TdmMAPEX::TdmMAPEX(const QString& fileName) : FFileName(fileName), FConnection(OpenDatabase(fileName)) {}
 
+// Key texts compare with empty and missing (null) texts alike on both sides:
+// a null QString binds as SQL NULL, and an empty column of a row may be NULL.
 std::optional<qint64> TdmMAPEX::FindRow(const QString& keyColumn, const QString& systemID, const QString& profile,
                                         const QString& key) const {
     QSqlQuery q = FConnection.Exec(
-        QStringLiteral("SELECT rowid FROM \"SensMap\" WHERE IFNULL(\"System\", '') = ? AND IFNULL(\"Profile\", '') = ? "
-                       "AND IFNULL(\"%1\", '') = ? ORDER BY rowid LIMIT 1")
+        QStringLiteral("SELECT rowid FROM \"SensMap\" WHERE IFNULL(\"System\", '') = IFNULL(?, '') "
+                       "AND IFNULL(\"Profile\", '') = IFNULL(?, '') AND IFNULL(\"%1\", '') = IFNULL(?, '') "
+                       "ORDER BY rowid LIMIT 1")
             .arg(keyColumn),
         {systemID, profile, key});
     if (!q.next()) return std::nullopt;
@@ -133,8 +136,9 @@ void TdmMAPEX::WriteByExtID(const QString& systemID, const QString& profile, con
 
 void TdmMAPEX::Delete(const QString& systemID, const QString& profile, const QString& id, const QString& extID) {
     FConnection.Exec(QStringLiteral("DELETE FROM \"SensMap\" WHERE rowid = (SELECT rowid FROM \"SensMap\" "
-                                    "WHERE IFNULL(\"System\", '') = ? AND IFNULL(\"Profile\", '') = ? "
-                                    "AND IFNULL(\"ID\", '') = ? AND IFNULL(\"ExtID\", '') = ? ORDER BY rowid LIMIT 1)"),
+                                    "WHERE IFNULL(\"System\", '') = IFNULL(?, '') "
+                                    "AND IFNULL(\"Profile\", '') = IFNULL(?, '') AND IFNULL(\"ID\", '') = IFNULL(?, '') "
+                                    "AND IFNULL(\"ExtID\", '') = IFNULL(?, '') ORDER BY rowid LIMIT 1)"),
                      {systemID, profile, id, extID});
 }
 

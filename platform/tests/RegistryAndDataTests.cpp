@@ -1,4 +1,5 @@
 #include "ClassRegistry.h"
+#include "ComServer.h"
 #include "DataAccess.h"
 #include "PackageLoader.h"
 
@@ -48,6 +49,16 @@ TEST(PackageLoader, MissingOrBrokenFilesRaise) {
     junk.close();
     EXPECT_THROW(LoadPackage(junk.fileName()), Exception);
     EXPECT_FALSE(IsPackageLoaded(junk.fileName()));
+}
+
+TEST(PackageLoader, ModulesAreFoundByTheirFileNameWhateverTheFolder) {
+    const QString platform = QFileInfo(ModuleFileOf(reinterpret_cast<const void*>(&LoadPackage))).fileName();
+    ASSERT_FALSE(platform.isEmpty());
+    EXPECT_TRUE(IsModuleNameLoaded(platform));
+    EXPECT_TRUE(IsModuleNameLoaded("/no/such/folder/" + platform));
+    EXPECT_FALSE(IsModuleNameLoaded(platform.toUpper()));
+    EXPECT_FALSE(IsModuleNameLoaded("Missing.so"));
+    EXPECT_FALSE(IsModuleNameLoaded(""));
 }
 
 TEST(DataAccess, SQLiteIsNeverCreatedByOpening) {

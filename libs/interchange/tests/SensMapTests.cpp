@@ -148,6 +148,25 @@ TEST_F(SensMapTest, MissingRowsAndUnsupportedOperations) {
     EXPECT_EQ(FIntf->get_ParamInfo("Boremont", "", "S1", nullptr), E_POINTER);
 }
 
+TEST_F(SensMapTest, NullAndEmptyKeyTextsAreTheSame) {
+    // A record without an external ID, as callers build it: its ExtID is a null text.
+    TParamInfo info;
+    info.ID = "S7";
+    info.Name = "seven";
+    Map().SetParamInfo("Boremont", "", "S7", info);
+    AddRows({{"Boremont", "*", "S8", "", "eight"}});
+
+    info.Name = "seven edited";
+    Map().SetExtParamInfo("Boremont", "", QString(), info);  // edits, never a second row
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(Map().ExtParamInfo("Boremont", "", QString()).Name, "seven edited");
+    EXPECT_EQ(Map().ParamInfo2(QString(), "", "S7").ID, "");
+
+    Map().DeleteParameter("Boremont", "", "S7", QString());
+    Map().DeleteParameter("Boremont", "", "S8", QString());
+    EXPECT_EQ(RowCount(), 0);
+}
+
 TEST_F(SensMapTest, WrittenRecordsReadBackWhole) {
     const TParamInfo full = FullRecord();
     Map().SetParamInfo("Boremont", "Metric", "S101", full);
