@@ -10,7 +10,14 @@
 #include "StringLists.h"
 
 #include <ibase.h>
+
+#include <atomic>
 #include <unistd.h>
+
+namespace {
+// Set before the first use of the Firebird client, read when the program ends.
+std::atomic<bool> FirebirdUsed{false};
+}  // namespace
 
 namespace {
 // The embedded engine keeps its lock files in one folder that every process
@@ -45,6 +52,7 @@ TDataConnection TDataConnection::OpenSQLite(const QString& fileName) {
 
 TDataConnection TDataConnection::OpenFirebird(const QString& database, const QString& user, const QString& password,
                                               const QString& host) {
+    FirebirdUsed = true;
     EnsureFirebirdLockFolder();
     TDataConnection c(NewConnectionName());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), c.FName);
@@ -88,6 +96,7 @@ QString StatusText(const ISC_STATUS* status) {
 
 void TDataConnection::CreateFirebird(const QString& database, const QString& user, const QString& password,
                                      bool forcedWrites) {
+    FirebirdUsed = true;
     EnsureFirebirdLockFolder();
     TDpb dpb;
     dpb.Add(isc_dpb_user_name, user.toUtf8());
@@ -106,6 +115,7 @@ void TDataConnection::CreateFirebird(const QString& database, const QString& use
 
 void TDataConnection::SetFirebirdForcedWrites(const QString& database, const QString& user, const QString& password,
                                               bool forcedWrites) {
+    FirebirdUsed = true;
     EnsureFirebirdLockFolder();
     TDpb dpb;
     dpb.Add(isc_dpb_user_name, user.toUtf8());
@@ -159,6 +169,12 @@ QSqlQuery TDataConnection::Exec(const QString& sql, const QVariantList& params) 
 QVariant TDataConnection::Scalar(const QString& sql, const QVariantList& params) const {
     QSqlQuery q = Exec(sql, params);
     return q.next() ? q.value(0) : QVariant();
+}
+
+bool FirebirdWasUsed() { return FirebirdUsed; }
+
+void ShutdownFirebird() {
+    if (FirebirdUsed) fb_shutdown(0, fb_shutrsn_app_stopped);
 }
 
 QStringList SplitSqlScript(const QString& script) {

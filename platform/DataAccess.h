@@ -60,6 +60,13 @@ private:
     QString FName;
 };
 
+// Stops the Firebird client's and the embedded engine's threads. Called once when
+// the program ends, after every connection is closed; engine threads still
+// running at exit would otherwise outlive the program's own shutdown.
+void ShutdownFirebird();
+// True once this process has opened or created a Firebird database.
+bool FirebirdWasUsed();
+
 // Splits a SQL script into statements at ';' outside quotes; drops "--" and
 // block comments. "SET TERM x ;" changes the terminator as isql does, so
 // trigger bodies with ';' inside can stand between "SET TERM ^ ;" and "SET TERM ; ^".
