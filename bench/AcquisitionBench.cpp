@@ -1,10 +1,13 @@
 // Decoding acquisition data replies into queued records, in each compression,
 // beside a raw zlib inflate plus a copy of the same bytes.
 #include "AcqSim.h"
-#include "WK2TCPClientBase.h"
+#include "WK2TCPClient.h"
+#include "WKTCPCL.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 const TGIDArray kGIDs = {101, 102, 103, 122, 1200, 1303};
@@ -91,6 +94,55 @@ void BM_RawInflateAndCopy(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(raw.size()) * state.iterations());
 }
 BENCHMARK(BM_RawInflateAndCopy)->Unit(benchmark::kMicrosecond);
+// The service's drain path: decoding a reply and moving its records into a
+// stream of the list, 1025 a tick.
+void BM_DecodeAndDrainIntoStreams(benchmark::State& state) {
+    const char16_t comp = char16_t(u'0' + state.range(0));
+    const QByteArray body = MakeDataBody(comp, RawRecords());
+    TDecoder d;
+    TWKStreamList list;
+    auto* stream = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1000, true, 86400));
+    stream->AddSensor(0);
+    for (uint16_t gid : kGIDs) gid == 122 ? stream->AddSensor<TOpCodesDataArray>(gid) : stream->AddSensor(gid);
+    for (auto _ : state) {
+        d.Decode(body);
+        while (DrainRecords(d, list, TWKTCPClientService::MaxRecordsPerTick) > 0) {
+        }
+    }
+    state.counters["records/s"] = benchmark::Counter(double(kRecords) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DecodeAndDrainIntoStreams)->DenseRange(0, 2)->ArgName("compression")->Unit(benchmark::kMicrosecond);
+
+// End to end on loopback: the simulator serves an hour of records per
+// iteration, the client thread fetches and decodes them, the main thread
+// drains them into the stream.
+void BM_LoopbackIngest(benchmark::State& state) {
+    TAcqSimConfig config = AcqSimDefaultConfig(kStart);
+    config.Streams = {{"Time1s", "5", kGIDs, 1000}};
+    config.Compression = char16_t(u'0' + state.range(0));
+    TAcqSim sim(config);
+    double seconds = -0.5;
+    sim.SetTime(kStart + seconds / 86400.0);
+    sim.Start();
+    TWK2TCPClient client;
+    client.SetPollPeriod(0);
+    client.SetHostPortAccess("127.0.0.1", sim.Port(), {});
+    TWKStreamList list;
+    auto* stream = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1000, true, 86400));
+    stream->AddSensor(0);
+    for (uint16_t gid : kGIDs) stream->AddSensor(gid);
+    int64_t total = 0;
+    for (auto _ : state) {
+        seconds += kRecords;
+        sim.SetTime(kStart + seconds / 86400.0);
+        total += kRecords;
+        while (stream->TotalCount() < total)
+            if (DrainRecords(client, list, TWKTCPClientService::MaxRecordsPerTick) == 0)
+                std::this_thread::yield();
+    }
+    state.counters["records/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_LoopbackIngest)->DenseRange(0, 2)->ArgName("compression")->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -9,12 +9,12 @@ namespace {
 constexpr int N = 1000000;
 
 TMemPointArray& Values() {
-    static TMemPointArray a = [] {
-        TMemPointArray r(N);
-        for (int i = 0; i < N; ++i) r.Add(50 + 40 * std::sin(i * 0.001));
+    static auto* a = [] {
+        auto* r = new TMemPointArray(N);
+        for (int i = 0; i < N; ++i) r->Add(50 + 40 * std::sin(i * 0.001));
         return r;
     }();
-    return a;
+    return *a;
 }
 
 void BM_PrjArrayMillion(benchmark::State& state) {

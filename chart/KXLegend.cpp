@@ -1,6 +1,7 @@
 #include "KXLegend.h"
 
 #include "Kurvex.h"
+#include "Messages.h"
 
 #include <QPainter>
 #include <exception>
@@ -75,6 +76,23 @@ void TGraphionLegend::SetChart(TGraphion* Value) {
     FChartRaw = Value;
     Rebuild();
     if (Value) Value->SetLegend(this);
+}
+
+bool TGraphionLegend::event(QEvent* e) {
+    if (TWKMessage::IsWKMessage(e)) {
+        auto* m = static_cast<TWKMessage*>(e);
+        if (m->Msg() == CM_CHARTDESTROYED) {
+            ChartDestroyed(static_cast<TGraphion*>(m->WParam().value<QObject*>()));
+            m->Handled = true;
+            return true;
+        }
+        if (m->Msg() == CM_CHARTCHANGED) {
+            Rebuild();
+            m->Handled = true;
+            return true;
+        }
+    }
+    return QTreeWidget::event(e);
 }
 
 void TGraphionLegend::ChartDestroyed(TGraphion* Chart) {

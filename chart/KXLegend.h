@@ -24,6 +24,10 @@ public:
     QTreeWidgetItem* FindNode(QObject* Obj) const;
     static QObject* NodeObject(const QTreeWidgetItem* Node);
 
+protected:
+    // CM_CHARTDESTROYED forgets the chart, CM_CHARTCHANGED rebuilds the tree.
+    bool event(QEvent* e) override;
+
 private:
     void NodeEdited(QTreeWidgetItem* Node, int Column);
     QIcon SeriesIcon(QObject* Series) const;

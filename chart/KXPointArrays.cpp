@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+TMemPointArray::TMemPointArray(TCollection* Collection) : TPointArray(Collection) { SetCapacity(0); }
+
 TMemPointArray::TMemPointArray(int Capacity) { SetCapacity(Capacity); }
 
 void TMemPointArray::CheckIndex(int Index) const {
@@ -100,6 +102,11 @@ void TMemPointArray::Assign(const TMemPointArray& Source) {
     CopyFrom(Source);
 }
 
+void TMemPointArray::Assign(const TPersistent* Source) {
+    if (auto* a = qobject_cast<const TMemPointArray*>(Source)) Assign(*a);
+    else TPointArray::Assign(Source);
+}
+
 // --- identifiers ---
 
 namespace {
@@ -130,57 +137,58 @@ bool ChartIDsEqual(const QVariant& A, const QVariant& B) {
 
 // --- tables ---
 
+TMemPointArrays::TMemPointArrays(TMemChartTable* Table)
+    : TCollection(&TMemPointArray::staticMetaObject, Table), FTable(Table) {}
+
 TMemPointArray* TMemPointArrays::Add() {
-    FItems.push_back(std::make_unique<TMemPointArray>(FTable ? FTable->Capacity() : 0));
-    return FItems.back().get();
+    auto* a = qobject_cast<TMemPointArray*>(TCollection::Add());
+    if (FTable) a->SetCapacity(FTable->Capacity());
+    return a;
 }
 
-void TMemPointArrays::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) return;
-    FItems.erase(FItems.begin() + Index);
+TMemChartTable::TMemChartTable(QObject* AOwner) : TChartTable(AOwner), FArrays(new TMemPointArrays(this)) {
+    FArrays->setParent(this);
 }
-
-TMemChartTable::TMemChartTable(QObject* AOwner) : TChartTable(AOwner), FArrays(this) {}
 
 TMemPointArray* TMemChartTable::AddArray(const QString& ID) {
-    TMemPointArray* a = FArrays.Add();
+    TMemPointArray* a = FArrays->Add();
     a->SetID(ID);
     return a;
 }
 
 TMemPointArray* TMemChartTable::AddArray(int ID) {
-    TMemPointArray* a = FArrays.Add();
+    TMemPointArray* a = FArrays->Add();
     a->SetID(ID);
     return a;
 }
 
 void TMemChartTable::AddRow() {
-    for (int i = 0; i < FArrays.Count(); ++i) FArrays.Items(i)->AddEmpty();
+    for (int i = 0; i < FArrays->Count(); ++i) FArrays->Items(i)->AddEmpty();
 }
 
 void TMemChartTable::DeleteRow(int Index) {
-    for (int i = 0; i < FArrays.Count(); ++i) FArrays.Items(i)->Delete(Index);
+    for (int i = 0; i < FArrays->Count(); ++i) FArrays->Items(i)->Delete(Index);
 }
 
 void TMemChartTable::Clear() {
-    for (int i = 0; i < FArrays.Count(); ++i) FArrays.Items(i)->Clear();
+    for (int i = 0; i < FArrays->Count(); ++i) FArrays->Items(i)->Clear();
 }
 
-int TMemChartTable::GetCount() const { return FArrays.Count() == 0 ? -1 : FArrays.Items(0)->GetCount(); }
+int TMemChartTable::GetCount() const { return FArrays->Count() == 0 ? -1 : FArrays->Items(0)->GetCount(); }
 
 TPointArray* TMemChartTable::GetArrayByID(const QVariant& ID) const {
-    for (int i = 0; i < FArrays.Count(); ++i)
-        if (ChartIDsEqual(FArrays.Items(i)->ID(), ID)) return FArrays.Items(i);
+    for (int i = 0; i < FArrays->Count(); ++i)
+        if (ChartIDsEqual(FArrays->Items(i)->ID(), ID)) return FArrays->Items(i);
     return nullptr;
 }
 
 bool TMemChartTable::ArrayExists(const TPointArray* Arr) const {
-    for (int i = 0; i < FArrays.Count(); ++i)
-        if (FArrays.Items(i) == Arr) return true;
+    for (int i = 0; i < FArrays->Count(); ++i)
+        if (FArrays->Items(i) == Arr) return true;
     return false;
 }
 
 void TMemChartTable::SetCapacity(int Value) {
     FCapacity = Value;
-    for (int i = 0; i < FArrays.Count(); ++i) FArrays.Items(i)->SetCapacity(Value);
+    for (int i = 0; i < FArrays->Count(); ++i) FArrays->Items(i)->SetCapacity(Value);
 }

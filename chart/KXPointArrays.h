@@ -1,6 +1,8 @@
 #pragma once
 // Point arrays: indexed value sequences that series read and scales project,
 // and chart tables that hand them out by identifier.
+#include "Components.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QVariant>
@@ -22,9 +24,11 @@ using TChartValueArray = std::vector<TChartValue>;
 using TPoints = std::vector<QPoint>;
 
 // An indexed sequence of values, 0 being the oldest.
-class TPointArray {
+class TPointArray : public TCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(QVariant ID READ ID WRITE SetID)
 public:
-    virtual ~TPointArray() = default;
+    explicit TPointArray(TCollection* Collection = nullptr) : TCollectionItem(Collection) {}
     virtual TChartValue GetValue(int Index) const = 0;
     virtual int GetCount() const = 0;
     virtual void Clear() = 0;
@@ -42,10 +46,12 @@ protected:
 // A sliding window over a buffer of Capacity + 400 slots: appending is constant
 // time, with one block move per 400 appends once the window is full.
 class TMemPointArray : public TPointArray {
+    Q_OBJECT
 public:
     static constexpr int Reserve = 400;
 
-    explicit TMemPointArray(int Capacity = 0);
+    Q_INVOKABLE explicit TMemPointArray(TCollection* Collection = nullptr);
+    explicit TMemPointArray(int Capacity);
 
     TChartValue GetValue(int Index) const override;
     int GetCount() const override { return FCount; }
@@ -72,6 +78,7 @@ public:
 
     void CopyFrom(const TMemPointArray& Source);
     void Assign(const TMemPointArray& Source);
+    void Assign(const TPersistent* Source) override;
 
 private:
     void CheckIndex(int Index) const;
@@ -81,10 +88,10 @@ private:
     TChartValueArray FData;
 };
 
-class TChartTable : public QObject {
+class TChartTable : public TComponent {
     Q_OBJECT
 public:
-    explicit TChartTable(QObject* AOwner = nullptr) : QObject(AOwner) {}
+    explicit TChartTable(QObject* AOwner = nullptr) : TComponent(AOwner) {}
     // Null when the table has no such array.
     virtual TPointArray* GetArrayByID(const QVariant& ID) const = 0;
     virtual bool ArrayExists(const TPointArray* Arr) const = 0;
@@ -97,29 +104,28 @@ bool ChartIDsEqual(const QVariant& A, const QVariant& B);
 class TMemChartTable;
 
 // The arrays of a memory table; a new array takes the table's capacity.
-class TMemPointArrays {
+class TMemPointArrays : public TCollection {
+    Q_OBJECT
 public:
-    explicit TMemPointArrays(TMemChartTable* Table = nullptr) : FTable(Table) {}
-    TMemPointArray* Add();
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TMemPointArray* Items(int Index) const { return FItems.at(Index).get(); }
-    void Delete(int Index);
-    void Clear() { FItems.clear(); }
+    explicit TMemPointArrays(TMemChartTable* Table = nullptr);
+    TMemPointArray* Add() override;
+    TMemPointArray* Items(int Index) const { return ItemAs<TMemPointArray>(Index); }
 
 private:
     TMemChartTable* FTable;
-    std::vector<std::unique_ptr<TMemPointArray>> FItems;
 };
 
 class TMemChartTable : public TChartTable {
     Q_OBJECT
     Q_PROPERTY(int Capacity READ Capacity WRITE SetCapacity)
     Q_PROPERTY(TChartTableType TableType READ TableType WRITE SetTableType)
+    Q_PROPERTY(TCollection* Arrays READ ArraysCollection)
 public:
     enum TChartTableType { ctLimitedLength, ctUnlimitedLength };
     Q_ENUM(TChartTableType)
 
-    explicit TMemChartTable(QObject* AOwner = nullptr);
+    Q_INVOKABLE explicit TMemChartTable(QObject* AOwner = nullptr);
+    TCollection* ArraysCollection() const { return FArrays; }
 
     TMemPointArray* AddArray(const QString& ID);
     TMemPointArray* AddArray(int ID);
@@ -132,8 +138,8 @@ public:
     TPointArray* GetArrayByID(const QVariant& ID) const override;
     bool ArrayExists(const TPointArray* Arr) const override;
 
-    TMemPointArrays& Arrays() { return FArrays; }
-    const TMemPointArrays& Arrays() const { return FArrays; }
+    TMemPointArrays& Arrays() { return *FArrays; }
+    const TMemPointArrays& Arrays() const { return *FArrays; }
     int Capacity() const { return FCapacity; }
     // Empties every array.
     void SetCapacity(int Value);
@@ -141,7 +147,7 @@ public:
     void SetTableType(TChartTableType Value) { FType = Value; }
 
 private:
-    TMemPointArrays FArrays;
+    TMemPointArrays* FArrays;  // owned through Qt
     int FCapacity = 1000;
     TChartTableType FType = ctLimitedLength;
 };

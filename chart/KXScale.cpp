@@ -49,12 +49,38 @@ bool SameValue(double a, double b) {
 bool Finite(long double v) { return std::isfinite(static_cast<double>(v)); }
 }  // namespace
 
-TScale::TScale(QObject* AOwner) : QObject(AOwner), FOwner(AOwner), FDisplayValue(NaN) {
-    if (auto* chart = qobject_cast<TGraphion*>(AOwner)) FFont = chart->font();
-    FControl = new TScaleControl(qobject_cast<QWidget*>(AOwner), this);
+TScale::TScale(TCollection* Collection) : TCollectionItem(Collection), FDisplayValue(NaN) { Init(); }
+
+TScale::TScale(QObject* AOwner) : TCollectionItem(nullptr), FOwner(AOwner), FDisplayValue(NaN) {
+    setParent(AOwner);
+    Init();
+}
+
+void TScale::Init() {
+    FFontObj = new TFont(this);
+    if (auto* chart = qobject_cast<TGraphion*>(Owner())) FFontObj->Assign(chart->Font());
+    FFont = FFontObj->ToQFont();
+    connect(FFontObj, &TPersistent::Changed, this, &TScale::FontObjectChanged);
+    FControl = new TScaleControl(qobject_cast<QWidget*>(FOwner.data()), this);
     connect(FControl, &QObject::destroyed, this, [this] { FControl = nullptr; });
     FControl->setText(FCaption);
     Adjust();
+}
+
+QObject* TScale::Owner() const {
+    if (FOwner) return FOwner;
+    if (auto* scales = qobject_cast<TScales*>(Collection())) return scales->Chart();
+    return Collection() ? Collection()->Owner() : nullptr;
+}
+
+void TScale::FontObjectChanged() {
+    FFont = FFontObj->ToQFont();
+    Changed();
+}
+
+void TScale::Assign(const TPersistent* Source) {
+    if (auto* s = qobject_cast<const TScale*>(Source)) Assign(*s);
+    else TCollectionItem::Assign(Source);
 }
 
 TScale::~TScale() {
@@ -82,12 +108,12 @@ void TScale::StripChanged() {
 
 void TScale::SetPopupMenu(QMenu* Value) { FPopupMenu = Value; }
 
-int TScale::Index() const { return FCollection ? FCollection->IndexOf(this) : -1; }
 
 bool TScale::IsLoading() const {
-    if (!FOwner) return false;
-    if (auto* l = dynamic_cast<IKXLoading*>(FOwner.data()); l && l->IsComponentLoading()) return true;
-    if (auto* l = dynamic_cast<IKXLoading*>(FOwner->parent()); l && l->IsComponentLoading()) return true;
+    QObject* owner = Owner();
+    if (!owner) return false;
+    if (auto* l = dynamic_cast<IKXLoading*>(owner); l && l->IsComponentLoading()) return true;
+    if (auto* l = dynamic_cast<IKXLoading*>(owner->parent()); l && l->IsComponentLoading()) return true;
     return false;
 }
 
@@ -234,7 +260,10 @@ void TScale::Assign(const TScale& Source) {
     if (FControl) FControl->setText(FCaption);
     FPenColor = Source.FPenColor;
     FShowCaption = Source.FShowCaption;
-    FFont = Source.FFont;
+    FFontObj->blockSignals(true);
+    FFontObj->Assign(Source.FFontObj);
+    FFontObj->blockSignals(false);
+    FFont = FFontObj->ToQFont();
     FAsDateTime = Source.FAsDateTime;
     FFormatStr = Source.FFormatStr;
     FInverted = Source.FInverted;
@@ -488,7 +517,19 @@ void TScale::SetDataOffset(double Value) {
 }
 
 void TScale::SetFont(const QFont& Value) {
-    FFont = Value;
+    FFontObj->blockSignals(true);
+    FFontObj->SetName(Value.family());
+    const int px = Value.pixelSize() > 0 ? Value.pixelSize()
+                                         : static_cast<int>(std::lround(Value.pointSizeF() * TFont::PixelsPerInch / 72));
+    FFontObj->SetHeight(-px);
+    TFont::TFontStyles style;
+    if (Value.bold()) style |= TFont::fsBold;
+    if (Value.italic()) style |= TFont::fsItalic;
+    if (Value.underline()) style |= TFont::fsUnderline;
+    if (Value.strikeOut()) style |= TFont::fsStrikeOut;
+    FFontObj->SetStyle(style);
+    FFontObj->blockSignals(false);
+    FFont = FFontObj->ToQFont();
     Changed();
 }
 
@@ -555,7 +596,9 @@ void TScale::SetMaxLimit(double Value) {
     SetMax(FMax);
 }
 
-void TScale::SetPenColor(const QColor& Value) {
+void TScale::SetPenColor(const QColor& Value) { SetPenColorValue(RGBToColor(Value.red(), Value.green(), Value.blue())); }
+
+void TScale::SetPenColorValue(TColor Value) {
     FPenColor = Value;
     Changed();
 }

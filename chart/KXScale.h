@@ -1,6 +1,7 @@
 #pragma once
 // One axis of a chart: the visible range and its limits, the tick step, the
 // mark walk used for painting, and projection of values to strip pixels and back.
+#include "Graphics.h"
 #include "KXPointArrays.h"
 
 #include <QColor>
@@ -26,7 +27,7 @@ public:
     virtual bool IsComponentLoading() const = 0;
 };
 
-class TScale : public QObject {
+class TScale : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(bool AsDateTime READ AsDateTime WRITE SetAsDateTime)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -35,14 +36,14 @@ class TScale : public QObject {
     Q_PROPERTY(double DataOffset READ DataOffset WRITE SetDataOffset)
     Q_PROPERTY(double DefaultMin READ DefaultMin WRITE SetDefaultMin)
     Q_PROPERTY(double DefaultMax READ DefaultMax WRITE SetDefaultMax)
-    Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+    Q_PROPERTY(TFont* Font READ FontObject WRITE SetFontObject)
     Q_PROPERTY(QString FormatString READ FormatString WRITE SetFormatString)
     Q_PROPERTY(bool Inverted READ Inverted WRITE SetInverted)
     Q_PROPERTY(double MaxLimit READ MaxLimit WRITE SetMaxLimit)
     Q_PROPERTY(double MinLimit READ MinLimit WRITE SetMinLimit)
     Q_PROPERTY(double Max READ Max WRITE SetMax)
     Q_PROPERTY(double Min READ Min WRITE SetMin)
-    Q_PROPERTY(QColor PenColor READ PenColor WRITE SetPenColor)
+    Q_PROPERTY(Colors::TColor PenColor READ PenColorValue WRITE SetPenColorValue)
     Q_PROPERTY(bool RoundFirst READ RoundFirst WRITE SetRoundFirst)
     Q_PROPERTY(bool ShowCaption READ ShowCaption WRITE SetShowCaption)
     Q_PROPERTY(bool ShowDisplayValues READ ShowDisplayValues WRITE SetShowDisplayValues)
@@ -50,7 +51,7 @@ class TScale : public QObject {
     Q_PROPERTY(double SubStep READ SubStep WRITE SetSubStep)
     Q_PROPERTY(int SubTicksCount READ SubTicksCount WRITE SetSubTicksCount)
     Q_PROPERTY(int Steps READ Steps WRITE SetSteps)
-    Q_PROPERTY(double PixPerVal READ PixPerValD WRITE SetPixPerValD)
+    Q_PROPERTY(double PixPerVal READ PixPerValD WRITE SetPixPerValD STORED false)
     Q_PROPERTY(int DisplayValuePrecision READ DisplayValuePrecision WRITE SetDisplayValuePrecision)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_PROPERTY(bool VisibleScale READ VisibleScale WRITE SetVisibleScale)
@@ -58,8 +59,12 @@ public:
     enum TStepType { sttOffset, sttFixed, sttFixedCount, sttAuto, sttLogarithmic, sttFixedSize };
     Q_ENUM(TStepType)
 
-    explicit TScale(QObject* AOwner = nullptr);
+    // A value scale of a field's collection.
+    Q_INVOKABLE explicit TScale(TCollection* Collection = nullptr);
+    // A scale outside any collection (a chart's main X scale).
+    explicit TScale(QObject* AOwner);
     ~TScale() override;
+    void Assign(const TPersistent* Source) override;
 
     // --- range and layout ---
     void SetMinMax(double Mn, double Mx);
@@ -112,6 +117,8 @@ public:
     void SetDefaultMax(double Value) { FDefMax = Value; }
     QFont Font() const { return FFont; }
     void SetFont(const QFont& Value);
+    TFont* FontObject() const { return FFontObj; }
+    void SetFontObject(TFont* Value) { FFontObj->Assign(Value); }
     QString FormatString() const { return FFormatStr; }
     void SetFormatString(const QString& Value);
     bool Inverted() const;
@@ -125,8 +132,10 @@ public:
     void SetMax(double Value);
     double Min() const { return FMin; }
     void SetMin(double Value);
-    QColor PenColor() const { return FPenColor; }
+    QColor PenColor() const { return ColorToQColor(FPenColor); }
     void SetPenColor(const QColor& Value);
+    TColor PenColorValue() const { return FPenColor; }
+    void SetPenColorValue(TColor Value);
     bool RoundFirst() const { return FRoundFirst; }
     void SetRoundFirst(bool Value);
     bool ShowCaption() const { return FShowCaption; }
@@ -163,7 +172,7 @@ public:
     int Offset() const { return FOffset; }
     int BackOffset() const { return FBackOffset; }
     void SetBackOffset(int Value) { FBackOffset = static_cast<int16_t>(Value); }
-    QObject* Owner() const { return FOwner; }
+    QObject* Owner() const;
 
     // Drag state of the strip.
     int FClickedAt = 1;
@@ -185,9 +194,7 @@ public:
     QMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu* Value);
     // Identity inside the value-scale collection of a field (-1 outside one).
-    int ID() const { return FID; }
-    TScales* Collection() const { return FCollection; }
-    int Index() const;
+    int ID() const { return Collection() ? TCollectionItem::ID() : -1; }
 
 private:
     friend class TScales;
@@ -197,10 +204,11 @@ private:
     // Asks a placed strip to size itself again; false when there is none.
     bool AdjustStrip();
     void StripChanged();
+    void Init();
+    void FontObjectChanged();
     TScaleControl* FControl = nullptr;
     QPointer<QMenu> FPopupMenu;
-    int FID = -1;
-    TScales* FCollection = nullptr;
+    TFont* FFontObj = nullptr;
 
     double MinSpan() const;
     double RawPos(double v) const;
@@ -222,7 +230,7 @@ private:
     double FDefMin = 0, FDefMax = 0;
     double FMinLimit = -1000000, FMaxLimit = 1000000;
     int FOffset = 0;
-    QColor FPenColor = Qt::black;
+    TColor FPenColor = clBlack;
     long double FPixPerVal = 0;
     bool FRoundFirst = true;
     double FStart = 0;

@@ -244,7 +244,8 @@ void TScaleControl::mouseReleaseEvent(QMouseEvent* e) {
         auto* target = parent ? qobject_cast<TScaleControl*>(parent->childAt(mapToParent(e->position().toPoint()))) : nullptr;
         if (target && target != this && target->FParentScale && FParentScale->Collection() &&
             FParentScale->Collection() == target->FParentScale->Collection())
-            FParentScale->Collection()->Move(FParentScale->Index(), target->FParentScale->Index());
+            if (auto* scales = qobject_cast<TScales*>(FParentScale->Collection()))
+                scales->Move(FParentScale->Index(), target->FParentScale->Index());
         return;
     }
     if (FDragging) {

@@ -11,8 +11,8 @@
 int LabelsCapacity = 20;
 
 namespace {
-const QColor clBtnShadow(0xA0, 0xA0, 0xA0);
-const QColor clBtnHighlight(0xFF, 0xFF, 0xFF);
+const QColor BtnShadowColor(0xA0, 0xA0, 0xA0);
+const QColor BtnHighlightColor(0xFF, 0xFF, 0xFF);
 constexpr int ChunkPoints = 3000;
 }  // namespace
 
@@ -39,7 +39,18 @@ void TLabelsList::Remove(const TChartLabel* Label) {
 
 // --- TSeries ---
 
-TSeries::TSeries(QObject* AOwner) : QObject(AOwner), FPen(Qt::black, 1), FLabels(LabelsCapacity) {}
+TSeries::TSeries(QObject* AOwner) : TComponent(AOwner), FPen(new TPen(this)), FLabels(LabelsCapacity) {
+    connect(FPen, &TPersistent::Changed, this, &TSeries::Changed);
+}
+
+TComponentBase* TSeries::GetParentComponent() const { return FChart.data(); }
+
+void TSeries::SetParentComponent(TComponentBase* Parent) {
+    auto* chart = Parent ? qobject_cast<TGraphion*>(Parent->Self()) : nullptr;
+    if (chart == FChart) return;
+    if (FChart) FChart->RemoveSeries(this);
+    if (chart) chart->InsertSeries(this);
+}
 
 TSeries::~TSeries() {
     if (FChart) FChart->RemoveSeries(this);
@@ -74,7 +85,7 @@ void TSeries::Assign(const TSeries& Source) {
     FXID = Source.FXID;
     FFieldInd = Source.FFieldInd;
     FScaleInd = Source.FScaleInd;
-    FPen = Source.FPen;
+    FPen->Assign(Source.FPen);
     if (FChart) ResolveIDs();
     Changed();
 }
@@ -130,7 +141,11 @@ void TSeries::SetFXID(const QVariant& Value) {
 }
 
 void TSeries::SetPen(const QPen& Value) {
-    FPen = Value;
+    const QColor c = Value.color();
+    FPen->blockSignals(true);
+    FPen->SetColor(RGBToColor(c.red(), c.green(), c.blue()));
+    FPen->SetWidth(Value.width());
+    FPen->blockSignals(false);
     Changed();
 }
 
@@ -184,7 +199,6 @@ void TRLineSeries::SetUseScaleColor(bool Value) {
 void TRLineSeries::Assign(const TSeries& Source) {
     if (auto* l = qobject_cast<const TRLineSeries*>(&Source)) {
         FLFormat = l->FLFormat;
-        FPen = l->FPen;
         FTable = l->FTable;
         FUseScaleColor = l->FUseScaleColor;
     }
@@ -194,8 +208,12 @@ void TRLineSeries::Assign(const TSeries& Source) {
 void TRLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     FLastChunks.clear();
     if (!FChart || !Scale || !Link()) return;
-    if (FUseScaleColor) FPen.setColor(Scale->PenColor());
-    QPen pen = FPen;
+    if (FUseScaleColor && FPen->Color() != Scale->PenColorValue()) {
+        FPen->blockSignals(true);
+        FPen->SetColor(Scale->PenColorValue());
+        FPen->blockSignals(false);
+    }
+    QPen pen = Pen();
     pen.setWidth(1);
     DC.setPen(pen);
     DC.setBrush(Qt::NoBrush);
@@ -254,7 +272,7 @@ void TRLineSeries::DrawChunk(QPainter& DC, TScale& XScale, TScale& Scale, int P,
         if (j - i > 1) FReduced.push_back(last);
         i = j;
     }
-    const int width = std::max(FPen.width(), 1);
+    const int width = std::max(FPen->Width(), 1);
     for (int k = 0; k < width; ++k) {
         if (k > 0) {
             DC.save();
@@ -295,7 +313,7 @@ bool TRLineSeries::MouseDown(TScale* XScale, TScale* Scale, Qt::MouseButton Butt
     }
     if (!(Shift & Qt::ShiftModifier) && std::abs(Scale->Prj(y) - Y) > 7) return false;
     if (std::isnan(y)) return false;
-    FLabels.Add(x, y, FormatFloat(FLFormat, y), FPen.color());
+    FLabels.Add(x, y, FormatFloat(FLFormat, y), Pen().color());
     return true;
 }
 
@@ -317,16 +335,16 @@ void TRLineSeries::GetLabels(TLabelRefs& List, TScale* Scale, const QRect& Rect)
 
 void TRLineSeries::PaintIcon(QPainter& DC, const QRect& Box) {
     if (!Link()) {
-        DC.fillRect(Box, clBtnShadow);
-        DC.setPen(clBtnHighlight);
+        DC.fillRect(Box, BtnShadowColor);
+        DC.setPen(BtnHighlightColor);
         DC.drawLine(Box.topLeft(), Box.topRight());
         DC.drawLine(Box.topLeft(), Box.bottomLeft());
         DC.setPen(Qt::black);
         DC.drawLine(Box.bottomLeft(), Box.bottomRight());
         DC.drawLine(Box.topRight(), Box.bottomRight());
     }
-    const int inset = FPen.width() + 2;
+    const int inset = FPen->Width() + 2;
     const int y = Box.center().y();
-    DC.setPen(FPen);
+    DC.setPen(Pen());
     DC.drawLine(Box.left() + inset, y, Box.right() - inset, y);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Series drawn in the fields of a chart, and the value labels pinned to them.
+#include "Graphics.h"
 #include "KXPointArrays.h"
 
 #include <QColor>
@@ -54,14 +55,14 @@ extern int LabelsCapacity;
 // Labels gathered for one paint of a field; they belong to their series.
 using TLabelRefs = std::vector<TChartLabel*>;
 
-class TSeries : public QObject {
+class TSeries : public TComponent {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(int FieldIndex READ FieldIndex WRITE SetFieldInd)
     Q_PROPERTY(QVariant ID READ ID WRITE SetFID)
     Q_PROPERTY(int ScaleIndex READ ScaleIndex WRITE SetScaleInd)
     Q_PROPERTY(QVariant XID READ XID WRITE SetFXID)
-    Q_PROPERTY(QPen Pen READ Pen WRITE SetPen)
+    Q_CLASSINFO("AlwaysStored", "FieldIndex,ScaleIndex")
 public:
     explicit TSeries(QObject* AOwner = nullptr);
     ~TSeries() override;
@@ -88,8 +89,13 @@ public:
     void SetFID(const QVariant& Value);
     QVariant XID() const { return FXID; }
     void SetFXID(const QVariant& Value);
-    QPen Pen() const { return FPen; }
+    QPen Pen() const { return FPen->ToQPen(); }
     void SetPen(const QPen& Value);
+    TPen* PenObject() const { return FPen; }
+    void SetPenObject(TPen* Value) { FPen->Assign(Value); }
+    // The series is written inside its chart.
+    TComponentBase* GetParentComponent() const override;
+    void SetParentComponent(TComponentBase* Parent) override;
     int FieldID() const { return FFieldID; }
     int ScaleID() const { return FScaleID; }
     // Resolves the field and scale identities from the stored indexes.
@@ -99,7 +105,7 @@ public:
 protected:
     bool Loading() const;
     QString FCaption;
-    QPen FPen;
+    TPen* FPen;
     QPointer<TGraphion> FChart;
     QVariant FID, FXID;
     TLabelsList FLabels;
@@ -115,6 +121,7 @@ private:
 // A line over two arrays (X and Y) of a chart table.
 class TRLineSeries : public TSeries {
     Q_OBJECT
+    Q_PROPERTY(TPen* Pen READ PenObject WRITE SetPenObject)
     Q_PROPERTY(QString LabelsFormat READ LabelsFormat WRITE SetLabelsFormat)
     Q_PROPERTY(TChartTable* Table READ Table WRITE SetTable)
     Q_PROPERTY(bool UseScaleColor READ UseScaleColor WRITE SetUseScaleColor)
@@ -127,7 +134,7 @@ public:
                    int Y) override;
     void GetLabels(TLabelRefs& List, TScale* Scale, const QRect& Rect) override;
     void PaintIcon(QPainter& DC, const QRect& Box) override;
-    QColor QueryLabelColor() const override { return FPen.color(); }
+    QColor QueryLabelColor() const override { return Pen().color(); }
     void Assign(const TSeries& Source) override;
     virtual void SetTable(TChartTable* Value);
 

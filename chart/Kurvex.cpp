@@ -1,5 +1,6 @@
 #include "Kurvex.h"
 
+#include "ClassRegistry.h"
 #include "KXLegend.h"
 
 #include <QMouseEvent>
@@ -15,10 +16,10 @@ QColor SelectionColor = QColor(0xFF, 0xFF, 0xB7);
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-const QColor clBtnFace(0xF0, 0xF0, 0xF0);
-const QColor clBtnShadow(0xA0, 0xA0, 0xA0);
-const QColor clBtnHighlight(0xFF, 0xFF, 0xFF);
-const QColor clInfoBk(0xFF, 0xFF, 0xE1);
+const QColor BtnFaceColor(0xF0, 0xF0, 0xF0);
+const QColor BtnShadowColor(0xA0, 0xA0, 0xA0);
+const QColor BtnHighlightColor(0xFF, 0xFF, 0xFF);
+const QColor InfoBkColor(0xFF, 0xFF, 0xE1);
 constexpr int MinFieldSize = 30;
 }  // namespace
 
@@ -29,60 +30,34 @@ bool SameXValue(double A, double B) {
 
 // --- TScales ---
 
-TScales::TScales(TChartField* Field, TGraphion* Chart) : FField(Field), FChart(Chart) {}
+TScales::TScales(TChartField* Field) : TCollection(&TScale::staticMetaObject, Field), FField(Field) {}
 
-TScales::~TScales() { Clear(); }
+TGraphion* TScales::Chart() const {
+    if (!FField) return nullptr;
+    if (FField->Chart()) return FField->Chart();
+    // a field being read is not attached yet, but its collection knows the chart
+    return FField->Collection() ? qobject_cast<TGraphion*>(FField->Collection()->Owner()) : nullptr;
+}
 
 TScale* TScales::Add() {
-    auto* s = new TScale(FField->Control());
-    s->FID = FNextID++;
-    s->FCollection = this;
+    TGraphion* chart = Chart();
+    auto* s = qobject_cast<TScale*>(TCollection::Add());
     s->SetVisibleScale(true);
     s->SetDisplayValue(NaN);
-    s->SetFont(FChart->font());
-    FItems.push_back(s);
-    connect(s, &TScale::ScaleChanged, FField->Client(), qOverload<>(&QWidget::update));
-    Update();
+    if (chart && !chart->IsLoading()) s->SetFontObject(chart->Font());
     return s;
 }
 
-int TScales::IndexOf(const TScale* Scale) const {
-    const auto it = std::find(FItems.begin(), FItems.end(), Scale);
-    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
-}
-
-TScale* TScales::FindItemID(int ID) const {
-    for (TScale* s : FItems)
-        if (s->ID() == ID) return s;
-    return nullptr;
-}
-
-void TScales::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) return;
-    TScale* s = FItems[static_cast<size_t>(Index)];
-    FItems.erase(FItems.begin() + Index);
-    delete s;
-    Update();
-}
+int TScales::IndexOf(const TScale* Scale) const { return Scale && Scale->Collection() == this ? Scale->Index() : -1; }
 
 void TScales::Move(int From, int To) {
     if (From < 0 || From >= Count() || To < 0 || To >= Count() || From == To) return;
-    TScale* s = FItems[static_cast<size_t>(From)];
-    FItems.erase(FItems.begin() + From);
-    FItems.insert(FItems.begin() + To, s);
-    Update();
-}
-
-void TScales::Clear() {
-    while (!FItems.empty()) {
-        TScale* s = FItems.back();
-        FItems.pop_back();
-        delete s;
-    }
+    Items(From)->SetIndex(To);
 }
 
 void TScales::SetOrientation(TChartOrientation Value) {
-    for (TScale* s : FItems) {
+    for (int i = 0; i < Count(); ++i) {
+        TScale* s = Items(i);
         const TStripAlign a = s->GetAlign();
         TStripAlign want;
         if (Value == coHorizontal) want = a == saBottom ? saRight : saLeft;
@@ -91,16 +66,21 @@ void TScales::SetOrientation(TChartOrientation Value) {
     }
 }
 
-void TScales::Update() {
-    for (TScale* s : FItems)
-        if (s->Control() && !s->Control()->parentWidget()) s->Control()->setParent(FField->Control());
-    for (TScale* s : FItems)
-        if (s->Control()) s->Control()->show();
-    SetOrientation(FChart->Orientation());
-    if (FChart->FDestroying) return;
-    FChart->FreeUnlinkedSeries();
-    FChart->Realign();
-    FChart->NotifyLegend(CM_CHARTCHANGED);
+void TScales::Update(TCollectionItem*) {
+    TGraphion* chart = Chart();
+    if (!chart || !FField->Control() || chart->FDestroying) return;
+    for (int i = 0; i < Count(); ++i) {
+        TScale* s = Items(i);
+        TScaleControl* c = s->Control();
+        if (!c) continue;
+        if (c->parentWidget() != FField->Control()) c->setParent(FField->Control());
+        c->show();
+        connect(s, &TScale::ScaleChanged, FField->Client(), qOverload<>(&QWidget::update), Qt::UniqueConnection);
+    }
+    SetOrientation(chart->Orientation());
+    chart->FreeUnlinkedSeries();
+    chart->Realign();
+    chart->NotifyLegend(CM_CHARTCHANGED);
 }
 
 // --- TFieldControl, TFieldClientBox ---
@@ -158,9 +138,20 @@ void TFieldClientBox::wheelEvent(QWheelEvent* e) {
 
 // --- TChartField ---
 
-TChartField::TChartField(TGraphion* Chart) : FChart(Chart) {
+TChartField::TChartField(TCollection* Collection)
+    : TCollectionItem(Collection), FGridPenObj(new TPen(this)), FScales(new TScales(this)) {
+    FScales->setParent(this);
+    connect(FGridPenObj, &TPersistent::Changed, this, [this] {
+        if (FClient) FClient->update();
+    });
+}
+
+void TChartField::Attach(TGraphion* Chart) {
+    if (FChart) return;
+    FChart = Chart;
     FControl = new TFieldControl(Chart, this);
     FClient = new TFieldClientBox(FControl, FControl);
+    FClient->SetColor(Color());
     FSplitter = new TKXSplitter(Chart);
     FSplitter->OnMoved = [this](int Delta) {
         const int i = Index();
@@ -177,47 +168,52 @@ TChartField::TChartField(TGraphion* Chart) : FChart(Chart) {
         FChart->MarkSetPercents();
         FChart->Realign();
     };
-    FGridPen = QPen(FChart->GetGridColor(), 1);
-    FColor = FChart->Color();
-    FScales = std::make_unique<TScales>(this, Chart);
     FControl->show();
     FClient->show();
+    FScales->Refresh();
 }
 
 TChartField::~TChartField() {
-    ++FChart->FAlignDisabled;
-    FScales.reset();
+    if (FChart) ++FChart->FAlignDisabled;
+    delete FScales;
+    FScales = nullptr;
     delete FControl;
     delete FSplitter;
-    --FChart->FAlignDisabled;
+    if (FChart) --FChart->FAlignDisabled;
 }
 
-int TChartField::Index() const { return FChart->Fields().IndexOf(this); }
+void TChartField::Assign(const TPersistent* Source) {
+    if (auto* f = qobject_cast<const TChartField*>(Source)) Assign(*f);
+    else TCollectionItem::Assign(Source);
+}
 
 void TChartField::Assign(const TChartField& Source) {
     SetCaption(Source.FCaption);
-    FColor = Source.FColor;
-    FGridPen = Source.FGridPen;
+    SetColorValue(Source.FColor);
+    FGridPenObj->Assign(Source.FGridPenObj);
     FShowSubGrid = Source.FShowSubGrid;
     FPercents = Source.FPercents;
+    FScales->BeginUpdate();
     FScales->Clear();
     for (int i = 0; i < Source.Scales().Count(); ++i) {
         TScale* s = FScales->Add();
         s->Assign(*Source.Scales().Items(i));
     }
+    FScales->EndUpdate();
     SetGridInd(Source.GridIndex());
-    FScales->Update();
 }
 
 TSeries* TChartField::FindSeries(const QVariant& ID) const {
+    if (!FChart) return nullptr;
     for (int i = 0; i < FChart->GetSeriesCount(); ++i) {
         TSeries* s = FChart->GetSeries(i);
-        if (s->FieldID() == FID && ChartIDsEqual(s->ID(), ID)) return s;
+        if (s->FieldID() == TCollectionItem::ID() && ChartIDsEqual(s->ID(), ID)) return s;
     }
     return nullptr;
 }
 
 void TChartField::Lock() {
+    if (!FChart) return;
     for (int i = 0; i < FScales->Count(); ++i)
         if (auto* c = FScales->Items(i)->Control()) c->Lock();
     FClient->Lock();
@@ -225,6 +221,7 @@ void TChartField::Lock() {
 }
 
 void TChartField::Unlock() {
+    if (!FChart) return;
     for (int i = 0; i < FScales->Count(); ++i)
         if (auto* c = FScales->Items(i)->Control()) c->Unlock();
     FClient->Unlock();
@@ -232,42 +229,49 @@ void TChartField::Unlock() {
 }
 
 void TChartField::Repaint() {
+    if (!FChart) return;
     FControl->update();
     FClient->update();
 }
 
-void TChartField::PaintRequest(QPainter& DC) { FChart->FieldPaintRequest(this, DC); }
+void TChartField::PaintRequest(QPainter& DC) {
+    if (FChart) FChart->FieldPaintRequest(this, DC);
+}
 
 void TChartField::PaintIcon(QPainter& DC, const QRect& Box) const {
-    DC.fillRect(Box, FColor);
-    DC.setPen(clBtnHighlight);
+    DC.fillRect(Box, Color());
+    DC.setPen(BtnHighlightColor);
     DC.drawLine(Box.topLeft(), Box.topRight());
     DC.drawLine(Box.topLeft(), Box.bottomLeft());
-    DC.setPen(clBtnShadow);
+    DC.setPen(BtnShadowColor);
     DC.drawLine(Box.bottomLeft(), Box.bottomRight());
     DC.drawLine(Box.topRight(), Box.bottomRight());
 }
 
 void TChartField::SetPercents(double Value) {
-    if (FChart->IsComponentLoading()) FPercents = Value;
+    if (!FChart || FChart->IsComponentLoading()) FPercents = Value;
 }
 
 void TChartField::SetCaption(const QString& Value) {
     if (FCaption == Value) return;
     FCaption = Value;
-    FChart->TextChanged(this);
+    if (FChart) FChart->TextChanged(this);
 }
 
-void TChartField::SetColor(const QColor& Value) {
+void TChartField::SetColor(const QColor& Value) { SetColorValue(RGBToColor(Value.red(), Value.green(), Value.blue())); }
+
+void TChartField::SetColorValue(TColor Value) {
     FColor = Value;
-    FClient->SetColor(Value);
+    if (!FChart) return;
+    FClient->SetColor(Color());
     Repaint();
     FChart->NotifyLegend(CM_CHARTCHANGED);
 }
 
 void TChartField::SetGridPen(const QPen& Value) {
-    FGridPen = Value;
-    FClient->update();
+    FGridPenObj->SetColor(RGBToColor(Value.color().red(), Value.color().green(), Value.color().blue()));
+    FGridPenObj->SetWidth(Value.width());
+    FGridPenObj->SetStyle(Value.style() == Qt::DotLine ? TPen::psDot : Value.style() == Qt::DashLine ? TPen::psDash : TPen::psSolid);
 }
 
 int TChartField::GridIndex() const {
@@ -277,17 +281,21 @@ int TChartField::GridIndex() const {
 
 void TChartField::SetGridInd(int Value) {
     if (Value >= 0 && Value < FScales->Count()) FGridID = FScales->Items(Value)->ID();
-    FClient->update();
+    if (FClient) FClient->update();
 }
 
 void TChartField::SetShowSubGrid(bool Value) {
     FShowSubGrid = Value;
-    FClient->update();
+    if (FClient) FClient->update();
 }
 
-int TChartField::Size() const { return FChart->Orientation() == coHorizontal ? FControl->height() : FControl->width(); }
+int TChartField::Size() const {
+    if (!FChart) return 0;
+    return FChart->Orientation() == coHorizontal ? FControl->height() : FControl->width();
+}
 
 void TChartField::SetSize(int Value) {
+    if (!FChart) return;
     FChart->MarkSetPercents();
     if (FChart->Orientation() == coHorizontal)
         FControl->resize(FControl->width(), Value);
@@ -297,6 +305,7 @@ void TChartField::SetSize(int Value) {
 }
 
 int TChartField::GetSumOffset() {
+    if (!FChart) return 0;
     const bool horizontal = FChart->Orientation() == coHorizontal;
     const int length = horizontal ? FControl->height() : FControl->width();
     int sum = 0;
@@ -309,6 +318,7 @@ int TChartField::GetSumOffset() {
 }
 
 void TChartField::ArrangeScales(int MaxOffset) {
+    if (!FChart) return;
     const bool horizontal = FChart->Orientation() == coHorizontal;
     const int own = GetSumOffset();
     FSpacePos = MaxOffset - own;
@@ -337,80 +347,41 @@ void TChartField::ArrangeScales(int MaxOffset) {
 
 // --- TChartFields ---
 
-TChartFields::~TChartFields() { Clear(); }
+TChartFields::TChartFields(TGraphion* Chart) : TCollection(&TChartField::staticMetaObject, Chart), FChart(Chart) {}
 
 TChartField* TChartFields::Add() {
-    auto* f = new TChartField(FChart);
-    f->FID = FNextID++;
-    FItems.push_back(f);
-    Update();
+    const QColor grid = FChart->GetGridColor();
+    auto* f = qobject_cast<TChartField*>(TCollection::Add());
+    if (!FChart->IsLoading()) {
+        f->SetGridPen(QPen(grid, 1));
+        f->SetColorValue(FChart->Color());
+    }
     return f;
-}
-
-int TChartFields::IndexOf(const TChartField* Field) const {
-    const auto it = std::find(FItems.begin(), FItems.end(), Field);
-    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
-}
-
-TChartField* TChartFields::FindItemID(int ID) const {
-    for (TChartField* f : FItems)
-        if (f->ID() == ID) return f;
-    return nullptr;
-}
-
-void TChartFields::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) return;
-    TChartField* f = FItems[static_cast<size_t>(Index)];
-    FItems.erase(FItems.begin() + Index);
-    delete f;
-    Update();
 }
 
 void TChartFields::Move(int From, int To) {
     if (From < 0 || From >= Count() || To < 0 || To >= Count() || From == To) return;
-    TChartField* f = FItems[static_cast<size_t>(From)];
-    FItems.erase(FItems.begin() + From);
-    FItems.insert(FItems.begin() + To, f);
-    Update();
-}
-
-void TChartFields::Clear() {
-    while (!FItems.empty()) {
-        TChartField* f = FItems.back();
-        FItems.pop_back();
-        delete f;
-    }
+    Items(From)->SetIndex(To);
 }
 
 void TChartFields::ArrangeScales(int MaxOffset) {
-    for (TChartField* f : FItems) f->ArrangeScales(MaxOffset);
+    for (int i = 0; i < Count(); ++i) Items(i)->ArrangeScales(MaxOffset);
 }
 
 void TChartFields::Lock() {
-    for (TChartField* f : FItems) f->Lock();
+    for (int i = 0; i < Count(); ++i) Items(i)->Lock();
 }
 
 void TChartFields::Unlock() {
-    for (TChartField* f : FItems) f->Unlock();
+    for (int i = 0; i < Count(); ++i) Items(i)->Unlock();
 }
 
-void TChartFields::BeginUpdate() {
-    ++FUpdateCount;
-    ++FChart->FAlignDisabled;
-}
-
-void TChartFields::EndUpdate() {
-    if (FUpdateCount == 0) return;
-    --FUpdateCount;
-    --FChart->FAlignDisabled;
-    if (FUpdateCount == 0) Update();
-}
-
-void TChartFields::Update() {
-    if (FUpdateCount > 0 || FChart->FDestroying) return;
+void TChartFields::Update(TCollectionItem*) {
+    if (FChart->FDestroying) return;
     const int n = Count();
+    for (int i = 0; i < n; ++i) Items(i)->Attach(FChart);
     for (int i = 0; i < n; ++i) {
-        TChartField* f = FItems[static_cast<size_t>(i)];
+        TChartField* f = Items(i);
         f->FSplitter->setVisible(i > 0);
         if (FChart->IsComponentLoading())
             FChart->FSetPercents = true;
@@ -427,8 +398,8 @@ void TChartFields::Update() {
 
 // --- TGraphion ---
 
-TGraphion::TGraphion(QWidget* AOwner)
-    : QWidget(AOwner), FSelectionStart(NaN), FSelectionStop(NaN), FColor(clBtnFace) {
+TGraphion::TGraphion(QObject* AOwner) : TControl(AOwner), FSelectionStart(NaN), FSelectionStop(NaN) {
+    if (auto* w = qobject_cast<QWidget*>(AOwner)) setParent(w);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     FXScale = new TScale(this);
@@ -436,7 +407,8 @@ TGraphion::TGraphion(QWidget* AOwner)
     FXScale->Control()->show();
     connect(FXScale, &TScale::ScaleChanged, this, &TGraphion::ForceRepaint);
     connect(FXScale, &TScale::CaptionChanged, this, [this] { TextChanged(FXScale); });
-    FFields = std::make_unique<TChartFields>(this);
+    FFields = new TChartFields(this);
+    FFields->setParent(this);
     FOrientation = coVertical;
     SetOrientation(coHorizontal);
 }
@@ -449,14 +421,16 @@ TGraphion::~TGraphion() {
         s->FChart = nullptr;
         delete s;
     }
-    FFields.reset();
+    delete FFields;
+    FFields = nullptr;
     delete FXScale;
     FXScale = nullptr;
-    if (FLegendControl) FLegendControl->ChartDestroyed(this);
+    // the legend must not touch the chart any more; it only compares the address
+    if (FLegendControl) SendWKMessage(FLegendControl, CM_CHARTDESTROYED, QVariant::fromValue<QObject*>(this));
 }
 
 void TGraphion::Loaded() {
-    FLoading = false;
+    TControl::Loaded();
     for (TSeries* s : FSeriesList) s->ResolveIDs();
     NotifyLegend(CM_CHARTCHANGED);
     FSetPercents = false;
@@ -465,18 +439,25 @@ void TGraphion::Loaded() {
         TScales& sc = FFields->Items(i)->Scales();
         for (int k = 0; k < sc.Count(); ++k) sc.Items(k)->Changed();
     }
-    FFields->Update();
+    FFields->Refresh();
+}
+
+void TGraphion::GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) {
+    TControl::GetChildren(proc, root);
+    for (TSeries* s : FSeriesList)
+        if (s->Owner() == root) proc(s);
 }
 
 void TGraphion::Assign(const TGraphion& Source) {
     if (&Source == this) return;
     Lock();
-    SetColor(Source.FColor);
+    SetColor(Source.Color());
     SetCaption(Source.FCaption);
     SetOrientation(Source.FOrientation);
     FXScale->Assign(*Source.FXScale);
     New();
     for (int i = 0; i < Source.Fields().Count(); ++i) FFields->Add()->Assign(*Source.Fields().Items(i));
+    FFields->Refresh();
     for (TSeries* src : Source.FSeriesList) {
         QObject* o = src->metaObject()->newInstance(Q_ARG(QObject*, this));
         auto* s = qobject_cast<TSeries*>(o);
@@ -509,7 +490,7 @@ void TGraphion::RemoveS(TSeries* Series) {
 
 void TGraphion::InsertSeries(TSeries* Series) {
     InsertS(Series);
-    if (!Locked() && !FLoading) {
+    if (!Locked() && !IsLoading()) {
         ForceRepaint();
         NotifyLegend(CM_CHARTCHANGED);
     }
@@ -541,7 +522,7 @@ void TGraphion::GetScaleSeries(const TScale* Scale, std::vector<TSeries*>& Serie
 }
 
 void TGraphion::FreeUnlinkedSeries() {
-    if (FLoading || FDestroying) return;
+    if (IsLoading() || FDestroying) return;
     for (size_t i = FSeriesList.size(); i-- > 0;) {
         TSeries* s = FSeriesList[i];
         TChartField* f = FFields->FindItemID(s->FieldID());
@@ -563,7 +544,7 @@ void TGraphion::New() {
         RemoveS(s);
         delete s;
     }
-    FFields->Update();
+    FFields->Refresh();
 }
 
 void TGraphion::ForceRepaint() {
@@ -615,7 +596,7 @@ void TGraphion::SetOrientation(TChartOrientation Value) {
     if (Value == FOrientation) return;
     ++FAlignDisabled;
     FOrientation = Value;
-    FFields->Update();
+    FFields->Refresh();
     FXScale->SetAlign(Value == coVertical ? saLeft : saBottom);
     if (OnChangeOrientation) OnChangeOrientation();
     --FAlignDisabled;
@@ -672,7 +653,7 @@ void TGraphion::PrjSeries(TScale* Scale, double A, double B, const double* X, co
 }
 
 QColor TGraphion::GetGridColor() const {
-    return FFields && FFields->Count() > 0 ? FFields->Items(0)->GridPen().color() : clBtnFace;
+    return FFields && FFields->Count() > 0 ? FFields->Items(0)->GridPen().color() : ColorToQColor(Colors::clBtnFace);
 }
 
 void TGraphion::SetGridColor(const QColor& Value) {
@@ -692,10 +673,7 @@ void TGraphion::SetCaption(const QString& Value) {
     if (OnChangeCaption) OnChangeCaption();
 }
 
-void TGraphion::SetColor(const QColor& Value) {
-    FColor = Value;
-    update();
-}
+void TGraphion::ColorChanged() { update(); }
 
 void TGraphion::SetBorderWidth(int Value) {
     FBorderWidth = std::max(Value, 0);
@@ -703,19 +681,19 @@ void TGraphion::SetBorderWidth(int Value) {
 }
 
 void TGraphion::TextChanged(QObject* Obj) {
-    if (FLoading || Locked() || FDestroying || !FLegendControl) return;
+    if (IsLoading() || Locked() || FDestroying || !FLegendControl) return;
     FLegendControl->ObjectTextChanged(Obj);
 }
 
 void TGraphion::NotifyLegend(int Message, QObject*) {
-    if (FLoading || Locked() || FDestroying || !FLegendControl) return;
-    if (Message == CM_CHARTCHANGED) FLegendControl->Rebuild();
+    if (IsLoading() || Locked() || FDestroying || !FLegendControl) return;
+    SendWKMessage(FLegendControl, Message);
 }
 
 QRect TGraphion::InnerRect() const { return rect().adjusted(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth); }
 
 void TGraphion::Realign() {
-    if (FLoading || AlignDisabled() || FDestroying) return;
+    if (IsLoading() || AlignDisabled() || FDestroying) return;
     try {
         AlignControls();
     } catch (const std::exception&) {
@@ -725,7 +703,10 @@ void TGraphion::Realign() {
 
 void TGraphion::RequestRealign() { Realign(); }
 
-void TGraphion::resizeEvent(QResizeEvent*) { Realign(); }
+void TGraphion::resizeEvent(QResizeEvent* e) {
+    TControl::resizeEvent(e);
+    Realign();
+}
 
 void TGraphion::AlignControls() {
     FAligning = true;
@@ -800,9 +781,9 @@ void TGraphion::AlignControls() {
 
 void TGraphion::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), FColor);
+    p.fillRect(rect(), QtColor());
     if (FBorderWidth > 0) {
-        const QColor c = hasFocus() ? clBtnHighlight : FColor;
+        const QColor c = hasFocus() ? BtnHighlightColor : QtColor();
         QPen pen(c, FBorderWidth);
         pen.setJoinStyle(Qt::MiterJoin);
         p.setPen(pen);
@@ -943,7 +924,7 @@ void TGraphion::PaintLabels(TLabelRefs& Labels, QPainter& DC, const QSize& Area)
             }
         }
         DC.drawLine(pt, QPoint(box.left() - 1, box.bottom()));
-        DC.setBrush(clInfoBk);
+        DC.setBrush(InfoBkColor);
         DC.drawRect(QRect(QPoint(box.left() - 1, box.top()), QPoint(box.right() + 1, box.bottom() + 1)));
         DC.setPen(Qt::black);
         DC.drawText(box.adjusted(1, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop, l->Text);
@@ -1029,3 +1010,7 @@ void TGraphion::FieldWheel(int Delta) {
     if (Delta == 0 || !FXScale->Control()) return;
     FXScale->Control()->MouseWheelScale(Qt::AltModifier, QPoint(), Delta > 0);
 }
+
+WK_REGISTER_CLASS(TGraphion)
+WK_REGISTER_CLASS(TRLineSeries)
+WK_REGISTER_CLASS(TMemChartTable)

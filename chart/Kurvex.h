@@ -1,6 +1,8 @@
 #pragma once
 // The multi-track chart: fields side by side or stacked, one shared X scale
 // (time or depth), value scales per field, series, value labels and the legend.
+#include "Controls.h"
+#include "Graphics.h"
 #include "KXPointArrays.h"
 #include "KXScale.h"
 #include "KXScaleControl.h"
@@ -21,9 +23,6 @@ class TGraphion;
 
 enum TChartOrientation { coVertical, coHorizontal };
 
-// Window messages of the chart engine, kept for the legend and the users of the chart.
-inline constexpr int CM_CHARTDESTROYED = 1025;
-inline constexpr int CM_CHARTCHANGED = 1026;
 
 // Pixels within which the cursor counts as over an end of the X-range selection.
 extern int SelectionSensitivity;
@@ -37,29 +36,26 @@ using TFieldMouseMoveEvent = std::function<bool(TChartField* Field, Qt::Keyboard
 using TFieldMouseUpEvent = TFieldMouseDownEvent;
 
 // The value scales of one field.
-class TScales : public QObject {
+class TScales : public TCollection {
     Q_OBJECT
 public:
-    TScales(TChartField* Field, TGraphion* Chart);
-    ~TScales() override;
-    TScale* Add();
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TScale* Items(int Index) const { return FItems.at(static_cast<size_t>(Index)); }
+    explicit TScales(TChartField* Field);
+    TScale* Add() override;
+    TScale* Items(int Index) const { return ItemAs<TScale>(Index); }
     int IndexOf(const TScale* Scale) const;
-    TScale* FindItemID(int ID) const;
-    void Delete(int Index);
+    TScale* FindItemID(int ID) const { return qobject_cast<TScale*>(TCollection::FindItemID(ID)); }
     void Move(int From, int To);
-    void Clear();
     void SetOrientation(TChartOrientation Value);
-    // Collection changed: strips parented, orientation applied, the chart told.
-    void Update();
     TChartField* Field() const { return FField; }
+    TGraphion* Chart() const;
+    void Refresh() { Update(nullptr); }
+
+protected:
+    // Collection changed: strips parented, orientation applied, the chart told.
+    void Update(TCollectionItem* Item) override;
 
 private:
     TChartField* FField;
-    TGraphion* FChart;
-    std::vector<TScale*> FItems;
-    int FNextID = 0;
 };
 
 // The panel of one field: the indent and the value strips; the plot area inside.
@@ -98,20 +94,29 @@ private:
     TFieldControl* FField;
 };
 
-class TChartField : public QObject {
+class TChartField : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(double Percents READ Percents WRITE SetPercents)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
-    Q_PROPERTY(QColor Color READ Color WRITE SetColor)
-    Q_PROPERTY(QPen GridPen READ GridPen WRITE SetGridPen)
+    Q_PROPERTY(Colors::TColor Color READ ColorValue WRITE SetColorValue)
+    Q_PROPERTY(TPen* GridPen READ GridPenObject WRITE SetGridPenObject)
+    Q_PROPERTY(TCollection* Scales READ ScalesCollection)
     Q_PROPERTY(int GridIndex READ GridIndex WRITE SetGridInd)
     Q_PROPERTY(bool ShowSubGrid READ ShowSubGrid WRITE SetShowSubGrid)
-    Q_PROPERTY(int Size READ Size WRITE SetSize)
+    Q_PROPERTY(int Size READ Size WRITE SetSize STORED false)
 public:
-    explicit TChartField(TGraphion* Chart);
+    Q_INVOKABLE explicit TChartField(TCollection* Collection = nullptr);
     ~TChartField() override;
 
     void Assign(const TChartField& Source);
+    void Assign(const TPersistent* Source) override;
+    // Creates the field's panel, plot area and splitter in its chart (once).
+    void Attach(TGraphion* Chart);
+    TCollection* ScalesCollection() const { return FScales; }
+    TPen* GridPenObject() const { return FGridPenObj; }
+    void SetGridPenObject(TPen* Value) { FGridPenObj->Assign(Value); }
+    TColor ColorValue() const { return FColor; }
+    void SetColorValue(TColor Value);
     TSeries* FindSeries(const QVariant& ID) const;
     void Lock();
     void Unlock();
@@ -127,15 +132,13 @@ public:
     TKXSplitter* Splitter() const { return FSplitter; }
     TScales& Scales() { return *FScales; }
     const TScales& Scales() const { return *FScales; }
-    int ID() const { return FID; }
-    int Index() const;
     double Percents() const { return FPercents; }
     void SetPercents(double Value);
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& Value);
-    QColor Color() const { return FColor; }
+    QColor Color() const { return ColorToQColor(FColor); }
     void SetColor(const QColor& Value);
-    QPen GridPen() const { return FGridPen; }
+    QPen GridPen() const { return FGridPenObj->ToQPen(); }
     void SetGridPen(const QPen& Value);
     int GridIndex() const;
     void SetGridInd(int Value);
@@ -148,65 +151,61 @@ public:
 private:
     friend class TChartFields;
     friend class TGraphion;
-    TGraphion* FChart;
+    TGraphion* FChart = nullptr;
     TFieldClientBox* FClient = nullptr;
     TFieldControl* FControl = nullptr;
-    QPen FGridPen;
-    std::unique_ptr<TScales> FScales;
+    TPen* FGridPenObj;
+    TScales* FScales;
     TKXSplitter* FSplitter = nullptr;
     double FPercents = 1;
     int FGridID = -1;
     int FSpacePos = 0;
     bool FShowSubGrid = false;
     QString FCaption = QStringLiteral("Field");
-    QColor FColor = Qt::white;
-    int FID = 0;
+    TColor FColor = clWhite;
 };
 
-class TChartFields : public QObject {
+class TChartFields : public TCollection {
     Q_OBJECT
 public:
-    explicit TChartFields(TGraphion* Chart) : FChart(Chart) {}
-    ~TChartFields() override;
-    TChartField* Add();
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TChartField* Items(int Index) const { return FItems.at(static_cast<size_t>(Index)); }
-    int IndexOf(const TChartField* Field) const;
-    TChartField* FindItemID(int ID) const;
-    void Delete(int Index);
+    explicit TChartFields(TGraphion* Chart);
+    TChartField* Add() override;
+    TChartField* Items(int Index) const { return ItemAs<TChartField>(Index); }
+    int IndexOf(const TChartField* Field) const { return Field && Field->Collection() == this ? Field->Index() : -1; }
+    TChartField* FindItemID(int ID) const { return qobject_cast<TChartField*>(TCollection::FindItemID(ID)); }
     void Move(int From, int To);
-    void Clear();
     void ArrangeScales(int MaxOffset);
     void Lock();
     void Unlock();
-    void BeginUpdate();
-    void EndUpdate();
-    void Update();
+    // Applies the collection to the chart now.
+    void Refresh() { Update(nullptr); }
+
+protected:
+    void Update(TCollectionItem* Item) override;
 
 private:
     TGraphion* FChart;
-    std::vector<TChartField*> FItems;
-    int FNextID = 0;
-    int FUpdateCount = 0;
 };
 
-class TGraphion : public QWidget, public IKXLoading {
+class TGraphion : public TControl, public IKXLoading {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
-    Q_PROPERTY(QColor Color READ Color WRITE SetColor)
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
     Q_PROPERTY(TChartOrientation Orientation READ Orientation WRITE SetOrientation)
+    Q_PROPERTY(TCollection* Fields READ FieldsCollection)
+    Q_PROPERTY(TScale* XScale READ XScale)
     Q_PROPERTY(bool ShowCheckboxes READ ShowCheckboxes WRITE SetShowCheckboxes)
 public:
     Q_ENUM(TChartOrientation)
 
-    explicit TGraphion(QWidget* AOwner = nullptr);
+    Q_INVOKABLE explicit TGraphion(QObject* AOwner = nullptr);
     ~TGraphion() override;
 
     // --- loading from a stream ---
-    bool IsComponentLoading() const override { return FLoading; }
-    void BeginLoading() { FLoading = true; }
-    void Loaded();
+    bool IsComponentLoading() const override { return IsLoading(); }
+    void Loaded() override;
+    void GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) override;
+    TCollection* FieldsCollection() const { return FFields; }
 
     void Assign(const TGraphion& Source);
     void InsertSeries(TSeries* Series);
@@ -246,11 +245,10 @@ public:
 
     TChartFields& Fields() { return *FFields; }
     const TChartFields& Fields() const { return *FFields; }
+    QColor QtColor() const { return ColorToQColor(Color()); }
     TScale* XScale() const { return FXScale; }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& Value);
-    QColor Color() const { return FColor; }
-    void SetColor(const QColor& Value);
     int BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int Value);
 
@@ -284,6 +282,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void ColorChanged() override;
     void focusInEvent(QFocusEvent*) override;
     void focusOutEvent(QFocusEvent*) override;
 
@@ -303,14 +302,12 @@ private:
     bool FShowCheckboxes = false;
     bool FSelectionMode = false;
     double FSelectionStart, FSelectionStop;
-    std::unique_ptr<TChartFields> FFields;
+    TChartFields* FFields = nullptr;  // owned through Qt
     bool FSetPercents = false;
     TChartOrientation FOrientation = coHorizontal;
     TScale* FXScale = nullptr;
     QString FCaption;
-    QColor FColor;
     int FBorderWidth = 0;
-    bool FLoading = false;
     bool FDestroying = false;
     int FAlignDisabled = 0;
     bool FAligning = false;

@@ -173,6 +173,7 @@ TdmWells::TdmWells(QObject* owner, TClock clock) : QObject(owner), FClock(clock 
 }
 
 TdmWells::~TdmWells() {
+    if (FRegistered && SecondaryServices) SecondaryServices->RemoveNotification(this);
     if (Instance == this) {
         Instance = nullptr;
         SetMessageLogWriter({});
@@ -225,6 +226,7 @@ void TdmWells::OpenDatabase(bool retry) {
         try {
             TryOpenDatabase();
         } catch (const std::exception&) {
+            if (Connected()) throw;  // reached, but reading the current well failed: no other server helps
             QString name;
             if (!SelectComputer(name)) throw Exception(QStringLiteral("База данных Boremont 2 недоступна"));
             SetRemoteComputerName(name);
@@ -249,7 +251,12 @@ void TdmWells::RegisterEvents() {
     }
     // The driver delivers the events on the thread of the connection: the main thread.
     connect(driver, &QSqlDriver::notification, this,
-            [this](const QString& name, QSqlDriver::NotificationSource, const QVariant&) { emit DatabaseEvent(name); });
+            [this](const QString& name, QSqlDriver::NotificationSource, const QVariant&) { DatabaseEventArrived(name); });
+}
+
+void TdmWells::DatabaseEventArrived(const QString& name) {
+    if (SecondaryServices) SecondaryServices->NotifyServices(seDBChange, const_cast<QString*>(&name));
+    emit DatabaseEvent(name);
 }
 
 void TdmWells::UpdateCurrentObjects() {
@@ -357,6 +364,28 @@ void TdmWells::PostFormula(const TFormulaRow& row, const QString& oldName) {
 
 void TdmWells::DeleteFormula(const QString& name) {
     FDatabase.Exec(QStringLiteral("delete from FORMULAS where FORMULANAME = ?"), {name});
+}
+
+void TdmWells::RegisterService() {
+    if (!SecondaryServices || FRegistered) return;
+    SecondaryServices->AddNotification(this);
+    FRegistered = true;
+}
+
+void TdmWells::Notify(TServiceEvent Event, void* Sender) {
+    switch (Event) {
+        case seBindStreams:
+            BindStreams(static_cast<const TWKStreamList*>(Sender));
+            break;
+        case sePoll:
+            PollDepth();
+            break;
+        case seDBChange:
+            if (Sender) DBChanged(*static_cast<const QString*>(Sender));
+            break;
+        default:
+            break;
+    }
 }
 
 void TdmWells::DBChanged(const QString& name) {

@@ -6,6 +6,7 @@
 #include "DataAccess.h"
 #include "Formatting.h"
 #include "WKDataStructures.h"
+#include "WKServices.h"
 #include "WKWells.h"
 
 #include <QObject>
@@ -87,7 +88,7 @@ private:
     QList<QSqlRecord> FRows;
 };
 
-class TdmWells : public QObject {
+class TdmWells : public QObject, public IWKNotification {
     Q_OBJECT
 public:
     // Opens the database (an exception propagates) and the message log.
@@ -133,7 +134,13 @@ public:
     void PostFormula(const TFormulaRow& row, const QString& oldName = {});
     void DeleteFormula(const QString& name);
 
-    // Bus listener part: a database change named name ("LOG" reloads the log).
+    // Registers the module as a listener of the secondary services; it is
+    // removed again when the module is destroyed.
+    void RegisterService();
+    // seBindStreams (sender: the group's stream list): BindStreams;
+    // sePoll: PollDepth; seDBChange (sender: the event's name): DBChanged.
+    void Notify(TServiceEvent Event, void* Sender) override;
+    // A database change named name ("LOG" reloads the log).
     void DBChanged(const QString& name);
     // seBindStreams: finds the depth sensor (101) of the "SrcTime" streams of list.
     void BindStreams(const TWKStreamList* list);
@@ -145,17 +152,20 @@ public:
     static QStringList EventNames();
 
 signals:
-    // A database event, on the main thread; the bus raises it as seDBChange.
+    // A database event, on the main thread, after it went to the secondary
+    // services as seDBChange.
     void DatabaseEvent(const QString& name);
     // The message log was read again.
     void LogReloaded();
 
 private:
     void AfterConnect();
+    void DatabaseEventArrived(const QString& name);
     void RegisterEvents();
     TDateTime NextLogTime();
 
     TClock FClock;
+    bool FRegistered = false;
     TDataConnection FDatabase;
     TDataConnection FLogDatabase;  // itLog: log rows commit apart from the main transaction
     TLogTable FLog;

@@ -1,5 +1,7 @@
 #include "Components.h"
 
+#include "ComponentStreaming.h"
+
 #include <QMetaObject>
 #include <QMetaProperty>
 #include <algorithm>
@@ -165,6 +167,26 @@ TComponent::TComponent(QObject* owner)
     : QObject(owner && !AsComponent(owner) ? owner : nullptr), TComponentBase(this, owner) {}
 
 TComponent::~TComponent() { DestroyComponent(); }
+
+void TComponent::DefineProperties(TFiler& filer) {
+    const auto half = [this](bool high) {
+        return TStreamValue::Integer(qint16(high ? quint32(DesignInfo) >> 16 : quint32(DesignInfo) & 0xFFFF));
+    };
+    const auto setHalf = [this](bool high, const TStreamValue& v) {
+        if (v.Kind != TStreamValue::vaInt) throw EComponentError(QStringLiteral("Invalid design position"));
+        const quint32 word = quint32(v.Int) & 0xFFFF;
+        const quint32 info = quint32(DesignInfo);
+        DesignInfo = int(high ? (info & 0xFFFF) | (word << 16) : (info & 0xFFFF0000u) | word);
+    };
+    if (metaObject()->indexOfProperty("Left") < 0)
+        filer.DefineProperty(
+            QStringLiteral("Left"), [=](const TStreamValue& v) { setHalf(false, v); }, [=] { return half(false); },
+            (quint32(DesignInfo) & 0xFFFF) != 0);
+    if (metaObject()->indexOfProperty("Top") < 0)
+        filer.DefineProperty(
+            QStringLiteral("Top"), [=](const TStreamValue& v) { setHalf(true, v); }, [=] { return half(true); },
+            (quint32(DesignInfo) >> 16) != 0);
+}
 
 // ---------------------------------------------------------------------------
 

@@ -37,7 +37,8 @@
 //  - Events: a TMethod property named "On..."; the stored value is the name
 //    of a handler, a slot or Q_INVOKABLE method of the root being read.
 //  - Defined properties (data that is not a published property): override
-//    DefineProperties(TFiler&) and call DefineProperty/DefineBinaryProperty.
+//    DefineProperties(TFiler&), call the base class's first, then
+//    DefineProperty/DefineBinaryProperty.
 //  - Nesting: GetChildren lists the components written inside this one;
 //    SetParentComponent receives the enclosing component when reading.
 //
@@ -56,6 +57,7 @@
 //       Q_ENUM(TStyle)
 //       Q_INVOKABLE explicit TGauge(QObject* owner = nullptr);
 //       void DefineProperties(TFiler& filer) override {  // "Calibration = {0A0B...}"
+//           TControl::DefineProperties(filer);
 //           filer.DefineBinaryProperty("Calibration", [this](const QByteArray& b) { ... },
 //                                      [this] { return ...; }, HasCalibration());
 //       }
@@ -239,6 +241,9 @@ class TComponent : public QObject, public TComponentBase {
 public:
     Q_INVOKABLE explicit TComponent(QObject* owner = nullptr);
     ~TComponent() override;
+    // Where the designer shows a non-visual component: stored as "Left" and
+    // "Top" (the two halves of DesignInfo) unless the class publishes its own.
+    void DefineProperties(TFiler& filer) override;
 };
 
 // A persistent object that is not a component: fonts, pens, collections.

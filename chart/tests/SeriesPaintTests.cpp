@@ -39,7 +39,7 @@ TEST(TRLineSeries, DrawsKnownValuesAtTheirPixels) {
     // A value scale grows upwards: 80 lies above 20.
     EXPECT_LT(d.Scale->Prj(80), d.Scale->Prj(20));
     // Nothing red far from the curve.
-    EXPECT_EQ(img.pixelColor(d.XS().Prj(10), d.Scale->Prj(60)), QColor(Qt::white));
+    EXPECT_EQ(img.pixelColor(d.XS().Prj(10), d.Scale->Prj(60)), d.Field->Color());
     // A wider pen draws the same line again one pixel lower.
     d.Chart.GetSeries(0)->SetPen(QPen(Qt::blue, 3));
     const QImage wide = PlotImage(d.Field);
@@ -59,7 +59,7 @@ TEST(TRLineSeries, ColumnReductionDrawsThePictureOfTheFullPolyline) {
 
     // The same chunks drawn point by point.
     QImage ref(shown.size(), QImage::Format_RGB32);
-    ref.fill(Qt::white);
+    ref.fill(d.Field->Color());
     QPainter p(&ref);
     p.setPen(QPen(Qt::black, 1));
     TPoints pts;
@@ -73,10 +73,11 @@ TEST(TRLineSeries, ColumnReductionDrawsThePictureOfTheFullPolyline) {
     // Every pixel column spans the same rows (the line stroker may place a join pixel one row
     // off), and all but a handful of pixels agree.
     int diff = 0;
+    const QRgb bg = d.Field->Color().rgb();
     for (int x = 0; x < ref.width(); ++x) {
         int refTop = -1, refBottom = -1, top = -1, bottom = -1;
         for (int y = 0; y < ref.height(); ++y) {
-            const bool r = ref.pixel(x, y) != 0xffffffffu, s2 = shown.pixel(x, y) != 0xffffffffu;
+            const bool r = ref.pixel(x, y) != bg, s2 = shown.pixel(x, y) != bg;
             if (r) { if (refTop < 0) refTop = y; refBottom = y; }
             if (s2) { if (top < 0) top = y; bottom = y; }
             diff += r != s2;
@@ -156,7 +157,7 @@ TEST(TGraphion, GridFollowsTheMarksOfBothScales) {
     const int x50 = d.XS().Prj(50), y50 = d.Scale->Prj(50);
     EXPECT_EQ(img.pixelColor(x50, img.height() / 3), QColor(Qt::blue));
     EXPECT_EQ(img.pixelColor(img.width() / 3 + 3, y50), QColor(Qt::blue));
-    EXPECT_EQ(img.pixelColor(x50 + 3, y50 + 3), QColor(Qt::white));
+    EXPECT_EQ(img.pixelColor(x50 + 3, y50 + 3), d.Field->Color());
     d.Field->SetGridInd(5);  // no such scale: the grid stays
     EXPECT_EQ(d.Field->GridIndex(), 0);
 }
@@ -178,7 +179,7 @@ TEST(TGraphion, SelectionByPressDragAndRelease) {
     EXPECT_EQ(changed, 1);
     const QImage img = PlotImage(d.Field);
     EXPECT_EQ(img.pixelColor(d.XS().Prj(40), 10), SelectionColor);
-    EXPECT_EQ(img.pixelColor(d.XS().Prj(80), 10), QColor(Qt::white));
+    EXPECT_EQ(img.pixelColor(d.XS().Prj(80), 10), d.Field->Color());
     // Pressing on the start end makes it the moving one.
     SendMouse(area, QEvent::MouseButtonPress, {x20, y}, Qt::LeftButton, Qt::LeftButton);
     SendMouse(area, QEvent::MouseMove, {d.XS().Prj(90), y}, Qt::NoButton, Qt::LeftButton);

@@ -1,4 +1,5 @@
 #include "DebugOutput.h"
+#include "MainThread.h"
 #include "UIServices.h"
 #include "WKMessages.h"
 #include "WellDatabaseSupport.h"
@@ -168,35 +169,65 @@ TEST_F(WellDatabase, MessageLogFrontEndWritesOnlyInTheAcquisitionProgram) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return wells.dbWells().Scalar("select count(*) from LOG").toInt() == 2; }));
 }
 
-TEST_F(WellDatabase, EventsReachTheMainThread) {
-    TdmWells wells;
-    QStringList events;
-    QObject::connect(&wells, &TdmWells::DatabaseEvent, [&events](const QString& name) { events << name; });
-    RunSql({"insert into WELLS values (1)", "insert into RUNS (WELLID, RUNNO) values (1, 1)"});
-    ASSERT_TRUE(WaitForEvents([&] { return events.contains("WELLS") && events.contains("RUNS"); })) << events.join(',').toStdString();
-    RunSql({"insert into OPERATIONLOG (WELLID, OPTIME, OPCLASS, OPCODE) values (1, '2024-01-01 10:00', 1, 2)"});
-    ASSERT_TRUE(WaitForEvents([&] { return events.contains("OPERATIONLOG"); }));
-    // Only committed changes are announced.
-    {
-        TDataConnection other = OtherAttachment();
-        other.Transaction();
-        other.Exec("insert into WELLS values (2)");
-        other.Rollback();
+// A window listening on the bus.
+class TDBListener : public QObject, public IWKNotification {
+public:
+    void Notify(TServiceEvent event, void* sender) override {
+        if (event == seDBChange) Names << *static_cast<const QString*>(sender);
     }
-    events.clear();
-    RunSql({"insert into RUNS (WELLID, RUNNO) values (1, 2)"});
-    ASSERT_TRUE(WaitForEvents([&] { return events.contains("RUNS"); }));
-    EXPECT_FALSE(events.contains("WELLS"));
+    QStringList Names;
+};
 
-    // A change of the log reloads it; other changes do not.
-    int reloads = 0;
-    QObject::connect(&wells, &TdmWells::LogReloaded, [&reloads] { ++reloads; });
-    wells.DBChanged("WELLS");
-    EXPECT_EQ(reloads, 0);
-    RunSql({"insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (1, 1.5, 1, 'other')"});
-    wells.DBChanged("LOG");
-    EXPECT_EQ(reloads, 1);
-    EXPECT_EQ(wells.tblLog().rowCount(), 1);
+TEST_F(WellDatabase, EventsReachTheBusOnTheMainThread) {
+    const TServiceLoader previous = SetServiceLoader({[] { return std::vector<TServiceRow>(); }, nullptr, nullptr});
+    SecondaryServices = std::make_unique<TSecondaryServices>("G", false);
+    TDBListener window;
+    SecondaryServices->AddNotification(&window);
+    {
+        TdmWells wells;
+        wells.RegisterService();
+        QStringList events;
+        QObject::connect(&wells, &TdmWells::DatabaseEvent, [&events](const QString& name) {
+            EXPECT_TRUE(IsMainThread());
+            events << name;
+        });
+        RunSql({"insert into WELLS values (1)", "insert into RUNS (WELLID, RUNNO) values (1, 1)"});
+        ASSERT_TRUE(WaitForEvents([&] { return events.contains("WELLS") && events.contains("RUNS"); }))
+            << events.join(',').toStdString();
+        RunSql({"insert into OPERATIONLOG (WELLID, OPTIME, OPCLASS, OPCODE) values (1, '2024-01-01 10:00', 1, 2)"});
+        ASSERT_TRUE(WaitForEvents([&] { return events.contains("OPERATIONLOG"); }));
+        EXPECT_TRUE(window.Names.contains("WELLS") && window.Names.contains("RUNS") &&
+                    window.Names.contains("OPERATIONLOG"))
+            << window.Names.join(',').toStdString();
+        // Only committed changes are announced.
+        {
+            TDataConnection other = OtherAttachment();
+            other.Transaction();
+            other.Exec("insert into WELLS values (2)");
+            other.Rollback();
+        }
+        events.clear();
+        RunSql({"insert into RUNS (WELLID, RUNNO) values (1, 2)"});
+        ASSERT_TRUE(WaitForEvents([&] { return events.contains("RUNS"); }));
+        EXPECT_FALSE(events.contains("WELLS"));
+
+        // A message written by another workstation comes back through the bus
+        // and the module shows the log again; other changes leave it alone.
+        int reloads = 0;
+        QObject::connect(&wells, &TdmWells::LogReloaded, [&reloads] { ++reloads; });
+        QString wellsName = "WELLS";
+        wells.Notify(seDBChange, &wellsName);
+        EXPECT_EQ(reloads, 0);
+        RunSql({"insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (1, 1.5, 1, 'other')"});
+        ASSERT_TRUE(WaitForEvents([&] { return reloads == 1; }));
+        EXPECT_EQ(wells.tblLog().rowCount(), 1);
+        EXPECT_EQ(wells.tblLog().data(wells.tblLog().index(0, 5)).toString(), "other");
+        EXPECT_EQ(SecondaryServices->Notifier()->Count(), 2);
+    }
+    // The module left the bus with its destruction.
+    EXPECT_EQ(SecondaryServices->Notifier()->Count(), 1);
+    FreeServicesAndNetwork();
+    SetServiceLoader(previous);
 }
 
 TEST_F(WellDatabase, AcquisitionProgramRegistersNoEvents) {
@@ -255,10 +286,10 @@ TEST_F(WellDatabase, CurrentDepthFollowsTheSecondaryDepthSensor) {
     depth->AddSensor(101);
     TSensorDataStream* time = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1, true, 10));
     TSensorDataArray* a = time->AddSensor(101);
-    wells.PollDepth();  // not bound yet
+    wells.Notify(sePoll, nullptr);  // not bound yet
     EXPECT_TRUE(std::isnan(wells.FCurrentDepth));
-    wells.BindStreams(&list);
-    wells.PollDepth();  // no samples yet
+    wells.Notify(seBindStreams, &list);
+    wells.Notify(sePoll, nullptr);  // no samples yet
     EXPECT_TRUE(std::isnan(wells.FCurrentDepth));
     struct Step {
         double value;
@@ -269,13 +300,13 @@ TEST_F(WellDatabase, CurrentDepthFollowsTheSecondaryDepthSensor) {
                           Step{96, ssEmpty, 95}, Step{97, ssWarning, 97}}) {
         time->AddRecord();
         a->SetLast(s.value, s.state);
-        wells.PollDepth();
+        wells.Notify(sePoll, nullptr);
         EXPECT_DOUBLE_EQ(wells.FCurrentDepth, s.depth) << s.value;
     }
     // A binding without the sensor lets the depth stand.
     TWKStreamList empty;
-    wells.BindStreams(&empty);
-    wells.PollDepth();
+    wells.Notify(seBindStreams, &empty);
+    wells.Notify(sePoll, nullptr);
     EXPECT_DOUBLE_EQ(wells.FCurrentDepth, 97);
 }
 

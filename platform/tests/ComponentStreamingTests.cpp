@@ -152,6 +152,8 @@ TEST(ComponentStreaming, HandWrittenOldFormLoads) {
         "Link = p1\r\n"
         "object P1: tprobe\r\n"
         "Active = true\r\n"
+        "Left = 16\r\n"
+        "Top = 8\r\n"
         "end\r\n"
         "end\r\n";
     std::unique_ptr<TProbeRoot> root = ReadNew(text);
@@ -172,7 +174,9 @@ TEST(ComponentStreaming, HandWrittenOldFormLoads) {
     auto* p1 = root->FindComponentAs<TProbe>("P1");
     ASSERT_NE(p1, nullptr);
     EXPECT_TRUE(p1->Active());
+    EXPECT_EQ(p1->DesignInfo, (8 << 16) | 16);  // where the designer showed it
     EXPECT_EQ(root->Link(), p1);
+    EXPECT_TRUE(WriteComponentToText(root.get()).contains("    Active = True\r\n    Left = 16\r\n    Top = 8\r\n"));
 }
 
 TEST(ComponentStreaming, DefaultsAreNotWrittenAndOrderIsDeclared) {

@@ -203,6 +203,27 @@ TEST(Controls, CopiedControlsPasteIntoAnotherForm) {
     EXPECT_EQ(qobject_cast<TControl*>(pasted->Self())->ParentControl(), &target);
 }
 
+TEST(Controls, NewerDesignerLinesAreKept) {
+    TControlClasses classes;
+    const QString text =
+        "object Form1: TControl\r\n"
+        "  Width = 300\r\n"
+        "  Height = 200\r\n"
+        "  DesignSize = (\r\n"
+        "    300\r\n"
+        "    200)\r\n"
+        "  object Panel1: TControl\r\n"
+        "    Width = 300\r\n"
+        "    Height = 40\r\n"
+        "    Align = alTop\r\n"
+        "    ExplicitWidth = 185\r\n"
+        "  end\r\n"
+        "end\r\n";
+    TControl form;
+    ReadComponentFromText(text, &form);  // no error hook: any unknown line would raise
+    EXPECT_EQ(WriteComponentToText(&form), text);
+}
+
 // Presses the splitter at its middle, moves by delta and releases.
 void Drag(TSplitter* s, QPoint delta) {
     const QPointF at(1, 1);

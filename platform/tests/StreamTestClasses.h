@@ -123,6 +123,7 @@ public:
     static inline int Destroyed = 0;
 
     void DefineProperties(TFiler& filer) override {
+        TComponent::DefineProperties(filer);
         filer.DefineBinaryProperty(
             "ExtraData", [this](const QByteArray& b) { Extra = b; }, [this] { return Extra; }, !Extra.isEmpty());
     }

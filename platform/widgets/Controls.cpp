@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "ComponentStreaming.h"
+
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -199,6 +201,15 @@ void TControl::SetParentComponent(TComponentBase* parent) {
     QWidget* w = parent ? qobject_cast<QWidget*>(parent->Self()) : nullptr;
     if (parent && !w) throw EComponentError(QStringLiteral("A control cannot be put into %1").arg(parent->ClassName()));
     SetParentWidget(w);
+}
+
+void TControl::DefineProperties(TFiler& filer) {
+    for (const char* name : {"ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight", "DesignSize"}) {
+        const QString n = QLatin1String(name);
+        filer.DefineProperty(
+            n, [this, n](const TStreamValue& v) { FKeptDefined[n] = v; }, [this, n] { return FKeptDefined.at(n); },
+            FKeptDefined.count(n) > 0);
+    }
 }
 
 void TControl::Loaded() {

@@ -17,11 +17,13 @@
 // A control whose class declares Q_CLASSINFO("GraphicControl", "1") (see
 // TGraphicControl) counts as not being a window: message broadcasts
 // (Messages.h) pass it by.
+#include "ComponentText.h"
 #include "Components.h"
 #include "Graphics.h"
 #include "Messages.h"
 
 #include <QWidget>
+#include <map>
 
 class TControl : public QWidget, public TComponentBase {
     Q_OBJECT
@@ -119,6 +121,9 @@ public:
     void GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) override;
     TComponentBase* GetParentComponent() const override;
     void SetParentComponent(TComponentBase* parent) override;
+    // Bounds before alignment and the design size of anchored children, as
+    // newer versions of the old designer stored them: kept as read.
+    void DefineProperties(TFiler& filer) override;
 
 protected:
     // Narrows the client rectangle (borders, captions).
@@ -165,6 +170,7 @@ private:
     int FAlignDisabled = 0;
     bool FAligning = false;
     bool FSettingGeometry = false;
+    std::map<QString, TStreamValue> FKeptDefined;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TControl::TAnchors)
 

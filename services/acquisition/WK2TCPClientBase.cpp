@@ -204,6 +204,7 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
             // The structure is asked for outside the lock; the stream joins the
             // list only once it has it.
             DecodeStructure(*s, Exchange(QLatin1Char('S'), s->ShortID));
+            PrepareNewStream(*s);
             TCriticalSectionGuard g(FCSLock);
             FStreams.Add(std::move(s));
             added = true;

@@ -135,6 +135,8 @@ protected:
     virtual void DoUpdateWells(const QString& Text);
     // The local stream ID of a server stream; empty: ignore the stream.
     virtual QString TransformStreamID(const QString& ServerID) { return ServerID; }
+    // A new stream before it joins the list (and other threads see it).
+    virtual void PrepareNewStream(TWKTCPStream&) {}
     virtual void QueryStreamData(const TWKTCPStream& Stream);
     virtual QByteArray ReadBinaryResult() = 0;
     virtual void SendCommand(QChar Cmd, const QString& Args) = 0;

@@ -1,7 +1,18 @@
 #include "WKTCPCL.h"
 
+#include "MainWindowHost.h"
+#include "RegIniFile.h"
+#include "StringLists.h"
 #include "WK2TCPProtocol.h"
+#include "WKConsts.h"
 #include "WKWells.h"
+#include "dm_Service.h"
+#include "fm_TCPCLSetup.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSqlQuery>
+#include <cmath>
 
 TWK2TCPServClient::TWK2TCPServClient(TWK2TCPClientTimeouts Timeouts, TWells* WellsList)
     : TWK2TCPClient(Timeouts), FWells(WellsList ? *WellsList : Wells()) {}
@@ -11,14 +22,23 @@ TWK2TCPServClient::~TWK2TCPServClient() {
     StopThread();
 }
 
+namespace {
+// The server's time streams other than the one-second one are not polled.
+bool HiddenTimeStream(const QString& shortID) {
+    return shortID.contains(QStringLiteral("Time")) && !shortID.contains(QStringLiteral("Time1s"));
+}
+}  // namespace
+
+void TWK2TCPServClient::PrepareNewStream(TWKTCPStream& Stream) {
+    // Hidden before it is listed, so that the service never sees it active.
+    if (HiddenTimeStream(Stream.ShortID)) Stream.Active = false;
+}
+
 void TWK2TCPServClient::DoUpdateStreams() {
     ++FStructureChanged;
     TCriticalSectionGuard g(FCSLock);
-    for (int i = 0; i < FStreams.Count(); ++i) {
-        TWKTCPStream* s = FStreams[i];
-        if (s->ShortID.contains(QStringLiteral("Time")) && !s->ShortID.contains(QStringLiteral("Time1s")))
-            s->Active = false;
-    }
+    for (int i = 0; i < FStreams.Count(); ++i)
+        if (HiddenTimeStream(FStreams[i]->ShortID)) FStreams[i]->Active = false;
 }
 
 void TWK2TCPServClient::DoUpdateWells(const QString& Text) {
@@ -33,4 +53,227 @@ QString TWK2TCPServClient::TransformStreamID(const QString& ServerID) {
     const QString wellID = FWells.WellShortIDToID(ServerID.mid(dot + 1));
     if (wellID.isEmpty()) return {};
     return ServerID.left(dot) + QLatin1Char('.') + wellID;
+}
+
+// ---------------------------------------------------------------------------
+// TWKTCPClientService
+
+namespace {
+const QString kSection = QStringLiteral("TCPClient");
+const QString kMenuCaption = QStringLiteral("Настройка");
+
+// The local Streams row of a stream ID (its text before the first point).
+struct TStreamRow {
+    int MainGID = 0;
+    QString Name;
+    double Period = 0;
+    bool IsDateTime = true;
+    QString DataClass;
+};
+
+bool FindStreamRow(const QString& streamID, TStreamRow& row) {
+    if (!dmService) return false;
+    const QString id = streamID.section(QLatin1Char('.'), 0, 0);
+    QSqlQuery q = dmService->OpenTable(QStringLiteral("Streams"), QStringLiteral("ID = ?"), {id});
+    if (!q.next()) return false;
+    row.MainGID = q.value(QStringLiteral("MainGID")).toInt();
+    row.Name = q.value(QStringLiteral("Name")).toString();
+    row.Period = q.value(QStringLiteral("Period")).toDouble();
+    row.IsDateTime = q.value(QStringLiteral("IsDateTime")).toBool();
+    row.DataClass = q.value(QStringLiteral("DataClass")).toString();
+    return true;
+}
+
+void AddStreamSensor(TSensorDataStream& stream, uint16_t gid) {
+    if (gid == 122) stream.AddSensor<TOpCodesDataArray>(gid);
+    else stream.AddSensor(gid);
+}
+}  // namespace
+
+int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime) {
+    if (!IsDateTime) return 15000;
+    const double ms = PeriodMs > 0 && std::isfinite(PeriodMs) ? PeriodMs : 1000.0;
+    return int(std::max<int64_t>(1, int64_t(double(BufferHours) * 3600000.0 / ms)));
+}
+
+TWKTCPClientService::TWKTCPClientService(QObject* Owner) : TWKService(Owner) {
+    FFetchHours = -1;
+    AddMenuItems();
+    FTCPClient = std::make_unique<TWK2TCPServClient>();
+    FTCPClient->SetFetchSize(GetFetchHours());
+    const TRegIniFile reg(WKRegistryKey);
+    const QString host = reg.ReadString(kSection, QStringLiteral("RemoteIP"), QStringLiteral("127.0.0.1"));
+    const int port = reg.ReadInteger(kSection, QStringLiteral("Port"), 4150);
+    FAccessCode = reg.ReadString(kSection, QStringLiteral("Code"));
+    FTCPClient->SetHostPortAccess(host, port, FAccessCode);
+}
+
+TWKTCPClientService::~TWKTCPClientService() {
+    FTCPClient.reset();
+    delete FMenuItem.data();
+}
+
+std::function<int(TfmTCPCLSetup&)>& TWKTCPClientService::ShowSetupForm() {
+    static std::function<int(TfmTCPCLSetup&)> show = [](TfmTCPCLSetup& form) { return form.exec(); };
+    return show;
+}
+
+void TWKTCPClientService::AddMenuItems() {
+    IWKMainWindowHost* host = MainWindowHost();
+    QMenu* menu = host ? host->FindTopMenu(kMenuCaption) : nullptr;
+    if (!menu) {
+        DebugLog(QStringLiteral("TWKTCPClientService.AddMenuItems: no menu ") + kMenuCaption);
+        return;
+    }
+    FMenuItem = menu->addAction(QStringLiteral("Настройка соединения TCP/IP..."));
+    connect(FMenuItem, &QAction::triggered, this, [this] { OnSetupClick(); });
+    menu->menuAction()->setEnabled(true);
+    menu->setEnabled(true);
+}
+
+int TWKTCPClientService::GetBufferHours() {
+    TCriticalSectionGuard g(FCSBuffer);
+    if (FBufferHours <= 0)
+        FBufferHours = WKRegIniFile().ReadInteger(kSection, QStringLiteral("BufferSize"), DefaultBufferHours);
+    return FBufferHours;
+}
+
+void TWKTCPClientService::SetBufferHours(int Hours) {
+    {
+        TCriticalSectionGuard g(FCSBuffer);
+        if (Hours == FBufferHours) return;
+        FBufferHours = Hours;
+        WKRegIniFile().WriteInteger(kSection, QStringLiteral("BufferSize"), Hours);
+    }
+    ::CreateStreams();
+}
+
+int TWKTCPClientService::GetFetchHours() {
+    TCriticalSectionGuard g(FCSBuffer);
+    if (FFetchHours < 0)
+        FFetchHours = WKRegIniFile().ReadInteger(kSection, QStringLiteral("FetchSize"), DefaultFetchHours);
+    return FFetchHours;
+}
+
+void TWKTCPClientService::SetFetchHours(int Hours) {
+    TCriticalSectionGuard g(FCSBuffer);
+    if (Hours == FFetchHours) return;
+    FFetchHours = Hours;
+    WKRegIniFile().WriteInteger(kSection, QStringLiteral("FetchSize"), Hours);
+}
+
+void TWKTCPClientService::Notify(TServiceEvent Event, void* Sender) {
+    if (FTCPClient->GetWellUpdate()) {
+        QString wells = FTCPClient->GetWells();
+        ::NotifyServices(seWellsChanged, &wells);
+    }
+    switch (Event) {
+        case seCreateStreams:
+            if (Sender) CreateStreams(*static_cast<TWKStreamList*>(Sender));
+            break;
+        case sePoll:
+            if (Sender) Poll(static_cast<TWKServices*>(Sender)->Streams());
+            break;
+        case seRequestWells:
+            RequestWells();
+            break;
+        default:
+            break;
+    }
+}
+
+void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
+    const int hours = GetBufferHours();
+    for (const TWKTCPStreamStructure& st : FTCPClient->GetStreams(false)) {
+        try {
+            if (TSensorDataStream* stream = List.GetStreamByID(st.StreamID)) {
+                if (stream->IsDateTime() && stream->Period() > 0)
+                    stream->SetCapacity(StreamBufferCapacity(hours, stream->Period(), true));
+                // Sensors the server added since: new arrays, aligned with the records held.
+                for (uint16_t gid : st.Structure)
+                    if (!stream->GetSensor(gid)) AddStreamSensor(*stream, gid);
+                continue;
+            }
+            TStreamRow row;
+            row.Name = st.StreamID;
+            // Consumers look for the acquisition streams by this class.
+            row.DataClass = QStringLiteral("SrcTime");
+            FindStreamRow(st.StreamID, row);
+            const int capacity = StreamBufferCapacity(hours, row.Period, row.IsDateTime);
+            DebugLog(QStringLiteral("TCPClient service: buffer capacity ") + row.Name + QStringLiteral(" = ") +
+                     QString::number(capacity));
+            auto stream = std::make_unique<TSensorDataStream>(row.MainGID, st.StreamID, row.Name, row.DataClass,
+                                                              row.Period, row.IsDateTime, capacity);
+            for (uint16_t gid : st.Structure) AddStreamSensor(*stream, gid);
+            if (!stream->GetSensor(row.MainGID)) AddStreamSensor(*stream, uint16_t(row.MainGID));
+            List.Add(std::move(stream));
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("TWKTCPClientService.CreateStreams ") + st.StreamID + QStringLiteral(": ") +
+                     ExceptionMessage(e));
+        }
+    }
+}
+
+void TWKTCPClientService::Poll(TWKStreamList& List) {
+    if (StructureChanged()) ::CreateStreams();
+    DrainRecords(*FTCPClient, List, MaxRecordsPerTick);
+}
+
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
+    TStreamDataItem item;
+    TSensorDataStream* stream = nullptr;
+    QString streamID;
+    int taken = 0;
+    for (; taken < MaxRecords && Client.GetSensorsData(item); ++taken) {
+        if (!stream || item.StreamID != streamID) {
+            stream = List.GetStreamByID(item.StreamID);
+            streamID = item.StreamID;
+        }
+        if (!stream) continue;  // a stream missing from the list: the record is dropped
+        try {
+            stream->AddRecord();
+            if (TSensorDataArray* time = stream->GetSensor(0)) time->SetLast(item.Time);
+            for (const TGIDValuePair& p : item.Pairs) {
+                TSensorDataArray* a = stream->GetSensor(p.GID);
+                if (!a) continue;
+                if (std::isnan(p.Value)) a->SetLast(p.Value, ssError);
+                else a->SetLast(p.Value);
+            }
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("TWKTCPClientService.Poll ") + item.StreamID + QStringLiteral(": ") +
+                     ExceptionMessage(e));
+        }
+    }
+    return taken;
+}
+
+void TWKTCPClientService::RequestWells() {
+    TWellItems items;
+    Wells().GetActiveWellIDs(items);
+    TStringList ids;
+    for (const TWellItem& i : items) ids.Add(i.Text);
+    DebugLog(QStringLiteral("TWKTCPClientService.RequestWells ") + ids.Text());
+    FTCPClient->SetWells(ids.CommaText());
+}
+
+void TWKTCPClientService::OnSetupClick() {
+    IWKMainWindowHost* host = MainWindowHost();
+    TfmTCPCLSetup form(host ? host->MainWindow() : nullptr);
+    form.SetAddress(FTCPClient->GetHost());
+    form.SetPort(FTCPClient->GetPort());
+    form.SetStateText(FTCPClient->GetState());
+    form.SetAccessCode(FAccessCode);
+    form.SetBufferSize(GetBufferHours());
+    form.SetFetchSize(GetFetchHours());
+    form.SetClient(FTCPClient.get());
+    if (ShowSetupForm()(form) != QDialog::Accepted) return;
+    FAccessCode = form.AccessCode();
+    FTCPClient->SetHostPortAccess(form.Address(), form.Port(), FAccessCode);
+    TRegIniFile reg(WKRegistryKey);
+    reg.WriteString(kSection, QStringLiteral("RemoteIP"), form.Address());
+    reg.WriteInteger(kSection, QStringLiteral("Port"), form.Port());
+    reg.WriteString(kSection, QStringLiteral("Code"), FAccessCode);
+    SetBufferHours(form.BufferSize());
+    SetFetchHours(form.FetchSize());
+    FTCPClient->SetFetchSize(GetFetchHours());
 }

@@ -1,2 +1,5 @@
-// The plug-in package of the acquisition client. Its classes register
-// themselves when the package is loaded (see WKTCPCL.cpp).
+// The plug-in package of the acquisition client: loading it registers the
+// service class, so that the class-module loader finds it by name.
+#include "WKTCPCL.h"
+
+WK_REGISTER_CLASS(TWKTCPClientService)

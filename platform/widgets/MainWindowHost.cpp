@@ -1,0 +1,34 @@
+#include "MainWindowHost.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <atomic>
+
+namespace {
+std::atomic<IWKMainWindowHost*> Host{nullptr};
+
+QString Plain(const QString& caption) {
+    QString s = caption;
+    s.remove(QLatin1Char('&'));
+    return s.toLower();
+}
+}  // namespace
+
+IWKMainWindowHost* MainWindowHost() { return Host.load(); }
+
+IWKMainWindowHost* SetMainWindowHost(IWKMainWindowHost* NewHost) { return Host.exchange(NewHost); }
+
+bool SameMenuCaption(const QString& A, const QString& B) { return Plain(A) == Plain(B); }
+
+TMainWindowMenuHost::TMainWindowMenuHost(QMainWindow* Window) : FWindow(Window) {}
+
+QMenu* TMainWindowMenuHost::FindTopMenu(const QString& Caption) {
+    if (!FWindow) return nullptr;
+    for (QAction* a : FWindow->menuBar()->actions())
+        if (a->menu() && SameMenuCaption(a->text(), Caption)) return a->menu();
+    return nullptr;
+}
+
+QWidget* TMainWindowMenuHost::MainWindow() { return FWindow; }

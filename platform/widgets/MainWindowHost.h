@@ -1,0 +1,38 @@
+#pragma once
+// What plug-ins need of the program's main window: a top-level menu found by
+// its caption and the window that parents their dialogs. The program installs
+// its host; without one, plug-ins add no menu items.
+#include <QPointer>
+#include <QString>
+
+class QMainWindow;
+class QMenu;
+class QWidget;
+
+class IWKMainWindowHost {
+public:
+    virtual ~IWKMainWindowHost() = default;
+    // The top-level menu with that caption (accelerator marks and letter case
+    // ignored); null when there is none.
+    virtual QMenu* FindTopMenu(const QString& Caption) = 0;
+    virtual QWidget* MainWindow() = 0;
+};
+
+// The installed host, or null.
+IWKMainWindowHost* MainWindowHost();
+// Installs a host (null removes it); returns the previous one. Not owned.
+IWKMainWindowHost* SetMainWindowHost(IWKMainWindowHost* Host);
+
+// Captions compared as menus compare them: '&' marks and letter case ignored.
+bool SameMenuCaption(const QString& A, const QString& B);
+
+// A host over a QMainWindow and its menu bar.
+class TMainWindowMenuHost : public IWKMainWindowHost {
+public:
+    explicit TMainWindowMenuHost(QMainWindow* Window);
+    QMenu* FindTopMenu(const QString& Caption) override;
+    QWidget* MainWindow() override;
+
+private:
+    QPointer<QMainWindow> FWindow;
+};
