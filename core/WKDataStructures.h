@@ -82,8 +82,9 @@ public:
     double GetLastReal() const { return FLastReal; }
     void SetLastReal(double Value) { FLastReal = Value; }
 
-    // Drops all samples and resizes the buffers to n + 1024 slots.
-    void SetCapacity(int n);
+    // Drops all samples and resizes the buffers to n + 1024 slots. Virtual so
+    // that computed channels learn that their samples are gone.
+    virtual void SetCapacity(int n);
 
     // Appends one empty sample; the oldest one leaves a full window.
     void AddEmpty();

@@ -99,6 +99,11 @@ const TSensorDataArrayClass TUDFDataArray::Class{"TUDFDataArray", &TSensorDataAr
 
 TUDFDataArray::TUDFDataArray(int GID, TSensorDataStream* stream) : TSensorDataArray(GID, stream) {}
 
+void TUDFDataArray::SetCapacity(int n) {
+    TSensorDataArray::SetCapacity(n);
+    FEmpty = true;
+}
+
 void TUDFDataArray::SetFormulaText(const QString& text) {
     if (text == FFormulaText) return;
     FFormulaText = text;

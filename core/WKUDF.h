@@ -82,6 +82,9 @@ public:
     void Bind(const TWKStreamList& streams);
     // Marks every sample for recomputation.
     void ResetData() { FEmpty = true; }
+    // Samples dropped with the buffers (a stream copied whole again keeps
+    // its records but not what was computed for them) are computed anew.
+    void SetCapacity(int n) override;
 
     double GetValue(int i) override;
     double* GetDataPointer() override;

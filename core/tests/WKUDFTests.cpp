@@ -216,6 +216,31 @@ TEST(UDFDataArray, FollowsNewRecordsOfAStreamList) {
     EXPECT_EQ(udf->GetState(2), ssError);
 }
 
+TEST(UDFDataArray, ComputedAgainWhenItsStreamIsCopiedWhole) {
+    TWKStreamList primary, secondary;
+    TSensorDataStream& src = AddStream(primary, "Src.W1", "SrcTime", {0, 101});
+    for (int t = 1; t <= 3; ++t) AddRecord(src, {{0, t}, {101, t * 10.0}});
+    secondary.SyncronizeWith(primary);
+    TSensorDataStream& host = *secondary.GetStreamByID("Src.W1");
+    auto* udf = host.CreateSensor<TUDFDataArray>(-1);
+    udf->SetFormulaText("S101 * 2");
+    udf->Bind(secondary);
+    udf->GetDataPointer();
+
+    // The primary stream gains a sensor, so the next copy takes the stream
+    // whole; the computed channel stays but its old samples are emptied.
+    src.AddSensor(102);
+    AddRecord(src, {{0, 4}, {101, 40}});
+    secondary.ResetNewCounters();
+    secondary.CopyFrom(primary);
+    ASSERT_EQ(host.GetSensorByIndex(host.Count() - 1), udf);
+    ASSERT_EQ(host.NewCount(), 1);
+    udf->UpdateData();
+    ASSERT_EQ(udf->GetCount(), 4);
+    const double* v = udf->GetDataPointer();
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(v[i], (i + 1) * 20.0) << i;
+}
+
 TEST(UDFDataArray, FormulaTextAndBinding) {
     TWKStreamList list;
     TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 101});
