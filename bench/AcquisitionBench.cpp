@@ -127,6 +127,7 @@ void BM_LoopbackIngest(benchmark::State& state) {
     TWK2TCPClient client;
     client.SetPollPeriod(0);
     client.SetHostPortAccess("127.0.0.1", sim.Port(), {});
+    client.Start();
     TWKStreamList list;
     auto* stream = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1000, true, 86400));
     stream->AddSensor(0);

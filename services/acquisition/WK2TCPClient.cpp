@@ -31,6 +31,10 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 
 TWK2TCPClient::TWK2TCPClient(TWK2TCPClientTimeouts Timeouts) : FTimeouts(Timeouts) {
     FLastException = QStringLiteral("соединение устанавливается");
+}
+
+void TWK2TCPClient::Start() {
+    if (FThread.joinable()) return;
     FThread = std::jthread([this](std::stop_token st) { Execute(st); });
 }
 

@@ -18,9 +18,13 @@ struct TWK2TCPClientTimeouts {
 
 class TWK2TCPClient : public TWK2TClientBase {
 public:
-    // The thread starts at once; it connects only after SetHostPortAccess.
+    // The thread starts with Start(), once the object is complete (the thread
+    // calls the overrides of derived classes); it connects only after SetHostPortAccess.
     explicit TWK2TCPClient(TWK2TCPClientTimeouts Timeouts = {});
     ~TWK2TCPClient() override;
+
+    // Starts the client's thread; a second call does nothing.
+    void Start();
 
     // Stores the server and the access code; a change makes the thread
     // disconnect and connect again in its next cycle.

@@ -106,6 +106,7 @@ TWKTCPClientService::TWKTCPClientService(QObject* Owner) : TWKService(Owner) {
     const int port = reg.ReadInteger(kSection, QStringLiteral("Port"), 4150);
     FAccessCode = reg.ReadString(kSection, QStringLiteral("Code"));
     FTCPClient->SetHostPortAccess(host, port, FAccessCode);
+    FTCPClient->Start();
 }
 
 TWKTCPClientService::~TWKTCPClientService() {

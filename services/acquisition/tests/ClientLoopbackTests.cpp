@@ -29,6 +29,7 @@ protected:
         Client->SetPollPeriod(20);
         if (!wells.isEmpty()) Client->SetWells(wells);
         Client->SetHostPortAccess("127.0.0.1", Sim.Port(), code);
+        Client->Start();
         return *Client;
     }
     void Drain() {
@@ -101,6 +102,7 @@ TEST_F(ClientLoopback, HandshakeAndPipelinedQueries) {
 TEST_F(ClientLoopback, UnconfiguredClientNeverConnects) {
     Client = std::make_unique<TWK2TCPClient>(TWK2TCPClientTimeouts{3000, 3000, 10});
     EXPECT_EQ(Client->GetState(), "Соединение не установлено: соединение устанавливается");
+    Client->Start();
     const uint64_t cycles = Client->Cycles();
     ASSERT_TRUE(WaitFor([&] { return Client->Cycles() > cycles + 3; }));
     EXPECT_EQ(Client->GetState(), "Соединение не установлено: TIdTCPClient.SendCommand IOHandler is Nil");

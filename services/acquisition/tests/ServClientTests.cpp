@@ -23,6 +23,7 @@ protected:
         Client = std::make_unique<TWK2TCPServClient>(TWK2TCPClientTimeouts{3000, 3000, 10}, &LocalWells);
         Client->SetPollPeriod(20);
         Client->SetHostPortAccess("127.0.0.1", Sim.Port(), {});
+        Client->Start();
         return *Client;
     }
     QStringList StreamIDs() {
