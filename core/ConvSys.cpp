@@ -129,52 +129,6 @@ QString ConvertOutput(const QString& ID, double value) {
     return FloatToStrGeneral(shown, row.Precision) + row.Units;
 }
 
-QString FloatToStrGeneral(double value, int precision) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (precision <= 0 || precision > 15) precision = 15;
-    if (value == 0) return QStringLiteral("0");
-    // 17 significant digits, then rounded half away from zero as the old runtime did.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.16e", value);
-    std::string s(buf);
-    const bool negative = s[0] == '-';
-    if (negative) s.erase(0, 1);
-    const auto e = s.find('e');
-    std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
-    int exp = std::stoi(s.substr(e + 1));
-    const size_t keep = static_cast<size_t>(precision);
-    if (digits.size() > keep) {
-        const bool up = digits[keep] >= '5';
-        digits.resize(keep);
-        if (up) {
-            int i = static_cast<int>(keep) - 1;
-            while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
-            if (i < 0) {
-                digits.insert(digits.begin(), '1');
-                digits.pop_back();
-                ++exp;
-            } else {
-                ++digits[static_cast<size_t>(i)];
-            }
-        }
-    }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    std::string out;
-    if (exp + 1 > precision || exp < -4) {
-        out = digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exp);
-    } else if (exp < 0) {
-        out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + digits;
-    } else {
-        const size_t intLen = static_cast<size_t>(exp) + 1;
-        out = digits.size() <= intLen ? digits + std::string(intLen - digits.size(), '0')
-                                      : digits.substr(0, intLen) + "." + digits.substr(intLen);
-    }
-    return QString::fromStdString((negative ? "-" : "") + out);
-}
-
 // ---- TFieldConversion -------------------------------------------------------
 
 TFieldConversion::TFieldConversion(TConversionField& field, const TParamInfo& info)

@@ -5,6 +5,7 @@
 // the parameter ID "S" followed by n. A catalogue row gives the display name,
 // units, colour, range, precision and displayed = Multiplier * stored + Offset,
 // where a multiplier of 0 counts as 1.
+#include "Formatting.h"
 #include "Mapex_TLB.h"
 #include "WKSensDescr.h"
 
@@ -58,11 +59,6 @@ double ConvertInput(int GID, double value);
 // significant digits, followed by its units; without a row, the value itself.
 // A failing catalogue raises.
 QString ConvertOutput(const QString& ID, double value);
-
-// General number format with the given significant digits (1 to 15; 0 or less
-// means 15): fixed notation unless the exponent needs more digits than that or
-// the value is below 1E-4, then "1.5E-7" / "1.2E20".
-QString FloatToStrGeneral(double value, int precision);
 
 // ---- Dataset fields shown in profile units ---------------------------------
 

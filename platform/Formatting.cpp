@@ -224,21 +224,39 @@ QString FormatSection(const QString& s, const TSectionInfo& info, double value, 
 
 }  // namespace
 
-QString FloatToStr(double value) {
+QString FloatToStrGeneral(double value, int precision) {
     if (std::isnan(value)) return QStringLiteral("NAN");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (precision <= 0 || precision > 15) precision = 15;
     if (value == 0) return QStringLiteral("0");
+    // 17 significant digits, then rounded half away from zero as the old runtime did.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
+    std::snprintf(buf, sizeof buf, "%.16e", value);
     std::string s(buf);
     const bool negative = s[0] == '-';
     if (negative) s.erase(0, 1);
     const auto e = s.find('e');
     std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
-    const int exp = std::stoi(s.substr(e + 1));
+    int exp = std::stoi(s.substr(e + 1));
+    const size_t keep = static_cast<size_t>(precision);
+    if (digits.size() > keep) {
+        const bool up = digits[keep] >= '5';
+        digits.resize(keep);
+        if (up) {
+            int i = static_cast<int>(keep) - 1;
+            while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
+            if (i < 0) {
+                digits.insert(digits.begin(), '1');
+                digits.pop_back();
+                ++exp;
+            } else {
+                ++digits[static_cast<size_t>(i)];
+            }
+        }
+    }
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    std::string out;
-    if (exp >= 15 || exp < -4) {
+    std::string out(negative ? "-" : "");
+    if (exp + 1 > precision || exp < -4) {
         out.append(digits, 0, 1);
         if (digits.size() > 1) out.append(1, '.').append(digits, 1);
         out.append(1, 'E').append(std::to_string(exp));
@@ -246,14 +264,15 @@ QString FloatToStr(double value) {
         out.append("0.").append(static_cast<size_t>(-exp - 1), '0').append(digits);
     } else {
         const size_t intLen = static_cast<size_t>(exp) + 1;
-        if (digits.size() <= intLen) {
+        if (digits.size() <= intLen)
             out.append(digits).append(intLen - digits.size(), '0');
-        } else {
+        else
             out.append(digits, 0, intLen).append(1, '.').append(digits, intLen);
-        }
     }
-    return QString::fromStdString((negative ? "-" : "") + out);
+    return QString::fromStdString(out);
 }
+
+QString FloatToStr(double value) { return FloatToStrGeneral(value, 15); }
 
 QString FloatToStrFixed(double value, int digits) {
     if (std::isnan(value) || std::isinf(value)) return FloatToStr(value);

@@ -13,6 +13,9 @@ using TDateTime = double;
 QString FormatFloat(const QString& format, double value);
 // General format with 15 significant digits ("0.3", "1E-5", "123456789.123").
 QString FloatToStr(double value);
+// General format with `precision` significant digits (0 or more than 15: 15),
+// halves rounded away from zero; scientific past the precision or below 1E-4.
+QString FloatToStrGeneral(double value, int precision);
 // Fixed format with the given number of decimals (FloatToStrF ffFixed).
 QString FloatToStrFixed(double value, int digits);
 
