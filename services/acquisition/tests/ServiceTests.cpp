@@ -204,8 +204,13 @@ TEST_F(TCPClientServiceTest, NewServerSensorsJoinExistingStreamsAligned) {
     s.Poll(List);
     TSensorDataStream* st = List.GetStreamByID("Time1s.1001");
     ASSERT_EQ(st->GetDataCount(), 60);
+    const int changesBefore = s.Client().StructureChangeCount();
     Sim->Script(TAcqSimAction(TAcqSimAction::PushStructure, 'D', "Time1s.5").WithStructure({101, 122, 1400}));
-    ASSERT_TRUE(WaitFor([&] { return s.Client().GetStreams(false).at(0).Structure == TGIDArray({101, 122, 1400}); }));
+    // The client stores the new structure first and counts the change at the end of its poll.
+    ASSERT_TRUE(WaitFor([&] {
+        return s.Client().GetStreams(false).at(0).Structure == TGIDArray({101, 122, 1400}) &&
+               s.Client().StructureChangeCount() > changesBefore;
+    }));
     EXPECT_TRUE(s.StructureChanged());
     s.CreateStreams(List);
     TSensorDataArray* added = st->GetSensor(1400);
