@@ -145,5 +145,3 @@ void BM_LoopbackIngest(benchmark::State& state) {
 }
 BENCHMARK(BM_LoopbackIngest)->DenseRange(0, 2)->ArgName("compression")->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
-
-BENCHMARK_MAIN();

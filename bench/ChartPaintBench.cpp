@@ -2,7 +2,6 @@
 // track, and a chart of 8 fields with 4 series each after one new record.
 #include "Kurvex.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -95,12 +94,3 @@ void BM_Chart8x4AfterNewRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_Chart8x4AfterNewRecord)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,7 +1,6 @@
 // Projection of one million values through a value scale and through the main X scale.
 #include "Kurvex.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -44,13 +43,3 @@ void BM_PrjMillion(benchmark::State& state) {
 }
 BENCHMARK(BM_PrjMillion)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-// Scales own their strips, which are widgets.
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

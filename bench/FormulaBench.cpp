@@ -151,5 +151,3 @@ void BM_PlainLoop(benchmark::State& state) {
 BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

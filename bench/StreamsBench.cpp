@@ -91,5 +91,3 @@ void BM_ReadWindow(benchmark::State& state) {
 BENCHMARK(BM_ReadWindow);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -43,14 +43,14 @@ function(wk_tests name)
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
 
-# wk_bench(<name> LIBS ...): a Google Benchmark program in bench/.
+# wk_bench(<name> LIBS ...): a Google Benchmark program in bench/, with the common bench/BenchMain.cpp.
 function(wk_bench name)
   if(NOT WK_BUILD_BENCH OR NOT benchmark_FOUND)
     return()
   endif()
   cmake_parse_arguments(A "" "" "LIBS;SOURCES" ${ARGN})
-  add_executable(${name} ${A_SOURCES})
+  add_executable(${name} ${A_SOURCES} ${CMAKE_SOURCE_DIR}/bench/BenchMain.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
                                            INSTALL_RPATH "$ORIGIN/../bin")
-  target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark)
+  target_link_libraries(${name} PRIVATE ${A_LIBS} Qt6::Widgets benchmark::benchmark)
 endfunction()
