@@ -1,7 +1,8 @@
 #include "ChartTestSupport.h"
 
+#include "Menus.h"
+
 #include <QAction>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,15 +83,16 @@ TEST(TScaleControl, DoubleClickRestoresTheDefaultRangeOrRunsTheDefaultCommand) {
     SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(x.Min(), 20);
     EXPECT_EQ(x.Max(), 40);
-    QMenu menu;
-    QAction* fit = menu.addAction("fit");
+    TPopupMenu menu;
+    QAction* fit = menu.Menu()->addAction("fit");
     int ran = 0;
     QObject::connect(fit, &QAction::triggered, [&] { ++ran; });
-    menu.setDefaultAction(fit);
+    menu.Menu()->setDefaultAction(fit);
     x.SetPopupMenu(&menu);
     x.SetMinMax(0, 100);
     SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(ran, 1);
+    EXPECT_EQ(menu.PopupComponent(), d.X());
     EXPECT_EQ(x.Max(), 100);
 }
 
