@@ -38,6 +38,14 @@ QIcon ScaleIcon() {
     return QIcon(pm);
 }
 
+// A node keeps a guarded reference: an object freed while the legend did not hear of
+// it (the chart was locked) leaves a node that shows nothing and renames nothing.
+class TLegendNode : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    QPointer<QObject> Object;
+};
+
 QString CaptionOf(QObject* o) {
     if (auto* c = qobject_cast<TGraphion*>(o)) return c->Caption();
     if (auto* f = qobject_cast<TChartField*>(o)) return f->Caption();
@@ -67,7 +75,8 @@ TGraphionLegend::~TGraphionLegend() {
 }
 
 QObject* TGraphionLegend::NodeObject(const QTreeWidgetItem* Node) {
-    return Node ? reinterpret_cast<QObject*>(Node->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
+    const auto* n = dynamic_cast<const TLegendNode*>(Node);
+    return n ? n->Object.data() : nullptr;
 }
 
 void TGraphionLegend::SetChart(TGraphion* Value) {
@@ -122,30 +131,30 @@ void TGraphionLegend::Rebuild() {
     clear();
     TGraphion* chart = FChart;
     if (chart) {
-        auto node = [](QTreeWidgetItem* n, QObject* o, const QString& text, const QIcon& icon) {
+        auto node = [](TLegendNode* n, QObject* o, const QString& text, const QIcon& icon) {
             n->setText(0, text);
             n->setIcon(0, icon);
-            n->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(o)));
+            n->Object = o;
             n->setFlags(n->flags() | Qt::ItemIsEditable);
             return n;
         };
-        auto* root = node(new QTreeWidgetItem(this), chart, chart->Caption(), ChartIcon());
+        auto* root = node(new TLegendNode(this), chart, chart->Caption(), ChartIcon());
         auto addSeries = [&](QTreeWidgetItem* parent, TSeries* s) {
             try {
-                node(new QTreeWidgetItem(parent), s, s->Caption(), SeriesIcon(s));
+                node(new TLegendNode(parent), s, s->Caption(), SeriesIcon(s));
             } catch (const std::exception&) {
             }
         };
         for (int i = 0; i < chart->Fields().Count(); ++i) {
             TChartField* f = chart->Fields().Items(i);
-            auto* fn = node(new QTreeWidgetItem(root), f, f->Caption(), FieldIcon());
+            auto* fn = node(new TLegendNode(root), f, f->Caption(), FieldIcon());
             for (int k = 0; k < chart->GetSeriesCount(); ++k) {
                 TSeries* s = chart->GetSeries(k);
                 if (s->FieldID() == f->ID() && s->ScaleID() == -1) addSeries(fn, s);
             }
             for (int j = 0; j < f->Scales().Count(); ++j) {
                 TScale* sc = f->Scales().Items(j);
-                auto* sn = node(new QTreeWidgetItem(fn), sc, sc->Caption(), ScaleIcon());
+                auto* sn = node(new TLegendNode(fn), sc, sc->Caption(), ScaleIcon());
                 for (int k = 0; k < chart->GetSeriesCount(); ++k) {
                     TSeries* s = chart->GetSeries(k);
                     if (s->FieldID() == f->ID() && s->ScaleID() == sc->ID()) addSeries(sn, s);
@@ -179,6 +188,7 @@ void TGraphionLegend::NodeEdited(QTreeWidgetItem* Node, int) {
     if (FBuilding || !FChart) return;
     const QString text = Node->text(0);
     QObject* o = NodeObject(Node);
+    if (!o) return;
     if (text.isEmpty()) {
         FBuilding = true;
         Node->setText(0, CaptionOf(o));

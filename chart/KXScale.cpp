@@ -3,6 +3,7 @@
 #include "Formatting.h"
 #include "KXScaleControl.h"
 #include "Kurvex.h"
+#include "Menus.h"
 
 #include <QFontMetrics>
 #include <algorithm>
@@ -15,6 +16,8 @@ constexpr double OneSecond = 1.0 / 86400.0;
 // No strip is long enough to show more marks than this; a finer step is a setting error.
 constexpr double MaxMarks = 10000;
 constexpr int MaxWalk = 20000;
+// Pixels between an end label of a horizontal value strip and the strip's end.
+constexpr int EndLabelGap = 2;
 
 struct TDateTimeStep {
     double Step, SubStep;
@@ -106,8 +109,9 @@ void TScale::StripChanged() {
     if (FControl) FControl->update();
 }
 
-void TScale::SetPopupMenu(QMenu* Value) { FPopupMenu = Value; }
+TComponent* TScale::PopupMenuComponent() const { return FPopupMenu.data(); }
 
+void TScale::SetPopupMenuComponent(TComponent* Value) { FPopupMenu = qobject_cast<TPopupMenu*>(Value); }
 
 bool TScale::IsLoading() const {
     QObject* owner = Owner();
@@ -219,7 +223,11 @@ void TScale::SetMinMax(double Mn, double Mx) {
     FMin = Mn;
     FMax = Mx;
     if (FIsMainScale) {
+        const QString format = FFormatStr;
         Adjust();
+        // Labels of another format (a date-time window crossing a step row) or of another width
+        // (a vertical strip) need the strip sized again; otherwise only the marks move.
+        if (format != FFormatStr || IsVerticalAlign(FAlign)) AdjustStrip();
         StripChanged();
         emit ScaleChanged();
     } else {
@@ -379,6 +387,52 @@ void TScale::PrjArray(const TPointArray& Arr, TPoints& SPoints, int Start, int S
     PrjArray(Arr, SPoints, Start, Stop, Scale, 0.0, TruncSPoints);
 }
 
+namespace {
+// Position = raw × Sign + Base, raw being the unrounded projection of Prj.
+struct TPlacement {
+    double Sign, Base;
+};
+}  // namespace
+
+static TPlacement Placement(bool Inverted, int Length, int BackOffset, int Offset, bool Main) {
+    const double shift = Main ? -Offset : 0;
+    if (Inverted) return {-1, static_cast<double>(Length) - BackOffset - 1 + shift};
+    return {1, static_cast<double>(Offset) + shift};
+}
+
+double TScale::PrjValue(double Value) const {
+    const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
+    if (std::isnan(Value)) return Value;
+    return RawPos(Value) * pl.Sign + pl.Base;
+}
+
+void TScale::PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out) const {
+    if (Start > Stop) return;
+    const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
+    const double ppv = static_cast<double>(FPixPerVal);
+    const TChartValue* block = Arr.ContiguousValues();
+    const int n = Stop - Start + 1;
+    if (FStepType == sttLogarithmic) {
+        const double logMin = FMin > 0 ? std::log10(FMin) : 0;
+        const double k = ppv * pl.Sign;
+        for (int i = 0; i < n; ++i) {
+            const double v = block ? block[Start + i].Value : Arr.GetValue(Start + i).Value;
+            // values at or below zero have no logarithm: they stand at Min, as the marks do
+            Out[i] = std::isnan(v) ? v : (v > 0 ? (std::log10(v) - logMin) * k : 0.0) + pl.Base;
+        }
+        return;
+    }
+    // v × k + c: a NaN passes through without a branch, so the loop stays a straight stream.
+    const double k = ppv * pl.Sign;
+    const double c = pl.Base - (FStepType == sttOffset ? 0.0 : FMin * ppv * pl.Sign);
+    if (block) {
+        block += Start;
+        for (int i = 0; i < n; ++i) Out[i] = block[i].Value * k + c;
+    } else {
+        for (int i = 0; i < n; ++i) Out[i] = Arr.GetValue(Start + i).Value * k + c;
+    }
+}
+
 // --- mark walk ---
 
 int TScale::GetMarkPos(double Value) {
@@ -454,8 +508,17 @@ int TScale::GetSize() {
                           if (first < 0) first = w;
                           last = w;
                       });
-            FOffset = std::max(first, 0) / 2 + 1;
-            FBackOffset = static_cast<int16_t>(last / 2 + 1);
+            // The end labels stay a gap away from the strip's ends, so that they do
+            // not run into the labels of the neighbouring field's strip.
+            FOffset = std::max(first, 0) / 2 + 1 + EndLabelGap;
+            FBackOffset = static_cast<int16_t>(last / 2 + 1 + EndLabelGap);
+        } else {
+            // The main strip runs to the chart's edge: keep room for half of the last label.
+            Adjust();
+            const double mark = FCurrentMark;
+            FCurrentMark = FMax;
+            FBackOffset = static_cast<int16_t>(fm.horizontalAdvance(GetLabel()) / 2 + 1);
+            FCurrentMark = mark;
         }
         Adjust();
         return size;

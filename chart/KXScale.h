@@ -3,6 +3,7 @@
 // mark walk used for painting, and projection of values to strip pixels and back.
 #include "Graphics.h"
 #include "KXPointArrays.h"
+#include "Menus.h"
 
 #include <QColor>
 #include <QFont>
@@ -11,7 +12,6 @@
 #include <QString>
 #include <functional>
 
-#include <QMenu>
 class TScaleControl;
 class TScales;
 
@@ -51,7 +51,8 @@ class TScale : public TCollectionItem {
     Q_PROPERTY(double SubStep READ SubStep WRITE SetSubStep)
     Q_PROPERTY(int SubTicksCount READ SubTicksCount WRITE SetSubTicksCount)
     Q_PROPERTY(int Steps READ Steps WRITE SetSteps)
-    Q_PROPERTY(double PixPerVal READ PixPerValD WRITE SetPixPerValD STORED false)
+    Q_PROPERTY(double PixPerVal READ PixPerValD WRITE SetPixPerValD)
+    Q_PROPERTY(TComponent* PopupMenu READ PopupMenuComponent WRITE SetPopupMenuComponent)
     Q_PROPERTY(int DisplayValuePrecision READ DisplayValuePrecision WRITE SetDisplayValuePrecision)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_PROPERTY(bool VisibleScale READ VisibleScale WRITE SetVisibleScale)
@@ -86,6 +87,12 @@ public:
                   bool TruncSPoints) const;
     void PrjArray(const TPointArray& Arr, TPoints& SPoints, int Start, int Stop, double Scale,
                   bool TruncSPoints) const;
+    // Positions of the values Start..Stop of Arr in the pixels of a plot area, unrounded and
+    // unclamped (so that lines can be clipped where they truly cross the area's edge); NaN
+    // stays NaN. Out receives Stop - Start + 1 values; Start and Stop must be valid.
+    void PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out) const;
+    // The same for one value.
+    double PrjValue(double Value) const;
 
     // --- mark walk ---
     int GetMarkPos(double Value);
@@ -153,6 +160,8 @@ public:
     long double PixPerVal() const { return FPixPerVal; }
     void SetPixPerVal(long double Value);
     double PixPerValD() const { return static_cast<double>(FPixPerVal); }
+    // Only a fixed-size scale keeps its pixels per value; the others compute them from the strip.
+    Q_INVOKABLE bool IsPixPerValStored() const { return FStepType == sttFixedSize; }
     void SetPixPerValD(double Value) { SetPixPerVal(Value); }
     int DisplayValuePrecision() const { return FDisplayValuePrecision; }
     void SetDisplayValuePrecision(int Value) { FDisplayValuePrecision = Value; }
@@ -191,8 +200,11 @@ signals:
 public:
     // The strip that paints the scale and carries its mouse handling; owned.
     TScaleControl* Control() const { return FControl; }
-    QMenu* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(QMenu* Value);
+    // The strip's popup menu (a TPopupMenu), or null.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+    TComponent* PopupMenuComponent() const;
+    void SetPopupMenuComponent(TComponent* Value);
     // Identity inside the value-scale collection of a field (-1 outside one).
     int ID() const { return Collection() ? TCollectionItem::ID() : -1; }
 
@@ -207,7 +219,7 @@ private:
     void Init();
     void FontObjectChanged();
     TScaleControl* FControl = nullptr;
-    QPointer<QMenu> FPopupMenu;
+    QPointer<TPopupMenu> FPopupMenu;
     TFont* FFontObj = nullptr;
 
     double MinSpan() const;

@@ -3,10 +3,11 @@
 #include "Formatting.h"
 #include "KXScale.h"
 #include "Kurvex.h"
+#include "Menus.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -35,24 +36,25 @@ void TFastControl::SetColor(const QColor& Value) {
 
 void TFastControl::paintEvent(QPaintEvent*) {
     if (FLockCount > 0 || width() <= 0 || height() <= 0) return;
-    if (FBitmap.size() != size()) FBitmap = QImage(size(), QImage::Format_RGB32);
-    if (FAutoFill) FBitmap.fill(FColor);
-    {
-        QPainter p(&FBitmap);
-        try {
-            PaintOn(p);
-        } catch (const std::exception&) {
-            // painting never raises; what was drawn so far stays
-        }
+    QPainter p(this);
+    if (FAutoFill) p.fillRect(rect(), FillColor());
+    try {
+        PaintOn(p);
+    } catch (const std::exception&) {
+        // painting never raises; what was drawn so far stays
     }
-    QPainter(this).drawImage(0, 0, FBitmap);
 }
 
 // --- TScaleControl ---
 
 TScaleControl::TScaleControl(QWidget* Parent, TScale* Scale) : TFastControl(Parent), FParentScale(Scale) {
     setMouseTracking(true);
-    SetColor(Parent ? Parent->palette().color(QPalette::Window) : QColor(Qt::white));
+}
+
+QColor TScaleControl::FillColor() const {
+    if (auto* field = qobject_cast<TFieldControl*>(parentWidget())) return field->Field()->Color();
+    if (TGraphion* c = Chart()) return c->QtColor();
+    return Color();
 }
 
 TGraphion* TScaleControl::Chart() const {
@@ -121,17 +123,27 @@ int TScaleControl::GetClickedAt(const QPoint& Pos) const {
 }
 
 void TScaleControl::MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, bool Up) {
-    if (!FParentScale || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
+    MouseWheelScale(Shift, MousePos, Up ? 1.0 : -1.0);
+}
+
+void TScaleControl::MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, double Notches) {
+    if (!FParentScale || Notches == 0 || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
     TScale& s = *FParentScale;
     const int part = (Shift & Qt::AltModifier) ? 1 : GetClickedAt(MousePos);
-    double d = (s.Max() - s.Min()) / 20;
-    if (s.InternalInverted()) d = -d;
-    if (Up) d = -d;
-    double mn = s.Min(), mx = s.Max();
+    // A logarithmic scale zooms and slides in decades, as it is drawn.
     const bool log = s.StepType() == sttLogarithmic;
-    auto move = [&](double v) { return log ? std::pow(10.0, std::log10(v) + d) : v + d; };
-    if (part == 0 || part == 1) mn = move(mn);
-    if (part == 1 || part == 2) mx = move(mx);
+    if (log && !(s.Min() > 0 && s.Max() > 0)) return;
+    double mn = log ? std::log10(s.Min()) : s.Min();
+    double mx = log ? std::log10(s.Max()) : s.Max();
+    // One notch moves an end by a twentieth of what is shown; a step up moves towards smaller values.
+    double d = -(mx - mn) / 20 * Notches;
+    if (s.InternalInverted()) d = -d;
+    if (part == 0 || part == 1) mn += d;
+    if (part == 1 || part == 2) mx += d;
+    if (log) {
+        mn = std::pow(10.0, mn);
+        mx = std::pow(10.0, mx);
+    }
     try {
         s.SetMinMax(mn, mx);
     } catch (const std::exception&) {
@@ -202,11 +214,17 @@ void TScaleControl::mouseDoubleClickEvent(QMouseEvent* e) {
     if (!FParentScale || e->button() != Qt::LeftButton) return;
     TScale& s = *FParentScale;
     FDragging = false;
-    QMenu* menu = s.PopupMenu();
-    if (menu && !menu->actions().isEmpty() && menu->actions().first() == menu->defaultAction()) {
-        menu->setProperty("PopupComponent", QVariant::fromValue<QObject*>(this));
-        menu->defaultAction()->trigger();
+    // The second press of a double click on the check box is a press on the box like the first.
+    if (ShowCheckbox() && GetCheckboxRect().contains(e->position().toPoint())) {
+        s.SetChecked(!s.Checked());
         return;
+    }
+    if (TPopupMenu* menu = s.PopupMenu()) {
+        if (QAction* item = menu->DefaultItem()) {
+            menu->SetPopupComponent(this);
+            item->trigger();
+            return;
+        }
     }
     s.SetMinMax(s.DefaultMin(), s.DefaultMax());
 }
@@ -255,8 +273,22 @@ void TScaleControl::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TScaleControl::wheelEvent(QWheelEvent* e) {
-    const int delta = e->angleDelta().y();
-    if (delta != 0) MouseWheelScale(e->modifiers(), e->position().toPoint(), delta > 0);
+    // 120 units are one notch; touchpads and fine wheels send parts of one. A sideways
+    // delta (a tilt wheel, or Alt with the wheel on X11) slides the window.
+    const QPoint delta = e->angleDelta();
+    const QPoint pos = e->position().toPoint();
+    if (delta.y() != 0) MouseWheelScale(e->modifiers(), pos, delta.y() / 120.0);
+    if (delta.x() != 0) MouseWheelScale(e->modifiers() | Qt::AltModifier, pos, delta.x() / 120.0);
+    e->accept();
+}
+
+void TScaleControl::contextMenuEvent(QContextMenuEvent* e) {
+    TPopupMenu* menu = FParentScale ? FParentScale->PopupMenu() : nullptr;
+    if (!menu || !menu->AutoPopup()) {
+        e->ignore();
+        return;
+    }
+    menu->Popup(this, e->globalPos());
     e->accept();
 }
 
@@ -368,32 +400,89 @@ void TScaleControl::PaintVertical(QPainter& DC) {
     DC.drawLine(base, lo, base, hi + 1);
 }
 
-void TScaleControl::PaintDisplayValue(QPainter& DC) {
-    TScale& s = *FParentScale;
+QRect TScaleControl::CaptionRect(const QFontMetrics& Fm) const {
+    if (!FParentScale || !FParentScale->ShowCaption()) return {};
+    const QString caption = FParentScale->Caption();
+    if (!Vertical()) {
+        const int w = std::min(Fm.horizontalAdvance(caption), width());
+        const int left = w < width() ? (width() - w) / 2 : 0;
+        const int top = FParentScale->GetAlign() == saBottom ? height() - Fm.height() : 0;
+        return {left, top, w, Fm.height()};
+    }
+    int total = 0;
+    for (QChar c : caption) total += QStringLiteral(",-.=_").contains(c) ? Fm.height() / 2 : Fm.height();
+    return {0, std::max(0, (height() - total) / 2), Fm.horizontalAdvance(QLatin1Char('W')) + 1, total};
+}
+
+QRect TScaleControl::DisplayValueBox(int P, const QFontMetrics& Fm, const QString& Text) const {
+    const QFontMetrics captionFm(FParentScale->Font());
+    const QRect caption = CaptionRect(captionFm);
+    const QRect checkbox = ShowCheckbox() && FParentScale->Correct() && FParentScale->VisibleScale() ? GetCheckboxRect() : QRect();
+    if (!Vertical()) {
+        QRect box(0, 0, Fm.horizontalAdvance(Text) + 4, Fm.height() + 2);
+        box.moveCenter(QPoint(P, 0));
+        box.moveBottom(height() - 7);
+        // Off the caption row: below it on a top strip, above it on a bottom one.
+        if (box.intersects(caption)) {
+            if (FParentScale->GetAlign() == saBottom) box.moveBottom(caption.top() - 1);
+            else box.moveTop(caption.bottom() + 1);
+        }
+        if (box.intersects(checkbox)) box.moveLeft(checkbox.right() + 2);
+        return box;
+    }
+    const int half = Fm.height() / 2 + 1;
+    QRect box(QPoint(1, P - half), QPoint(width() - 6, P + half));
+    // Right of the caption column and of the check box where they stand beside the value.
+    if (box.intersects(caption)) box.setLeft(caption.right() + 2);
+    if (box.intersects(checkbox)) box.setLeft(std::max(box.left(), checkbox.right() + 2));
+    return box;
+}
+
+QFont TScaleControl::DisplayValueFont() const {
+    // One point smaller than the scale's font (which is sized in pixels).
+    QFont f = FParentScale ? FParentScale->Font() : font();
+    if (f.pixelSize() > 0) {
+        const double points = f.pixelSize() * 72.0 / TFont::PixelsPerInch;
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround((points - 1) * TFont::PixelsPerInch / 72))));
+    } else if (f.pointSizeF() > 1) {
+        f.setPointSizeF(f.pointSizeF() - 1);
+    }
+    return f;
+}
+
+QString TScaleControl::DisplayValueText() const {
+    if (!FParentScale) return {};
+    const TScale& s = *FParentScale;
     const double v = s.DisplayValue();
-    if (!s.ShowDisplayValues() || std::isnan(v) || v < s.Min() || v > s.Max()) return;
-    QFont f = s.Font();
-    if (f.pointSizeF() > 1) f.setPointSizeF(f.pointSizeF() - 1);
-    DC.setFont(f);
-    const QFontMetrics fm(f);
+    if (std::isnan(v)) return {};
+    if (s.AsDateTime()) return FormatDateTime(s.FormatString(), v);
     // fixed notation: seven significant digits, then the scale's decimals
     double shown = v;
     if (v != 0) {
         const double mag = std::pow(10.0, 6 - std::floor(std::log10(std::fabs(v))));
         if (std::isfinite(mag) && mag > 0) shown = std::nearbyint(v * mag) / mag;
     }
-    const QString text = FloatToStrFixed(shown, std::clamp(s.DisplayValuePrecision(), 0, 15));
+    return FloatToStrFixed(shown, std::clamp(s.DisplayValuePrecision(), 0, 15));
+}
+
+void TScaleControl::PaintDisplayValue(QPainter& DC) {
+    TScale& s = *FParentScale;
+    const double v = s.DisplayValue();
+    if (!s.ShowDisplayValues() || std::isnan(v) || v < s.Min() || v > s.Max()) return;
+    const QFont f = DisplayValueFont();
+    DC.setFont(f);
+    const QFontMetrics fm(f);
+    const QString text = DisplayValueText();
     const int p = s.Prj(v) + (s.IsMainScale() ? s.Offset() : 0);
-    DC.setPen(Color());
+    const QColor back = FillColor();
+    DC.setPen(back);
     DC.setBrush(s.PenColor());
+    const QRect box = DisplayValueBox(p, fm, text);
     if (!Vertical()) {
         const int h = height();
         const QPoint tri[3] = {{p - 5, h}, {p + 5, h}, {p, h - 5}};
         DC.drawPolygon(tri, 3);
-        QRect box(0, 0, fm.horizontalAdvance(text) + 4, fm.height() + 2);
-        box.moveCenter(QPoint(p, 0));
-        box.moveBottom(h - 7);
-        DC.setBrush(Color());
+        DC.setBrush(back);
         DC.setPen(s.PenColor());
         DC.drawRect(box);
         DC.drawText(box, Qt::AlignCenter, text);
@@ -401,10 +490,8 @@ void TScaleControl::PaintDisplayValue(QPainter& DC) {
         const int w = width();
         const QPoint tri[3] = {{w, p - 5}, {w, p + 5}, {w - 5, p}};
         DC.drawPolygon(tri, 3);
-        if (fm.horizontalAdvance(text) + 9 < w) {
-            const int half = fm.height() / 2 + 1;
-            const QRect box(QPoint(1, p - half), QPoint(w - 6, p + half));
-            DC.setBrush(Color());
+        if (fm.horizontalAdvance(text) + 4 < box.width()) {
+            DC.setBrush(back);
             DC.setPen(s.PenColor());
             DC.drawRect(box);
             DC.drawText(box.adjusted(1, 0, -1, 0), Qt::AlignRight | Qt::AlignVCenter, text);

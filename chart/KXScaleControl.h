@@ -10,7 +10,7 @@ class QPainter;
 class TScale;
 class TGraphion;
 
-// Paints into an off-screen image first and copies it to the control in one go.
+// A control painted in one pass over its whole area, without background erasing.
 class TFastControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool AutoFill READ AutoFill WRITE SetAutoFill)
@@ -25,14 +25,14 @@ public:
     void SetAutoFill(bool Value) { FAutoFill = Value; }
     QColor Color() const { return FColor; }
     void SetColor(const QColor& Value);
-    const QImage& Bitmap() const { return FBitmap; }
-    QImage& Bitmap() { return FBitmap; }
+    // The colour the control is filled with before painting.
+    virtual QColor FillColor() const { return FColor; }
 
 protected:
     virtual void PaintOn(QPainter& DC) = 0;
+    // Qt's backing store already buffers every widget (at the screen's pixel
+    // ratio), so the control paints straight into it.
     void paintEvent(QPaintEvent*) override;
-
-    QImage FBitmap;
 
 private:
     bool FAutoFill = true;
@@ -44,6 +44,7 @@ private:
 // check box; wheel zoom and pan, drags that move or stretch the range.
 class TScaleControl : public TFastControl {
     Q_OBJECT
+    Q_PROPERTY(int Tag READ Tag WRITE SetTag)
 public:
     TScaleControl(QWidget* Parent, TScale* Scale);
 
@@ -57,6 +58,17 @@ public:
     // The part a press at a point (strip coordinates) works on.
     int GetClickedAt(const QPoint& Pos) const;
     void MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, bool Up);
+    // Notches wheel steps (fractions of one allowed), upwards when positive.
+    void MouseWheelScale(Qt::KeyboardModifiers Shift, const QPoint& MousePos, double Notches);
+    // The text and the font of the display value.
+    QString DisplayValueText() const;
+    QFont DisplayValueFont() const;
+    // The strip's colour: its field's inside a field, else its chart's.
+    QColor FillColor() const override;
+    // The auto-range request of the data-bound charts: 1 asks the first series
+    // painted on the scale to fit the range to its data.
+    int Tag() const { return FTag; }
+    void SetTag(int Value) { FTag = Value; }
     void BeginMoveScale(int X, int Y);
     void MoveScale(int MPos);
     bool Vertical() const;
@@ -73,8 +85,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    // The box of the display value for a position along the strip, kept off the
+    // caption and the check box.
+    QRect DisplayValueBox(int P, const QFontMetrics& Fm, const QString& Text) const;
+    QRect CaptionRect(const QFontMetrics& Fm) const;
     void PaintHorizontal(QPainter& DC);
     void PaintVertical(QPainter& DC);
     void PaintCaption(QPainter& DC);
@@ -87,6 +104,7 @@ private:
     bool FDragging = false;
     bool FReordering = false;
     QString FText;
+    int FTag = 0;
 };
 
 // The one-pixel bar between two fields; dragging it resizes the field before it.

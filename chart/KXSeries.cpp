@@ -215,13 +215,16 @@ void TRLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     }
     QPen pen = Pen();
     pen.setWidth(1);
+    pen.setCosmetic(true);
     DC.setPen(pen);
     DC.setBrush(Qt::NoBrush);
     const int count = std::min(FArray->GetCount(), FXArray->GetCount());
     if (count < 2) return;
     TScale& xs = *FChart->XScale();
     const bool vertical = FChart->Orientation() == coVertical;
-    int p = 0, q = 0;
+    TChartField* field = FChart->Fields().FindItemID(FFieldID);
+    FPath.Begin(field && field->Client() ? field->Client()->rect() : DC.window(), vertical);
+    int p = 0, q = 0, lastDrawn = -1;
     while (q < count - 1) {
         q = std::min(q + ChunkPoints, count - 1);
         if (p >= q) break;
@@ -230,58 +233,32 @@ void TRLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                              (a < xs.Min() && b > xs.Max());
         if (touches) {
             try {
-                DrawChunk(DC, xs, *Scale, p, q, vertical);
+                AddChunk(xs, *Scale, p, q, vertical, lastDrawn == p);
                 FLastChunks.emplace_back(p, q);
+                lastDrawn = q;
             } catch (const std::exception&) {
+                FPath.Break();
             }
         }
         p = q;
     }
+    // A thick line is the same line drawn again, moved across the X direction.
+    FPath.Draw(DC, FPen->Width(), vertical ? QPoint(1, 0) : QPoint(0, 1));
 }
 
-void TRLineSeries::DrawChunk(QPainter& DC, TScale& XScale, TScale& Scale, int P, int Q, bool Vertical) {
-    XScale.PrjArray(*FXArray, FPrjArray, P, Q, 0, true);
-    Scale.PrjArray(*FArray, FPrjArray, P, Q, 0, false);
-    // Points that fall into one pixel column draw the same pixels as their first,
-    // lowest, highest and last point: keep those four, in path order.
-    FReduced.clear();
-    FSpans.clear();
-    const size_t n = FPrjArray.size();
-    size_t i = 0;
-    while (i < n) {
-        const QPoint first = FPrjArray[i];
-        const int column = Vertical ? first.y() : first.x();
-        int lo = Vertical ? first.x() : first.y(), hi = lo;
-        size_t j = i + 1;
-        for (; j < n; ++j) {
-            const QPoint& pt = FPrjArray[j];
-            if ((Vertical ? pt.y() : pt.x()) != column) break;
-            const int v = Vertical ? pt.x() : pt.y();
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-        const QPoint last = FPrjArray[j - 1];
-        FReduced.push_back(first);
-        if (j - i > 2) {
-            auto at = [&](int v) { return Vertical ? QPoint(v, column) : QPoint(column, v); };
-            FReduced.push_back(at(lo));
-            FReduced.push_back(at(hi));
-            // the turning points of a folded path keep their end pixels
-            if (lo < hi) FSpans.emplace_back(at(lo), at(hi));
-        }
-        if (j - i > 1) FReduced.push_back(last);
-        i = j;
+void TRLineSeries::AddChunk(TScale& XScale, TScale& Scale, int P, int Q, bool Vertical, bool Continues) {
+    // A chunk that continues the one before shares its first point with that one's last.
+    if (Continues) ++P;
+    else FPath.Break();
+    const size_t n = static_cast<size_t>(Q - P + 1);
+    if (FPrjX.size() < n) {
+        FPrjX.resize(n);
+        FPrjY.resize(n);
     }
-    const int width = std::max(FPen->Width(), 1);
-    for (int k = 0; k < width; ++k) {
-        if (k > 0) {
-            DC.save();
-            DC.translate(0, k);
-        }
-        DC.drawPolyline(FReduced.data(), static_cast<int>(FReduced.size()));
-        if (!FSpans.empty()) DC.drawLines(FSpans.data(), static_cast<int>(FSpans.size()));
-        if (k > 0) DC.restore();
-    }
+    XScale.PrjValues(*FXArray, P, Q, FPrjX.data());
+    Scale.PrjValues(*FArray, P, Q, FPrjY.data());
+    if (Vertical) FPath.Add(FPrjY.data(), FPrjX.data(), static_cast<int>(n));
+    else FPath.Add(FPrjX.data(), FPrjY.data(), static_cast<int>(n));
 }
 
 bool TRLineSeries::MouseDown(TScale* XScale, TScale* Scale, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,

@@ -1,6 +1,7 @@
 #pragma once
 // Series drawn in the fields of a chart, and the value labels pinned to them.
 #include "Graphics.h"
+#include "KXLinePath.h"
 #include "KXPointArrays.h"
 
 #include <QColor>
@@ -147,14 +148,14 @@ public:
     const std::vector<std::pair<int, int>>& LastChunks() const { return FLastChunks; }
 
 private:
-    void DrawChunk(QPainter& DC, TScale& XScale, TScale& Scale, int P, int Q, bool Vertical);
+    void AddChunk(TScale& XScale, TScale& Scale, int P, int Q, bool Vertical, bool Continues);
     QString FLFormat = QStringLiteral("0.###");
     bool FUseScaleColor = false;
     TPointArray* FArray = nullptr;
     TPointArray* FXArray = nullptr;
     QPointer<TChartTable> FTable;
-    TPoints FPrjArray;
-    std::vector<QPoint> FReduced;
-    std::vector<QLine> FSpans;
+    // projection buffers and the path, reused across paints
+    std::vector<double> FPrjX, FPrjY;
+    TLinePath FPath;
     std::vector<std::pair<int, int>> FLastChunks;
 };

@@ -2,7 +2,9 @@
 
 #include "ClassRegistry.h"
 #include "KXLegend.h"
+#include "Menus.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -132,7 +134,19 @@ void TFieldClientBox::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TFieldClientBox::wheelEvent(QWheelEvent* e) {
-    GetChart()->FieldWheel(e->angleDelta().y());
+    GetChart()->FieldWheel(e->angleDelta());
+    e->accept();
+}
+
+TComponent* TFieldClientBox::PopupMenu() const { return GetChart()->PopupMenu(); }
+
+void TFieldClientBox::contextMenuEvent(QContextMenuEvent* e) {
+    auto* menu = qobject_cast<TPopupMenu*>(PopupMenu());
+    if (!menu || !menu->AutoPopup()) {
+        e->ignore();
+        return;
+    }
+    menu->Popup(this, e->globalPos());
     e->accept();
 }
 
@@ -405,7 +419,7 @@ TGraphion::TGraphion(QObject* AOwner) : TControl(AOwner), FSelectionStart(NaN), 
     FXScale = new TScale(this);
     FXScale->SetIsMainScale(true);
     FXScale->Control()->show();
-    connect(FXScale, &TScale::ScaleChanged, this, &TGraphion::ForceRepaint);
+    connect(FXScale, &TScale::ScaleChanged, this, &TGraphion::XScaleChanged);
     connect(FXScale, &TScale::CaptionChanged, this, [this] { TextChanged(FXScale); });
     FFields = new TChartFields(this);
     FFields->setParent(this);
@@ -553,6 +567,12 @@ void TGraphion::ForceRepaint() {
     for (int i = 0; i < FFields->Count(); ++i) FFields->Items(i)->Repaint();
 }
 
+void TGraphion::XScaleChanged() {
+    if (FXScale && FXScale->Control()) FXScale->Control()->update();
+    for (int i = 0; i < FFields->Count(); ++i)
+        if (TFieldClientBox* c = FFields->Items(i)->Client()) c->update();
+}
+
 void TGraphion::SeriesPaintRequest(TSeries* Series) {
     if (TChartField* f = FFields->FindItemID(Series->FieldID())) f->Repaint();
 }
@@ -697,8 +717,9 @@ void TGraphion::Realign() {
     try {
         AlignControls();
     } catch (const std::exception&) {
-        FAligning = false;
+        // layout never raises: the chart keeps the geometry it reached and paints it
     }
+    ForceRepaint();
 }
 
 void TGraphion::RequestRealign() { Realign(); }
@@ -708,11 +729,35 @@ void TGraphion::resizeEvent(QResizeEvent* e) {
     Realign();
 }
 
+namespace {
+// Holds the chart's layout state for one layout: the flag and the locks are given
+// back however the layout ends, so a failure cannot leave the chart unpainted.
+class TLayoutScope {
+public:
+    TLayoutScope(bool& Aligning, TChartFields& Fields, TScaleControl* XStrip)
+        : FAligning(Aligning), FFields(Fields), FXStrip(XStrip) {
+        FAligning = true;
+        FFields.Lock();
+        if (FXStrip) FXStrip->Lock();
+    }
+    ~TLayoutScope() {
+        if (FXStrip) FXStrip->Unlock();
+        FFields.Unlock();
+        FAligning = false;
+    }
+    TLayoutScope(const TLayoutScope&) = delete;
+    TLayoutScope& operator=(const TLayoutScope&) = delete;
+
+private:
+    bool& FAligning;
+    TChartFields& FFields;
+    QPointer<TScaleControl> FXStrip;
+};
+}  // namespace
+
 void TGraphion::AlignControls() {
-    FAligning = true;
-    FFields->Lock();
     TScaleControl* xstrip = FXScale->Control();
-    xstrip->Lock();
+    const TLayoutScope scope(FAligning, *FFields, xstrip);
     QRect r = InnerRect();
     const int n = FFields->Count();
     const bool horizontal = FOrientation == coHorizontal;
@@ -773,10 +818,6 @@ void TGraphion::AlignControls() {
     for (int i = 0; i < n; ++i) margin = std::max(margin, FFields->Items(i)->GetSumOffset());
     if (horizontal) FXScale->SetOffset(margin);
     FFields->ArrangeScales(margin);
-    xstrip->Unlock();
-    FFields->Unlock();
-    FAligning = false;
-    ForceRepaint();
 }
 
 void TGraphion::paintEvent(QPaintEvent*) {
@@ -834,7 +875,8 @@ void TGraphion::FieldPaintRequest(TChartField* Field, QPainter& DC) {
         DC.save();
         bool painted = true;
         try {
-            s->Paint(DC, scale, &Field->Client()->Bitmap());
+            // the plot area paints into Qt's buffer; an image is handed on when one is painted
+            s->Paint(DC, scale, dynamic_cast<QImage*>(DC.device()));
         } catch (const std::exception&) {
             painted = false;
         }
@@ -1006,9 +1048,11 @@ void TGraphion::FieldMouseUp(TChartField* Field, Qt::MouseButton Button, Qt::Key
     if (OnMouseUp) OnMouseUp(Field, Button, Shift, X, Y);
 }
 
-void TGraphion::FieldWheel(int Delta) {
-    if (Delta == 0 || !FXScale->Control()) return;
-    FXScale->Control()->MouseWheelScale(Qt::AltModifier, QPoint(), Delta > 0);
+void TGraphion::FieldWheel(const QPoint& Delta) {
+    if (!FXScale->Control()) return;
+    // Up or sideways, a notch slides the window by a twentieth of its span.
+    const int delta = Delta.y() != 0 ? Delta.y() : Delta.x();
+    if (delta != 0) FXScale->Control()->MouseWheelScale(Qt::AltModifier, QPoint(), delta / 120.0);
 }
 
 WK_REGISTER_CLASS(TGraphion)

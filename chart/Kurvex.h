@@ -82,6 +82,8 @@ public:
     TFieldClientBox(QWidget* Parent, TFieldControl* Field);
     TGraphion* GetChart() const;
     TChartField* GetField() const;
+    // The plot area's popup menu is its chart's.
+    TComponent* PopupMenu() const;
 
 protected:
     void PaintOn(QPainter& DC) override;
@@ -89,6 +91,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    // A right click opens the chart's popup menu for this plot area.
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     TFieldControl* FField;
@@ -158,7 +162,8 @@ private:
     TScales* FScales;
     TKXSplitter* FSplitter = nullptr;
     double FPercents = 1;
-    int FGridID = -1;
+    // The grid follows the value scale with collection ID 0 (the field's first) until set.
+    int FGridID = 0;
     int FSpacePos = 0;
     bool FShowSubGrid = false;
     QString FCaption = QStringLiteral("Field");
@@ -219,6 +224,8 @@ public:
     void FreeUnlinkedSeries();
     void New();
     void ForceRepaint();
+    // The X window moved: the X strip and the plot areas repaint, the value strips do not.
+    void XScaleChanged();
     void SeriesPaintRequest(TSeries* Series);
     void Changed();
     void Lock();
@@ -269,7 +276,8 @@ public:
     void FieldMouseMove(TChartField* Field, Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X, int Y,
                         bool Captured);
     void FieldMouseUp(TChartField* Field, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    void FieldWheel(int Delta);
+    // A wheel over a plot area slides the X window; 120 units of Delta are one notch.
+    void FieldWheel(const QPoint& Delta);
 
     TPaintFieldEvent OnPaintField;
     TFieldMouseDownEvent OnMouseDown;

@@ -3,6 +3,8 @@
 #include "Kurvex.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -23,10 +25,22 @@ inline void Drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers mods 
     SendMouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, mods);
 }
 
-inline void Wheel(QWidget* w, QPoint p, int delta, Qt::KeyboardModifiers mods = {}) {
-    QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+inline void Wheel(QWidget* w, QPoint p, QPoint angleDelta, Qt::KeyboardModifiers mods = {}) {
+    QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), angleDelta, Qt::NoButton, mods,
                   Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(w, &e);
+}
+
+inline void Wheel(QWidget* w, QPoint p, int delta, Qt::KeyboardModifiers mods = {}) {
+    Wheel(w, p, QPoint(0, delta), mods);
+}
+
+// Keeps a picture a test checked in the folder named by WK_TEST_ARTIFACTS, when set.
+inline void SaveArtifact(const QImage& image, const QString& name) {
+    const QByteArray dir = qgetenv("WK_TEST_ARTIFACTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    image.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
 }
 
 // What the plot area of a field shows, painted now.

@@ -58,4 +58,22 @@ TEST(TGraphionLegend, ListsFieldsScalesAndSeriesAndFollowsTheChart) {
     legend.Rebuild();
     EXPECT_EQ(legend.topLevelItemCount(), 0);
 }
+TEST(TGraphionLegend, ASeriesFreedWhileTheChartIsLockedLeavesANodeThatRenamesNothing) {
+    TChartWithData d;
+    TChartField* f = d.Chart.Fields().Add();
+    f->Scales().Add();
+    TRLineSeries* s = d.AddSeries(0, 0);
+    s->SetCaption("Torque");
+    TGraphionLegend legend;
+    legend.SetChart(&d.Chart);
+    QTreeWidgetItem* node = legend.FindNode(s);
+    ASSERT_NE(node, nullptr);
+    d.Chart.Lock();  // the legend hears nothing until the chart is unlocked
+    delete s;
+    EXPECT_EQ(TGraphionLegend::NodeObject(node), nullptr);
+    node->setText(0, "Moment");  // an in-place rename of the stale node
+    legend.ObjectTextChanged(nullptr);
+    d.Chart.Unlock();
+    EXPECT_EQ(legend.FindNode(f)->child(0)->childCount(), 0);
+}
 }  // namespace

@@ -387,8 +387,9 @@ TEST(TScale, DateTimeLabelsAndStripSize) {
     h.SetMinMax(0, 100);
     const QFontMetrics fm(h.Font());
     EXPECT_EQ(h.GetSize(), 2 * fm.height() + 5);
-    EXPECT_EQ(h.Offset(), fm.horizontalAdvance("0") / 2 + 1);
-    EXPECT_EQ(h.BackOffset(), fm.horizontalAdvance("100") / 2 + 1);
+    // (and a gap of 2 pixels, so that the labels of neighbouring fields stay apart)
+    EXPECT_EQ(h.Offset(), fm.horizontalAdvance("0") / 2 + 1 + 2);
+    EXPECT_EQ(h.BackOffset(), fm.horizontalAdvance("100") / 2 + 1 + 2);
     EXPECT_EQ(h.Prj(0), h.Offset());
     h.SetVisible(false);
     EXPECT_EQ(h.GetSize(), 0);

@@ -99,4 +99,25 @@ TEST(TGraphion, ChartSavedToComponentTextReadsBackAndPaintsTheSameImage) {
     EXPECT_GT(green, 100);
 }
 
+TEST(TScale, AFixedSizeScaleComesBackAtItsOwnPixelsPerValue) {
+    TGraphion original;
+    original.SetName("Chart1");
+    original.resize(500, 400);
+    original.show();
+    TScale* s = original.Fields().Add()->Scales().Add();
+    s->SetStepType(sttFixedSize);
+    s->SetPixPerVal(3);
+    const QString text = WriteComponentToText(&original);
+    EXPECT_TRUE(text.contains("PixPerVal = 3.0")) << text.toStdString();
+    TGraphion copy;
+    ReadComponentFromText(text, &copy);
+    copy.resize(500, 400);
+    copy.show();
+    TScale* back = copy.Fields().Items(0)->Scales().Items(0);
+    EXPECT_EQ(back->StepType(), sttFixedSize);
+    EXPECT_DOUBLE_EQ(back->PixPerValD(), 3);
+    // the range follows the strip at those pixels per value
+    const int usable = back->Length() - back->Offset() - back->BackOffset() - 1;
+    EXPECT_NEAR(back->Max() - back->Min(), usable / 3.0, 1e-9);
+}
 }  // namespace

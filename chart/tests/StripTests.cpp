@@ -1,7 +1,12 @@
 #include "ChartTestSupport.h"
 
+#include "Formatting.h"
+#include "Menus.h"
+
+#include <QContextMenuEvent>
+#include <cmath>
+
 #include <QAction>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,15 +87,16 @@ TEST(TScaleControl, DoubleClickRestoresTheDefaultRangeOrRunsTheDefaultCommand) {
     SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(x.Min(), 20);
     EXPECT_EQ(x.Max(), 40);
-    QMenu menu;
-    QAction* fit = menu.addAction("fit");
+    TPopupMenu menu;
+    QAction* fit = menu.Menu()->addAction("fit");
     int ran = 0;
     QObject::connect(fit, &QAction::triggered, [&] { ++ran; });
-    menu.setDefaultAction(fit);
+    menu.Menu()->setDefaultAction(fit);
     x.SetPopupMenu(&menu);
     x.SetMinMax(0, 100);
     SendMouse(d.X(), QEvent::MouseButtonDblClick, TStripChart::InThird(d.X(), 1), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(ran, 1);
+    EXPECT_EQ(menu.PopupComponent(), d.X());
     EXPECT_EQ(x.Max(), 100);
 }
 
@@ -127,6 +133,130 @@ TEST(TScaleControl, PaintsMarksAndTheDisplayValueMarker) {
     img = shot();
     EXPECT_NE(img.pixelColor(x.Prj(99) + x.Offset(), h - 2), QColor(Qt::red));
     EXPECT_NE(img.pixelColor(p50, h - 2), QColor(Qt::red));
+}
+
+TEST(TScaleControl, WheelStepsFollowTheDeltaAndASidewaysDeltaSlides) {
+    // Half a notch (a fine wheel or a touchpad) moves half as far as a notch.
+    TStripChart d;
+    Wheel(d.X(), TStripChart::InThird(d.X(), 1), -60);
+    EXPECT_DOUBLE_EQ(d.Chart.XScale()->Min(), 2.5);
+    EXPECT_DOUBLE_EQ(d.Chart.XScale()->Max(), 102.5);
+    // Eight eighths of a notch make one.
+    TStripChart e;
+    for (int i = 0; i < 8; ++i) Wheel(e.X(), TStripChart::InThird(e.X(), 1), -15);
+    EXPECT_NEAR(e.Chart.XScale()->Min(), 5, 1e-9);
+    EXPECT_NEAR(e.Chart.XScale()->Max(), 105, 1e-9);
+    // A sideways delta over the Min third slides the window instead of zooming it,
+    // on the strip and over the plot area.
+    TStripChart h;
+    Wheel(h.X(), TStripChart::InThird(h.X(), 0), QPoint(-120, 0));
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Min(), 5);
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Max(), 105);
+    Wheel(h.Field->Client(), QPoint(50, 50), QPoint(240, 0));
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Min(), -5);
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Max(), 95);
+    Wheel(h.Field->Client(), QPoint(50, 50), QPoint(0, -60));
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Min(), -2.5);
+    EXPECT_DOUBLE_EQ(h.Chart.XScale()->Max(), 97.5);
+}
+
+TEST(TScaleControl, WheelOnALogarithmicStripWorksInDecades) {
+    struct Case { int third, delta; double lo, hi; };
+    // Four decades shown: a notch moves by a fifth of a decade (a vertical strip grows upwards;
+    // its top third is the Max end).
+    for (Case c : {Case{1, 120, 0.2, 4.2}, Case{1, -120, -0.2, 3.8}, Case{0, -120, 0.0, 3.8}, Case{2, -120, -0.2, 4.0}}) {
+        TStripChart d;
+        TScale& s = *d.Value;
+        s.SetLimits(1e-6, 1e9, false);
+        s.SetStepType(sttLogarithmic);
+        s.SetMinMax(1, 10000);
+        TScaleControl* vc = s.Control();
+        Wheel(vc, TStripChart::InThird(vc, c.third), c.delta);
+        EXPECT_NEAR(std::log10(s.Min()), c.lo, 1e-9) << c.third << " " << c.delta;
+        EXPECT_NEAR(std::log10(s.Max()), c.hi, 1e-9) << c.third << " " << c.delta;
+    }
+}
+
+TEST(TScaleControl, DoubleClickOnTheCheckBoxIsTwoPressesOnTheBox) {
+    TStripChart d;
+    d.Chart.SetShowCheckboxes(true);
+    TScaleControl* c = d.Value->Control();
+    d.Value->SetDefaultMin(20);
+    d.Value->SetDefaultMax(40);
+    const QPoint box = c->GetCheckboxRect().center();
+    SendMouse(c, QEvent::MouseButtonPress, box, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(c, QEvent::MouseButtonRelease, box, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(d.Value->Checked());
+    SendMouse(c, QEvent::MouseButtonDblClick, box, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(c, QEvent::MouseButtonRelease, box, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(d.Value->Checked());
+    EXPECT_EQ(d.Value->Min(), 0);  // the range stays
+    EXPECT_EQ(d.Value->Max(), 100);
+}
+
+TEST(TScaleControl, RightClickOpensThePopupMenuForTheStripOrThePlotArea) {
+    TStripChart d;
+    TPopupMenu strips, chart;
+    strips.Menu()->addAction("Найти минимум и максимум");
+    chart.Menu()->addAction("Свойства");
+    std::vector<QObject*> shown;
+    strips.ShowHandler = chart.ShowHandler = [&](TPopupMenu* m) { shown.push_back(m); };
+    d.Value->SetPopupMenu(&strips);
+    d.Chart.SetPopupMenu(&chart);
+    TScaleControl* c = d.Value->Control();
+    const QPoint at(c->width() / 2, c->height() / 2);
+    QContextMenuEvent onStrip(QContextMenuEvent::Mouse, at, c->mapToGlobal(at));
+    QCoreApplication::sendEvent(c, &onStrip);
+    ASSERT_EQ(shown, std::vector<QObject*>{&strips});
+    EXPECT_EQ(strips.PopupComponent(), c);
+    EXPECT_EQ(strips.PopupPoint(), c->mapToGlobal(at));
+
+    QWidget* area = d.Field->Client();
+    EXPECT_EQ(d.Field->Client()->PopupMenu(), &chart);
+    QContextMenuEvent onArea(QContextMenuEvent::Mouse, QPoint(30, 40), area->mapToGlobal(QPoint(30, 40)));
+    QCoreApplication::sendEvent(area, &onArea);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], &chart);
+    EXPECT_EQ(chart.PopupComponent(), area);
+    EXPECT_EQ(chart.PopupPoint(), area->mapToGlobal(QPoint(30, 40)));
+
+    // Without a menu of its own a strip shows none.
+    QContextMenuEvent onX(QContextMenuEvent::Mouse, QPoint(5, 5), d.X()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(d.X(), &onX);
+    EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST(TScaleControl, DisplayValueIsShownInTheScaleFormatInASmallerFont) {
+    TStripChart d;
+    TScale& x = *d.Chart.XScale();
+    x.SetAsDateTime(true);
+    const double t0 = EncodeDate(2024, 3, 17) + EncodeTime(10, 0, 0, 0);
+    x.SetLimits(t0 - 10, t0 + 10, false);
+    x.SetMinMax(t0, t0 + 2.0 / 24);
+    x.SetShowDisplayValues(true);
+    x.SetDisplayValue(t0 + 0.5 / 24);
+    EXPECT_EQ(d.X()->DisplayValueText(), "10:30");
+    const QFont f = d.X()->DisplayValueFont();
+    EXPECT_LT(f.pixelSize(), x.Font().pixelSize());
+    EXPECT_GT(f.pixelSize(), 0);
+    d.Value->SetDisplayValue(12.345678);
+    d.Value->SetDisplayValuePrecision(2);
+    EXPECT_EQ(d.Value->Control()->DisplayValueText(), "12.35");
+}
+
+TEST(TScaleControl, StripsTakeTheColourOfTheirChartAndField) {
+    TGraphion c;
+    c.resize(500, 300);
+    c.show();
+    c.SetColor(RGBToColor(0xC0, 0xC0, 0xC0));
+    TChartField* f = c.Fields().Add();
+    TScale* s = f->Scales().Add();
+    s->SetCaption("");
+    auto corner = [](QWidget* w) { return w->grab().toImage().pixelColor(1, 1); };
+    EXPECT_EQ(corner(s->Control()), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(corner(c.XScale()->Control()), QColor(0xC0, 0xC0, 0xC0));
+    f->SetColor(QColor(0xFF, 0xF8, 0xE0));
+    EXPECT_EQ(corner(s->Control()), QColor(0xFF, 0xF8, 0xE0));
 }
 
 TEST(TScaleControl, CtrlDragReordersTheScalesOfAField) {

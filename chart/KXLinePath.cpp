@@ -1,0 +1,167 @@
+#include "KXLinePath.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace {
+// Far enough outside the area that a clipped end never shows, near enough that
+// pixel coordinates stay small integers.
+constexpr double Margin = 2;
+
+enum : unsigned { OutLeft = 1, OutRight = 2, OutTop = 4, OutBottom = 8 };
+}  // namespace
+
+void TLinePath::Begin(const QRect& Area, bool Down) {
+    FArea = Area;
+    FLeft = Area.left() - Margin;
+    FTop = Area.top() - Margin;
+    FRight = Area.right() + Margin;
+    FBottom = Area.bottom() + Margin;
+    FDown = Down;
+    FHavePrev = false;
+    FOpen = false;
+    FHaveColumn = false;
+    FPoints.clear();
+    FPieces.clear();
+    FPieceStart = 0;
+}
+
+void TLinePath::Add(const double* X, const double* Y, int Count) {
+    const double l = FLeft, t = FTop, r = FRight, b = FBottom;
+    for (int i = 0; i < Count; ++i) {
+        const double x = X[i], y = Y[i];
+        if (std::isnan(x) || std::isnan(y)) {
+            Break();
+            continue;
+        }
+        if (!FHavePrev) {
+            FHavePrev = true;
+            FPrevX = x;
+            FPrevY = y;
+            if (x >= l && x <= r && y >= t && y <= b) Put(x, y);
+            continue;
+        }
+        // The common case: both ends inside, the segment is drawn as it is.
+        if (FOpen && x >= l && x <= r && y >= t && y <= b) Put(x, y);
+        else Segment(FPrevX, FPrevY, x, y);
+        FPrevX = x;
+        FPrevY = y;
+    }
+}
+
+void TLinePath::Break() {
+    EndPiece();
+    FHavePrev = false;
+}
+
+// Cohen-Sutherland clipping of one segment whose start may lie outside.
+void TLinePath::Segment(double X0, double Y0, double X1, double Y1) {
+    auto code = [this](double x, double y) {
+        unsigned c = 0;
+        if (x < FLeft) c |= OutLeft;
+        else if (x > FRight) c |= OutRight;
+        if (y < FTop) c |= OutTop;
+        else if (y > FBottom) c |= OutBottom;
+        return c;
+    };
+    const double ex = X1, ey = Y1;
+    unsigned c0 = code(X0, Y0), c1 = code(X1, Y1);
+    while (true) {
+        if (!(c0 | c1)) break;
+        if (c0 & c1) {
+            EndPiece();
+            return;
+        }
+        const unsigned c = c0 ? c0 : c1;
+        double x, y;
+        if (c & OutTop) {
+            x = X0 + (X1 - X0) * (FTop - Y0) / (Y1 - Y0);
+            y = FTop;
+        } else if (c & OutBottom) {
+            x = X0 + (X1 - X0) * (FBottom - Y0) / (Y1 - Y0);
+            y = FBottom;
+        } else if (c & OutRight) {
+            y = Y0 + (Y1 - Y0) * (FRight - X0) / (X1 - X0);
+            x = FRight;
+        } else {
+            y = Y0 + (Y1 - Y0) * (FLeft - X0) / (X1 - X0);
+            x = FLeft;
+        }
+        if (c == c0) {
+            X0 = x;
+            Y0 = y;
+            c0 = code(X0, Y0);
+        } else {
+            X1 = x;
+            Y1 = y;
+            c1 = code(X1, Y1);
+        }
+    }
+    // The start was clipped: the visible part begins a new piece at the edge.
+    if (code(FPrevX, FPrevY)) {
+        EndPiece();
+        Put(X0, Y0);
+    } else if (!FOpen) {
+        Put(X0, Y0);
+    }
+    Put(X1, Y1);
+    // The end was clipped: the line leaves the area here.
+    if (X1 != ex || Y1 != ey) EndPiece();
+}
+
+void TLinePath::Put(double X, double Y) {
+    PutPixel(static_cast<int>(std::lrint(X)), static_cast<int>(std::lrint(Y)));
+}
+
+void TLinePath::PutPixel(int X, int Y) {
+    FOpen = true;
+    const int column = FDown ? Y : X, across = FDown ? X : Y;
+    if (FHaveColumn && column == FColumn) {
+        if (across < FLow) FLow = across;
+        if (across > FHigh) FHigh = across;
+        FLast = across;
+        ++FColumnCount;
+        return;
+    }
+    FlushColumn();
+    FHaveColumn = true;
+    FColumn = column;
+    FFirst = FLow = FHigh = FLast = across;
+    FColumnCount = 1;
+}
+
+// A column's points draw the pixels between its lowest and highest one and join
+// the neighbours at its first and last one: those four points, in path order,
+// draw the same.
+void TLinePath::FlushColumn() {
+    if (!FHaveColumn) return;
+    FHaveColumn = false;
+    auto at = [this](int across) { return FDown ? QPoint(across, FColumn) : QPoint(FColumn, across); };
+    FPoints.push_back(at(FFirst));
+    if (FColumnCount > 2) {
+        FPoints.push_back(at(FLow));
+        FPoints.push_back(at(FHigh));
+    }
+    if (FColumnCount > 1) FPoints.push_back(at(FLast));
+}
+
+void TLinePath::EndPiece() {
+    FlushColumn();
+    FOpen = false;
+    const int end = static_cast<int>(FPoints.size());
+    if (end > FPieceStart) FPieces.emplace_back(FPieceStart, end - FPieceStart);
+    FPieceStart = end;
+}
+
+void TLinePath::Draw(QPainter& DC, int Width, QPoint Step) {
+    EndPiece();
+    const int copies = std::max(Width, 1);
+    for (int k = 0; k < copies; ++k) {
+        if (k > 0) DC.translate(Step);
+        for (const auto& [start, count] : FPieces) {
+            if (count == 1) DC.drawPoint(FPoints[static_cast<size_t>(start)]);
+            else DC.drawPolyline(FPoints.data() + start, count);
+        }
+    }
+    if (copies > 1) DC.translate(-Step * (copies - 1));
+}
