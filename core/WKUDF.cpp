@@ -1,12 +1,25 @@
 #include "WKUDF.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// A computed sample whose result is NaN keeps the empty state that callers
+// expect of it, but carries a NaN of its own bit pattern: a sample still
+// waiting for its computation holds the stream's empty value, so the two can
+// be told apart without a second per-sample array that would have to follow
+// the window.
+constexpr double ComputedNaN = std::bit_cast<double>(uint64_t{0x7FF8000000000000ull});
+
+bool IsUncomputed(double stored) {
+    return std::bit_cast<uint64_t>(stored) == std::bit_cast<uint64_t>(EmptySampleValue());
+}
 
 // Length of "S" and its digits at the front of text; 0 when it is not there.
 qsizetype MatchSensorIdent(QStringView text) {
@@ -159,7 +172,7 @@ void TUDFDataArray::ProcessScan(int i) {
     const Extended result = FExpression->GetValue();
     // Samples are doubles: a finite result beyond their range overflows.
     if (std::isfinite(result) && !std::isfinite(static_cast<double>(result))) throw EOverflow();
-    SetValue(i, static_cast<double>(result));
+    SetValue(i, std::isnan(result) ? ComputedNaN : static_cast<double>(result));
 }
 
 void TUDFDataArray::ComputeSample(int i) {
@@ -180,7 +193,9 @@ void TUDFDataArray::Recompute() {
 }
 
 double TUDFDataArray::GetValue(int i) {
-    if (!FInScan && GetState(i) == ssEmpty) ComputeSample(i);
+    const double stored = TSensorDataArray::GetValue(i);
+    if (FInScan || GetState(i) != ssEmpty || !IsUncomputed(stored)) return stored;
+    ComputeSample(i);
     return TSensorDataArray::GetValue(i);
 }
 

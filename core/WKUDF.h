@@ -64,7 +64,9 @@ private:
 };
 
 // A computed channel: samples are computed when first read, on UpdateData
-// after each poll, or all together after SetFormulaText / ResetData.
+// after each poll, or all together after SetFormulaText / ResetData. A sample
+// is computed once: one whose result is NaN stays an empty sample but is not
+// computed again on the next read.
 class TUDFDataArray : public TSensorDataArray {
 public:
     static const TSensorDataArrayClass Class;

@@ -241,6 +241,60 @@ TEST(UDFDataArray, ComputedAgainWhenItsStreamIsCopiedWhole) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(v[i], (i + 1) * 20.0) << i;
 }
 
+// A source column that counts how often its samples are read.
+class TCountingArray : public TSensorDataArray {
+public:
+    using TSensorDataArray::TSensorDataArray;
+    double GetValue(int i) override {
+        ++Reads;
+        return TSensorDataArray::GetValue(i);
+    }
+    long Reads = 0;
+};
+
+TEST(UDFDataArray, ErrorSamplesAreComputedOnce) {
+    // The source's main axis counts its reads; the source value is missing in
+    // every record, so every computed sample is NaN.
+    constexpr int Records = 2000;
+    TWKStreamList list;
+    auto* src = list.Add(std::make_unique<TSensorDataStream>(0, "Src.W1", "Src", "SrcTime", 1.0, true, Records));
+    auto* axis = src->CreateSensor<TCountingArray>(0);
+    src->AddSensor(101);
+    TSensorDataStream& host = AddStream(list, "Time1s.W1", "Time", {0}, Records);
+    auto* udf = host.CreateSensor<TUDFDataArray>(-1);
+    udf->SetFormulaText("S101 + 1");
+    udf->Bind(list);
+    udf->GetDataPointer();
+    host.ResetNewCount();
+    for (int t = 0; t < Records; ++t) {
+        AddRecord(*src, {{0, t}});
+        AddRecord(host, {{0, t}});
+    }
+    udf->UpdateData();  // incremental: each new record walks back from the newest source record
+    for (int i = 0; i < Records; ++i) ASSERT_EQ(udf->GetState(i), ssEmpty) << i;
+
+    // Reading the window again computes nothing.
+    axis->Reads = 0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < Records; ++i) ASSERT_TRUE(std::isnan(udf->GetValue(i))) << i;
+    EXPECT_EQ(axis->Reads, 0);
+
+    // A full recomputation reads each source record a bounded number of times.
+    udf->ResetData();
+    udf->GetDataPointer();
+    EXPECT_LE(axis->Reads, 3L * Records);
+
+    // New records are computed on their first read, once.
+    AddRecord(*src, {{0, Records}});
+    AddRecord(host, {{0, Records}});
+    axis->Reads = 0;
+    EXPECT_TRUE(std::isnan(udf->GetValue(Records - 1)));
+    const long firstRead = axis->Reads;
+    EXPECT_GT(firstRead, 0);
+    EXPECT_TRUE(std::isnan(udf->GetValue(Records - 1)));
+    EXPECT_EQ(axis->Reads, firstRead);
+}
+
 TEST(UDFDataArray, FormulaTextAndBinding) {
     TWKStreamList list;
     TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 101});
