@@ -295,6 +295,78 @@ TEST(UDFDataArray, ErrorSamplesAreComputedOnce) {
     EXPECT_EQ(axis->Reads, firstRead);
 }
 
+// The sample-by-sample computation of records first to last - 1, with the
+// channel's own reading of faults.
+void ComputeOneByOne(TUDFDataArray* udf, int first, int last) {
+    for (int i = first; i < last; ++i) try {
+            udf->ProcessScan(i);
+        } catch (const std::exception&) {
+            udf->SetData(i, TSensorData{std::nan(""), ssError});
+        }
+}
+
+void ExpectSameSamples(TUDFDataArray* blocks, TUDFDataArray* single) {
+    ASSERT_EQ(blocks->GetCount(), single->GetCount());
+    for (int i = 0; i < blocks->GetCount(); ++i) {
+        const double a = Stored(blocks, i), b = Stored(single, i);
+        ASSERT_EQ(blocks->GetState(i), single->GetState(i)) << i;
+        if (std::isnan(b))
+            ASSERT_TRUE(std::isnan(a)) << i;
+        else
+            ASSERT_EQ(a, b) << i;
+    }
+}
+
+TEST(UDFDataArray, BlocksAgreeWithSampleBySample) {
+    const QString formula = "S1 / S2 + SQRT(IF(S1 > (S2), S1 - (S2), S2 - (S1))) * 2 - SIN(S1) + S3";
+    constexpr int Capacity = 1100;
+    const struct {
+        const char* Host;  // the channel's stream: the source itself, or another axis
+        bool Repeats;      // the source axis repeats a value now and then
+    } cases[] = {{"Src.W1", false}, {"Src.W1", true}, {"Time1s.W1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Host);
+        SCOPED_TRACE(c.Repeats);
+        const auto fill = [&c](TSensorDataStream& src, TSensorDataStream& other, int from, int to) {
+            for (int r = from; r < to; ++r) {
+                const double s1 = r % 397 == 5 ? std::nan("") : std::sin(r * 0.01) * 10;
+                const double s2 = r % 401 == 7 ? 0 : std::cos(r * 0.013) * 5;
+                const double axis = c.Repeats && r % 50 == 0 ? r * 2.0 - 2 : r * 2.0;
+                AddRecord(src, {{0, axis}, {1, s1}, {2, s2}, {3, r % 7 * 0.5}});
+                AddRecord(other, {{0, r * 2.0 + (r % 3 == 0 ? 0.0 : 1.0)}});
+            }
+        };
+        TWKStreamList list;
+        TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 1, 2, 3}, Capacity);
+        TSensorDataStream& time = AddStream(list, "Time1s.W1", "Time", {0}, Capacity);
+        fill(src, time, 0, 1000);
+        TSensorDataStream& host = *list.GetStreamByID(c.Host);
+        auto* blocks = host.CreateSensor<TUDFDataArray>(-1);
+        auto* single = host.CreateSensor<TUDFDataArray>(-1);
+        for (auto* udf : {blocks, single}) {
+            udf->SetFormulaText(formula);
+            udf->Bind(list);
+            ASSERT_NE(udf->Flat(), nullptr);
+        }
+        // A full recomputation.
+        blocks->GetDataPointer();
+        ComputeOneByOne(single, 0, single->GetCount());
+        ExpectSameSamples(blocks, single);
+        EXPECT_GT(blocks->Flat()->BlocksCount(), 0);
+        EXPECT_GT(blocks->Flat()->FallbackBlocksCount(), 0);
+        EXPECT_LT(blocks->Flat()->FallbackBlocksCount(), blocks->Flat()->BlocksCount());
+
+        // New records, past the end of the window.
+        single->GetDataPointer();
+        src.ResetNewCount();
+        time.ResetNewCount();
+        fill(src, time, 1000, 1300);
+        blocks->UpdateData();
+        ComputeOneByOne(single, Capacity - 300, Capacity);
+        ExpectSameSamples(blocks, single);
+    }
+}
+
 TEST(UDFDataArray, FormulaTextAndBinding) {
     TWKStreamList list;
     TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 101});
