@@ -257,20 +257,32 @@ void TSmoothDial::FireValueEvents() {
     FOnDisplayValueChanged.Invoke(static_cast<QObject*>(this), ToExternal(fcurrentDisplayValue));
 }
 
-void TSmoothDial::SetValue(double x) {
+bool TSmoothDial::SetTargets(double x) {
     // Neither a NaN nor (on a logarithmic scale) a value without a logarithm
     // has a place on the dial: the needle stays where it is.
-    if (std::isnan(x) || (FLogarithmic && !(x > 0))) return;
+    if (std::isnan(x) || (FLogarithmic && !(x > 0))) return false;
     const double v = FLogarithmic ? std::log(x) / std::log(double(FLogarithmicBase)) : x;
     FcurrentValueTo = FUnlimitedValue ? v : Clamp(v);
     FcurrentDisplayValueTo = FUnlimitedDisplayValue ? v : Clamp(v);
+    return true;
+}
+
+void TSmoothDial::JumpToTargets() {
+    fcurrentValue = FcurrentValueTo;
+    fcurrentDisplayValue = FcurrentDisplayValueTo;
+    FireValueEvents();
+}
+
+void TSmoothDial::SetValue(double x) {
+    // The scale (Logarithmic, the range) may be read after the value: the
+    // value is set again once loading is done.
+    if (IsLoading()) FLoadedValue = x;
+    if (!SetTargets(x)) return;
     if (Animates()) {
         FdoAnimation = true;
         if (!FAnimationTimer->isActive()) FAnimationTimer->start();
     } else {
-        fcurrentValue = FcurrentValueTo;
-        fcurrentDisplayValue = FcurrentDisplayValueTo;
-        FireValueEvents();
+        JumpToTargets();
     }
     Changed();
 }
@@ -307,9 +319,7 @@ void TSmoothDial::RangeChanged() {
     if (!Animates()) {
         // The shown values follow the clamped targets, so that the needle
         // never stays outside the new range.
-        fcurrentValue = FcurrentValueTo;
-        fcurrentDisplayValue = FcurrentDisplayValueTo;
-        FireValueEvents();
+        JumpToTargets();
     } else if (fcurrentValue != FcurrentValueTo || fcurrentDisplayValue != FcurrentDisplayValueTo) {
         FdoAnimation = true;
         if (!FAnimationTimer->isActive()) FAnimationTimer->start();
@@ -553,8 +563,8 @@ void TSmoothDial::Loaded() {
         FMaximumValue = 100;
     }
     FArc->Threshold()->ClampCenter(FMinimumValue, FMaximumValue);
-    if (!FUnlimitedValue) fcurrentValue = FcurrentValueTo = Clamp(FcurrentValueTo);
-    if (!FUnlimitedDisplayValue) fcurrentDisplayValue = FcurrentDisplayValueTo = Clamp(FcurrentDisplayValueTo);
+    if (FLoadedValue && SetTargets(*FLoadedValue)) JumpToTargets();
+    FLoadedValue.reset();
     Recalculate();
     Changed();
 }

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 class TSmoothDial;
 
@@ -660,6 +661,9 @@ private:
     double ToExternal(double v) const;
     double MaxLogLimit() const;
     void FireValueEvents();
+    // The targets of a value; false for one the dial cannot show.
+    bool SetTargets(double x);
+    void JumpToTargets();
     void Resize();
     void CalculateImageRect();
     void CalculateArcThresHold();
@@ -726,6 +730,7 @@ private:
     bool FDesignTime = false;
     QTimer* FAnimationTimer;  // Qt child; runs only while animating
     TCalibrationValues FCalibrationValues;
+    std::optional<double> FLoadedValue;
     TKVLStyle FKVLStyle = tsCustom;
     bool FMetroStyle = false;
 };

@@ -450,6 +450,21 @@ TEST(DialModel, ComponentTextRoundTrip) {
     EXPECT_EQ(WriteComponentToText(&copy), text);
 }
 
+TEST(DialModel, LogarithmicDialReadsBackItsValue) {
+    auto d = MakeDial();
+    d->SetLogarithmic(true);
+    d->SetMinValue(1);
+    d->SetMaxValue(5);
+    d->SetValue(1000);
+    const QString text = WriteComponentToText(d.get());
+    TSmoothDial copy;
+    ReadComponentFromText(text, &copy);
+    EXPECT_TRUE(copy.Logarithmic());
+    EXPECT_NEAR(copy.Value(), 1000, 1e-6) << "the value is read before the scale is known";
+    EXPECT_NEAR(copy.ShownValue(), 3, 1e-12);
+    EXPECT_FALSE(copy.Animating());
+}
+
 TEST(DialModel, StoredStyleNumberAppliesNoColours) {
     auto d = MakeDial();
     QString text = WriteComponentToText(d.get());
