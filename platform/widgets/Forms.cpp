@@ -147,8 +147,7 @@ bool TForm::event(QEvent* e) {
 }
 
 void TForm::ManualDock(QWidget* host) {
-    const bool wasVisible = isVisible();
-    if (!wasVisible) FormShowing();
+    // No showing hooks here: the host that docks a form is the one they tell.
     setWindowFlags(Qt::Widget);
     SetParentWidget(host);
     SetVisible(true);
@@ -156,8 +155,6 @@ void TForm::ManualDock(QWidget* host) {
 }
 
 void TForm::ManualFloat(const QRect& rect) {
-    const bool wasVisible = isVisible();
-    if (!wasVisible) FormShowing();
     SetParentWidget(nullptr);
     ApplyWindowFlags();
     SetBounds(rect.x(), rect.y(), rect.width(), rect.height());
