@@ -85,6 +85,13 @@ void TComponentBase::SetOwner(TComponentBase* owner) {
 
 int TComponentBase::ComponentIndex() const { return FOwner ? int(FOwner->FComponents.indexOf(this)) : -1; }
 
+void TComponentBase::SetComponentIndex(int index) {
+    if (!FOwner) return;
+    const int from = ComponentIndex();
+    const int to = std::clamp(index, 0, int(FOwner->FComponents.size()) - 1);
+    if (from != to) FOwner->FComponents.move(from, to);
+}
+
 void TComponentBase::SetName(const QString& name) {
     if (name == FName) return;
     if (!name.isEmpty() && !IsValidIdent(name))

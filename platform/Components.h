@@ -153,6 +153,9 @@ public:
     int ComponentCount() const { return int(FComponents.size()); }
     TComponentBase* Components(int index) const { return FComponents.at(index); }
     int ComponentIndex() const;
+    // Moves the component to another place among its owner's components
+    // (clamped to the valid range); nothing without an owner.
+    void SetComponentIndex(int index);
     // An owned component by name (case-insensitive), or null.
     TComponentBase* FindComponent(const QString& name) const;
     template <typename T>
