@@ -128,6 +128,15 @@ TEST(DialGaugeGeometry, ArcAndThresholdBand) {
     EXPECT_TRUE(Near(PixelAt(image, at(d->GetAngle(20))), clBlue));
     EXPECT_TRUE(Near(PixelAt(image, at(d->GetAngle(90))), clBlue));
     EXPECT_EQ(PixelAt(image, at(90)).alpha(), 0) << "no arc in the gap";
+
+    // By value: the arc runs only between the threshold's start and end values.
+    d->Arc()->Threshold()->SetColor(clNone);
+    d->Arc()->Threshold()->SetThresholdKind(tkValue);
+    d->Arc()->Threshold()->SetStartValue(20);
+    d->Arc()->Threshold()->SetEndValue(40);
+    const QImage byValue = d->Render();
+    EXPECT_TRUE(Near(PixelAt(byValue, at(d->GetAngle(30))), clBlue));
+    EXPECT_EQ(PixelAt(byValue, at(d->GetAngle(80))).alpha(), 0);
 }
 
 TEST(DialGaugeGeometry, SevenSegmentReadout) {
