@@ -16,6 +16,8 @@
 // clockwise from the positive x axis with y pointing down.
 //
 // Drawing is in SmoothDialPaint.cpp, the colour styles in SmoothDialStyles.cpp.
+// Everything below the needles but the read-out's number is kept as one
+// image between value changes; any other change draws it anew.
 #include "GDIPUtil.h"
 #include "StyleIF.h"
 
