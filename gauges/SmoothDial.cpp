@@ -273,6 +273,12 @@ void TSmoothDial::JumpToTargets() {
     FireValueEvents();
 }
 
+void TSmoothDial::ValueMoved() {
+    if (IsDestroying()) return;
+    FOnChange.Invoke(static_cast<QObject*>(this));
+    update();
+}
+
 void TSmoothDial::SetValue(double x) {
     // The scale (Logarithmic, the range) may be read after the value: the
     // value is set again once loading is done.
@@ -284,7 +290,7 @@ void TSmoothDial::SetValue(double x) {
     } else {
         JumpToTargets();
     }
-    Changed();
+    ValueMoved();
 }
 
 void TSmoothDial::AnimationTick() {
@@ -305,7 +311,7 @@ void TSmoothDial::AnimationTick() {
             moved = true;
             event.Invoke(static_cast<QObject*>(this), ToExternal(shown));
         }
-        Changed();
+        ValueMoved();
     };
     step(fcurrentValue, FcurrentValueTo, FOnValueChanged);
     step(fcurrentDisplayValue, FcurrentDisplayValueTo, FOnDisplayValueChanged);
@@ -492,9 +498,8 @@ void TSmoothDial::SetTabStop(bool v) {
 }
 
 void TSmoothDial::Changed() {
-    if (IsDestroying()) return;
-    FOnChange.Invoke(static_cast<QObject*>(this));
-    update();
+    FLayer = QImage();
+    ValueMoved();
 }
 
 void TSmoothDial::PartChanged() {
@@ -726,12 +731,14 @@ void TSmoothDial::mouseReleaseEvent(QMouseEvent* e) {
 void TSmoothDial::focusInEvent(QFocusEvent* e) {
     TControl::focusInEvent(e);
     FFocused = true;
+    FLayer = QImage();
     update();
 }
 
 void TSmoothDial::focusOutEvent(QFocusEvent* e) {
     TControl::focusOutEvent(e);
     FFocused = false;
+    FLayer = QImage();
     update();
 }
 

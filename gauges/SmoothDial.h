@@ -16,6 +16,8 @@
 // clockwise from the positive x axis with y pointing down.
 //
 // Drawing is in SmoothDialPaint.cpp, the colour styles in SmoothDialStyles.cpp.
+// Everything below the needles but the read-out's number is kept as one
+// image between value changes; any other change draws it anew.
 #include "GDIPUtil.h"
 #include "StyleIF.h"
 
@@ -641,7 +643,8 @@ public:
     double TargetDisplayValue() const { return FcurrentDisplayValueTo; }
     bool DesignTime() const { return FDesignTime; }
 
-    // Fires OnChange and repaints (nothing while being destroyed).
+    // Fires OnChange and repaints (nothing while being destroyed); the
+    // background layer is drawn anew.
     void Changed();
     // A sub-object changed: geometry again, then Changed.
     void PartChanged();
@@ -661,6 +664,8 @@ private:
     double ToExternal(double v) const;
     double MaxLogLimit() const;
     void FireValueEvents();
+    // Changed for a move of the shown values: the background layer stays.
+    void ValueMoved();
     // The targets of a value; false for one the dial cannot show.
     bool SetTargets(double x);
     void JumpToTargets();
@@ -677,6 +682,9 @@ private:
     void DrawSections(QPainter& g, double W, double H) const;
     void DrawTicks(QPainter& g) const;
     void DrawReadout(QPainter& g, double W, double H) const;
+    // The read-out's number, over the background layer.
+    void DrawReadoutNumber(QPainter& g) const;
+    void LayerTransform(QPainter& g) const;
     void DisplayNumber(QPainter& g, double value, double x, double y, double w, double h, double W) const;
     void DrawDigit(QPainter& g, int symbol, double x, double y, int h, bool dot) const;
     void DrawPointer(QPainter& g, double v, TColor color, TColor shine, TColor shineTo) const;
@@ -731,6 +739,10 @@ private:
     QTimer* FAnimationTimer;  // Qt child; runs only while animating
     TCalibrationValues FCalibrationValues;
     std::optional<double> FLoadedValue;
+    // Everything below the needles but the read-out's number, at control
+    // size: rebuilt after a change of anything but the shown values, so that
+    // an animation step draws only what moves.
+    mutable QImage FLayer;
     TKVLStyle FKVLStyle = tsCustom;
     bool FMetroStyle = false;
 };

@@ -84,7 +84,23 @@ void TSmoothDial::DrawFrame(QPainter& g) const {
     if (Width() <= 0 || Height() <= 0 || fwidth <= 0 || fheight <= 0) return;
     g.setRenderHint(QPainter::Antialiasing, true);
     g.setRenderHint(QPainter::TextAntialiasing, true);
-    DrawBackground(g);
+    if (FLayer.size() != QSize(Width(), Height())) {
+        FLayer = QImage(Width(), Height(), QImage::Format_ARGB32_Premultiplied);
+        FLayer.fill(Qt::transparent);
+        QPainter layer(&FLayer);
+        layer.setRenderHint(QPainter::Antialiasing, true);
+        layer.setRenderHint(QPainter::TextAntialiasing, true);
+        try {
+            DrawBackground(layer);
+        } catch (...) {
+            // Drawn again at the next paint rather than kept half-done.
+            layer.end();
+            FLayer = QImage();
+            throw;
+        }
+    }
+    g.drawImage(0, 0, FLayer);
+    DrawReadoutNumber(g);
     for (int i = 0; i < FExtraNeedles->Count(); ++i) {
         const TSmoothDialNeedleItem* n = FExtraNeedles->Items(i);
         DrawPointer(g, n->Value(), n->Color(), n->ShineColor(), n->ShineColorTo());
@@ -108,12 +124,16 @@ QPainterPath TSmoothDial::PiePath(const QRectF& r) const {
     return path;
 }
 
+void TSmoothDial::LayerTransform(QPainter& g) const {
+    // The layer is laid out on W x H and shown in the dial square.
+    g.translate(frectImg.x(), frectImg.y());
+    g.scale(frectImg.width() / Width(), frectImg.height() / LayoutHeight());
+}
+
 void TSmoothDial::DrawBackground(QPainter& g) const {
     const double W = Width(), H = LayoutHeight();
     g.save();
-    // The layer is laid out on W x H and shown in the dial square.
-    g.translate(frectImg.x(), frectImg.y());
-    g.scale(frectImg.width() / W, frectImg.height() / H);
+    LayerTransform(g);
 
     const QPainterPath pie = PiePath(frectImg);
     if (FInnerCircle->Color() != clNone) g.fillPath(pie, MakeColor(FInnerCircle->Color(), FInnerCircle->Opacity()));
@@ -222,8 +242,6 @@ void TSmoothDial::DrawReadout(QPainter& g, double W, double H) const {
     if (FDigit->BackGroundColor() != clNone) {
         const QRectF back(W / 2 - W / 5, H / 1.23, W / 2.5, H / 9);
         g.fillRect(back, MakeColor(FDigit->BackGroundColor(), FDigit->BackGroundOpacity()));
-        const double shown = FUnlimitedDisplayValue && !FUnlimitedValue ? DisplayValue() : Value();
-        DisplayNumber(g, shown, back.x(), H / 1.21, W / 2.5, H / 12, W);
     }
     if (!FDialText.isEmpty() && Font()->Color() != clNone) {
         const QFont font = TextFont(*Font(), FTextRendering);
@@ -234,6 +252,16 @@ void TSmoothDial::DrawReadout(QPainter& g, double W, double H) const {
         g.setPen(MakeColor(Font()->Color()));
         g.drawText(r, Qt::AlignHCenter | Qt::AlignTop, FDialText);
     }
+}
+
+void TSmoothDial::DrawReadoutNumber(QPainter& g) const {
+    if (!FDigit->Visible() || FDigit->BackGroundColor() == clNone) return;
+    const double W = Width(), H = LayoutHeight();
+    g.save();
+    LayerTransform(g);
+    const double shown = FUnlimitedDisplayValue && !FUnlimitedValue ? DisplayValue() : Value();
+    DisplayNumber(g, shown, W / 2 - W / 5, H / 1.21, W / 2.5, H / 12, W);
+    g.restore();
 }
 
 void TSmoothDial::DisplayNumber(QPainter& g, double value, double x, double y, double w, double h, double W) const {

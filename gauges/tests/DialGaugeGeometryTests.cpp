@@ -128,6 +128,15 @@ TEST(DialGaugeGeometry, ArcAndThresholdBand) {
     EXPECT_TRUE(Near(PixelAt(image, at(d->GetAngle(20))), clBlue));
     EXPECT_TRUE(Near(PixelAt(image, at(d->GetAngle(90))), clBlue));
     EXPECT_EQ(PixelAt(image, at(90)).alpha(), 0) << "no arc in the gap";
+
+    // By value: the arc runs only between the threshold's start and end values.
+    d->Arc()->Threshold()->SetColor(clNone);
+    d->Arc()->Threshold()->SetThresholdKind(tkValue);
+    d->Arc()->Threshold()->SetStartValue(20);
+    d->Arc()->Threshold()->SetEndValue(40);
+    const QImage byValue = d->Render();
+    EXPECT_TRUE(Near(PixelAt(byValue, at(d->GetAngle(30))), clBlue));
+    EXPECT_EQ(PixelAt(byValue, at(d->GetAngle(80))).alpha(), 0);
 }
 
 TEST(DialGaugeGeometry, SevenSegmentReadout) {
@@ -237,4 +246,58 @@ TEST(DialGaugeGeometry, FocusRingOnlyWithFocusAndTabStop) {
     EXPECT_GT(opaque(d->Render()), 100) << "the dotted ring around the dial";
     d->SetTabStop(false);
     EXPECT_EQ(opaque(d->Render()), 0);
+}
+
+TEST(DialGaugeGeometry, HalfDialShowsTheUpperHalf) {
+    auto d = MakeDial();
+    d->SetComponentStyle(tsOffice2013White);
+    d->SetBounds(0, 0, 300, 150);
+    d->SetCircleStartValue(180);
+    ASSERT_EQ(d->Width(), 300);
+    ASSERT_EQ(d->LayoutHeight(), 300);
+    TSmoothDialSection* red = d->Sections()->Add();
+    red->SetStartValue(80);
+    red->SetEndValue(100);
+    red->SetColor(clRed);
+    red->SetSectionType(stBorder);
+    d->ExtraNeedles()->Add()->SetValue(20);
+    d->SetValue(50);
+    const QImage image = d->Render();
+    const QString artifacts = qEnvironmentVariable("WK_TEST_ARTIFACTS");
+    if (!artifacts.isEmpty()) d->SaveToImage(artifacts + "/DialHalfCircle.png", 300, 150);
+    // The needle at mid-scale points straight up.
+    EXPECT_NEAR(d->GetAngle(50), 270, 1e-9);
+    const QPointF tip = d->NeedleTip(50);
+    EXPECT_NEAR(tip.x(), 150, 1e-9);
+    EXPECT_LT(tip.y(), 40);
+    // The face fills the upper half disc; the corners beside it stay clear.
+    const QPointF face = LayerPolar(*d, 40, 240);
+    EXPECT_GE(qAlpha(image.pixel(int(face.x()), int(face.y()))), d->InnerCircle()->Opacity());
+    EXPECT_EQ(qAlpha(image.pixel(2, 2)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(297, 2)), 0);
+}
+
+TEST(DialGaugeGeometry, AValueChangeDrawsLikeAFreshDial) {
+    // The background layer is kept across value changes and rebuilt after
+    // any other change: either way the frame equals a fresh dial's.
+    auto configure = [](TSmoothDial& d) {
+        d.SetComponentStyle(tsOffice2010Blue);
+        d.SetDialText("RPM");
+        d.ExtraNeedles()->Add()->SetValue(35);
+    };
+    auto kept = MakeDial();
+    configure(*kept);
+    kept->SetValue(88);
+    kept->Render();
+    kept->SetValue(11.25);
+    auto fresh = MakeDial();
+    configure(*fresh);
+    fresh->SetValue(11.25);
+    EXPECT_TRUE(kept->Render() == fresh->Render()) << "after a value change";
+    kept->SetDivisionCount(5);
+    fresh->SetDivisionCount(5);
+    EXPECT_TRUE(kept->Render() == fresh->Render()) << "after a setting change";
+    kept->Needle()->SetColor(clRed);
+    fresh->Needle()->SetColor(clRed);
+    EXPECT_TRUE(kept->Render() == fresh->Render()) << "after a sub-object change";
 }

@@ -219,6 +219,22 @@ TEST(GDIPUtil, FillsAndPaths) {
     EXPECT_FALSE(round.contains(QPointF(11, 11))) << "the corner is rounded off";
 }
 
+TEST(GDIPUtil, ShadowAndArrowHead) {
+    QImage image(200, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter g(&image);
+    ShadowGDIP(g, QRectF(0, 0, 100, 100));
+    // An arrow along +x ending at (150, 50): its head lies beyond the end.
+    ArrowGDIP(g, QPointF(110, 50), QPointF(150, 50), clRed, 0.3, 0.2, 100);
+    g.end();
+    EXPECT_LT(qAlpha(image.pixel(0, 50)), 20) << "the shadow fades out at the edge";
+    EXPECT_EQ(qAlpha(image.pixel(50, 50)), 180);
+    EXPECT_EQ(QColor::fromRgba(qUnpremultiply(image.pixel(50, 50))).rgb(), QColor(0x80, 0x80, 0x80).rgb());
+    EXPECT_EQ(image.pixel(155, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(image.pixel(145, 50)), 0) << "nothing before the end point";
+    EXPECT_EQ(qAlpha(image.pixel(182, 50)), 0) << "the head is 30 pixels long";
+}
+
 TEST(GDIPUtil, PictureKeepsTheEncodedBytes) {
     QTemporaryDir dir;
     QImage image(12, 9, QImage::Format_RGB32);
