@@ -133,6 +133,14 @@ void TDEng::UpdateActive() {
 bool TDEng::DesignMsg(QWidget* sender, QEvent* event) {
     switch (event->type()) {
         case QEvent::FocusIn:
+            // Qt focuses a clicked control before any filter sees the click;
+            // on the surface the form keeps the focus, no control is active.
+            if (sender != FForm && InRoot(sender)) {
+                FForm->setFocus();
+                return true;
+            }
+            UpdateActive();
+            return false;
         case QEvent::FocusOut:
             UpdateActive();
             return false;
@@ -143,6 +151,13 @@ bool TDEng::DesignMsg(QWidget* sender, QEvent* event) {
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove:
             return MouseMsg(sender, static_cast<QMouseEvent*>(event));
+        case QEvent::Leave:
+            // The cursor left the surface: no control hint stays behind.
+            if (sender == FForm && !FIsInDrawMode) {
+                FHint->Hide();
+                FHintControl = nullptr;
+            }
+            return false;
         case QEvent::Wheel:
         case QEvent::ContextMenu:
             return InRoot(sender);

@@ -184,3 +184,21 @@ TEST_F(DesignSurfaceKeyboard, KeyEventsGoToTheDesignerAndMayBeCleared) {
                                  QString("down %1").arg(Qt::Key_X), "press x", QString("up %1").arg(Qt::Key_X)}));
 }
 }  // namespace
+
+namespace {
+TEST_F(DesignSurfaceKeyboard, TheFormKeepsTheFocusAndTheHandlesShowIt) {
+    A->setFocusPolicy(Qt::StrongFocus);
+    Select(A);
+    A->setFocus();  // as Qt does for a clicked control that takes focus
+    EXPECT_EQ(QApplication::focusWidget(), Panel->Form());
+    EXPECT_TRUE(Designer->SelectedControls().Active());
+    EXPECT_EQ(Designer->SelectedControls().Items(0)->Point(ppLeft)->Fill(), Designer->HandleClr);
+    // Unfocused, a single selection shows the inactive colours.
+    auto* other = new QWidget(Window.get());
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->show();
+    other->setFocus();
+    EXPECT_FALSE(Designer->SelectedControls().Active());
+    EXPECT_EQ(Designer->SelectedControls().Items(0)->Point(ppLeft)->Fill(), Designer->InactiveHandleClr);
+}
+}  // namespace

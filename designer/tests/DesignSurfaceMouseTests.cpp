@@ -280,3 +280,36 @@ TEST_F(DesignSurfaceMouse, RightClickAsksForTheContextMenu) {
     EXPECT_EQ(asked, Root->mapToGlobal(QPoint(90, 90)));
 }
 }  // namespace
+
+namespace {
+QImage Shot(QWidget* w, const char* name) {
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (const QByteArray dir = qgetenv("WK_TEST_ARTIFACTS"); !dir.isEmpty())
+        image.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    return image;
+}
+
+TEST_F(DesignSurfaceMouse, TheSurfaceShowsGridHandlesAndOutlines) {
+    Designer->Grid()->SetColor(TColor(0x0000FF));  // red dots
+    Designer->HandleClr = TColor(0xFF0000);         // blue handles
+    auto* a = Add<TTestLabel>("A", {40, 40, 80, 24});
+    Add<TTestLabel>("B", {200, 120, 60, 20});
+    Click({50, 50});
+    // Root (0, 0) is window (1, 1): the panel's border is one pixel.
+    const QImage still = Shot(Window.get(), "design-surface-selected");
+    EXPECT_EQ(still.pixelColor(201, 201), QColor(Qt::red));     // a grid point
+    EXPECT_NE(still.pixelColor(204, 203), QColor(Qt::red));     // between grid points
+    EXPECT_EQ(still.pixelColor(120, 53), QColor(Qt::blue));     // inside the right handle
+    EXPECT_EQ(still.pixelColor(118, 51), QColor(Qt::black));    // its border
+    EXPECT_NE(still.pixelColor(126, 53), QColor(Qt::blue));     // beside it
+
+    PressAndMove({50, 50}, {66, 66});
+    const QImage moving = Shot(Window.get(), "design-surface-moving");
+    EXPECT_EQ(moving.pixelColor(58, 71), QColor(0x80, 0x80, 0x80));  // the outline's left edge, 16 px on
+    Mouse(QEvent::MouseButtonRelease, {66, 66});
+    EXPECT_EQ(a->BoundsRect(), QRect(56, 56, 80, 24));
+
+    Designer->Grid()->SetVisible(false);
+    EXPECT_NE(Shot(Window.get(), "design-surface-no-grid").pixelColor(201, 201), QColor(Qt::red));
+}
+}  // namespace
