@@ -67,6 +67,11 @@ TEST_F(DesignSurfaceCommands, AlignToGridAndZOrder) {
     EXPECT_EQ(Root->BoundsRect().topLeft(), QPoint(0, 0));
 
     auto* c = Add<TTestLabel>("C", {40, 40, 20, 10});
+    auto* panel = Add<TTestPanel>("P", {100, 100, 100, 50});
+    auto* inner = Add<TTestLabel>("Inner", {5, 5, 20, 10}, panel);
+    Designer->SelectedControls().SelectAll();
+    EXPECT_EQ(Selected(), (QList<TControl*>{Root, a, b, c, panel, inner}));
+    delete panel;
     SelectAll({a});
     Designer->SelectedControls().BringToFront();
     EXPECT_EQ(Root->Controls(), (QList<TControl*>{b, c, a}));
@@ -249,6 +254,7 @@ TEST_F(DesignSurfaceCommands, OperationsInTheWrongStateRaise) {
     delete other;
     TFormDesigner empty;
     EXPECT_EQ(Raised([&] { empty.SetActive(true); }), "Design control not specified");
+    EXPECT_FALSE(empty.Active());
     // A control that is not the root's cannot be selected.
     EXPECT_EQ(Raised([&] { Designer->SelectedControls().Add(root2); }), "Control '' can not be selected");
 }
@@ -277,6 +283,26 @@ TEST_F(DesignSurfaceCommands, AFormRootIsItsOwnHost) {
     EXPECT_FALSE(form.isVisible());
     d.SetActive(false);
     EXPECT_FALSE(lbl->IsDesigning());
+}
+
+TEST_F(DesignSurfaceCommands, ADestroyedRootDeactivates) {
+    QList<QString> told;
+    Designer->OnNotification = [&](TComponentBase* c, TOperation op) {
+        told << QString("%1 %2").arg(c->Name()).arg(op == TOperation::opInsert ? "in" : "out");
+    };
+    auto* a = Add<TTestLabel>("A", {8, 8, 40, 20});
+    SelectAll({a});
+    delete a;
+    EXPECT_EQ(Selected(), QList<TControl*>{});
+    EXPECT_EQ(told, (QList<QString>{" in", "A out"}));  // inserted before it was named
+    delete Root;
+    Root = nullptr;
+    EXPECT_FALSE(Designer->Active());
+    EXPECT_EQ(Designer->DesignControl(), nullptr);
+    EXPECT_EQ(DesignHookOf(Panel->Form()), nullptr);
+    EXPECT_EQ(Panel->Designer(), nullptr);
+    Designer.reset();
+    EXPECT_EQ(DesignHintWindow(), nullptr);  // the last surface took the hint window with it
 }
 
 TEST_F(DesignSurfaceCommands, DestroyedRootOrPanelDeactivates) {

@@ -249,6 +249,21 @@ TEST_F(DesignSurfaceMouse, HintsShowNamesPositionsAndSizes) {
     EXPECT_GT(hint->y(), Root->mapToGlobal(QPoint(90, 90)).y());  // below the pointer
     Mouse(QEvent::MouseMove, {300, 250}, Qt::NoButton);
     EXPECT_FALSE(hint->isVisible());
+    // A control hint goes after the hide pause by itself.
+    ApplicationHintPauses().Hide = 0;
+    Mouse(QEvent::MouseMove, {90, 90}, Qt::NoButton);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return hint->isVisible(); }));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !hint->isVisible(); }));
+    Mouse(QEvent::MouseMove, {300, 250}, Qt::NoButton);
+    // One window serves every surface, and goes with the last of them.
+    {
+        TFormDesigner second;
+        TControl form;
+        second.SetDesignControl(&form);
+        second.SetActive(true);
+        EXPECT_EQ(DesignHintWindow(), hint);
+    }
+    EXPECT_EQ(DesignHintWindow(), hint);
 
     PressAndMove({90, 90}, {106, 98});
     EXPECT_TRUE(hint->isVisible());
@@ -278,6 +293,14 @@ TEST_F(DesignSurfaceMouse, RightClickAsksForTheContextMenu) {
     Mouse(QEvent::MouseButtonRelease, {90, 90}, Qt::RightButton);
     EXPECT_EQ(Selected(), QList<TControl*>{a});
     EXPECT_EQ(asked, Root->mapToGlobal(QPoint(90, 90)));
+
+    int doubleClicks = 0;
+    Designer->OnDblClick = [&] { ++doubleClicks; };
+    Click({90, 90});
+    Mouse(QEvent::MouseButtonDblClick, {90, 90});
+    Mouse(QEvent::MouseButtonRelease, {90, 90});
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(a->BoundsRect(), QRect(80, 80, 40, 20));
 }
 }  // namespace
 
