@@ -17,10 +17,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace ExtendedMath {
 
 using Extended = long double;
+// The rounding tricks below need the unit's 64-bit significand, which Linux
+// keeps as the precision of every operation.
+static_assert(std::numeric_limits<Extended>::digits == 64, "80-bit extended precision expected");
 
 namespace Detail {
 
