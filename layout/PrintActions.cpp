@@ -622,8 +622,11 @@ void TPrintPasteAction::DoPaste() {
             entry.ID = QUuid();
             continue;
         }
+        // Copies come in unselected: the selection, and with it the target of
+        // the next paste, stays what the user chose.
         item->Enum([this](TPrintItem* i) {
             if (FDocument->FindItem(i->ID())) i->SetID(QUuid::createUuid());
+            i->SetStateFlag(TPrintItem::psSelected, false);
         });
         entry.ID = item->ID();
         TPrintItem* raw = item.release();

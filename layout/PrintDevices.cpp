@@ -89,10 +89,10 @@ int TScreenDevice::PrjMMToTopOffset(double mm) const {
 }
 
 double TScreenDevice::PrjTopOffsetToMM(int offset) const {
-    double y = offset;
+    int y = offset;
     if (PageGap > 0) {
         const int pagePixels = R(PageHeight * FYRes * FScale);
-        y -= std::floor(y / (pagePixels + PageGap)) * PageGap;
+        y -= y / (pagePixels + PageGap) * PageGap;
     }
     return y / FYRes / FScale;
 }

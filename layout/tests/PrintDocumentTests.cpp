@@ -283,3 +283,20 @@ TEST(PrintDocument, OutlineShowsTheTreeAndKeepsTheSelectedNode) {
     EXPECT_EQ(doc.TreeSelectedItem(), &doc);
     Q_UNUSED(child);
 }
+
+TEST(PrintDocument, PrinterSetupAndExportResolution) {
+    TServicesFixture services;
+    TPrintDocument doc;
+    doc.SetIsFixedPageSize(true);
+    doc.SetStrPageSize("A5, 148mm x 210mm");
+    AddFill(&doc, 0, 0, 10, 100);
+    doc.SetupPrinter();
+    services.Printer->SetupAnswers.push_back(true);
+    doc.SetupPrinter();
+    EXPECT_EQ(services.Printer->SetupDialogs, 2);
+    QImage bitmap;
+    doc.RenderBMP(bitmap, 192);
+    EXPECT_EQ(bitmap.width(), int(Round(148 * ScreenPixelsPerMM * 2)));
+    EXPECT_EQ(bitmap.height(), int(std::ceil(100 * ScreenPixelsPerMM * 2)));
+    EXPECT_EQ(bitmap.format(), QImage::Format_RGB888);
+}
