@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -529,6 +530,14 @@ void TSketchView::keyPressEvent(QKeyEvent* event) {
 void TSketchView::keyReleaseEvent(QKeyEvent* event) {
     Guarded("KeyUp", [&] {
         if (FDocument && !FDocument->CurAction()) UpdateCursor(event->modifiers(), mapFromGlobal(QCursor::pos()));
+    });
+}
+
+void TSketchView::focusOutEvent(QFocusEvent* event) {
+    TPrintView::focusOutEvent(event);
+    const bool takenAway = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
+    Guarded("CancelMode", [&] {
+        if (takenAway && FDocument && FDocument->CurAction()) CancelAction();
     });
 }
 

@@ -94,6 +94,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Another window or a popup taking over cancels the action in progress.
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void ShowCurrentPage(QPainter& canvas, const QRect& page, int pageNo, int pageCount);

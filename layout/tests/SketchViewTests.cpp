@@ -5,6 +5,8 @@
 #include "PrintView.h"
 #include "UIServices.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -175,6 +177,20 @@ TEST(SketchView, RightButtonCancelsADrag) {
     EXPECT_EQ(f.A->GetAbsPos(), QPoint(10, 10));
     EXPECT_EQ(f.Doc.DoneCount(), 0);
     EXPECT_TRUE(f.View.Device().Frames().isEmpty());
+}
+
+TEST(SketchView, AnotherWindowTakingTheFocusCancelsADrag) {
+    TViewFixture f;
+    const QPoint start = f.Px(20, 20);
+    QTest::mousePress(&f.View, Qt::LeftButton, {}, start);
+    QTest::mouseMove(&f.View, start + QPoint(40, 40));
+    ASSERT_NE(f.Doc.CurAction(), nullptr);
+    QFocusEvent lost(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(&f.View, &lost);
+    EXPECT_EQ(f.Doc.CurAction(), nullptr);
+    EXPECT_TRUE(f.View.Device().Frames().isEmpty());
+    QTest::mouseRelease(&f.View, Qt::LeftButton, {}, start + QPoint(40, 40));
+    EXPECT_EQ(f.A->GetAbsPos(), QPoint(10, 10));
 }
 
 TEST(SketchView, ShiftClicksToggleTheSelection) {
