@@ -300,3 +300,21 @@ TEST(PrintDocument, PrinterSetupAndExportResolution) {
     EXPECT_EQ(bitmap.height(), int(std::ceil(100 * ScreenPixelsPerMM * 2)));
     EXPECT_EQ(bitmap.format(), QImage::Format_RGB888);
 }
+
+TEST(PrintDocument, ThePrintersPaperFormsAreReadablePageSizes) {
+    TServicesFixture services;
+    const QStringList forms = Printers().PaperForms();
+    ASSERT_FALSE(forms.isEmpty());
+    EXPECT_TRUE(forms.contains("A4, 210mm x 297mm")) << forms.join(" | ").toStdString();
+    for (const QString& form : forms) {
+        SCOPED_TRACE(form.toStdString());
+        const QSize size = StrPageSizeToPageSize(form);
+        EXPECT_GT(size.width(), 0);
+        EXPECT_GT(size.height(), 0);
+    }
+    EXPECT_EQ(Printers().PrinterName(), "PDF");
+    SetPrinters(nullptr);
+    EXPECT_TRUE(Printers().PaperForms().isEmpty()) << "no printer, no forms";
+    EXPECT_THROW(Printers().PageSizeMM(), EPrinterError);
+    SetPrinters(services.Printer);
+}
