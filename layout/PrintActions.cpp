@@ -138,10 +138,40 @@ bool NamesOnlyItemClasses(const QString& text) {
 }
 }  // namespace
 
+// --- dragging -------------------------------------------------------------------------
+
+void TPrintDragAction::MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    if (button != Qt::LeftButton || !CanStart()) {
+        if (FView) FView->HideFrames();
+        Cancel();
+        return;
+    }
+    FView = view;
+    FPrevPos = QPoint(x, y);
+    FOffset = QPoint();
+    ToggleFrames();
+}
+
+void TPrintDragAction::MouseMove(TPrintView*, Qt::KeyboardModifiers, int x, int y) {
+    if (!FView) return;
+    ToggleFrames();
+    FOffset = FPrevPos - QPoint(x, y);
+    ToggleFrames();
+}
+
+void TPrintDragAction::MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+    if (FView) FView->HideFrames();
+    if (FOffset.isNull()) {
+        Cancel();
+        return;
+    }
+    TPrintAction::MouseUp(view, button, shift, x, y);
+}
+
 // --- move -----------------------------------------------------------------------------
 
 TPrintMoveAction::TPrintMoveAction(TPrintEditActions actions, TPrintDocument* document)
-    : TPrintAction(actions, document) {
+    : TPrintDragAction(actions, document) {
     for (TPrintItem* item : document->Selection()) FItems << item->ID();
 }
 
@@ -171,46 +201,17 @@ void TPrintMoveAction::ToggleFrames() {
     FView->FramesChanged();
 }
 
-void TPrintMoveAction::MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    if (button != Qt::LeftButton) {
-        if (FView) FView->HideFrames();
-        Cancel();
-        return;
-    }
-    FView = view;
-    FDevice = &view->Device();
-    FPrevPos = QPoint(x, y);
-    FOffset = QPoint();
-    ToggleFrames();
-}
-
-void TPrintMoveAction::MouseMove(TPrintView*, Qt::KeyboardModifiers, int x, int y) {
-    if (!FView) return;
-    ToggleFrames();
-    FOffset = FPrevPos - QPoint(x, y);
-    ToggleFrames();
-}
-
-void TPrintMoveAction::MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-    if (FView) FView->HideFrames();
-    if (FOffset.isNull()) {
-        Cancel();
-        return;
-    }
-    TPrintAction::MouseUp(view, button, shift, x, y);
-}
-
 void TPrintMoveAction::Finish() {
     TPrintAction::Finish();
     FEntries.clear();
     for (const QUuid& id : FItems) {
         const TPrintItem* item = FDocument->FindItem(id);
-        if (!item) continue;
+        if (!item || (FPixOfs && !FView)) continue;
         TItemIDPos e;
         e.ID = id;
         e.ParentID = ParentID(item);
         e.Position = item->GetAbsPos();
-        e.NewPos = FPixOfs ? FDevice->PrjBack(MovedRect(item).topLeft()) : item->Bounds().topLeft() + FOffset;
+        e.NewPos = FPixOfs ? FView->Device().PrjBack(MovedRect(item).topLeft()) : item->Bounds().topLeft() + FOffset;
         FEntries.push_back(e);
     }
     MoveAll(true);
@@ -240,7 +241,7 @@ void TPrintMoveAction::Redo() {
 // --- size -----------------------------------------------------------------------------
 
 TPrintSizeAction::TPrintSizeAction(TPrintEditActions actions, TPrintDocument* document)
-    : TPrintAction(actions & TPrintEditActions{saLeft, saTop, saRight, saBottom}, document) {
+    : TPrintDragAction(actions & TPrintEditActions{saLeft, saTop, saRight, saBottom}, document) {
     if (!document->Selection().isEmpty()) FItem = document->Selection().first()->ID();
 }
 
@@ -261,38 +262,10 @@ QRect TPrintSizeAction::NewScreenBounds() const {
     return QRect(l, t, rr - l, b - t);
 }
 
-void TPrintSizeAction::ToggleFrame() {
+void TPrintSizeAction::ToggleFrames() {
     if (!FView) return;
     FView->Device().ShowFrame(NewScreenBounds(), FView->ClientArea());
     FView->FramesChanged();
-}
-
-void TPrintSizeAction::MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    if (button != Qt::LeftButton || FItem.isNull()) {
-        if (FView) FView->HideFrames();
-        Cancel();
-        return;
-    }
-    FView = view;
-    FPrevPos = QPoint(x, y);
-    FOffset = QPoint();
-    ToggleFrame();
-}
-
-void TPrintSizeAction::MouseMove(TPrintView*, Qt::KeyboardModifiers, int x, int y) {
-    if (!FView) return;
-    ToggleFrame();
-    FOffset = FPrevPos - QPoint(x, y);
-    ToggleFrame();
-}
-
-void TPrintSizeAction::MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-    if (FView) FView->HideFrames();
-    if (FOffset.isNull()) {
-        Cancel();
-        return;
-    }
-    TPrintAction::MouseUp(view, button, shift, x, y);
 }
 
 void TPrintSizeAction::Finish() {
@@ -622,8 +595,11 @@ void TPrintPasteAction::DoPaste() {
             entry.ID = QUuid();
             continue;
         }
+        // Copies come in unselected: the selection, and with it the target of
+        // the next paste, stays what the user chose.
         item->Enum([this](TPrintItem* i) {
             if (FDocument->FindItem(i->ID())) i->SetID(QUuid::createUuid());
+            i->SetStateFlag(TPrintItem::psSelected, false);
         });
         entry.ID = item->ID();
         TPrintItem* raw = item.release();

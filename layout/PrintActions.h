@@ -72,57 +72,72 @@ struct TIDObjectTexts {
     QString OldText, NewText;
 };
 
+// An action dragged with the left button: frames follow the pointer; the
+// offset counts pixels from the pointer back to the press point.
+class TPrintDragAction : public TPrintAction {
+public:
+    using TPrintAction::TPrintAction;
+    // Another button cancels; the left one starts the drag.
+    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
+    // Released on the spot: cancelled, nothing changed.
+    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+
+protected:
+    // Shows the frames, or hides them when they are shown.
+    virtual void ToggleFrames() = 0;
+    virtual bool CanStart() const { return true; }
+
+    QPoint FOffset, FPrevPos;
+    TPrintView* FView = nullptr;
+};
+
 // Moves the selection: dragged in a view (offset in pixels) or by the keys
 // (offset in millimetres, finished at once).
-class TPrintMoveAction : public TPrintAction {
+class TPrintMoveAction : public TPrintDragAction {
 public:
     TPrintMoveAction(TPrintEditActions actions, TPrintDocument* document);
     TPrintMoveAction(int dx, int dy, TRenderDevice* device, TPrintDocument* document);
     QString GetName() const override { return QStringLiteral("Переместить объекты"); }
     void Finish() override;
-    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
-    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
-    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
     void Redo() override;
     void Undo() override;
     const std::vector<TItemIDPos>& Entries() const { return FEntries; }
 
+protected:
+    void ToggleFrames() override;
+
 private:
     // The item's frame in view pixels after the offset.
     QRect MovedRect(const TPrintItem* item) const;
-    void ToggleFrames();
     void MoveAll(bool toNew);
 
     QList<QUuid> FItems;  // the selection, while the mouse moves
     std::vector<TItemIDPos> FEntries;
-    QPoint FOffset, FPrevPos;
-    TRenderDevice* FDevice = nullptr;
-    TPrintView* FView = nullptr;
     bool FPixOfs = true;
+    TRenderDevice* FDevice = nullptr;
 };
 
 // Drags edges of the first selected item.
-class TPrintSizeAction : public TPrintAction {
+class TPrintSizeAction : public TPrintDragAction {
 public:
     TPrintSizeAction(TPrintEditActions actions, TPrintDocument* document);
     QString GetName() const override { return QStringLiteral("Изменить размер объекта"); }
     void Finish() override;
-    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
-    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
-    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
     void Redo() override;
     void Undo() override;
     // The dragged rectangle in view pixels.
     QRect NewScreenBounds() const;
 
+protected:
+    void ToggleFrames() override;
+    bool CanStart() const override { return !FItem.isNull(); }
+
 private:
-    void ToggleFrame();
     void Apply(const QRect& bounds);
 
     QUuid FItem;
     TItemIDSize FEntry;
-    QPoint FOffset, FPrevPos;
-    TPrintView* FView = nullptr;
 };
 
 // Deletes one item or the selection; finished at once.

@@ -89,10 +89,10 @@ int TScreenDevice::PrjMMToTopOffset(double mm) const {
 }
 
 double TScreenDevice::PrjTopOffsetToMM(int offset) const {
-    double y = offset;
+    int y = offset;
     if (PageGap > 0) {
         const int pagePixels = R(PageHeight * FYRes * FScale);
-        y -= std::floor(y / (pagePixels + PageGap)) * PageGap;
+        y -= y / (pagePixels + PageGap) * PageGap;
     }
     return y / FYRes / FScale;
 }
@@ -114,14 +114,7 @@ void TScreenDevice::EndPage() {
     FOldRgn.reset();
 }
 
-TClipRgn TScreenDevice::SetDefaultClipRgn() {
-    TClipRgn old;
-    if (FCanvas->hasClipping()) old = FCanvas->clipRegion();
-    // FNewRgn was taken before the page origin moved.
-    const QTransform t = FCanvas->transform();
-    FCanvas->setClipRegion(t.inverted().map(FNewRgn));
-    return old;
-}
+TClipRgn TScreenDevice::SetDefaultClipRgn() { return SelectDeviceClip(FNewRgn); }
 
 // --- printer --------------------------------------------------------------------------
 
@@ -183,13 +176,7 @@ void TBitmapDevice::EndPage() {
 
 void TBitmapDevice::EndRender(QPainter*) { FCanvas = nullptr; }
 
-TClipRgn TBitmapDevice::SetDefaultClipRgn() {
-    TClipRgn old;
-    if (FCanvas->hasClipping()) old = FCanvas->clipRegion();
-    const QTransform t = FCanvas->transform();
-    FCanvas->setClipRegion(t.inverted().map(FDefRgn));
-    return old;
-}
+TClipRgn TBitmapDevice::SetDefaultClipRgn() { return SelectDeviceClip(FDefRgn); }
 
 TBitmapHiResDevice::TBitmapHiResDevice(int dpi) { SetScale(dpi / 96.0); }
 

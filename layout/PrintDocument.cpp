@@ -53,7 +53,10 @@ TPrintView::~TPrintView() {
 
 void TPrintView::SetDocument(TPrintDocument* value) {
     if (value == FDocument) return;
-    if (FDocument) FDocument->RemoveView(this);
+    // Cleared first, so that the old document does not ask this view back.
+    TPrintDocument* old = FDocument;
+    FDocument = nullptr;
+    if (old) old->RemoveView(this);
     FDocument = value;
     if (FDocument) FDocument->AddView(this);
 }
@@ -152,9 +155,15 @@ void TPrintDocument::LayOut(TRenderDevice& device) {
 
 void TPrintDocument::PrepareDocument() {
     FMainDevice = FindMainDevice();
-    if (!FMainDevice) return;
-    FMainDevice->SetScale(FDocScale);
-    LayOut(*FMainDevice);
+    if (FMainDevice) {
+        FMainDevice->SetScale(FDocScale);
+        LayOut(*FMainDevice);
+        return;
+    }
+    // Without a view the layout still follows every change, so that hit
+    // tests and editing actions never work on stale bounds.
+    if (!FLayoutDevice) FLayoutDevice = std::make_unique<TBitmapDevice>();
+    LayOut(*FLayoutDevice);
 }
 
 QSizeF TPrintDocument::PageSizeMM() const {

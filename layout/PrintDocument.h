@@ -228,6 +228,7 @@ protected:
     std::vector<std::unique_ptr<TPrintAction>> FDoneActions, FUndoneActions;
     TEditMode FEditMode = emNormal;
     TRenderDevice* FMainDevice = nullptr;
+    std::unique_ptr<TBitmapDevice> FLayoutDevice;  // lays out while no view is the main view
     int FPageCount = 1;
     int FDocumentBottom = 0;
     QList<TPrintItem*> FSelection;

@@ -141,6 +141,13 @@ void TRenderDevice::UpdateResolutions() {
 
 bool TRenderDevice::MeetsPage(const QRect& rect) const { return rect.intersects(PageBounds); }
 
+TClipRgn TRenderDevice::SelectDeviceClip(const QRegion& region) {
+    TClipRgn old;
+    if (FCanvas->hasClipping()) old = FCanvas->clipRegion();
+    FCanvas->setClipRegion(FCanvas->transform().inverted().map(region));
+    return old;
+}
+
 void TRenderDevice::MoveTo(double x, double y) { FPenPos = Prj(x, y); }
 
 void TRenderDevice::LineTo(double x, double y) {

@@ -138,6 +138,9 @@ public:
 
 protected:
     bool MeetsPage(const QRect& rect) const;
+    // Selects a clip given in device pixels (taken before the page origin
+    // moved); returns the one it replaced.
+    TClipRgn SelectDeviceClip(const QRegion& region);
     void DrawImageRect(const QRect& target, const QImage& image);
 
     QPainter* FCanvas = nullptr;

@@ -1,6 +1,7 @@
 #include "LayoutTestSupport.h"
 
 #include "ClassRegistry.h"
+#include "ClipboardFormats.h"
 
 #include <QDir>
 #include <QPainter>
@@ -23,6 +24,25 @@ void TFillItem::Render(Plotmere::TRenderDevice& device) {
     device.Rectangle(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
     canvas.restore();
     TPrintItem::Render(device);
+}
+
+bool TFillItem::Setup(Plotmere::TRenderDevice*) {
+    if (SetupColor < 0) return false;
+    SetColor(SetupColor);
+    return true;
+}
+
+Plotmere::TPrintEditActions TFillItem::GetUserAction(Plotmere::TPrintView* view, int x, int y, Qt::KeyboardModifiers shift) {
+    if (FailUserAction) throw Exception(QStringLiteral("user action failed"));
+    return TPrintItem::GetUserAction(view, x, y, shift);
+}
+
+int TPictureItem::SupportsClipboardFormat(const QList<int>& formats) const { return int(formats.indexOf(CF_DIB)); }
+
+void TPictureItem::CreateFromClipboard() {
+    const QImage image = UIServices().Clipboard().GetImage();
+    SetWidth(int(image.width() / Plotmere::ScreenPixelsPerMM));
+    SetHeight(int(image.height() / Plotmere::ScreenPixelsPerMM));
 }
 
 TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color) {
@@ -92,6 +112,12 @@ int TRecordingCanvas::metric(PaintDeviceMetric metric) const {
     }
 }
 
+QString LayoutText(Plotmere::TPrintItem& item) {
+    QStringList lines = item.GetAsText().split(QStringLiteral("\r\n"));
+    lines.removeIf([](const QString& line) { return line.trimmed().startsWith(QStringLiteral("State = ")); });
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 QString ArtifactsDir() {
     const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS");
     if (!dir.isEmpty()) QDir().mkpath(dir);
@@ -99,5 +125,6 @@ QString ArtifactsDir() {
 }
 
 WK_REGISTER_CLASS(TFillItem)
+WK_REGISTER_CLASS(TPictureItem)
 
 }  // namespace LayoutTests

@@ -6,7 +6,11 @@
 #include <QPainterPath>
 #include <QPaintEngine>
 #include <QRect>
+#include <ostream>
 #include <vector>
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
 
 namespace LayoutTests {
 
@@ -21,11 +25,27 @@ public:
     void SetColor(int value) { FColor = value; }
     bool AcceptItem(Plotmere::TPrintItem*) const override { return true; }
     void Render(Plotmere::TRenderDevice& device) override;
-    // Makes the next Render raise.
+    // The colour a confirmed setup dialog gives the item; -1: the dialog is cancelled.
+    bool Setup(Plotmere::TRenderDevice* device) override;
+    Plotmere::TPrintEditActions GetUserAction(Plotmere::TPrintView* view, int x, int y,
+                                              Qt::KeyboardModifiers shift) override;
+    // Make Render, or asking for the mouse actions, raise.
     bool FailRender = false;
+    bool FailUserAction = false;
+    int SetupColor = -1;
 
 private:
     int FColor = 0x808080;
+};
+
+// An item made from a picture on the clipboard: as large as the picture at
+// 96 dots per inch.
+class TPictureItem : public Plotmere::TPrintItem {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TPictureItem(QObject* owner = nullptr) : TPrintItem(owner) {}
+    int SupportsClipboardFormat(const QList<int>& formats) const override;
+    void CreateFromClipboard() override;
 };
 
 // A new fill item at (left, top) of width x height millimetres.
@@ -52,6 +72,10 @@ private:
     QSize FSize;
     mutable std::unique_ptr<QPaintEngine> FEngine;
 };
+
+// The text form without the items' state: where every item is and what it
+// looks like, but not the selection, which clicks change outside the actions.
+QString LayoutText(Plotmere::TPrintItem& item);
 
 // The folder named by WK_TEST_ARTIFACTS, or empty.
 QString ArtifactsDir();

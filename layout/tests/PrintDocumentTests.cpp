@@ -283,3 +283,38 @@ TEST(PrintDocument, OutlineShowsTheTreeAndKeepsTheSelectedNode) {
     EXPECT_EQ(doc.TreeSelectedItem(), &doc);
     Q_UNUSED(child);
 }
+
+TEST(PrintDocument, PrinterSetupAndExportResolution) {
+    TServicesFixture services;
+    TPrintDocument doc;
+    doc.SetIsFixedPageSize(true);
+    doc.SetStrPageSize("A5, 148mm x 210mm");
+    AddFill(&doc, 0, 0, 10, 100);
+    doc.SetupPrinter();
+    services.Printer->SetupAnswers.push_back(true);
+    doc.SetupPrinter();
+    EXPECT_EQ(services.Printer->SetupDialogs, 2);
+    QImage bitmap;
+    doc.RenderBMP(bitmap, 192);
+    EXPECT_EQ(bitmap.width(), int(Round(148 * ScreenPixelsPerMM * 2)));
+    EXPECT_EQ(bitmap.height(), int(std::ceil(100 * ScreenPixelsPerMM * 2)));
+    EXPECT_EQ(bitmap.format(), QImage::Format_RGB888);
+}
+
+TEST(PrintDocument, ThePrintersPaperFormsAreReadablePageSizes) {
+    TServicesFixture services;
+    const QStringList forms = Printers().PaperForms();
+    ASSERT_FALSE(forms.isEmpty());
+    EXPECT_TRUE(forms.contains("A4, 210mm x 297mm")) << forms.join(" | ").toStdString();
+    for (const QString& form : forms) {
+        SCOPED_TRACE(form.toStdString());
+        const QSize size = StrPageSizeToPageSize(form);
+        EXPECT_GT(size.width(), 0);
+        EXPECT_GT(size.height(), 0);
+    }
+    EXPECT_EQ(Printers().PrinterName(), "PDF");
+    SetPrinters(nullptr);
+    EXPECT_TRUE(Printers().PaperForms().isEmpty()) << "no printer, no forms";
+    EXPECT_THROW(Printers().PageSizeMM(), EPrinterError);
+    SetPrinters(services.Printer);
+}
