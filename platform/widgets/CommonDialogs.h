@@ -7,12 +7,17 @@
 #include <QFont>
 #include <QString>
 
+class TFont;
+
 class TFontDialog {
 public:
     QFont Font;
     TColor Color = clWindowText;
     // True when confirmed; Font and Color then hold the choice.
     bool Execute() { return UIServices().FontDialog(Font, Color); }
+    // The dialog starts from a control's font and gives its choice back to one.
+    void TakeFrom(const TFont& font);
+    void ApplyTo(TFont& font) const;
 };
 
 class TColorDialog {

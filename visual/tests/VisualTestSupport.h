@@ -22,7 +22,8 @@
 class VisualTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitWKConsts({}, BinDir() + QStringLiteral("/Welvista2"));
+        // With the debug switch, so that tests can read the diagnostic lines.
+        InitWKConsts({QStringLiteral("-DEBUG")}, BinDir() + QStringLiteral("/Welvista2"));
         const QString db = Home.DataHome() + QStringLiteral("/Tessaline/WK.db");
         QDir().mkpath(QFileInfo(db).absolutePath());
         BuildLocalDatabase(db, LocalDatabaseScripts(SourceDir() + QStringLiteral("/config/local")));
