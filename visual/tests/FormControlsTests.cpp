@@ -7,6 +7,8 @@
 #include "RegisterComponents.h"
 #include "Swatchbox.h"
 #include "WKFormText.h"
+#include "WKImage.h"
+#include "dlg_SetupImage.h"
 #include "WKPlainControls.h"
 #include "WKSensorLabel.h"
 #include "dlg_SetupLabel.h"
@@ -16,6 +18,7 @@
 #include "fr_Align.h"
 
 #include <QCheckBox>
+#include <QBuffer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -293,5 +296,88 @@ TEST_F(FormControls, SetupAppliesOnOkOnly) {
     EXPECT_EQ(sensor->Font()->Color(), clRed);
     EXPECT_TRUE(sensor->ShowName());
     EXPECT_EQ(sensor->Alignment(), TCustomLabel::taCenter);
+}
+
+// A picture file of the given format.
+QByteArray PictureFile(const char* format) {
+    QImage image(4, 3, QImage::Format_ARGB32);
+    image.fill(QColor(0, 128, 255));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+TEST_F(FormControls, PictureDataSurvivesTheFormText) {
+    struct TCase {
+        const char* Format;
+        const char* Class;
+    };
+    for (const TCase& c : {TCase{"png", "TPngImage"}, TCase{"bmp", "TBitmap"}, TCase{"jpg", "TJPEGImage"}}) {
+        SCOPED_TRACE(c.Format);
+        TWKImage image;
+        image.SetName("img");
+        image.Picture()->LoadFromData(PictureFile(c.Format));
+        EXPECT_EQ(image.Picture()->GraphicClass(), c.Class);
+        const QString text = ComponentToString(&image);
+        EXPECT_TRUE(text.contains("Picture.Data = {"));
+        std::unique_ptr<TComponentBase> back(StringToComponent(text, nullptr));
+        auto* read = qobject_cast<TWKImage*>(back->Self());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->Picture()->Graphic().size(), QSize(4, 3));
+        EXPECT_EQ(ComponentToString(read), text);
+    }
+    // Data of a graphic class that is not drawn here is kept as it was.
+    TWKImage meta;
+    QByteArray emf("\x09TMetafile", 10);
+    emf += QByteArray("\x01\x00\x00\x00 EMF", 8);
+    meta.Picture()->SetData(emf);
+    EXPECT_TRUE(meta.Picture()->Graphic().isNull());
+    EXPECT_EQ(meta.Picture()->Data(), emf);
+    // Malformed data: one line, the rest of the control loads.
+    TDebugOutputCapture log;
+    std::unique_ptr<TComponentBase> bad(StringToComponent(
+        "object img: TWKImage\r\n  Left = 5\r\n  Picture.Data = {07544269746D6170FFFF}\r\nend\r\n", nullptr));
+    EXPECT_EQ(log.Count("Error loading form: "), 1);
+    EXPECT_EQ(qobject_cast<TWKImage*>(bad->Self())->Left(), 5);
+    EXPECT_THROW(meta.Picture()->LoadFromData("not a picture"), Exception);
+    EXPECT_EQ(meta.Picture()->Data(), emf);
+}
+
+TEST_F(FormControls, ImageSetupTakesThePictureAndStretches) {
+    TWKImage image;
+    EXPECT_FALSE(image.Center());
+    EXPECT_TRUE(image.Stretch());
+    EXPECT_FALSE(image.Transparent());
+    image.SetStretch(false);
+    image.SetTransparent(true);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("p.png");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(PictureFile("png"));
+    f.close();
+    const QString untouched = ComponentToString(&image);
+    UI->OpenFileAnswers = {file};
+    ScriptOnce<TdlgSetupImage>(*UI, "TdlgSetupImage", [](TdlgSetupImage& d) {
+        d.btnOpen->click();
+        d.CancelBtn->click();
+        return DialogResult(d);
+    });
+    image.Setup();
+    EXPECT_EQ(ComponentToString(&image), untouched);
+    UI->OpenFileAnswers = {file};
+    ScriptOnce<TdlgSetupImage>(*UI, "TdlgSetupImage", [](TdlgSetupImage& d) {
+        d.btnOpen->click();
+        d.frAlign->SetCtlAlign(TControl::alClient);
+        d.OKBtn->click();
+        return DialogResult(d);
+    });
+    image.Setup();
+    EXPECT_EQ(image.Picture()->GraphicClass(), "TPngImage");
+    EXPECT_EQ(image.Align(), TControl::alClient);
+    EXPECT_TRUE(image.Stretch());
+    EXPECT_FALSE(image.Transparent());
 }
 }  // namespace
