@@ -1,6 +1,7 @@
 #include "WKTCPCL.h"
 
 #include "MainWindowHost.h"
+#include "ModalDialogs.h"
 #include "RegIniFile.h"
 #include "StringLists.h"
 #include "WK2TCPProtocol.h"
@@ -112,11 +113,6 @@ TWKTCPClientService::TWKTCPClientService(QObject* Owner) : TWKService(Owner) {
 TWKTCPClientService::~TWKTCPClientService() {
     FTCPClient.reset();
     delete FMenuItem.data();
-}
-
-std::function<int(TfmTCPCLSetup&)>& TWKTCPClientService::ShowSetupForm() {
-    static std::function<int(TfmTCPCLSetup&)> show = [](TfmTCPCLSetup& form) { return form.exec(); };
-    return show;
 }
 
 void TWKTCPClientService::AddMenuItems() {
@@ -299,7 +295,7 @@ void TWKTCPClientService::OnSetupClick() {
     form.SetBufferSize(GetBufferHours());
     form.SetFetchSize(GetFetchHours());
     form.SetClient(FTCPClient.get());
-    if (ShowSetupForm()(form) != QDialog::Accepted) return;
+    if (ShowModal(form) != mrOk) return;
     FAccessCode = form.AccessCode();
     FTCPClient->SetHostPortAccess(form.Address(), form.Port(), FAccessCode);
     TRegIniFile reg(WKRegistryKey);

@@ -78,10 +78,8 @@ public:
     TWK2TCPServClient& Client() { return *FTCPClient; }
 
     // The settings command: the form filled from the client and the settings,
-    // shown modally; OK applies and stores them.
+    // shown modally through the UI services; OK applies and stores them.
     void OnSetupClick();
-    // How the form is shown; tests replace it (the default runs the dialog).
-    static std::function<int(TfmTCPCLSetup&)>& ShowSetupForm();
 
     static constexpr int MaxRecordsPerTick = 1025;
     static constexpr int DefaultBufferHours = 24;
