@@ -358,6 +358,11 @@ void TLogsheaf::InternalDelete() {
 
 void TLogsheaf::InternalClose() {
     std::exception_ptr failure;
+    // Version and wrap mode stay held for the closed table.
+    if (FRecords) {
+        FVersion = Version();
+        FWrapped = Wrapped();
+    }
     if (FRecords && FDirty && !FReadOnly) {
         try {
             DoSave();

@@ -58,6 +58,20 @@ TEST_F(PluginManager, FolderLoadsDataSourcesFirstAndSystemsFindTheirs) {
     EXPECT_TRUE(m.Started());
 }
 
+TEST_F(PluginManager, FoldersBesideTheProgram) {
+    TPluginManager m;
+    m.ActivatePluginGroup(1, "test-plugins/basic", "FixTime6");
+    ASSERT_EQ(m.GetSrcCount(), 1);
+    EXPECT_EQ(m.GetDataSource(0)->Descr().SourceID, "FIXTIME");
+    EXPECT_FALSE(m.Started());
+    m.Activate(atRelativePath, "test-plugins/second");
+    EXPECT_NE(m.GetSystemByID("LAS"), nullptr);
+    EXPECT_TRUE(m.Started());
+    m.ActivatePluginGroup(0, "test-plugins/basic", "FixSys6");
+    ASSERT_NE(m.GetSystemByID("FIX"), nullptr);
+    EXPECT_EQ(m.GetSystemByID("FIX")->SourceCount(), 1);
+}
+
 TEST_F(PluginManager, RegistryActivationLoadsEveryFolderOfPlugins) {
     TTempXdgHome home;
     TRegIniFile settings(PlotmereRegistryKey);
