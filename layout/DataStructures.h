@@ -245,7 +245,7 @@ public:
     bool GetIsEmpty(int index) const override;
     int GetCount() const override { return int(FStrings.size()); }
     void SetAsString(int index, const QString& value) override;
-    void AllocBuffer(int size) override { FStrings.reserve(size); }
+    void AllocBuffer(int size) override { FStrings.reserve(std::max(size, 0)); }
     void AddData(const QVariant& value) override;
     void CropBuffer() override {}
     void Delete(int index) override;
