@@ -70,41 +70,6 @@ void ReadData(TColumn<T>& c, const QByteArray& in) {
     c.Length = n;
 }
 
-template <typename T>
-void AddValue(TColumn<T>& c, T value) {
-    if (c.Length >= int(c.Rows.size())) c.Rows.resize(size_t(c.Length) + 1);
-    c.Rows[size_t(c.Length++)] = value;
-}
-
-template <typename T>
-void DeleteRow(TColumn<T>& c, int index) {
-    if (index >= 0 && index < int(c.Rows.size())) c.Rows.erase(c.Rows.begin() + index);
-    c.Length = int(c.Rows.size());
-}
-
-template <typename T>
-void InsertRow(TColumn<T>& c, T value, int index) {
-    if (index >= 0 && index < int(c.Rows.size())) c.Rows.insert(c.Rows.begin() + index, value);
-    c.Length = int(c.Rows.size());
-}
-
-template <typename T>
-void InsertRows(TColumn<T>& c, int index, int count, T value) {
-    c.Rows.insert(c.Rows.begin() + index, size_t(count), value);
-    c.Length = int(c.Rows.size());
-}
-
-template <typename T>
-void Alloc(TColumn<T>& c, int size) {
-    c.Rows.assign(size_t(std::max(size, 0)), T{});
-    c.Length = 0;
-}
-
-template <typename T>
-void Crop(TColumn<T>& c) {
-    c.Rows.resize(size_t(c.Length));
-}
-
 QString FormatNumber(const QString& format, double v) { return format.isEmpty() ? FloatToStr(v) : FormatFloat(format, v); }
 
 }  // namespace
@@ -156,176 +121,117 @@ void TDataSegment::AssignSegment(const TDataSegment& source) {
     FID = source.FID;
 }
 
-// ---- doubles ----
+// ---- numeric kinds ----
 
-TDoubleDataSegment::TDoubleDataSegment(QObject* owner) : TDataSegment(owner) {}
+template <typename T>
+double TNumericDataSegment<T>::GetAsDouble(int index) const {
+    return double(Value(index));
+}
 
-double TDoubleDataSegment::GetAsDouble(int index) const {
+template <typename T>
+void TNumericDataSegment<T>::SetAsDouble(int index, double value) {
     CheckIndex(index);
-    return FData.Rows[size_t(index)];
+    FData.Rows[size_t(index)] = FromDouble(value);
 }
 
-QString TDoubleDataSegment::GetAsString(int index) const { return FormatNumber(Format, GetAsDouble(index)); }
-
-bool TDoubleDataSegment::GetIsEmpty(int index) const { return std::isnan(GetAsDouble(index)); }
-
-void TDoubleDataSegment::SetAsDouble(int index, double value) {
-    CheckIndex(index);
-    FData.Rows[size_t(index)] = value;
+template <typename T>
+void TNumericDataSegment<T>::AllocBuffer(int size) {
+    FData.Rows.assign(size_t(std::max(size, 0)), T{});
+    FData.Length = 0;
 }
 
-void TDoubleDataSegment::AllocBuffer(int size) { Alloc(FData, size); }
-
-void TDoubleDataSegment::AddData(const QVariant& value) {
-    AddDouble(IsNullVariant(value) ? DoubleEmpty() : VariantToDouble(value));
+template <typename T>
+T TNumericDataSegment<T>::FromVariant(const QVariant& value) const {
+    if (IsNullVariant(value)) return EmptyValue();
+    return FromDouble(VariantToDouble(value));
 }
 
-void TDoubleDataSegment::AddDouble(double value) { AddValue(FData, value); }
-void TDoubleDataSegment::CropBuffer() { Crop(FData); }
-void TDoubleDataSegment::Delete(int index) { DeleteRow(FData, index); }
-
-void TDoubleDataSegment::Insert(const QVariant& value, int index) {
-    InsertRow(FData, IsNullVariant(value) ? DoubleEmpty() : VariantToDouble(value), index);
+template <typename T>
+void TNumericDataSegment<T>::AddData(const QVariant& value) {
+    AddValue(FromVariant(value));
 }
 
-void TDoubleDataSegment::InsertItems(int index, int count) {
+template <typename T>
+void TNumericDataSegment<T>::AddValue(T value) {
+    // Past the allocation the column grows by exactly one row.
+    if (FData.Length >= int(FData.Rows.size())) FData.Rows.resize(size_t(FData.Length) + 1);
+    FData.Rows[size_t(FData.Length++)] = value;
+}
+
+template <typename T>
+void TNumericDataSegment<T>::CropBuffer() {
+    FData.Rows.resize(size_t(FData.Length));
+}
+
+template <typename T>
+void TNumericDataSegment<T>::Delete(int index) {
+    if (index >= 0 && index < GetCount()) FData.Rows.erase(FData.Rows.begin() + index);
+    FData.Length = GetCount();
+}
+
+template <typename T>
+void TNumericDataSegment<T>::Insert(const QVariant& value, int index) {
+    if (index >= 0 && index < GetCount()) FData.Rows.insert(FData.Rows.begin() + index, FromVariant(value));
+    FData.Length = GetCount();
+}
+
+template <typename T>
+void TNumericDataSegment<T>::InsertItems(int index, int count) {
     CheckInsert(index, count, GetCount());
-    InsertRows(FData, index, count, DoubleEmpty());
+    FData.Rows.insert(FData.Rows.begin() + index, size_t(count), InsertedValue());
+    FData.Length = GetCount();
 }
 
-void TDoubleDataSegment::AssignSegment(const TDataSegment& source) {
+template <typename T>
+void TNumericDataSegment<T>::AssignSegment(const TDataSegment& source) {
     TDataSegment::AssignSegment(source);
-    const auto& s = static_cast<const TDoubleDataSegment&>(source);
+    const auto& s = static_cast<const TNumericDataSegment<T>&>(source);
     FData.Rows = s.FData.Rows;
-    FData.Length = int(FData.Rows.size());
+    FData.Length = GetCount();
     Format = s.Format;
 }
 
-void TDoubleDataSegment::DefineProperties(TFiler& filer) {
+template <typename T>
+void TNumericDataSegment<T>::DefineProperties(TFiler& filer) {
     TDataSegment::DefineProperties(filer);
     filer.DefineBinaryProperty(QStringLiteral("Data"), [this](const QByteArray& b) { ReadData(FData, b); },
                                [this] { return WriteData(FData); }, GetCount() > 0);
 }
 
+template <typename T>
+QString TNumericDataSegment<T>::NumberText(int index) const {
+    return FormatNumber(Format, GetAsDouble(index));
+}
+
+template class TNumericDataSegment<double>;
+template class TNumericDataSegment<float>;
+template class TNumericDataSegment<qint32>;
+
+double TDoubleDataSegment::EmptyValue() const { return DoubleEmpty(); }
+bool TDoubleDataSegment::GetIsEmpty(int index) const { return std::isnan(Value(index)); }
+
 QString TDateTimeDataSegment::GetAsString(int index) const {
-    const double v = GetAsDouble(index);
+    const double v = Value(index);
     return std::isnan(v) ? QString() : DateTimeToStr(v);
 }
 
-// ---- singles ----
-
-TSingleDataSegment::TSingleDataSegment(QObject* owner) : TDataSegment(owner) {}
-
-double TSingleDataSegment::GetAsDouble(int index) const {
-    CheckIndex(index);
-    return FData.Rows[size_t(index)];
-}
-
-QString TSingleDataSegment::GetAsString(int index) const {
-    return GetIsEmpty(index) ? QString() : FormatNumber(Format, GetAsDouble(index));
-}
+float TSingleDataSegment::EmptyValue() const { return SingleFromBits(SingleEmptyBits); }
+float TSingleDataSegment::InsertedValue() const { return SingleFromBits(SingleInsertedBits); }
 
 bool TSingleDataSegment::GetIsEmpty(int index) const {
-    CheckIndex(index);
-    const float v = FData.Rows[size_t(index)];
+    const float v = Value(index);
     return std::isnan(v) || std::bit_cast<quint32>(v) == SingleEmptyBits;
 }
 
-void TSingleDataSegment::SetAsDouble(int index, double value) {
-    CheckIndex(index);
-    FData.Rows[size_t(index)] = float(value);
+QString TSingleDataSegment::GetAsString(int index) const { return GetIsEmpty(index) ? QString() : NumberText(index); }
+
+qint32 TIntDataSegment::EmptyValue() const { return IntEmpty; }
+qint32 TIntDataSegment::FromDouble(double value) const {
+    // A number no 32-bit integer holds (NaN too) is an empty row.
+    if (!(std::fabs(value) < 2147483647.0)) return IntEmpty;
+    return qint32(Round(value));
 }
-
-void TSingleDataSegment::AllocBuffer(int size) { Alloc(FData, size); }
-
-void TSingleDataSegment::AddData(const QVariant& value) {
-    AddSingle(IsNullVariant(value) ? SingleFromBits(SingleEmptyBits) : float(VariantToDouble(value)));
-}
-
-void TSingleDataSegment::AddSingle(float value) { AddValue(FData, value); }
-void TSingleDataSegment::CropBuffer() { Crop(FData); }
-void TSingleDataSegment::Delete(int index) { DeleteRow(FData, index); }
-
-void TSingleDataSegment::Insert(const QVariant& value, int index) {
-    InsertRow(FData, IsNullVariant(value) ? SingleFromBits(SingleEmptyBits) : float(VariantToDouble(value)), index);
-}
-
-void TSingleDataSegment::InsertItems(int index, int count) {
-    CheckInsert(index, count, GetCount());
-    InsertRows(FData, index, count, SingleFromBits(SingleInsertedBits));
-}
-
-void TSingleDataSegment::AssignSegment(const TDataSegment& source) {
-    TDataSegment::AssignSegment(source);
-    const auto& s = static_cast<const TSingleDataSegment&>(source);
-    FData.Rows = s.FData.Rows;
-    FData.Length = int(FData.Rows.size());
-    Format = s.Format;
-}
-
-void TSingleDataSegment::DefineProperties(TFiler& filer) {
-    TDataSegment::DefineProperties(filer);
-    filer.DefineBinaryProperty(QStringLiteral("Data"), [this](const QByteArray& b) { ReadData(FData, b); },
-                               [this] { return WriteData(FData); }, GetCount() > 0);
-}
-
-// ---- integers ----
-
-TIntDataSegment::TIntDataSegment(QObject* owner) : TDataSegment(owner) {}
-
-double TIntDataSegment::GetAsDouble(int index) const {
-    CheckIndex(index);
-    return FData.Rows[size_t(index)];
-}
-
-QString TIntDataSegment::GetAsString(int index) const {
-    CheckIndex(index);
-    return QString::number(FData.Rows[size_t(index)]);
-}
-
-bool TIntDataSegment::GetIsEmpty(int index) const {
-    CheckIndex(index);
-    return FData.Rows[size_t(index)] == IntEmpty;
-}
-
-void TIntDataSegment::SetAsDouble(int index, double value) {
-    CheckIndex(index);
-    FData.Rows[size_t(index)] = qint32(Round(value));
-}
-
-void TIntDataSegment::AllocBuffer(int size) { Alloc(FData, size); }
-
-void TIntDataSegment::AddData(const QVariant& value) {
-    AddInteger(IsNullVariant(value) ? IntEmpty : qint32(Round(VariantToDouble(value))));
-}
-
-void TIntDataSegment::AddInteger(qint32 value) { AddValue(FData, value); }
-void TIntDataSegment::CropBuffer() { Crop(FData); }
-void TIntDataSegment::Delete(int index) { DeleteRow(FData, index); }
-
-void TIntDataSegment::Insert(const QVariant& value, int index) {
-    InsertRow(FData, IsNullVariant(value) ? IntEmpty : qint32(Round(VariantToDouble(value))), index);
-}
-
-void TIntDataSegment::InsertItems(int index, int count) {
-    CheckInsert(index, count, GetCount());
-    // Inserted rows are empty like rows appended without a value.
-    InsertRows(FData, index, count, IntEmpty);
-}
-
-void TIntDataSegment::AssignSegment(const TDataSegment& source) {
-    TDataSegment::AssignSegment(source);
-    const auto& s = static_cast<const TIntDataSegment&>(source);
-    FData.Rows = s.FData.Rows;
-    FData.Length = int(FData.Rows.size());
-    Format = s.Format;
-}
-
-void TIntDataSegment::DefineProperties(TFiler& filer) {
-    TDataSegment::DefineProperties(filer);
-    filer.DefineBinaryProperty(QStringLiteral("Data"), [this](const QByteArray& b) { ReadData(FData, b); },
-                               [this] { return WriteData(FData); }, GetCount() > 0);
-}
+bool TIntDataSegment::GetIsEmpty(int index) const { return Value(index) == IntEmpty; }
 
 // ---- strings ----
 

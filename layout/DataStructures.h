@@ -140,27 +140,29 @@ private:
     QString FID;
 };
 
-// Storage of the numeric kinds: rows, fill position, format pattern.
+// Storage of the numeric kinds: rows and the fill position.
 template <typename T>
 struct TColumn {
     std::vector<T> Rows;
     int Length = 0;  // the fill position
 };
 
-class TDoubleDataSegment : public TDataSegment {
-    Q_OBJECT
+// What the numeric kinds share: a raw array of T, the fill protocol, row
+// edits and the "Data" bytes. The kinds give the empty markers and the
+// conversion from a number.
+template <typename T>
+class TNumericDataSegment : public TDataSegment {
 public:
-    Q_INVOKABLE explicit TDoubleDataSegment(QObject* owner = nullptr);
+    using TDataSegment::TDataSegment;
     double GetAsDouble(int index) const override;
-    QString GetAsString(int index) const override;
-    bool GetIsEmpty(int index) const override;
     int GetCount() const override { return int(FData.Rows.size()); }
     void SetAsDouble(int index, double value) override;
     void AllocBuffer(int size) override;
     void AddData(const QVariant& value) override;
-    void AddDouble(double value);
     void CropBuffer() override;
     void Delete(int index) override;
+    // Stores value (the empty marker for a null) at index, the rows from
+    // index on moving up; an index outside the rows changes nothing.
     void Insert(const QVariant& value, int index);
     void InsertItems(int index, int count) override;
     void AssignSegment(const TDataSegment& source) override;
@@ -168,10 +170,40 @@ public:
     // Pattern of GetAsString (FormatFloat); empty: the general format.
     QString Format;
     int Length() const { return FData.Length; }
-    const double* Data() const { return FData.Rows.data(); }
+    const T* Data() const { return FData.Rows.data(); }
+
+protected:
+    virtual T EmptyValue() const = 0;
+    virtual T InsertedValue() const { return EmptyValue(); }
+    virtual T FromDouble(double value) const = 0;
+    T Value(int index) const {
+        CheckIndex(index);
+        return FData.Rows[size_t(index)];
+    }
+    void AddValue(T value);
+    QString NumberText(int index) const;
 
 private:
-    TColumn<double> FData;
+    T FromVariant(const QVariant& value) const;
+    TColumn<T> FData;
+};
+
+extern template class TNumericDataSegment<double>;
+extern template class TNumericDataSegment<float>;
+extern template class TNumericDataSegment<qint32>;
+
+// Empty rows hold the quiet NaN with bits $FFF8000000000000.
+class TDoubleDataSegment : public TNumericDataSegment<double> {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TDoubleDataSegment(QObject* owner = nullptr) : TNumericDataSegment(owner) {}
+    QString GetAsString(int index) const override { return NumberText(index); }
+    bool GetIsEmpty(int index) const override;
+    void AddDouble(double value) { AddValue(value); }
+
+protected:
+    double EmptyValue() const override;
+    double FromDouble(double value) const override { return value; }
 };
 
 class TDateTimeDataSegment : public TDoubleDataSegment {
@@ -181,55 +213,34 @@ public:
     QString GetAsString(int index) const override;
 };
 
-class TSingleDataSegment : public TDataSegment {
+// Empty rows hold bits $FFFFFFFF (appended) or $FFC00000 (inserted); both, and
+// any NaN, read as empty.
+class TSingleDataSegment : public TNumericDataSegment<float> {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TSingleDataSegment(QObject* owner = nullptr);
-    double GetAsDouble(int index) const override;
+    Q_INVOKABLE explicit TSingleDataSegment(QObject* owner = nullptr) : TNumericDataSegment(owner) {}
     QString GetAsString(int index) const override;
     bool GetIsEmpty(int index) const override;
-    int GetCount() const override { return int(FData.Rows.size()); }
-    void SetAsDouble(int index, double value) override;
-    void AllocBuffer(int size) override;
-    void AddData(const QVariant& value) override;
-    void AddSingle(float value);
-    void CropBuffer() override;
-    void Delete(int index) override;
-    void Insert(const QVariant& value, int index);
-    void InsertItems(int index, int count) override;
-    void AssignSegment(const TDataSegment& source) override;
-    void DefineProperties(TFiler& filer) override;
-    QString Format;
-    int Length() const { return FData.Length; }
+    void AddSingle(float value) { AddValue(value); }
 
-private:
-    TColumn<float> FData;
+protected:
+    float EmptyValue() const override;
+    float InsertedValue() const override;
+    float FromDouble(double value) const override { return float(value); }
 };
 
-class TIntDataSegment : public TDataSegment {
+// Empty rows hold MaxInt: curves ask every column kind whether a row is empty.
+class TIntDataSegment : public TNumericDataSegment<qint32> {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TIntDataSegment(QObject* owner = nullptr);
-    double GetAsDouble(int index) const override;
-    QString GetAsString(int index) const override;
-    // A row holding MaxInt is empty: curves ask every column kind.
+    Q_INVOKABLE explicit TIntDataSegment(QObject* owner = nullptr) : TNumericDataSegment(owner) {}
+    QString GetAsString(int index) const override { return QString::number(Value(index)); }
     bool GetIsEmpty(int index) const override;
-    int GetCount() const override { return int(FData.Rows.size()); }
-    void SetAsDouble(int index, double value) override;
-    void AllocBuffer(int size) override;
-    void AddData(const QVariant& value) override;
-    void AddInteger(qint32 value);
-    void CropBuffer() override;
-    void Delete(int index) override;
-    void Insert(const QVariant& value, int index);
-    void InsertItems(int index, int count) override;
-    void AssignSegment(const TDataSegment& source) override;
-    void DefineProperties(TFiler& filer) override;
-    QString Format;
-    int Length() const { return FData.Length; }
+    void AddInteger(qint32 value) { AddValue(value); }
 
-private:
-    TColumn<qint32> FData;
+protected:
+    qint32 EmptyValue() const override;
+    qint32 FromDouble(double value) const override;
 };
 
 class TStringDataSegment : public TDataSegment {

@@ -149,6 +149,8 @@ TEST(DataSegments, RowEditsAndBounds) {
     EXPECT_TRUE(i.GetIsEmpty(0));
     i.SetAsDouble(0, 3.5);
     EXPECT_EQ(i.GetAsDouble(0), 4.0);
+    i.SetAsDouble(1, 1e20);
+    EXPECT_TRUE(i.GetIsEmpty(1));
     TBitmapDataSegment b;
     QImage img(2, 2, QImage::Format_ARGB32);
     img.fill(Qt::red);
