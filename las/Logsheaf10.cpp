@@ -167,16 +167,15 @@ void TLogsheaf::InternalInitFieldDefs() {
     QHash<QString, int> repeats;
     const qint64 budget = RecordBudget(0);
     for (int i = index + 1; i <= index + size; ++i) {
-        QByteArray id;
+        TLASLineParts p;
         try {
-            id = ExtractID(FRecords->Strings(i));
-        } catch (const Exception&) {
-            if (FIgnoreInvMnem) continue;
+            if (!ReadLineParts(FRecords->Strings(i), p)) continue;
+        } catch (...) {
             defs->EndUpdate();
             throw;
         }
-        if (id.isEmpty()) continue;
-        QString name = AnsiToString(id);
+        if (p.ID.isEmpty()) continue;
+        QString name = AnsiToString(p.ID);
         for (const TLASMapping& m : mappings)
             if (m.Mnem == name && !m.Name.isEmpty()) name = m.Name;
         if (names.contains(name)) {
@@ -205,13 +204,7 @@ void TLogsheaf::LabelFields() {
     int k = 0;
     for (int i = index + 1; i <= index + size && k < FieldCount(); ++i) {
         TLASLineParts p;
-        try {
-            p = SplitString(FRecords->Strings(i));
-        } catch (const Exception&) {
-            if (FIgnoreInvMnem) continue;
-            throw;
-        }
-        if (p.ID.isEmpty()) continue;
+        if (!ReadLineParts(FRecords->Strings(i), p) || p.ID.isEmpty()) continue;
         TLASField* f = LASField(k);
         TLASFieldDef* def = LASFieldDefs()->Items(k);
         ++k;
@@ -365,6 +358,11 @@ void TLogsheaf::InternalDelete() {
 
 void TLogsheaf::InternalClose() {
     std::exception_ptr failure;
+    // Version and wrap mode stay held for the closed table.
+    if (FRecords) {
+        FVersion = Version();
+        FWrapped = Wrapped();
+    }
     if (FRecords && FDirty && !FReadOnly) {
         try {
             DoSave();

@@ -222,6 +222,9 @@ private:
     int DataCount() const { return FRecords ? FRecords->Count() - FHeaderCount : 0; }
 
     // Header lines (Logsheaf10Header.cpp).
+    // The parts of a header line; false for a line without a mnemonic when
+    // IgnoreInvalidMnemonics is set (raises otherwise).
+    bool ReadLineParts(const QByteArray& line, TLASLineParts& parts) const;
     static int FindSectionIndex(const TAnsiStringList& lines, int headerCount, TLASSections sect);
     static void FindSectionIndexAndSize(const TAnsiStringList& lines, int headerCount, TLASSections sect,
                                         int& index, int& size);

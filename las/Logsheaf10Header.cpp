@@ -35,19 +35,24 @@ void TLogsheaf::FindSectionIndexAndSize(const TAnsiStringList& lines, int header
     for (int i = index + 1; i < end && !IsAnySectionLine(lines.Strings(i)); ++i) ++size;
 }
 
+bool TLogsheaf::ReadLineParts(const QByteArray& line, TLASLineParts& parts) const {
+    try {
+        parts = SplitString(line);
+        return true;
+    } catch (const Exception&) {
+        if (FIgnoreInvMnem) return false;
+        throw;
+    }
+}
+
 int TLogsheaf::FindPropertyIndex(TLASSections sect, const QByteArray& prop) const {
     if (sect == lsData || !FRecords) return -1;
     int index = 0, size = 0;
     FindSectionIndexAndSize(*FRecords, FHeaderCount, sect, index, size);
     for (int i = index + 1; i <= index + size; ++i) {
-        QByteArray id;
-        try {
-            id = ExtractID(FRecords->Strings(i));
-        } catch (const Exception&) {
-            if (FIgnoreInvMnem) continue;
-            throw;
-        }
-        if (!id.isEmpty() && id.compare(prop, Qt::CaseInsensitive) == 0) return i;
+        TLASLineParts p;
+        if (ReadLineParts(FRecords->Strings(i), p) && !p.ID.isEmpty() && p.ID.compare(prop, Qt::CaseInsensitive) == 0)
+            return i;
     }
     return -1;
 }
@@ -162,12 +167,7 @@ void TLogsheaf::ExchangeWellValueComment(TAnsiStringList& lines, int headerCount
     if (index <= 0 || size == 0) return;
     for (int i = index + 1; i <= index + size; ++i) {
         TLASLineParts p;
-        try {
-            p = SplitString(lines.Strings(i));
-        } catch (const Exception&) {
-            if (FIgnoreInvMnem) continue;
-            throw;
-        }
+        if (!ReadLineParts(lines.Strings(i), p)) continue;
         if (p.ID.isEmpty() || p.ID == "STRT" || p.ID == "STOP" || p.ID == "STEP" || p.ID == "NULL") continue;
         lines.SetStrings(i, CombineString(p.ID, p.Ext, p.Comment, p.Value));
     }

@@ -79,9 +79,17 @@ void ForEachLine(const QByteArray& text, const std::function<void(std::string_vi
     const char* end = p + text.size();
     if (const void* nul = std::memchr(p, '\0', size_t(text.size()))) end = static_cast<const char*>(nul);
     int index = 0;
+    // The next LF is looked up once and kept until the lines pass it, so a
+    // file of CR line ends is not scanned again for every line.
+    const char* nextLF = p;
     while (p < end) {
-        const char* e = p;
-        while (e < end && *e != '\r' && *e != '\n') ++e;
+        if (nextLF < p) nextLF = p;
+        if (nextLF < end && *nextLF != '\n') {
+            const void* lf = std::memchr(nextLF, '\n', size_t(end - nextLF));
+            nextLF = lf ? static_cast<const char*>(lf) : end;
+        }
+        const void* cr = std::memchr(p, '\r', size_t(nextLF - p));
+        const char* e = cr ? static_cast<const char*>(cr) : nextLF;
         line(std::string_view(p, size_t(e - p)), index++);
         if (e < end) {
             if (*e == '\r' && e + 1 < end && e[1] == '\n') ++e;

@@ -435,6 +435,9 @@ TEST(LasTableHeader, PropertiesWriteLinesInPlace) {
     t.SetComment({"line one", "line two"});
     EXPECT_EQ(t.Comment(), (QStringList{"line one", "line two"}));
     t.Close();
+    // Closed: version and wrap mode stay as the file had them.
+    EXPECT_TRUE(t.Wrapped());
+    EXPECT_EQ(t.Version(), 12);
     TAnsiStringList lines;
     lines.LoadFromFile(t.FileName());
     QList<QByteArray> sectionLines;
