@@ -4,6 +4,7 @@
 // the area where it really crosses its edge, and the points that fall into one
 // pixel column (or row, for lines running down) are thinned to the pixels they
 // cover. The buffers are kept between paints, so drawing allocates nothing.
+#include <QLine>
 #include <QPoint>
 #include <QRect>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     const std::vector<QPoint>& Points() const { return FPoints; }
 
 private:
+    template <bool Down>
+    void AddRun(const double* X, const double* Y, int Count);
+    void AddPoint(double X, double Y);
     void Segment(double X0, double Y0, double X1, double Y1);
     void Put(double X, double Y);
     void PutPixel(int X, int Y);
@@ -44,5 +48,7 @@ private:
     int FColumn = 0, FFirst = 0, FLow = 0, FHigh = 0, FLast = 0, FColumnCount = 0;
     std::vector<QPoint> FPoints;
     std::vector<std::pair<int, int>> FPieces;  // start and count in FPoints
+    std::vector<QLine> FLines;
+    std::vector<QPoint> FDots;  // pieces of one point
     int FPieceStart = 0;
 };
