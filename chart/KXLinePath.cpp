@@ -22,6 +22,24 @@ inline int RoundPixel(double v) {
     std::memcpy(&bits, &shifted, sizeof bits);
     return static_cast<int>(bits);
 }
+
+// Points as they are.
+struct TPlainSource {
+    const double* X;
+    const double* Y;
+    double PointX(int i) const { return X[i]; }
+    double PointY(int i) const { return Y[i]; }
+};
+
+// Values mapped to pixels on the way.
+struct TMappedSource {
+    const double* X;
+    double KX, CX;
+    const double* Y;
+    double KY, CY;
+    double PointX(int i) const { return X[i] * KX + CX; }
+    double PointY(int i) const { return Y[i] * KY + CY; }
+};
 }  // namespace
 
 void TLinePath::Begin(const QRect& Area, bool Down) {
@@ -40,25 +58,32 @@ void TLinePath::Begin(const QRect& Area, bool Down) {
 }
 
 void TLinePath::Add(const double* X, const double* Y, int Count) {
-    if (FDown) AddRun<true>(X, Y, Count);
-    else AddRun<false>(X, Y, Count);
+    const TPlainSource source{X, Y};
+    if (FDown) AddRun<true>(source, Count);
+    else AddRun<false>(source, Count);
+}
+
+void TLinePath::AddMapped(const double* X, double KX, double CX, const double* Y, double KY, double CY, int Count) {
+    const TMappedSource source{X, KX, CX, Y, KY, CY};
+    if (FDown) AddRun<true>(source, Count);
+    else AddRun<false>(source, Count);
 }
 
 // The hot loop: points inside the area while a piece is open go straight into the
 // column being gathered, kept in locals; anything else takes the general way.
-template <bool Down>
-void TLinePath::AddRun(const double* X, const double* Y, int Count) {
+template <bool Down, class TSource>
+void TLinePath::AddRun(const TSource& Source, int Count) {
     const double l = FLeft, t = FTop, r = FRight, b = FBottom;
     int i = 0;
     while (i < Count) {
         if (!FOpen || !FHaveColumn) {
-            AddPoint(X[i], Y[i]);
+            AddPoint(Source.PointX(i), Source.PointY(i));
             ++i;
             continue;
         }
         int column = FColumn, first = FFirst, low = FLow, high = FHigh, last = FLast, count = FColumnCount;
         for (; i < Count; ++i) {
-            const double x = X[i], y = Y[i];
+            const double x = Source.PointX(i), y = Source.PointY(i);
             // NaN fails every comparison and leaves the fast way too
             if (!(x >= l && x <= r && y >= t && y <= b)) break;
             const int a = RoundPixel(Down ? y : x), v = RoundPixel(Down ? x : y);
@@ -87,11 +112,11 @@ void TLinePath::AddRun(const double* X, const double* Y, int Count) {
         FLast = last;
         FColumnCount = count;
         if (i > 0) {
-            FPrevX = X[i - 1];
-            FPrevY = Y[i - 1];
+            FPrevX = Source.PointX(i - 1);
+            FPrevY = Source.PointY(i - 1);
         }
         if (i < Count) {
-            AddPoint(X[i], Y[i]);
+            AddPoint(Source.PointX(i), Source.PointY(i));
             ++i;
         }
     }

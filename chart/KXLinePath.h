@@ -18,6 +18,9 @@ public:
     void Begin(const QRect& Area, bool Down);
     // Appends the points (X[i], Y[i]); a NaN coordinate breaks the line there.
     void Add(const double* X, const double* Y, int Count);
+    // Appends the points (X[i] × KX + CX, Y[i] × KY + CY): values mapped to pixels on the
+    // way, without a buffer in between.
+    void AddMapped(const double* X, double KX, double CX, const double* Y, double KY, double CY, int Count);
     // Ends the current piece of line (the next point starts a new one).
     void Break();
     // Draws the pieces with the painter's pen, Width times, each copy moved one more
@@ -28,8 +31,8 @@ public:
     const std::vector<QPoint>& Points() const { return FPoints; }
 
 private:
-    template <bool Down>
-    void AddRun(const double* X, const double* Y, int Count);
+    template <bool Down, class TSource>
+    void AddRun(const TSource& Source, int Count);
     void AddPoint(double X, double Y);
     void Segment(double X0, double Y0, double X1, double Y1);
     void Put(double X, double Y);

@@ -406,6 +406,15 @@ double TScale::PrjValue(double Value) const {
     return RawPos(Value) * pl.Sign + pl.Base;
 }
 
+bool TScale::LinearPrj(double& K, double& C) const {
+    if (FStepType == sttLogarithmic) return false;
+    const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
+    const double ppv = static_cast<double>(FPixPerVal);
+    K = ppv * pl.Sign;
+    C = pl.Base - (FStepType == sttOffset ? 0.0 : FMin * ppv * pl.Sign);
+    return true;
+}
+
 void TScale::PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out) const {
     if (Start > Stop) return;
     const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
@@ -423,8 +432,8 @@ void TScale::PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out)
         return;
     }
     // v × k + c: a NaN passes through without a branch, so the loop stays a straight stream.
-    const double k = ppv * pl.Sign;
-    const double c = pl.Base - (FStepType == sttOffset ? 0.0 : FMin * ppv * pl.Sign);
+    double k = 0, c = 0;
+    LinearPrj(k, c);
     if (block) {
         block += Start;
         for (int i = 0; i < n; ++i) Out[i] = block[i] * k + c;
