@@ -4,9 +4,16 @@
 #include "WK2TCPClient.h"
 #include "WKTCPCL.h"
 
+#include "RLE.h"
+
 #include <benchmark/benchmark.h>
+#include <zlib.h>
+
 #include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -17,9 +24,9 @@ const TDateTime kStart = 46364.0;
 // The protocol client without a transport: replies are decoded directly.
 class TDecoder : public TWK2TClientBase {
 public:
-    TDecoder() {
+    explicit TDecoder(const TGIDArray& gids = kGIDs) {
         FStream.StreamID = FStream.ShortID = QStringLiteral("Time1s.5");
-        FStream.CurrentStructure = kGIDs;
+        FStream.CurrentStructure = gids;
     }
     void Decode(const QByteArray& body) {
         FStream.LastTime = 0;
@@ -113,9 +120,116 @@ void BM_DecodeAndDrainIntoStreams(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeAndDrainIntoStreams)->DenseRange(0, 2)->ArgName("compression")->Unit(benchmark::kMicrosecond);
 
+// The acquisition server's own record shape with 8 sensors: 40-byte records
+// (the time and 8 floats), 3600-record replies, an 86,400-record window.
+const TGIDArray kEightGIDs = {101, 102, 103, 110, 122, 1200, 1303, 204};
+constexpr int kWindow = 86400;
+
+QByteArray EightSensorRecords() {
+    QByteArray recs;
+    float v[8];
+    for (int k = 0; k < kRecords; ++k) {
+        for (size_t i = 0; i < kEightGIDs.size(); ++i) v[i] = TAcqSim::Value(kEightGIDs[i], k);
+        AppendRecord(recs, kStart + k / 86400.0, v, kEightGIDs.size());
+    }
+    return recs;
+}
+
+// Decoding a reply and draining it into the stream, 1025 records a tick, as
+// the client thread and the service's tick do between them. Each iteration
+// decodes the same reply for a new hour.
+void DrainEightSensors(benchmark::State& state, char16_t compression) {
+    const QByteArray raw = EightSensorRecords();
+    const QByteArray body = MakeDataBody(compression, raw);
+    TDecoder d(kEightGIDs);
+    TWKStreamList list;
+    auto* stream = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1000, true, kWindow));
+    stream->AddSensor(0);
+    for (uint16_t gid : kEightGIDs) gid == 122 ? stream->AddSensor<TOpCodesDataArray>(gid) : stream->AddSensor(gid);
+    TDrainBuffers buffers;
+    // Fill the window first, so that every record measured pushes one out.
+    while (stream->GetDataCount() < kWindow) {
+        d.Decode(body);
+        while (DrainRecords(d, list, TWKTCPClientService::MaxRecordsPerTick, buffers) > 0) {
+        }
+    }
+    for (auto _ : state) {
+        d.Decode(body);
+        while (DrainRecords(d, list, TWKTCPClientService::MaxRecordsPerTick, buffers) > 0) {
+        }
+    }
+    // The newest record in the window is the reply's last one.
+    for (size_t i = 0; i < kEightGIDs.size(); ++i) {
+        const double stored = stream->GetSensor(kEightGIDs[i])->GetValue(kWindow - 1);
+        const double sent = TAcqSim::Value(kEightGIDs[i], kRecords - 1);
+        if (stream->GetDataCount() != kWindow || !(stored == sent || (std::isnan(stored) && std::isnan(sent))))
+            state.SkipWithError("the window does not hold the records decoded");
+    }
+    state.counters["records/s"] =
+        benchmark::Counter(double(kRecords) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["ns/record"] = benchmark::Counter(double(kRecords) * double(state.iterations()),
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+void BM_DrainEightSensorsPlain(benchmark::State& state) { DrainEightSensors(state, u'0'); }
+void BM_DrainEightSensorsZlib(benchmark::State& state) { DrainEightSensors(state, u'2'); }
+void BM_DrainEightSensorsRunLength(benchmark::State& state) { DrainEightSensors(state, u'1'); }
+BENCHMARK(BM_DrainEightSensorsPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrainEightSensorsZlib)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrainEightSensorsRunLength)->Unit(benchmark::kMicrosecond);
+
+// The floor: a bare uncompress() of the same zlib reply bytes.
+void BM_InflateEightSensors(benchmark::State& state) {
+    const QByteArray raw = EightSensorRecords();
+    const QByteArray body = MakeDataBody(u'2', raw);
+    const auto* z = reinterpret_cast<const Bytef*>(body.constData()) + 4;
+    const uLong zsize = uLong(body.size() - 4);
+    std::vector<Bytef> out(size_t(raw.size()));
+    for (auto _ : state) {
+        uLongf n = uLongf(out.size());
+        if (uncompress(out.data(), &n, z, zsize) != Z_OK || n != uLongf(raw.size())) {
+            state.SkipWithError("uncompress failed");
+            break;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["ns/record"] = benchmark::Counter(double(kRecords) * double(state.iterations()),
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_InflateEightSensors)->Unit(benchmark::kMicrosecond);
+
+// Run-length decoding alone of the same records' run-length reply bytes.
+void BM_RunLengthEightSensors(benchmark::State& state) {
+    const QByteArray raw = EightSensorRecords();
+    const QByteArray body = MakeDataBody(u'1', raw);
+    const auto* src = reinterpret_cast<const uint8_t*>(body.constData()) + 4;
+    const size_t size = size_t(body.size()) - 4;
+    std::vector<uint8_t> out(size_t(raw.size()));
+    for (auto _ : state) {
+        if (RLEDecompress(src, out.data(), size, out.size()) != size_t(raw.size())) {
+            state.SkipWithError("run-length decoding failed");
+            break;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["ns/record"] = benchmark::Counter(double(kRecords) * double(state.iterations()),
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RunLengthEightSensors)->Unit(benchmark::kMicrosecond);
+
+// The simulator's own share of the loopback figure below: building and
+// compressing one reply of an hour of records. Measured apart, so that the
+// loopback figure minus this is the client's work.
+void BM_SimulatorReply(benchmark::State& state) {
+    const char16_t comp = char16_t(u'0' + state.range(0));
+    const QByteArray raw = RawRecords();
+    for (auto _ : state) benchmark::DoNotOptimize(MakeDataBody(comp, raw));
+    state.counters["records/s"] = benchmark::Counter(double(kRecords) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SimulatorReply)->DenseRange(0, 2)->ArgName("compression")->Unit(benchmark::kMicrosecond);
+
 // End to end on loopback: the simulator serves an hour of records per
 // iteration, the client thread fetches and decodes them, the main thread
-// drains them into the stream.
+// drains them into the stream and sleeps until the client queues more.
 void BM_LoopbackIngest(benchmark::State& state) {
     TAcqSimConfig config = AcqSimDefaultConfig(kStart);
     config.Streams = {{"Time1s", "5", kGIDs, 1000}};
@@ -124,7 +238,13 @@ void BM_LoopbackIngest(benchmark::State& state) {
     double seconds = -0.5;
     sim.SetTime(kStart + seconds / 86400.0);
     sim.Start();
+    std::mutex m;
+    std::condition_variable queued;
     TWK2TCPClient client;
+    client.OnDataAccept = [&] {
+        std::lock_guard<std::mutex> g(m);
+        queued.notify_one();
+    };
     client.SetPollPeriod(0);
     client.SetHostPortAccess("127.0.0.1", sim.Port(), {});
     client.Start();
@@ -132,14 +252,17 @@ void BM_LoopbackIngest(benchmark::State& state) {
     auto* stream = list.Add(std::make_unique<TSensorDataStream>(0, "Time1s.5", "Time1s", "SrcTime", 1000, true, 86400));
     stream->AddSensor(0);
     for (uint16_t gid : kGIDs) stream->AddSensor(gid);
+    TDrainBuffers buffers;
     int64_t total = 0;
     for (auto _ : state) {
         seconds += kRecords;
         sim.SetTime(kStart + seconds / 86400.0);
         total += kRecords;
-        while (stream->TotalCount() < total)
-            if (DrainRecords(client, list, TWKTCPClientService::MaxRecordsPerTick) == 0)
-                std::this_thread::yield();
+        while (stream->TotalCount() < total) {
+            if (DrainRecords(client, list, TWKTCPClientService::MaxRecordsPerTick, buffers) > 0) continue;
+            std::unique_lock<std::mutex> g(m);
+            queued.wait_for(g, std::chrono::milliseconds(20), [&] { return client.QueuedRecords() > 0; });
+        }
     }
     state.counters["records/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
 }

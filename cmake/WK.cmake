@@ -38,7 +38,7 @@ function(wk_tests name)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
   add_executable(${name} ${tests} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE WKTestMain ${A_LIBS} GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE WKTestMain ${A_LIBS} Qt6::Test GTest::gtest GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

@@ -1,6 +1,7 @@
 #include "Express.h"
 
 #include "Components.h"
+#include "ExtendedMath.h"
 
 #include <QStringList>
 
@@ -50,12 +51,6 @@ Extended Power(Extended base, Extended exponent) {
     return Checked(std::pow(base, exponent), base, exponent);
 }
 
-bool SameValue(Extended a, Extended b) {
-    if (a == b) return true;
-    const Extended eps = std::max(std::min(std::fabs(a), std::fabs(b)) * 1e-16L, 1e-16L);
-    return a > b ? (a - b) <= eps : (b - a) <= eps;
-}
-
 // Matches a word of identifier characters, in any letter case.
 bool IsWord(QStringView run, const char* word) {
     return run.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
@@ -76,6 +71,9 @@ QStringView IdentRun(QStringView text) {
 
 bool IsTrueValue(Extended value) {
     if (std::isnan(value)) throw EInvalidOp();
+    const Extended magnitude = std::fabs(value);
+    if (magnitude < ExtendedMath::SmallLimit) [[likely]]
+        return ExtendedMath::LowByteOfWholePart(magnitude);
     const Extended t = std::trunc(value);
     if (t >= Int64Limit || t < -Int64Limit) throw EInvalidOp();
     return (static_cast<int64_t>(t) & 0xFF) != 0;
@@ -149,10 +147,10 @@ void TComparisonOperator::Process() {
     switch (FCType) {
     case ctLess: result = l < r; break;
     case ctBigger: result = l > r; break;
-    case ctEqual: result = SameValue(l, r); break;
+    case ctEqual: result = ExtendedMath::SameValue(l, r); break;
     case ctLessOrEqual: result = l <= r; break;
     case ctBiggerOrEqual: result = l >= r; break;
-    case ctNotEqual: result = !SameValue(l, r); break;
+    case ctNotEqual: result = !ExtendedMath::SameValue(l, r); break;
     }
     l = result ? 1 : 0;
 }
@@ -181,19 +179,19 @@ void TBasicFunction::Process() {
     }
     if (std::isnan(x)) return;
     switch (FFType) {
-    case bfSin: x = Checked(std::sin(x), x); break;
-    case bfCos: x = Checked(std::cos(x), x); break;
-    case bfTan: x = Checked(std::tan(x), x); break;
-    case bfAtan: x = Checked(std::atan(x), x); break;
+    case bfSin: x = Checked(ExtendedMath::Sin(x), x); break;
+    case bfCos: x = Checked(ExtendedMath::Cos(x), x); break;
+    case bfTan: x = Checked(ExtendedMath::Tan(x), x); break;
+    case bfAtan: x = Checked(ExtendedMath::ArcTan(x), x); break;
     case bfSqrt:
         if (x < 0) throw EInvalidOp();
-        x = std::sqrt(x);
+        x = ExtendedMath::Sqrt(x);
         break;
     case bfLog:
     case bfLn:
         if (x == 0) throw EZeroDivide();
         if (x < 0) throw EInvalidOp();
-        x = FFType == bfLog ? std::log10(x) : std::log(x);
+        x = FFType == bfLog ? ExtendedMath::Log10(x) : ExtendedMath::Ln(x);
         break;
     case bfRound: break;
     }
@@ -251,6 +249,10 @@ Extended TExpression::GetValue() {
     if (!FPrepared) Prepare();
     if (FArguments.empty()) throw Exception(QStringLiteral("Expression: no arguments"));
     for (const auto& a : FArguments) a->Prepare();
+    return ProcessFunctions();
+}
+
+Extended TExpression::ProcessFunctions() {
     for (const auto& f : FFunctions) f->Process();
     return DataArray[FResultIndex];
 }

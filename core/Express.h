@@ -218,6 +218,12 @@ public:
     void Prepare();
     // Evaluates the plan; floating-point faults raise EMathError.
     Extended GetValue();
+    // The function walk of GetValue over the argument values already in
+    // DataArray (a prepared plan only).
+    Extended ProcessFunctions();
+    bool IsPrepared() const { return FPrepared; }
+    // The slot that holds the result after the function walk.
+    int ResultIndex() const { return FResultIndex; }
     // Check of every argument in order; false at the first that fails.
     bool CheckArguments() const;
 

@@ -26,8 +26,11 @@ TCriticalSection& Ring1() {
 namespace {
 
 // Spare slots behind the window: a full window moves back to slot 0 once
-// every this many records instead of shifting on every record.
-constexpr int SpareSlots = 1024;
+// every this many records instead of shifting on every record. Large windows
+// get half their capacity as spare, so that the move costs about two samples
+// per record whatever the window's size.
+constexpr int MinSpareSlots = 1024;
+int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity / 2); }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -96,7 +99,6 @@ QString FloatToStrFixed7(double value, int decimals) {
 
 }  // namespace
 
-double EmptySampleValue() { return std::bit_cast<double>(uint64_t{0xFFF8000000000000ull}); }
 
 // ---------------------------------------------------------------------------
 // TSensorDataArrayClass
@@ -127,36 +129,49 @@ void TSensorDataArray::SetCapacity(int n) {
     n = std::max(0, n);
     FCount = FStart = FLastIndex = 0;
     FCapacity = n;
-    FData.assign(static_cast<size_t>(n) + SpareSlots, EmptySampleValue());
-    FStates.assign(static_cast<size_t>(n) + SpareSlots, ssEmpty);
+    FData.assign(static_cast<size_t>(n) + SpareSlots(n), EmptySampleValue());
+    FStates.assign(static_cast<size_t>(n) + SpareSlots(n), ssEmpty);
 }
 
-void TSensorDataArray::AddEmpty() {
-    if (FCapacity == 0) return;  // a window of no samples never holds one
-    if (FCount < FCapacity)
-        ++FCount;
-    else
-        ++FStart;
-    if (FStart + FCount > GetBufferSize()) {
-        // Only the older FCount - 1 samples are worth moving; the new one is written below.
-        std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * (FCount - 1));
-        std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * (FCount - 1));
-        FStart = 0;
+void TSensorDataArray::AddEmpty(int n) {
+    if (FCapacity == 0 || n <= 0) return;
+    const int count = std::min(FCapacity, FCount + n);
+    const int kept = count - std::min(n, count);  // the newest old samples that stay
+    int start = FStart + FCount - kept;
+    if (start + count > GetBufferSize()) {
+        std::memmove(FData.data(), FData.data() + start, sizeof(double) * kept);
+        std::memmove(FStates.data(), FStates.data() + start, sizeof(TSensorState) * kept);
+        start = 0;
     }
+    FStart = start;
+    FCount = count;
+    std::fill(FData.begin() + FStart + kept, FData.begin() + FStart + count, EmptySampleValue());
+    std::fill(FStates.begin() + FStart + kept, FStates.begin() + FStart + count, ssEmpty);
     FLastIndex = FStart + FCount - 1;
-    FStates[FLastIndex] = ssEmpty;
-    FData[FLastIndex] = EmptySampleValue();
 }
 
-void TSensorDataArray::SetLast(double Value, TSensorState State) {
-    if (FLastIndex < 0 || FLastIndex >= GetBufferSize()) {
-        DebugLog(QStringLiteral("TSensorDataArray.SetLast - Data range error"));
-        return;
-    }
-    FData[FLastIndex] = Value;
-    FStates[FLastIndex] = State;
-    if (State != ssFixed) FLastReal = Value;
+void TSensorDataArray::SetLastValues(const double* Values, int n, bool NaNIsError) {
+    if (n <= 0) return;
+    FLastReal = Values[n - 1];
+    const int m = std::min(n, FCount);
+    const int first = FStart + FCount - m;
+    Values += n - m;
+    std::memcpy(FData.data() + first, Values, sizeof(double) * m);
+    TSensorState* states = FStates.data() + first;
+    if (NaNIsError)
+        for (int j = 0; j < m; ++j) states[j] = std::isnan(Values[j]) ? ssError : ssNormal;
+    else
+        std::fill(states, states + m, ssNormal);
 }
+
+void TSensorDataArray::CompactForNewSample() {
+    // Only the older FCount - 1 samples are worth moving; the new one is written after.
+    std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * (FCount - 1));
+    std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * (FCount - 1));
+    FStart = 0;
+}
+
+void TSensorDataArray::SetLastOutOfRange() { DebugLog(QStringLiteral("TSensorDataArray.SetLast - Data range error")); }
 
 TSensorData TSensorDataArray::GetData(int i) {
     const double v = GetValue(i);
@@ -372,6 +387,13 @@ void TSensorDataStream::AddRecord() {
     for (auto& a : FArrays) a->AddEmpty();
     ++FNewCount;
     ++FTotalCount;
+}
+
+void TSensorDataStream::AddRecords(int n) {
+    if (n <= 0) return;
+    for (auto& a : FArrays) a->AddEmpty(n);
+    FNewCount += n;
+    FTotalCount += n;
 }
 
 void TSensorDataStream::ClearData() {

@@ -4,8 +4,9 @@
 // A stream is a table of records that share one index (time or depth): every
 // sensor is one column, a TSensorDataArray, and all arrays of a stream hold the
 // same number of samples. Each array is a sliding window over a buffer of
-// capacity + 1024 slots, so a full window advances in constant time and is
-// compacted once every 1024 records.
+// capacity + spare slots (1024, or half the capacity for windows beyond 2048),
+// so a full window advances in constant time and is compacted once every
+// spare-many records.
 //
 // Lock order (outermost first): Ring1 (main thread only), then the wells
 // list's own lock, then Ring0 (poll thread and main thread); the hints list's
@@ -16,6 +17,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,7 +36,7 @@ struct TSensorData {
 };
 
 // The empty sample's value: the quiet NaN with the bit pattern FFF8000000000000.
-double EmptySampleValue();
+inline double EmptySampleValue() { return std::bit_cast<double>(uint64_t{0xFFF8000000000000ull}); }
 
 class TSensorDataArray;
 class TSensorDataStream;
@@ -77,20 +79,47 @@ public:
     // The slot of the oldest sample and the slot SetLast writes to.
     int GetStart() const { return FStart; }
     int GetLastIndex() const { return FLastIndex; }
-    // Buffer size: capacity + 1024 slots.
+    // Buffer size: capacity + spare slots (1024, or half a larger capacity).
     int GetBufferSize() const { return static_cast<int>(FData.size()); }
     double GetLastReal() const { return FLastReal; }
     void SetLastReal(double Value) { FLastReal = Value; }
 
-    // Drops all samples and resizes the buffers to n + 1024 slots. Virtual so
+    // Drops all samples and resizes the buffers to n + spare slots. Virtual so
     // that computed channels learn that their samples are gone.
     virtual void SetCapacity(int n);
 
-    // Appends one empty sample; the oldest one leaves a full window.
-    void AddEmpty();
+    // Appends one empty sample; the oldest one leaves a full window. Inline:
+    // it runs once per sensor and record.
+    void AddEmpty() {
+        if (FCapacity == 0) return;  // a window of no samples never holds one
+        if (FCount < FCapacity)
+            ++FCount;
+        else
+            ++FStart;
+        if (FStart + FCount > static_cast<int>(FData.size())) [[unlikely]]
+            CompactForNewSample();
+        FLastIndex = FStart + FCount - 1;
+        FStates[FLastIndex] = ssEmpty;
+        FData[FLastIndex] = EmptySampleValue();
+    }
+    // The same as n calls of AddEmpty (the window may be compacted at another
+    // record, never differently).
+    void AddEmpty(int n);
+    // Writes the newest n samples (those AddEmpty(n) prepared) from Values,
+    // oldest first, as SetLast would one by one: state normal, or error for
+    // NaN when NaNIsError. Samples beyond a smaller window are skipped.
+    void SetLastValues(const double* Values, int n, bool NaNIsError);
     void SetLast(double Value) { SetLast(Value, ssNormal); }
     // Writes the sample AddEmpty prepared; a fixed value leaves LastReal alone.
-    void SetLast(double Value, TSensorState State);
+    void SetLast(double Value, TSensorState State) {
+        if (FLastIndex < 0 || FLastIndex >= static_cast<int>(FData.size())) [[unlikely]] {
+            SetLastOutOfRange();
+            return;
+        }
+        FData[FLastIndex] = Value;
+        FStates[FLastIndex] = State;
+        if (State != ssFixed) FLastReal = Value;
+    }
 
     // Logical index 0 is the oldest sample; no range check.
     virtual double GetValue(int i) { return FData[FStart + i]; }
@@ -134,6 +163,9 @@ public:
 
 protected:
     int Slot(int i) const { return FStart + i; }
+    // Moves the window (less its newest slot) back to slot 0.
+    void CompactForNewSample();
+    void SetLastOutOfRange();
 
     int FCapacity = 0;
     int FCount = 0;
@@ -208,6 +240,8 @@ public:
 
     // One empty sample in every array; the caller fills it with SetLast.
     void AddRecord();
+    // n empty samples in every array (n calls of AddRecord).
+    void AddRecords(int n);
     // Empties every array and zeroes both counters.
     void ClearData();
     // Appends the records Source has received since the last copy (see the .cpp).

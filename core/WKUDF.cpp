@@ -1,12 +1,25 @@
 #include "WKUDF.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// A computed sample whose result is NaN keeps the empty state that callers
+// expect of it, but carries a NaN of its own bit pattern: a sample still
+// waiting for its computation holds the stream's empty value, so the two can
+// be told apart without a second per-sample array that would have to follow
+// the window.
+constexpr double ComputedNaN = std::bit_cast<double>(uint64_t{0x7FF8000000000000ull});
+
+bool IsUncomputed(double stored) {
+    return std::bit_cast<uint64_t>(stored) == std::bit_cast<uint64_t>(EmptySampleValue());
+}
 
 // Length of "S" and its digits at the front of text; 0 when it is not there.
 qsizetype MatchSensorIdent(QStringView text) {
@@ -92,6 +105,11 @@ void TWKSensorExpressionIdentifier::UpdateValue(bool reset, double mainValue) {
     }
 }
 
+void TWKSensorExpressionIdentifier::TakeOwnRecord(bool reset, int index) {
+    FValue = FDataArray->GetValue(index);
+    if (reset) FCachedIndex = index;
+}
+
 // ---- TUDFDataArray
 
 const TSensorDataArrayClass TUDFDataArray::Class{"TUDFDataArray", &TSensorDataArray::Class,
@@ -104,20 +122,23 @@ void TUDFDataArray::SetCapacity(int n) {
     FEmpty = true;
 }
 
+void TUDFDataArray::DropPlan() {
+    FArguments.clear();
+    FSharedWith.clear();
+    FFlat.reset();
+    FExpression.reset();
+}
+
 void TUDFDataArray::SetFormulaText(const QString& text) {
     if (text == FFormulaText) return;
     FFormulaText = text;
-    FArguments.clear();
-    FSharedWith.clear();
-    FExpression.reset();
+    DropPlan();
     FEmpty = true;
 }
 
 void TUDFDataArray::Bind(const TWKStreamList& streams) {
     if (!FStream) return;
-    FArguments.clear();
-    FSharedWith.clear();
-    FExpression.reset();
+    DropPlan();
     try {
         TRParser& parser = RParser();
         parser.SetText(FFormulaText);
@@ -136,13 +157,16 @@ void TUDFDataArray::Bind(const TWKStreamList& streams) {
                     break;
                 }
         }
+        FFlat = std::make_unique<TFlatExpression>(*expression);
         FExpression = std::move(expression);
         FArguments = std::move(arguments);
         FSharedWith = std::move(sharedWith);
+        FColumns.assign(FArguments.size() * TFlatExpression::BlockSize, 0);
+        FInputs.assign(FFlat->SlotsCount(), nullptr);
+        FResults.assign(TFlatExpression::BlockSize, 0);
+        FFaults = std::make_unique<bool[]>(TFlatExpression::BlockSize);
     } catch (const std::exception&) {
-        FArguments.clear();
-        FSharedWith.clear();
-        FExpression.reset();
+        DropPlan();
     }
 }
 
@@ -159,7 +183,7 @@ void TUDFDataArray::ProcessScan(int i) {
     const Extended result = FExpression->GetValue();
     // Samples are doubles: a finite result beyond their range overflows.
     if (std::isfinite(result) && !std::isfinite(static_cast<double>(result))) throw EOverflow();
-    SetValue(i, static_cast<double>(result));
+    StoreResult(i, result, false);
 }
 
 void TUDFDataArray::ComputeSample(int i) {
@@ -173,14 +197,89 @@ void TUDFDataArray::ComputeSample(int i) {
     FInScan = false;
 }
 
+void TUDFDataArray::StoreResult(int i, Extended result, bool fault) {
+    // Samples are doubles: a finite result beyond their range overflows.
+    if (fault || (std::isfinite(result) && !std::isfinite(static_cast<double>(result))))
+        SetData(i, TSensorData{NaN, ssError});
+    else
+        SetValue(i, std::isnan(result) ? ComputedNaN : static_cast<double>(result));
+}
+
+bool TUDFDataArray::CanComputeInBlocks() const {
+    if (!FFlat || !FFlat->IsFlat() || !FStream) return false;
+    const TSensorDataArray* main = FStream->MainDataArray();
+    if (!main || main == this || main->ClassType().InheritsFrom(TUDFDataArray::Class)) return false;
+    // Every input is a sensor identifier; none reads a computed channel,
+    // whose samples may depend on the ones this block is about to store.
+    int inputs = 0;
+    for (int i = 0; i < FFlat->SlotsCount(); ++i) inputs += FFlat->IsInput(i);
+    if (inputs != static_cast<int>(FArguments.size())) return false;
+    for (const TWKSensorExpressionIdentifier* ident : FArguments)
+        if (ident->DataArray() && ident->DataArray()->ClassType().InheritsFrom(TUDFDataArray::Class)) return false;
+    return true;
+}
+
+void TUDFDataArray::ComputeRange(int first, int last) {
+    if (first >= last || !FExpression) return;
+    if (!CanComputeInBlocks()) {
+        for (int i = first; i < last; ++i) ComputeSample(i);
+        return;
+    }
+    TSensorDataArray* main = FStream->MainDataArray();
+    const double* mainValues = main->GetDataPointer();
+    // On a strictly growing axis the walk of an identifier of this stream
+    // ends at the host record itself: from the oldest record during a full
+    // recomputation, from the newest one otherwise.
+    const int from = FEmpty ? 0 : first;
+    const int to = FEmpty ? last : std::min(main->GetCount(), FCount);
+    bool ownAxis = to <= main->GetCount();
+    for (int i = from; ownAxis && i + 1 < to; ++i) ownAxis = mainValues[i] < mainValues[i + 1];
+    if (ownAxis && from < to) ownAxis = !std::isnan(mainValues[from]);
+    FInScan = true;
+    for (int b = first; b < last; b += TFlatExpression::BlockSize)
+        ComputeBlock(b, std::min(TFlatExpression::BlockSize, last - b), ownAxis, mainValues);
+    FInScan = false;
+}
+
+void TUDFDataArray::ComputeBlock(int first, int n, bool ownAxis, const double* mainValues) {
+    constexpr int B = TFlatExpression::BlockSize;
+    for (size_t k = 0; k < FArguments.size(); ++k) {
+        TWKSensorExpressionIdentifier* ident = FArguments[k];
+        const double*& input = FInputs[ident->Position];
+        if (FSharedWith[k] >= 0) {
+            const TWKSensorExpressionIdentifier* other = FArguments[FSharedWith[k]];
+            input = FInputs[other->Position];
+            ident->ShareValue(*other);
+            continue;
+        }
+        TSensorDataArray* source = ident->DataArray();
+        if (ownAxis && source && source->GetStream() == FStream) {
+            // The source's own samples, read in place.
+            input = source->GetDataPointer() + first;
+            ident->TakeOwnRecord(FEmpty, first + n - 1);
+            continue;
+        }
+        double* column = FColumns.data() + k * B;
+        for (int j = 0; j < n; ++j) {
+            ident->UpdateValue(FEmpty, mainValues[first + j]);
+            column[j] = ident->Value();
+        }
+        input = column;
+    }
+    FFlat->Evaluate(FInputs.data(), n, FResults.data(), FFaults.get());
+    for (int j = 0; j < n; ++j) StoreResult(first + j, FResults[j], FFaults[j]);
+}
+
 void TUDFDataArray::Recompute() {
     for (TWKSensorExpressionIdentifier* ident : FArguments) ident->SetCachedIndex(0);
-    for (int i = 0; i < FCount; ++i) ComputeSample(i);
+    ComputeRange(0, FCount);
     FEmpty = false;
 }
 
 double TUDFDataArray::GetValue(int i) {
-    if (!FInScan && GetState(i) == ssEmpty) ComputeSample(i);
+    const double stored = TSensorDataArray::GetValue(i);
+    if (FInScan || GetState(i) != ssEmpty || !IsUncomputed(stored)) return stored;
+    ComputeSample(i);
     return TSensorDataArray::GetValue(i);
 }
 
@@ -196,5 +295,5 @@ void TUDFDataArray::UpdateData() {
         return;
     }
     const int n = std::clamp(FStream ? FStream->NewCount() : 0, 0, FCount);
-    for (int i = FCount - n; i < FCount; ++i) ComputeSample(i);
+    ComputeRange(FCount - n, FCount);
 }

@@ -7,6 +7,7 @@
 // Loading this unit adds the sensor identifiers to the global parser RParser.
 // Everything here is main-thread only, like the secondary streams it reads.
 #include "Express.h"
+#include "ExpressFlat.h"
 #include "WKDataStructures.h"
 
 #include <memory>
@@ -53,6 +54,9 @@ public:
     void UpdateValue(bool reset, double mainValue);
     // Takes the value of another identifier bound to the same array.
     void ShareValue(const TWKSensorExpressionIdentifier& other) { FValue = other.FValue; }
+    // The state UpdateValue leaves when the source record of the host record
+    // at index is the source's own record at index (same stream).
+    void TakeOwnRecord(bool reset, int index);
 
 private:
     QString FStrID;
@@ -64,7 +68,9 @@ private:
 };
 
 // A computed channel: samples are computed when first read, on UpdateData
-// after each poll, or all together after SetFormulaText / ResetData.
+// after each poll, or all together after SetFormulaText / ResetData. A sample
+// is computed once: one whose result is NaN stays an empty sample but is not
+// computed again on the next read.
 class TUDFDataArray : public TSensorDataArray {
 public:
     static const TSensorDataArrayClass Class;
@@ -97,11 +103,20 @@ public:
     const std::vector<TWKSensorExpressionIdentifier*>& Arguments() const { return FArguments; }
     // True while every sample waits for recomputation.
     bool IsEmpty() const { return FEmpty; }
+    // The flat form of the plan (null without a plan).
+    TFlatExpression* Flat() const { return FFlat.get(); }
 
 private:
     // One sample; a floating-point fault makes it an error sample.
     void ComputeSample(int i);
+    // Samples first to last - 1 in blocks through the flat form where it
+    // applies, else one by one.
+    void ComputeRange(int first, int last);
+    bool CanComputeInBlocks() const;
+    void ComputeBlock(int first, int n, bool ownAxis, const double* mainValues);
+    void StoreResult(int i, Extended result, bool fault);
     void Recompute();
+    void DropPlan();
 
     bool FEmpty = true;
     std::vector<TWKSensorExpressionIdentifier*> FArguments;  // owned by FExpression
@@ -109,7 +124,14 @@ private:
     // it shares, or -1 (a sensor named several times is looked up once).
     std::vector<int> FSharedWith;
     std::unique_ptr<TExpression> FExpression;
+    std::unique_ptr<TFlatExpression> FFlat;  // over FExpression
     QString FFormulaText;
+    // Block buffers: a column per sensor identifier that walks its source,
+    // the input of each argument slot, results and faults.
+    std::vector<double> FColumns;
+    std::vector<const double*> FInputs;
+    std::vector<Extended> FResults;
+    std::unique_ptr<bool[]> FFaults;
     // Set while a sample is computed: a formula that reads its own channel
     // gets the stored value instead of recursing.
     bool FInScan = false;

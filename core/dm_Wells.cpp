@@ -345,22 +345,24 @@ QList<TFormulaRow> TdmWells::Formulas(const QString& subset) const {
     return rows;
 }
 
-void TdmWells::PostFormula(const TFormulaRow& row, const QString& oldName) {
+void PostFormulaRow(const TDataConnection& db, const TFormulaRow& row, const QString& oldName) {
     const QVariantList values{row.FORMULANAME, row.FORMULATEXT, row.DESCRIPTION, row.RESGID, row.SUBSET};
     try {
         if (oldName.isEmpty())
-            FDatabase.Exec(QStringLiteral("insert into FORMULAS (FORMULANAME, FORMULATEXT, DESCRIPTION, RESGID, SUBSET) "
-                                          "values (?, ?, ?, ?, ?)"),
-                           values);
+            db.Exec(QStringLiteral("insert into FORMULAS (FORMULANAME, FORMULATEXT, DESCRIPTION, RESGID, SUBSET) "
+                                   "values (?, ?, ?, ?, ?)"),
+                    values);
         else
-            FDatabase.Exec(QStringLiteral("update FORMULAS set FORMULANAME = ?, FORMULATEXT = ?, DESCRIPTION = ?, "
-                                          "RESGID = ?, SUBSET = ? where FORMULANAME = ?"),
-                           values + QVariantList{oldName});
+            db.Exec(QStringLiteral("update FORMULAS set FORMULANAME = ?, FORMULATEXT = ?, DESCRIPTION = ?, "
+                                   "RESGID = ?, SUBSET = ? where FORMULANAME = ?"),
+                    values + QVariantList{oldName});
     } catch (const EDatabaseError& e) {
         if (IsDuplicateKey(e)) throw EDatabaseError(QStringLiteral("Формула с таким названием уже существует"));
         throw;
     }
 }
+
+void TdmWells::PostFormula(const TFormulaRow& row, const QString& oldName) { PostFormulaRow(FDatabase, row, oldName); }
 
 void TdmWells::DeleteFormula(const QString& name) {
     FDatabase.Exec(QStringLiteral("delete from FORMULAS where FORMULANAME = ?"), {name});

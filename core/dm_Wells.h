@@ -60,6 +60,10 @@ struct TFormulaRow {
     QString SUBSET;
 };
 
+// Inserts row on db, or updates the row named oldName when it is given; a
+// duplicate name raises "Формула с таким названием уже существует".
+void PostFormulaRow(const TDataConnection& db, const TFormulaRow& row, const QString& oldName = {});
+
 // Packs a message's severity, class and ID into MESSAGEID; nullopt when any
 // of them is out of range (severity -1..4, class 0..2047, ID 0..65535).
 std::optional<int> PackMessageID(int severity, int messageClass, int id);

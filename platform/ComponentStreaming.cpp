@@ -335,11 +335,13 @@ public:
         Finish();
     }
 
-    TComponentBase* ReadInto(const TStreamObject& node, TComponentBase* parent) {
-        TComponentBase* c = Child(node, parent, FRoot);
+    QList<TComponentBase*> ReadInto(const std::vector<TStreamObject>& nodes, TComponentBase* parent) {
+        QList<TComponentBase*> read;
+        for (const TStreamObject& node : nodes)
+            if (TComponentBase* c = Child(node, parent, FRoot)) read << c;
         ResolveFixups();
         Finish();
-        return c;
+        return read;
     }
 
     // Clears the loading state of everything read when reading stops early.
@@ -697,11 +699,16 @@ TComponentBase* ReadComponentTree(const TStreamObject& tree, TComponentBase* roo
 
 TComponentBase* ReadComponentTreeInto(const TStreamObject& tree, TComponentBase* owner, TComponentBase* parent,
                                       const TReaderOptions& options) {
+    return ReadComponentTreesInto({tree}, owner, parent, options).value(0);
+}
+
+QList<TComponentBase*> ReadComponentTreesInto(const std::vector<TStreamObject>& trees, TComponentBase* owner,
+                                              TComponentBase* parent, const TReaderOptions& options) {
     if (!owner) throw EComponentError(QStringLiteral("No owner to read into"));
-    ResolveHeadingClasses(tree);
+    for (const TStreamObject& tree : trees) ResolveHeadingClasses(tree);
     TTreeReader reader(owner, options);
     try {
-        return reader.ReadInto(tree, parent);
+        return reader.ReadInto(trees, parent);
     } catch (...) {
         reader.Abandon();
         throw;

@@ -98,6 +98,12 @@ TComponentBase* ReadComponentTree(const TStreamObject& tree, TComponentBase* roo
 TComponentBase* ReadComponentTreeInto(const TStreamObject& tree, TComponentBase* owner, TComponentBase* parent,
                                       const TReaderOptions& options = {});
 
+// The same for several trees at once (a paste of several controls): a
+// reference from one tree to a renamed component of another follows the new
+// name too. Returns the components read, in order.
+QList<TComponentBase*> ReadComponentTreesInto(const std::vector<TStreamObject>& trees, TComponentBase* owner,
+                                              TComponentBase* parent, const TReaderOptions& options = {});
+
 // Text and binary forms of the above.
 QString WriteComponentToText(TComponentBase* component);
 TComponentBase* ReadComponentFromText(const QString& text, TComponentBase* root, const TReaderOptions& options = {});

@@ -20,6 +20,10 @@ bool IsValidIdent(const QString& name) {
     return std::all_of(name.begin(), name.end(), [&](QChar c) { return letter(c) || (c >= '0' && c <= '9'); });
 }
 
+QString InvalidNameMessage(const QString& name) { return QStringLiteral("'%1' is not a valid component name").arg(name); }
+
+QString DuplicateNameMessage(const QString& name) { return QStringLiteral("A component named %1 already exists").arg(name); }
+
 TComponentBase* AsComponent(QObject* object) { return dynamic_cast<TComponentBase*>(object); }
 const TComponentBase* AsComponent(const QObject* object) { return dynamic_cast<const TComponentBase*>(object); }
 
@@ -62,11 +66,14 @@ void TComponentBase::DestroyComponents() {
 void TComponentBase::Insert(TComponentBase* c) {
     FComponents.append(c);
     c->FOwner = this;
+    if (IsDesigning() && !c->IsDesigning()) c->SetDesigning(true);
     Notification(c, TOperation::opInsert);
+    if (FDesigner) FDesigner->Notification(c, TOperation::opInsert);
 }
 
 void TComponentBase::Remove(TComponentBase* c) {
     Notification(c, TOperation::opRemove);
+    if (FDesigner) FDesigner->Notification(c, TOperation::opRemove);
     FComponents.removeOne(c);
     c->FOwner = nullptr;
 }
@@ -78,22 +85,29 @@ void TComponentBase::RemoveFromOwner() {
 void TComponentBase::SetOwner(TComponentBase* owner) {
     if (owner == FOwner) return;
     if (owner && !FName.isEmpty() && owner->FindComponent(FName))
-        throw EComponentError(QStringLiteral("A component named %1 already exists").arg(FName));
+        throw EComponentError(DuplicateNameMessage(FName));
     RemoveFromOwner();
     if (owner) owner->Insert(this);
 }
 
 int TComponentBase::ComponentIndex() const { return FOwner ? int(FOwner->FComponents.indexOf(this)) : -1; }
 
+void TComponentBase::SetComponentIndex(int index) {
+    if (!FOwner) return;
+    const int from = ComponentIndex();
+    const int to = std::clamp(index, 0, int(FOwner->FComponents.size()) - 1);
+    if (from != to) FOwner->FComponents.move(from, to);
+}
+
 void TComponentBase::SetName(const QString& name) {
     if (name == FName) return;
-    if (!name.isEmpty() && !IsValidIdent(name))
-        throw EComponentError(QStringLiteral("'%1' is not a valid component name").arg(name));
+    if (!name.isEmpty() && !IsValidIdent(name)) throw EComponentError(InvalidNameMessage(name));
     if (!name.isEmpty() && FOwner) {
         TComponentBase* other = FOwner->FindComponent(name);
-        if (other && other != this)
-            throw EComponentError(QStringLiteral("A component named %1 already exists").arg(name));
+        if (other && other != this) throw EComponentError(DuplicateNameMessage(name));
     }
+    if (IsDesigning())
+        if (IRootDesigner* d = FindRootDesigner()) d->ValidateRename(this, FName, name);
     FName = name;
     FSelf->setObjectName(name);
 }
@@ -112,8 +126,16 @@ void TComponentBase::SetState(TComponentStateItem item, bool on) {
         FState.Exclude(item);
 }
 
+IRootDesigner* TComponentBase::FindRootDesigner() const {
+    for (const TComponentBase* c = this; c; c = c->FOwner)
+        if (c->FDesigner) return c->FDesigner;
+    return nullptr;
+}
+
 void TComponentBase::SetDesigning(bool on, bool withOwned) {
+    const bool changed = IsDesigning() != on;
     SetState(TComponentStateItem::csDesigning, on);
+    if (changed) DesignStateChanged();
     if (withOwned)
         for (TComponentBase* c : std::as_const(FComponents)) c->SetDesigning(on, true);
 }

@@ -98,6 +98,17 @@ using TComponentState = TSet<TComponentStateItem>;
 
 enum class TOperation { opInsert, opRemove };
 
+// What a design surface is told by the components of the root it designs
+// (installed on that root with SetDesigner).
+class IRootDesigner {
+public:
+    virtual ~IRootDesigner() = default;
+    // Asked before a designed component takes a new name; raises to refuse it.
+    virtual void ValidateRename(TComponentBase* component, const QString& curName, const QString& newName) = 0;
+    // A component was inserted into or removed from the root.
+    virtual void Notification(TComponentBase* component, TOperation operation) = 0;
+};
+
 // A method pointer as events stored in forms hold them: the object that
 // handles the event and the name of its slot or Q_INVOKABLE method.
 struct TMethod {
@@ -153,6 +164,9 @@ public:
     int ComponentCount() const { return int(FComponents.size()); }
     TComponentBase* Components(int index) const { return FComponents.at(index); }
     int ComponentIndex() const;
+    // Moves the component to another place among its owner's components
+    // (clamped to the valid range); nothing without an owner.
+    void SetComponentIndex(int index);
     // An owned component by name (case-insensitive), or null.
     TComponentBase* FindComponent(const QString& name) const;
     template <typename T>
@@ -174,6 +188,12 @@ public:
     void Destroying();
     // Free-form design information (the designer keeps lock flags here).
     int DesignInfo = 0;
+    // The design surface of a root (null: none); a component owned by such a
+    // root and inserted while it designs designs too.
+    void SetDesigner(IRootDesigner* designer) { FDesigner = designer; }
+    IRootDesigner* Designer() const { return FDesigner; }
+    // The designer of this component or of the nearest owner that has one.
+    IRootDesigner* FindRootDesigner() const;
 
     // this->Notification(target, opRemove) is called when target is freed.
     void FreeNotification(TComponentBase* target);
@@ -205,6 +225,9 @@ public:
     static TComponentBase* FindGlobalComponent(const QString& path);
 
 protected:
+    // Called after the design state changed (controls show hidden children
+    // while designing).
+    virtual void DesignStateChanged() {}
     // self: the QObject part of the concrete class (already constructed);
     // owner may be null or any QObject that is a component.
     TComponentBase(QObject* self, QObject* owner);
@@ -219,6 +242,7 @@ private:
 
     QObject* FSelf;
     TComponentBase* FOwner = nullptr;
+    IRootDesigner* FDesigner = nullptr;
     bool FDestroyed = false;
     QString FName;
     int FTag = 0;
@@ -232,6 +256,9 @@ TComponentBase* AsComponent(QObject* object);
 const TComponentBase* AsComponent(const QObject* object);
 // True when name is a valid component name (an identifier).
 bool IsValidIdent(const QString& name);
+// The messages of a refused name.
+QString InvalidNameMessage(const QString& name);
+QString DuplicateNameMessage(const QString& name);
 
 // A non-visual component.
 class TComponent : public QObject, public TComponentBase {

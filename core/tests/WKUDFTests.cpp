@@ -241,6 +241,132 @@ TEST(UDFDataArray, ComputedAgainWhenItsStreamIsCopiedWhole) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(v[i], (i + 1) * 20.0) << i;
 }
 
+// A source column that counts how often its samples are read.
+class TCountingArray : public TSensorDataArray {
+public:
+    using TSensorDataArray::TSensorDataArray;
+    double GetValue(int i) override {
+        ++Reads;
+        return TSensorDataArray::GetValue(i);
+    }
+    long Reads = 0;
+};
+
+TEST(UDFDataArray, ErrorSamplesAreComputedOnce) {
+    // The source's main axis counts its reads; the source value is missing in
+    // every record, so every computed sample is NaN.
+    constexpr int Records = 2000;
+    TWKStreamList list;
+    auto* src = list.Add(std::make_unique<TSensorDataStream>(0, "Src.W1", "Src", "SrcTime", 1.0, true, Records));
+    auto* axis = src->CreateSensor<TCountingArray>(0);
+    src->AddSensor(101);
+    TSensorDataStream& host = AddStream(list, "Time1s.W1", "Time", {0}, Records);
+    auto* udf = host.CreateSensor<TUDFDataArray>(-1);
+    udf->SetFormulaText("S101 + 1");
+    udf->Bind(list);
+    udf->GetDataPointer();
+    host.ResetNewCount();
+    for (int t = 0; t < Records; ++t) {
+        AddRecord(*src, {{0, t}});
+        AddRecord(host, {{0, t}});
+    }
+    udf->UpdateData();  // incremental: each new record walks back from the newest source record
+    for (int i = 0; i < Records; ++i) ASSERT_EQ(udf->GetState(i), ssEmpty) << i;
+
+    // Reading the window again computes nothing.
+    axis->Reads = 0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < Records; ++i) ASSERT_TRUE(std::isnan(udf->GetValue(i))) << i;
+    EXPECT_EQ(axis->Reads, 0);
+
+    // A full recomputation reads each source record a bounded number of times.
+    udf->ResetData();
+    udf->GetDataPointer();
+    EXPECT_LE(axis->Reads, 3L * Records);
+
+    // New records are computed on their first read, once.
+    AddRecord(*src, {{0, Records}});
+    AddRecord(host, {{0, Records}});
+    axis->Reads = 0;
+    EXPECT_TRUE(std::isnan(udf->GetValue(Records - 1)));
+    const long firstRead = axis->Reads;
+    EXPECT_GT(firstRead, 0);
+    EXPECT_TRUE(std::isnan(udf->GetValue(Records - 1)));
+    EXPECT_EQ(axis->Reads, firstRead);
+}
+
+// The sample-by-sample computation of records first to last - 1, with the
+// channel's own reading of faults.
+void ComputeOneByOne(TUDFDataArray* udf, int first, int last) {
+    for (int i = first; i < last; ++i) try {
+            udf->ProcessScan(i);
+        } catch (const std::exception&) {
+            udf->SetData(i, TSensorData{std::nan(""), ssError});
+        }
+}
+
+void ExpectSameSamples(TUDFDataArray* blocks, TUDFDataArray* single) {
+    ASSERT_EQ(blocks->GetCount(), single->GetCount());
+    for (int i = 0; i < blocks->GetCount(); ++i) {
+        const double a = Stored(blocks, i), b = Stored(single, i);
+        ASSERT_EQ(blocks->GetState(i), single->GetState(i)) << i;
+        if (std::isnan(b))
+            ASSERT_TRUE(std::isnan(a)) << i;
+        else
+            ASSERT_EQ(a, b) << i;
+    }
+}
+
+TEST(UDFDataArray, BlocksAgreeWithSampleBySample) {
+    const QString formula = "S1 / S2 + SQRT(IF(S1 > (S2), S1 - (S2), S2 - (S1))) * 2 - SIN(S1) + S3";
+    constexpr int Capacity = 1100;
+    const struct {
+        const char* Host;  // the channel's stream: the source itself, or another axis
+        bool Repeats;      // the source axis repeats a value now and then
+    } cases[] = {{"Src.W1", false}, {"Src.W1", true}, {"Time1s.W1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Host);
+        SCOPED_TRACE(c.Repeats);
+        const auto fill = [&c](TSensorDataStream& src, TSensorDataStream& other, int from, int to) {
+            for (int r = from; r < to; ++r) {
+                const double s1 = r % 397 == 5 ? std::nan("") : std::sin(r * 0.01) * 10;
+                const double s2 = r % 401 == 7 ? 0 : std::cos(r * 0.013) * 5;
+                const double axis = c.Repeats && r % 50 == 0 ? r * 2.0 - 2 : r * 2.0;
+                AddRecord(src, {{0, axis}, {1, s1}, {2, s2}, {3, r % 7 * 0.5}});
+                AddRecord(other, {{0, r * 2.0 + (r % 3 == 0 ? 0.0 : 1.0)}});
+            }
+        };
+        TWKStreamList list;
+        TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 1, 2, 3}, Capacity);
+        TSensorDataStream& time = AddStream(list, "Time1s.W1", "Time", {0}, Capacity);
+        fill(src, time, 0, 1000);
+        TSensorDataStream& host = *list.GetStreamByID(c.Host);
+        auto* blocks = host.CreateSensor<TUDFDataArray>(-1);
+        auto* single = host.CreateSensor<TUDFDataArray>(-1);
+        for (auto* udf : {blocks, single}) {
+            udf->SetFormulaText(formula);
+            udf->Bind(list);
+            ASSERT_NE(udf->Flat(), nullptr);
+        }
+        // A full recomputation.
+        blocks->GetDataPointer();
+        ComputeOneByOne(single, 0, single->GetCount());
+        ExpectSameSamples(blocks, single);
+        EXPECT_GT(blocks->Flat()->BlocksCount(), 0);
+        EXPECT_GT(blocks->Flat()->FallbackBlocksCount(), 0);
+        EXPECT_LT(blocks->Flat()->FallbackBlocksCount(), blocks->Flat()->BlocksCount());
+
+        // New records, past the end of the window.
+        single->GetDataPointer();
+        src.ResetNewCount();
+        time.ResetNewCount();
+        fill(src, time, 1000, 1300);
+        blocks->UpdateData();
+        ComputeOneByOne(single, Capacity - 300, Capacity);
+        ExpectSameSamples(blocks, single);
+    }
+}
+
 TEST(UDFDataArray, FormulaTextAndBinding) {
     TWKStreamList list;
     TSensorDataStream& src = AddStream(list, "Src.W1", "SrcTime", {0, 101});

@@ -110,6 +110,16 @@ public:
     // The child controls in creation order.
     QList<TControl*> Controls() const;
 
+    // True when the control takes child controls on a design surface (panels,
+    // group boxes); the design root always does.
+    virtual bool AcceptsControls() const { return false; }
+    // On a design surface: true when the control wants the mouse event at pos
+    // (its own coordinates) for itself, as a tab strip wants clicks on a tab.
+    virtual bool DesignHitTest(const QPoint& pos) const {
+        Q_UNUSED(pos);
+        return false;
+    }
+
     // Lays the aligned children out again (nothing while disabled or loading).
     void Realign();
     void DisableAlign() { ++FAlignDisabled; }
@@ -136,6 +146,8 @@ protected:
     // Called after the font or colour changed (own or taken from the parent).
     virtual void FontChanged() {}
     virtual void ColorChanged() {}
+    // Hidden controls show while designing.
+    void DesignStateChanged() override { ApplyVisibility(); }
 
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;

@@ -10,10 +10,21 @@ public:
     int MessageDlg(const QString& text, TMsgDlgType type, int buttons) override;
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
     ISoundPlayer& Sound() override { return *FPlayer; }
+    bool ColorDialog(TColor& color) override;
+    bool FontDialog(QFont& font, TColor& color) override;
+    bool OpenFileDialog(TFileDialogOptions& options) override;
+    bool SaveFileDialog(TFileDialogOptions& options) override;
+    IClipboard& Clipboard() override { return *FClipboard; }
+    int ShowModal(QObject* dialog) override;
 
 private:
     std::unique_ptr<ISoundPlayer> FPlayer;
+    std::unique_ptr<IClipboard> FClipboard;
 };
+
+// The desktop clipboard (QClipboard); private formats travel as
+// "application/x-wk-<name>".
+std::unique_ptr<IClipboard> CreateQtClipboard();
 
 // Installs TQtUIServices as the program's UI services.
 void InstallQtUIServices();

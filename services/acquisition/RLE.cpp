@@ -2,6 +2,8 @@
 
 #include "WK2TCPProtocol.h"
 
+#include <cstring>
+
 namespace {
 constexpr uint8_t kRun3 = 22, kRun4 = 23, kRun5 = 24, kRun6 = 25, kRun7 = 29, kRun8 = 30, kRunN = 127;
 
@@ -11,38 +13,47 @@ constexpr uint8_t kShortRunCode[9] = {0, 0, 0, kRun3, kRun4, kRun5, kRun6, kRun7
 [[noreturn]] void Fail(const char* what) { throw ERLEError(QString::fromLatin1(what)); }
 }  // namespace
 
-bool RLEIsEscape(uint8_t b) {
-    switch (b) {
-        case kRun3: case kRun4: case kRun5: case kRun6: case kRun7: case kRun8: case kRunN:
-            return true;
-        default:
-            return false;
+namespace {
+// The escape set as a table, so that the test per byte is one load.
+struct TEscapeTable {
+    bool IsEscape[256] = {};
+    constexpr TEscapeTable() {
+        for (uint8_t e : {kRun3, kRun4, kRun5, kRun6, kRun7, kRun8, kRunN}) IsEscape[e] = true;
     }
-}
+};
+constexpr TEscapeTable kEscapes;
+
+inline bool IsEscape(uint8_t b) { return kEscapes.IsEscape[b]; }
+}  // namespace
+
+bool RLEIsEscape(uint8_t b) { return IsEscape(b); }
 
 size_t RLEDecompress(const uint8_t* Source, uint8_t* Dest, size_t Count, size_t DestSize) {
     size_t src_pos = 0, dst_pos = 0;
-    auto put = [&](uint8_t b, uint64_t n) {
-        if (n > DestSize - dst_pos) Fail("RLE: expanded data exceed the buffer");
-        for (uint64_t i = 0; i < n; ++i) Dest[dst_pos++] = b;
-    };
     while (src_pos < Count) {
-        const uint8_t e = Source[src_pos++];
-        if (!RLEIsEscape(e)) {
-            put(e, 1);
-            continue;
+        // A run of literal bytes is copied as one block.
+        size_t lit = src_pos;
+        while (lit < Count && !IsEscape(Source[lit])) ++lit;
+        if (lit > src_pos) {
+            const size_t n = lit - src_pos;
+            if (n > DestSize - dst_pos) Fail("RLE: expanded data exceed the buffer");
+            std::memcpy(Dest + dst_pos, Source + src_pos, n);
+            dst_pos += n;
+            src_pos = lit;
+            if (src_pos >= Count) break;
         }
+        const uint8_t e = Source[src_pos++];
         if (src_pos >= Count) Fail("RLE: data end inside an escape sequence");
         const uint8_t b = Source[src_pos++];
         uint64_t n = 0;
         switch (e) {
             case kRun3: n = 3; break;
-            case kRun4: n = RLEIsEscape(b) ? 2 : 4; break;
+            case kRun4: n = IsEscape(b) ? 2 : 4; break;
             case kRun5: n = 5; break;
-            case kRun6: n = RLEIsEscape(b) ? 1 : 6; break;
+            case kRun6: n = IsEscape(b) ? 1 : 6; break;
             case kRun7: n = 7; break;
             case kRun8: n = 8; break;
-            default: {  // kRunN: the count src_pos 7-bit groups
+            default: {  // kRunN: the count in 7-bit groups
                 int shift = 0;
                 for (;;) {
                     if (src_pos >= Count) Fail("RLE: data end inside a run count");
@@ -55,7 +66,9 @@ size_t RLEDecompress(const uint8_t* Source, uint8_t* Dest, size_t Count, size_t 
                 }
             }
         }
-        put(b, n);
+        if (n > DestSize - dst_pos) Fail("RLE: expanded data exceed the buffer");
+        std::memset(Dest + dst_pos, b, size_t(n));
+        dst_pos += size_t(n);
     }
     return dst_pos;
 }
@@ -67,7 +80,7 @@ size_t RLECompress(const uint8_t* Source, uint8_t* Dest, size_t Count) {
         size_t n = 1;
         while (src_pos + n < Count && Source[src_pos + n] == b) ++n;
         src_pos += n;
-        const bool esc = RLEIsEscape(b);
+        const bool esc = IsEscape(b);
         if (esc && n == 1) {
             Dest[dst_pos++] = kRun6;
             Dest[dst_pos++] = b;

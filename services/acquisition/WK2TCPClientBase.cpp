@@ -44,6 +44,13 @@ bool TWK2TClientBase::GetSensorsData(TStreamDataItem& Item) {
     return FQueue.Pop(Item);
 }
 
+size_t TWK2TClientBase::GetSensorsData(std::vector<TStreamDataItem>& Items, size_t Max) {
+    TCriticalSectionGuard g(FCSLock);
+    Items.resize(std::min(Max, FQueue.Count()));
+    for (TStreamDataItem& item : Items) FQueue.Pop(item);
+    return Items.size();
+}
+
 size_t TWK2TClientBase::QueuedRecords() const {
     TCriticalSectionGuard g(FCSLock);
     return FQueue.Count();

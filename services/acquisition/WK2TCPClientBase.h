@@ -91,6 +91,9 @@ public:
 
     // The oldest queued record; false when the queue is empty.
     bool GetSensorsData(TStreamDataItem& Item);
+    // The oldest queued records, at most Max, in Items (its old content
+    // replaced), under one lock; returns how many.
+    size_t GetSensorsData(std::vector<TStreamDataItem>& Items, size_t Max);
     // The number of records waiting.
     size_t QueuedRecords() const;
     // The active streams (only those with StructureChanged set when OnlyChanged).

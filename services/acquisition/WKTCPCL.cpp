@@ -1,6 +1,7 @@
 #include "WKTCPCL.h"
 
 #include "MainWindowHost.h"
+#include "ModalDialogs.h"
 #include "RegIniFile.h"
 #include "StringLists.h"
 #include "WK2TCPProtocol.h"
@@ -114,11 +115,6 @@ TWKTCPClientService::~TWKTCPClientService() {
     delete FMenuItem.data();
 }
 
-std::function<int(TfmTCPCLSetup&)>& TWKTCPClientService::ShowSetupForm() {
-    static std::function<int(TfmTCPCLSetup&)> show = [](TfmTCPCLSetup& form) { return form.exec(); };
-    return show;
-}
-
 void TWKTCPClientService::AddMenuItems() {
     IWKMainWindowHost* host = MainWindowHost();
     QMenu* menu = host ? host->FindTopMenu(kMenuCaption) : nullptr;
@@ -217,35 +213,67 @@ void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
 
 void TWKTCPClientService::Poll(TWKStreamList& List) {
     if (StructureChanged()) ::CreateStreams();
-    DrainRecords(*FTCPClient, List, MaxRecordsPerTick);
+    DrainRecords(*FTCPClient, List, MaxRecordsPerTick, FDrainBuffers);
 }
 
-int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
-    TStreamDataItem item;
-    TSensorDataStream* stream = nullptr;
-    QString streamID;
-    int taken = 0;
-    for (; taken < MaxRecords && Client.GetSensorsData(item); ++taken) {
-        if (!stream || item.StreamID != streamID) {
-            stream = List.GetStreamByID(item.StreamID);
-            streamID = item.StreamID;
-        }
-        if (!stream) continue;  // a stream missing from the list: the record is dropped
-        try {
-            stream->AddRecord();
-            if (TSensorDataArray* time = stream->GetSensor(0)) time->SetLast(item.Time);
-            for (const TGIDValuePair& p : item.Pairs) {
-                TSensorDataArray* a = stream->GetSensor(p.GID);
-                if (!a) continue;
-                if (std::isnan(p.Value)) a->SetLast(p.Value, ssError);
-                else a->SetLast(p.Value);
-            }
-        } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("TWKTCPClientService.Poll ") + item.StreamID + QStringLiteral(": ") +
-                     ExceptionMessage(e));
-        }
+namespace {
+
+// Whether two records carry the same GIDs in the same order.
+bool SameLayout(const TStreamDataItem& a, const TStreamDataItem& b) {
+    if (a.Pairs.size() != b.Pairs.size()) return false;
+    for (size_t k = 0; k < a.Pairs.size(); ++k)
+        if (a.Pairs[k].GID != b.Pairs[k].GID) return false;
+    return true;
+}
+
+// Appends Items[first, last) (one stream, one layout) to the stream: the
+// records in one step, then each column as a block.
+void AppendRun(TSensorDataStream& stream, const std::vector<TStreamDataItem>& items, size_t first, size_t last,
+               std::vector<double>& column) {
+    const int n = static_cast<int>(last - first);
+    stream.AddRecords(n);
+    column.resize(size_t(n));
+    if (TSensorDataArray* time = stream.GetSensor(0)) {
+        for (int j = 0; j < n; ++j) column[size_t(j)] = items[first + size_t(j)].Time;
+        time->SetLastValues(column.data(), n, false);
     }
-    return taken;
+    // The sensor-to-array map of this layout, looked up once for the run.
+    const TStreamDataItem& head = items[first];
+    for (size_t k = 0; k < head.Pairs.size(); ++k) {
+        TSensorDataArray* a = stream.GetSensor(head.Pairs[k].GID);
+        if (!a) continue;
+        for (int j = 0; j < n; ++j) column[size_t(j)] = items[first + size_t(j)].Pairs[k].Value;
+        a->SetLastValues(column.data(), n, true);
+    }
+}
+
+}  // namespace
+
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
+    TDrainBuffers buffers;
+    return DrainRecords(Client, List, MaxRecords, buffers);
+}
+
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords, TDrainBuffers& Buffers) {
+    std::vector<TStreamDataItem>& batch = Buffers.Batch;
+    std::vector<double>& column = Buffers.Column;
+    const size_t taken = Client.GetSensorsData(batch, size_t(std::max(0, MaxRecords)));
+    for (size_t first = 0; first < taken;) {
+        const TStreamDataItem& head = batch[first];
+        size_t last = first + 1;
+        while (last < taken && batch[last].StreamID == head.StreamID && SameLayout(batch[last], head)) ++last;
+        // Records of a stream missing from the list are dropped.
+        if (TSensorDataStream* stream = List.GetStreamByID(head.StreamID)) {
+            try {
+                AppendRun(*stream, batch, first, last, column);
+            } catch (const std::exception& e) {
+                DebugLog(QStringLiteral("TWKTCPClientService.Poll ") + head.StreamID + QStringLiteral(": ") +
+                         ExceptionMessage(e));
+            }
+        }
+        first = last;
+    }
+    return int(taken);
 }
 
 void TWKTCPClientService::RequestWells() {
@@ -267,7 +295,7 @@ void TWKTCPClientService::OnSetupClick() {
     form.SetBufferSize(GetBufferHours());
     form.SetFetchSize(GetFetchHours());
     form.SetClient(FTCPClient.get());
-    if (ShowSetupForm()(form) != QDialog::Accepted) return;
+    if (ShowModal(form) != mrOk) return;
     FAccessCode = form.AccessCode();
     FTCPClient->SetHostPortAccess(form.Address(), form.Port(), FAccessCode);
     TRegIniFile reg(WKRegistryKey);

@@ -38,6 +38,12 @@ private:
     std::atomic<int> FStructureChanged{0};
 };
 
+// What a drain keeps between calls, so that a warmed-up drain allocates nothing.
+struct TDrainBuffers {
+    std::vector<TStreamDataItem> Batch;
+    std::vector<double> Column;
+};
+
 // The service through which live data from an acquisition server enter the
 // streams: it owns the client, creates a stream in the group's list for every
 // server stream, moves at most 1025 queued records a tick into them, keeps the
@@ -72,10 +78,8 @@ public:
     TWK2TCPServClient& Client() { return *FTCPClient; }
 
     // The settings command: the form filled from the client and the settings,
-    // shown modally; OK applies and stores them.
+    // shown modally through the UI services; OK applies and stores them.
     void OnSetupClick();
-    // How the form is shown; tests replace it (the default runs the dialog).
-    static std::function<int(TfmTCPCLSetup&)>& ShowSetupForm();
 
     static constexpr int MaxRecordsPerTick = 1025;
     static constexpr int DefaultBufferHours = 24;
@@ -88,6 +92,7 @@ private:
     int FBufferHours = 0;
     int FFetchHours = -1;
     std::unique_ptr<TWK2TCPServClient> FTCPClient;
+    TDrainBuffers FDrainBuffers;
     TCriticalSection FCSBuffer;
     QPointer<QAction> FMenuItem;
 };
@@ -100,5 +105,8 @@ int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime);
 // Takes at most MaxRecords queued records of Client into the streams of List:
 // a new record in the record's stream, its time in the array of GID 0, each
 // value in its sensor's array (NaN as an error sample). Records of streams
-// missing from List are dropped. Returns the number taken.
+// missing from List are dropped. Returns the number taken. The records are
+// taken under one lock and written run by run (records of one stream and
+// structure in a row), column by column.
 int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords);
+int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords, TDrainBuffers& Buffers);

@@ -3,6 +3,7 @@
 #include "AcqSim.h"
 #include "AcquisitionTestSupport.h"
 #include "MainWindowHost.h"
+#include "ModalDialogs.h"
 #include "RegIniFile.h"
 #include "TestSupport.h"
 #include "UIServices.h"
@@ -271,8 +272,8 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
     EXPECT_TRUE(settings->menuAction()->isEnabled());
 
     int shown = 0;
-    auto oldShow = TWKTCPClientService::ShowSetupForm();
-    TWKTCPClientService::ShowSetupForm() = [&](TfmTCPCLSetup& f) {
+    ui->ScriptDialogOnce("TfmTCPCLSetup", [&](QObject* dialog) {
+        auto& f = *qobject_cast<TfmTCPCLSetup*>(dialog);
         ++shown;
         EXPECT_EQ(f.windowTitle(), "Настройка соединения");
         EXPECT_EQ(f.Address(), "127.0.0.1");
@@ -295,8 +296,8 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
         f.neBufferSize->setText("2");
         f.neFetchSize->setText("0");
         f.OKBtn->click();
-        return f.result();
-    };
+        return DialogResult(f);
+    });
     item->trigger();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(s.AccessCode(), "new");
@@ -310,14 +311,15 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
     ASSERT_TRUE(WaitFor([&] { return Sim->RequestTexts().contains("Anew"); }));
 
     // Cancel changes nothing.
-    TWKTCPClientService::ShowSetupForm() = [&](TfmTCPCLSetup& f) {
+    ui->ScriptDialogOnce("TfmTCPCLSetup", [&](QObject* dialog) {
+        auto& f = *qobject_cast<TfmTCPCLSetup*>(dialog);
         f.leAccessCode->setText("other");
         f.CancelBtn->click();
-        return f.result();
-    };
+        return DialogResult(f);
+    });
     item->trigger();
     EXPECT_EQ(s.AccessCode(), "new");
-    TWKTCPClientService::ShowSetupForm() = oldShow;
+    EXPECT_EQ(ui->ShownDialogs, QStringList({"TfmTCPCLSetup: Настройка соединения", "TfmTCPCLSetup: Настройка соединения"}));
     Service.reset();
     EXPECT_TRUE(settings->actions().isEmpty());
     SetMainWindowHost(nullptr);

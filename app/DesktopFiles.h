@@ -1,0 +1,45 @@
+#pragma once
+// Desktop files (.sd2): the component texts of the open monitoring forms and
+// the hosting mode, as INI text in the ANSI code page with CR LF lines:
+//   [Desktop]
+//   Count=<n>
+//   ActivePage=<page> | "ActivePage= -2" in multi-window mode
+//   [0]  <component text of form 0> ... [n-1] ...
+// Named desktops live in the desktops folder as <name>.sd2.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+inline const QString DefaultDesktopName = QStringLiteral("По умолчанию");
+inline const QString DesktopExt = QStringLiteral(".sd2");
+inline constexpr int MultiWindowActivePage = -2;
+
+struct TDesktopContent {
+    // MultiWindowActivePage in multi-window mode; else the active page, -1 none.
+    int ActivePage = 0;
+    // The lines of each form's component text, section [k] at index k.
+    QList<QStringList> Forms;
+};
+
+// <XDG data home>/Tessaline/WelvistaDesktops/ (with the trailing '/'),
+// created with its parents each time it is asked for.
+QString DesktopsFolder();
+// The name without the characters a file name cannot hold: " * / : < > ? \ |
+QString CleanDesktopName(const QString& name);
+// The file of a desktop: a name without a folder part goes into the desktops
+// folder, cleaned; a name that is empty after cleaning is refused with
+// "Недопустимое название набора форм".
+QString DesktopFileName(const QString& nameOrFile);
+// The desktop names of the folder: the default one first, always, then the
+// names of the folder's .sd2 files in name order, the default one not again.
+QStringList DesktopNames(const QString& folder);
+
+// Writes the desktop through a temporary file renamed into place: a failed
+// write leaves the old file.
+void WriteDesktopFile(const QString& fileName, const TDesktopContent& content);
+// Reads as the old INI reader did: a missing file reads empty (no forms,
+// ActivePage 0); each section's lines trimmed, blank lines and lines
+// starting with ';' dropped.
+TDesktopContent ReadDesktopFile(const QString& fileName);
+// The text a desktop file holds (CR LF lines).
+QString DesktopText(const TDesktopContent& content);

@@ -1,0 +1,23 @@
+#pragma once
+// Monitoring forms as text: the component text of one form (a form file
+// .sf2 holds it as UTF-8 with a byte-order mark, a desktop section as its
+// lines). Only monitoring form classes become the root of such a text.
+#include <QString>
+#include <QStringList>
+
+class TBaseMDIForm;
+
+// The component text of a form.
+QString MonitoringFormText(TBaseMDIForm* form);
+// Creates the form a text describes (no owner, no name): the text is parsed
+// whole and its classes are found (packages loaded by name) before anything
+// is made; a root class that is not a monitoring form is refused; unknown
+// properties and nested classes are skipped with an "Error loading form: "
+// debug line each. Raises on text that does not parse or a root it refuses.
+TBaseMDIForm* ReadMonitoringForm(const QString& text);
+
+// Writes the form's text as UTF-8 with a byte-order mark, through a temporary
+// file renamed into place.
+void SaveFormFile(TBaseMDIForm* form, const QString& fileName);
+// The text of a form file (any encoding a form file may have).
+QString ReadFormFileText(const QString& fileName);

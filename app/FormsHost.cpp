@@ -1,0 +1,6 @@
+#include "FormsHost.h"
+
+TFormKindHooks& FormKindHooks() {
+    static TFormKindHooks hooks;
+    return hooks;
+}

@@ -1,0 +1,312 @@
+// The main window: window state, hosting modes, commands, the well choice,
+// desktops and form files, and the start and close of the program's work.
+#include "DebugOutput.h"
+#include "DesktopFiles.h"
+#include "FormFiles.h"
+#include "ModalDialogs.h"
+#include "RegIniFile.h"
+#include "TestSupport.h"
+#include "WKConsts.h"
+#include "WKWells.h"
+#include "dlg_SelectWell.h"
+#include "dm_Wells.h"
+#include "fm_WelvistaMain.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QFile>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+// A program folder of its own (no Plugins) and a fresh settings home; the
+// service groups get no rows unless a test gives them some.
+struct TWorkstationScope {
+    TTempXdgHome Home;
+    QTemporaryDir ProgramDir;
+    std::shared_ptr<TScriptedUIServices> UI = std::make_shared<TScriptedUIServices>();
+    std::shared_ptr<IUIServices> PreviousUI = SetUIServices(UI);
+    TServiceLoader PreviousLoader;
+    explicit TWorkstationScope(std::vector<TServiceRow> rows = {}) {
+        InitWKConsts({QStringLiteral("Welvista2"), QStringLiteral("-DEBUG")}, ProgramDir.filePath("Welvista2"));
+        PreviousLoader = SetServiceLoader({[rows] { return rows; }, nullptr, [](const QString&) { return false; }});
+    }
+    ~TWorkstationScope() {
+        SetServiceLoader(PreviousLoader);
+        SetUIServices(PreviousUI);
+        InitWKConsts({}, QCoreApplication::applicationFilePath());
+    }
+};
+
+TBaseMDIForm* NewForm(const QString& caption) {
+    auto* form = new TBaseMDIForm();
+    form->SetShortCaption(caption);
+    form->SetBounds(0, 0, 200, 150);
+    return form;
+}
+
+QStringList PageCaptions(const TfmMain& main) {
+    QStringList list;
+    for (int i = 0; i < main.pcDock->count(); ++i) list << main.PageForm(i)->Caption();
+    return list;
+}
+
+TEST(Workstation, WindowStateIsReadWithItsLimits) {
+    TWorkstationScope scope;
+    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    struct TCase { int Left, Top, Width, State; QRect Expected; bool Maximized; };
+    const TCase cases[] = {
+        {10, 20, 640, 0, QRect(10, 20, 640, 0), false},
+        {screenWidth, -5, 50, 0, QRect(0, 0, 100, 0), false},  // out of range: 0, width at least 100
+        {30, 40, 500, 1, QRect(30, 40, 500, 0), false},          // minimized is not applied
+        {30, 40, 500, 2, QRect(30, 40, 500, 0), true},
+    };
+    for (const TCase& c : cases) {
+        TRegIniFile reg(WelvistaRegistryKey);
+        reg.WriteInteger(MainFormSection, "Left", c.Left);
+        reg.WriteInteger(MainFormSection, "Top", c.Top);
+        reg.WriteInteger(MainFormSection, "Width", c.Width);
+        reg.WriteInteger(MainFormSection, "State", c.State);
+        TfmMain main;
+        const QRect r = main.isMaximized() ? main.normalGeometry() : main.geometry();
+        EXPECT_EQ(r.left(), c.Expected.left()) << c.Left;
+        EXPECT_EQ(r.top(), c.Expected.top()) << c.Top;
+        EXPECT_EQ(r.width(), c.Expected.width()) << c.Width;
+        EXPECT_EQ(main.isMaximized(), c.Maximized) << c.State;
+    }
+    {
+        TfmMain main;
+        main.setGeometry(70, 80, 900, 500);
+        main.actMDI->setChecked(true);
+        main.WriteWindowState();
+    }
+    TRegIniFile reg(WelvistaRegistryKey);
+    EXPECT_EQ(reg.ReadInteger(MainFormSection, "Left"), 70);
+    EXPECT_EQ(reg.ReadInteger(MainFormSection, "Width"), 900);
+    EXPECT_TRUE(reg.ReadBool(MainFormSection, "MDI"));
+    TfmMain again;
+    EXPECT_TRUE(again.MultiWindow());
+    EXPECT_FALSE(again.pcDock->isVisibleTo(&again));
+}
+
+TEST(Workstation, DockedFormsFloatInStepsAndDockAgain) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    for (const char* c : {"A", "B", "C"}) NewForm(c)->ShowForm();  // 1048 docks each
+    ASSERT_EQ(PageCaptions(main), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(main.ActiveForm(), main.PageForm(2));
+
+    main.actMDI->setChecked(true);
+    main.ToggleMultiWindow();
+    EXPECT_EQ(main.pcDock->count(), 0);
+    const QList<TBaseMDIForm*> forms = main.MonitoringForms();
+    ASSERT_EQ(forms.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(forms[i]->Floating());
+        EXPECT_EQ(forms[i]->BoundsRect(), QRect(100 + 50 * i, 100 + 50 * i, 300, 300)) << i;
+        EXPECT_EQ(forms[i]->BorderStyle(), TForm::bsSizeable);
+    }
+    main.actMDI->setChecked(false);
+    main.ToggleMultiWindow();
+    EXPECT_EQ(PageCaptions(main), QStringList({"A", "B", "C"}));
+    EXPECT_GE(main.height(), 400);
+    main.FormClose();
+    EXPECT_TRUE(main.MonitoringForms().isEmpty());
+}
+
+TEST(Workstation, CommandsFollowTheActiveForm) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    main.UpdateActions();
+    for (QAction* a : {main.actSaveForm, main.actSelectWell, main.actFileClose, main.actFileChangeFormCaption,
+                       main.actSaveDesktop, main.actLoadData, main.actViewNoBorder, main.actViewShowScales})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_TRUE(main.actFileNew->isEnabled());
+    EXPECT_TRUE(main.actSaveDesktopFile->isEnabled());
+
+    NewForm("A")->ShowForm();
+    main.UpdateActions();
+    for (QAction* a : {main.actSaveForm, main.actSelectWell, main.actFileClose, main.actSaveDesktop})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_FALSE(main.actViewNoBorder->isEnabled());  // borders only for free windows
+
+    main.actMDI->setChecked(true);
+    main.ToggleMultiWindow();
+    main.UpdateActions();
+    ASSERT_TRUE(main.ActiveForm());  // floated, still the active one
+    EXPECT_TRUE(main.actViewNoBorder->isEnabled());
+    EXPECT_TRUE(main.actViewNormalBorder->isChecked());
+    main.actViewNoBorder->trigger();
+    EXPECT_EQ(main.ActiveForm()->BorderStyle(), TForm::bsNone);
+    EXPECT_TRUE(main.actViewNoBorder->isChecked());
+    EXPECT_FALSE(main.actViewNormalBorder->isChecked());
+
+    // A closing form is no longer the active one.
+    main.actFileClose->trigger();
+    EXPECT_FALSE(main.ActiveForm());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main.MonitoringForms().isEmpty());
+}
+
+TEST(Workstation, WellChoiceSetsTheFormsWell) {
+    TWorkstationScope scope;
+    ASSERT_TRUE(Wells().AddWell("WELL=K12,FIELD=Север,PAD=12,OILFIELD=Южное,WELLID=W12"));
+    TfmMain main;
+    main.show();
+    TBaseMDIForm* form = NewForm("График");
+    form->ShowForm();
+    auto choose = [&](const QString& caption) {
+        scope.UI->ScriptDialogOnce("TdlgSelectWell", [caption](QObject* d) {
+            auto* dlg = static_cast<TdlgSelectWell*>(d);
+            const auto rows = dlg->lvWells->findItems(caption, Qt::MatchExactly);
+            if (rows.isEmpty()) return int(mrCancel);
+            dlg->lvWells->setCurrentItem(rows.first());
+            dlg->btnOK->click();
+            return DialogResult(*dlg);
+        });
+        main.SelectWell();
+    };
+    choose("K12");
+    EXPECT_EQ(form->WellID(), "W12");
+    EXPECT_EQ(form->Caption(), "График [Скважина: K12]");
+    EXPECT_TRUE(Wells().GetWellByID("W12")->Active());
+    choose("[Не задана]");
+    EXPECT_EQ(form->WellID(), "");
+    EXPECT_EQ(form->Caption(), "График");
+    // Cancelled: nothing changes.
+    choose("no such row");
+    EXPECT_EQ(form->Caption(), "График");
+    Wells().DeleteWell(Wells().GetWellByID("W12"));
+}
+
+TEST(Workstation, DesktopsKeepPagesModeAndActivePage) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    for (const char* c : {"A", "B", "C"}) NewForm(c)->ShowForm();
+    main.pcDock->setCurrentIndex(1);
+    main.SaveDesktop("Смена:1");
+    main.FillDesktopList("Смена1");
+    EXPECT_EQ(main.cbDesktops->currentText(), "Смена1");
+    const TDesktopContent stored = ReadDesktopFile(DesktopsFolder() + "Смена1.sd2");
+    ASSERT_EQ(stored.Forms.size(), 3);
+    EXPECT_EQ(stored.ActivePage, 1);
+    EXPECT_TRUE(stored.Forms[0].join("\n").contains("ShortCaption = 'C'"));  // the last page first
+
+    main.LoadDesktopByName("Смена1");
+    EXPECT_EQ(PageCaptions(main), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(main.pcDock->currentIndex(), 1);
+    EXPECT_EQ(main.ActiveForm(), main.PageForm(1));
+
+    // A desktop written in multi-window mode reopens in that mode.
+    TDesktopContent multi = stored;
+    multi.ActivePage = MultiWindowActivePage;
+    WriteDesktopFile(DesktopsFolder() + "free.sd2", multi);
+    main.LoadDesktopByName("free");
+    EXPECT_TRUE(main.MultiWindow());
+    EXPECT_EQ(main.MonitoringForms().size(), 3);
+    EXPECT_EQ(main.pcDock->count(), 0);
+
+    // A bad section is skipped; the others load.
+    TDesktopContent bad = stored;
+    bad.ActivePage = 0;
+    bad.Forms[1] = {"object X: TNoSuchFormClass", "end"};
+    bad.Forms[2] = {"object Y: TControl", "end"};  // not a monitoring form
+    WriteDesktopFile(DesktopsFolder() + "bad.sd2", bad);
+    main.LoadDesktopByName("bad");
+    EXPECT_FALSE(main.MultiWindow());
+    EXPECT_EQ(PageCaptions(main), QStringList({"C"}));
+}
+
+TEST(Workstation, FormFileSavedDockedOpensAsAFreeWindow) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    NewForm("Тренд")->ShowForm();
+    TBaseMDIForm* docked = main.ActiveForm();
+    ASSERT_TRUE(docked);
+    docked->SetAlign(TControl::alClient);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("trend.sf2");
+    main.SaveFormAs(file);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF"));
+
+    main.actMDI->setChecked(true);
+    main.ToggleMultiWindow();
+    main.OpenFile(file);
+    TBaseMDIForm* opened = main.MonitoringForms().last();
+    ASSERT_NE(opened, docked);
+    EXPECT_TRUE(opened->Floating());
+    EXPECT_EQ(opened->BoundsRect(), QRect(100, 100, 400, 400));
+    EXPECT_EQ(opened->ShortCaption(), "Тренд");
+    EXPECT_FALSE(main.LoadingDesktop());
+
+    // A file whose root is not a monitoring form is refused and adds nothing.
+    QFile other(dir.filePath("other.sf2"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("object P: TControl\r\nend\r\n");
+    other.close();
+    const int before = main.MonitoringForms().size();
+    EXPECT_THROW(main.OpenFile(other.fileName()), Exception);
+    EXPECT_EQ(main.MonitoringForms().size(), before);
+    EXPECT_FALSE(main.LoadingDesktop());
+}
+
+// Records the bus events the secondary group raises, in order.
+QStringList gEvents;
+class TRecordingService : public TWKService {
+    Q_OBJECT
+public:
+    using TWKService::TWKService;
+    void Notify(TServiceEvent e, void*) override {
+        if (e == seStartLogging || e == seCreateStreams || e == seBindStreams) gEvents << QString::number(int(e));
+    }
+    ~TRecordingService() override { gEvents << "freed"; }
+};
+
+TEST(Workstation, StartAndCloseInOrder) {
+    RegisterClass({"TRecordingService", &TRecordingService::staticMetaObject,
+                   [](QObject* owner) -> QObject* { return new TRecordingService(owner); }});
+    TWorkstationScope scope({{1, "TRecordingService", false, true, "", "Welvista"}});
+    gEvents.clear();
+    TDebugOutputCapture capture;
+    {
+        TfmMain main;
+        main.show();  // FormShow
+        ASSERT_TRUE(SecondaryServices);
+        EXPECT_TRUE(gEvents.contains(QString::number(int(seStartLogging))));
+        EXPECT_FALSE(dmWells());  // no Plugins folder beside the program: no well database
+        const QStringList lines = capture.Lines();
+        const QStringList steps = {"Welvista: loaded", "Welvista: main loaded", "Welvista: FormCreate enter",
+                                   "Welvista: FormShow enter", "Welvista: Create primary services",
+                                   "Welvista: Create secondary services", "Welvista: open database",
+                                   "Welvista: start logging", "Welvista: load desktops", "Welvista: FormShow exit"};
+        int at = -1;
+        for (const QString& step : steps) {
+            const int found = lines.indexOf(step, at + 1);
+            EXPECT_GT(found, at) << step.toStdString();
+            at = std::max(at, found);
+        }
+        NewForm("A")->ShowForm();
+        main.close();  // FormClose: state, default desktop, forms, services
+        EXPECT_FALSE(SecondaryServices);
+        EXPECT_FALSE(PrimaryServices);
+        EXPECT_EQ(gEvents.last(), "freed");
+    }
+    const TDesktopContent saved = ReadDesktopFile(DesktopsFolder() + DefaultDesktopName + DesktopExt);
+    EXPECT_EQ(saved.Forms.size(), 1);
+    EXPECT_TRUE(TRegIniFile(WelvistaRegistryKey).SectionExists(MainFormSection));
+    UnregisterClass("TRecordingService");
+}
+}  // namespace
+
+#include "MainWindowTests.moc"

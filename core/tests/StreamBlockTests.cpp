@@ -1,0 +1,88 @@
+// Appending records in blocks, as the acquisition drain does, against the
+// same records appended one by one; windows large enough for the wider spare.
+#include "WKDataStructures.h"
+
+#include <gtest/gtest.h>
+#include <bit>
+#include <cmath>
+#include <random>
+
+namespace {
+
+void ExpectSameArrays(TSensorDataArray& block, TSensorDataArray& single, int step) {
+    ASSERT_EQ(block.GetCount(), single.GetCount()) << "step " << step;
+    ASSERT_LE(block.GetStart() + block.GetCount(), block.GetBufferSize());
+    const double* p = block.GetDataPointer();
+    for (int i = 0; i < single.GetCount(); ++i) {
+        ASSERT_EQ(std::bit_cast<uint64_t>(block.GetValue(i)), std::bit_cast<uint64_t>(single.GetValue(i)))
+            << "step " << step << " index " << i;
+        ASSERT_EQ(std::bit_cast<uint64_t>(p[i]), std::bit_cast<uint64_t>(single.GetValue(i)));
+        ASSERT_EQ(block.GetState(i), single.GetState(i)) << "step " << step << " index " << i;
+    }
+    ASSERT_EQ(std::bit_cast<uint64_t>(block.GetLastReal()), std::bit_cast<uint64_t>(single.GetLastReal()));
+    // SetLast after a block writes the newest sample, as after single appends.
+    ASSERT_EQ(block.GetLastIndex() - block.GetStart(), single.GetLastIndex() - single.GetStart());
+}
+
+TEST(SensorDataArray, BlockAppendMatchesOneByOne) {
+    std::mt19937 rnd(7);
+    for (int capacity : {0, 1, 5, 1500, 2048, 3000}) {
+        SCOPED_TRACE(capacity);
+        TSensorDataArray block(1, nullptr), single(1, nullptr);
+        block.SetCapacity(capacity);
+        single.SetCapacity(capacity);
+        // Large windows keep half their capacity as spare, small ones 1024 slots.
+        EXPECT_EQ(block.GetBufferSize(), capacity + std::max(1024, capacity / 2));
+        int value = 0, compactions = 0;
+        std::vector<double> values;
+        for (int step = 0; step < 300; ++step) {
+            const int n = std::uniform_int_distribution<int>(0, step % 10 == 0 ? 2 * capacity + 3 : 40)(rnd);
+            values.resize(size_t(n));
+            for (double& v : values) v = ++value % 13 == 0 ? std::nan("") : value;
+            const bool nanIsError = step % 2 == 0;
+            const int oldStart = block.GetStart();
+            block.AddEmpty(n);
+            block.SetLastValues(values.data(), n, nanIsError);
+            for (double v : values) {
+                single.AddEmpty();
+                single.SetLast(v, nanIsError && std::isnan(v) ? ssError : ssNormal);
+            }
+            if (block.GetStart() < oldStart) {
+                ASSERT_EQ(block.GetStart(), 0);  // the window only ever moves back to slot 0
+                ++compactions;
+            }
+            ExpectSameArrays(block, single, step);
+            if (HasFatalFailure()) return;
+            // Single samples between blocks.
+            const int blockStart = block.GetStart();
+            block.AddEmpty();
+            compactions += block.GetStart() < blockStart;
+            single.AddEmpty();
+            block.SetLast(-step);
+            single.SetLast(-step);
+            ExpectSameArrays(block, single, step);
+            if (HasFatalFailure()) return;
+        }
+        // A block moves the window by at most its capacity, so a one-sample
+        // window takes more records than this to reach the end of its spare.
+        if (capacity > 1) {
+            EXPECT_GT(compactions, 0);
+        }
+    }
+}
+
+TEST(SensorDataStream, AddRecordsCountsEveryRecord) {
+    TSensorDataStream s(0, "Src.W1", "Src", "SrcTime", 1, true, 4);
+    s.AddSensor(0);
+    s.AddSensor(101);
+    s.AddRecords(3);
+    s.AddRecords(0);
+    s.AddRecords(6);
+    EXPECT_EQ(s.TotalCount(), 9);
+    EXPECT_EQ(s.NewCount(), 9);
+    EXPECT_EQ(s.GetDataCount(), 4);
+    for (int k = 0; k < s.Count(); ++k)
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(s.GetSensorByIndex(k)->GetState(i), ssEmpty);
+}
+
+}  // namespace

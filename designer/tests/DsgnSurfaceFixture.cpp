@@ -1,0 +1,100 @@
+#include "DsgnSurfaceFixture.h"
+
+#include "TestSupport.h"
+
+void RegisterDesignTestClasses() {
+    static const bool done = [] {
+        RegisterClass({QStringLiteral("TWKLabel"), &TTestLabel::staticMetaObject,
+                       [](QObject* owner) -> QObject* { return new TTestLabel(owner); }});
+        RegisterClass({QStringLiteral("TTestPanel"), &TTestPanel::staticMetaObject,
+                       [](QObject* owner) -> QObject* { return new TTestPanel(owner); }});
+        RegisterClass({QStringLiteral("TTestTabs"), &TTestTabs::staticMetaObject,
+                       [](QObject* owner) -> QObject* { return new TTestTabs(owner); }});
+        RegisterClass({QStringLiteral("TControl"), &TControl::staticMetaObject,
+                       [](QObject* owner) -> QObject* { return new TControl(owner); }});
+        return true;
+    }();
+    (void)done;
+}
+
+void TDesignSurfaceTest::SetUp() {
+    RegisterDesignTestClasses();
+    UI = std::make_shared<TScriptedUIServices>();
+    OldUI = SetUIServices(UI);
+    ApplicationHintPauses() = THintPauses{};
+    Window = std::make_unique<TControl>();
+    Window->SetBounds(0, 0, 420, 320);
+    Panel = new TFormDesignPanel(Window.get());
+    Panel->SetName("DesignPanel");
+    Panel->SetParentWidget(Window.get());
+    Panel->SetBounds(0, 0, 402, 302);
+    Root = new TControl(Window.get());
+    Root->SetName("pnlMain");
+    Root->SetParentWidget(Window.get());
+    Root->SetBounds(10, 10, 400, 300);
+    Designer = std::make_unique<TFormDesigner>();
+    Designer->SetDesignControl(Root);
+    Designer->SetDesignPanel(Panel);
+    Window->show();
+    Window->activateWindow();
+    ProcessEventsUntil([this] { return QApplication::activeWindow() == Window.get(); }, 100);
+    Designer->SetActive(true);
+    Panel->Form()->setFocus();
+}
+
+void TDesignSurfaceTest::TearDown() {
+    Designer.reset();
+    Window.reset();
+    SetUIServices(OldUI);
+}
+
+QWidget* TDesignSurfaceTest::WidgetAt(QPoint pos) const {
+    QWidget* form = Panel->Form();
+    QWidget* w = form->childAt(Root->mapTo(form, pos));
+    return w ? w : form;
+}
+
+void TDesignSurfaceTest::Mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+    QWidget* target = WidgetAt(pos);
+    const QPointF local = target->mapFromGlobal(Root->mapToGlobal(pos));
+    const QPointF global = Root->mapToGlobal(pos);
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, held, mods);
+    QApplication::sendEvent(target, &e);
+}
+
+void TDesignSurfaceTest::Click(QPoint pos, Qt::KeyboardModifiers mods) {
+    Mouse(QEvent::MouseButtonPress, pos, Qt::LeftButton, mods);
+    Mouse(QEvent::MouseButtonRelease, pos, Qt::LeftButton, mods);
+}
+
+void TDesignSurfaceTest::PressAndMove(QPoint from, QPoint to, Qt::KeyboardModifiers mods) {
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, mods);
+    for (int i = 1; i <= 4; ++i) Mouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::LeftButton, mods);
+}
+
+void TDesignSurfaceTest::Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods) {
+    PressAndMove(from, to, mods);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, mods);
+}
+
+void TDesignSurfaceTest::Key(int key, Qt::KeyboardModifiers mods) {
+    QWidget* w = QApplication::focusWidget();
+    QTest::keyClick(w ? w : Panel->Form(), Qt::Key(key), mods);
+}
+
+QList<QRect> TDesignSurfaceTest::VisibleHandles(TControl* c) const {
+    QList<QRect> rects;
+    for (auto* h : c->parentWidget()->findChildren<TDSelCtrlItemPoint*>(Qt::FindDirectChildrenOnly))
+        if (h->isVisibleTo(c->parentWidget()) && h->Item()->Control() == c) rects << h->geometry();
+    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
+        return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+    });
+    return rects;
+}
+
+QPoint TDesignSurfaceTest::HandleCentre(TControl* c, TDSelCtrlItemPointPos pos) {
+    TFormDesignerSelectedControls& sel = Designer->SelectedControls();
+    TDSelCtrlItemPoint* h = sel.Items(sel.IndexOf(c))->Point(pos);
+    return Root->mapFromGlobal(h->mapToGlobal(QPoint(2, 2)));
+}

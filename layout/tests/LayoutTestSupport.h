@@ -1,0 +1,83 @@
+#pragma once
+// Test-only items and canvases of the layout tests.
+#include "PrintEngine.h"
+
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <QPaintEngine>
+#include <QRect>
+#include <ostream>
+#include <vector>
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
+
+namespace LayoutTests {
+
+// An item that fills its rectangle with Color (never white), so that pictures
+// show exactly where it lies; it accepts children.
+class TFillItem : public Plotmere::TPrintItem {
+    Q_OBJECT
+    Q_PROPERTY(int Color READ Color WRITE SetColor)
+public:
+    Q_INVOKABLE explicit TFillItem(QObject* owner = nullptr);
+    int Color() const { return FColor; }
+    void SetColor(int value) { FColor = value; }
+    bool AcceptItem(Plotmere::TPrintItem*) const override { return true; }
+    void Render(Plotmere::TRenderDevice& device) override;
+    // The colour a confirmed setup dialog gives the item; -1: the dialog is cancelled.
+    bool Setup(Plotmere::TRenderDevice* device) override;
+    Plotmere::TPrintEditActions GetUserAction(Plotmere::TPrintView* view, int x, int y,
+                                              Qt::KeyboardModifiers shift) override;
+    // Make Render, or asking for the mouse actions, raise.
+    bool FailRender = false;
+    bool FailUserAction = false;
+    int SetupColor = -1;
+
+private:
+    int FColor = 0x808080;
+};
+
+// An item made from a picture on the clipboard: as large as the picture at
+// 96 dots per inch.
+class TPictureItem : public Plotmere::TPrintItem {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TPictureItem(QObject* owner = nullptr) : TPrintItem(owner) {}
+    int SupportsClipboardFormat(const QList<int>& formats) const override;
+    void CreateFromClipboard() override;
+};
+
+// A new fill item at (left, top) of width x height millimetres.
+TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color = 0x808080);
+
+// A canvas that records what reaches it: one entry per drawing call with the
+// device rectangle it covers.
+class TRecordingCanvas : public QPaintDevice {
+public:
+    explicit TRecordingCanvas(int dpi = 96, QSize size = {2000, 2000});
+    ~TRecordingCanvas() override;
+    QPaintEngine* paintEngine() const override;
+    struct TCall {
+        QString Kind;
+        QRectF Rect;
+    };
+    std::vector<TCall> Calls;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override;
+
+private:
+    int FDpi;
+    QSize FSize;
+    mutable std::unique_ptr<QPaintEngine> FEngine;
+};
+
+// The text form without the items' state: where every item is and what it
+// looks like, but not the selection, which clicks change outside the actions.
+QString LayoutText(Plotmere::TPrintItem& item);
+
+// The folder named by WK_TEST_ARTIFACTS, or empty.
+QString ArtifactsDir();
+
+}  // namespace LayoutTests

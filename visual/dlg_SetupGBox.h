@@ -1,0 +1,17 @@
+#pragma once
+// The setup of a group box: alignment, caption and font.
+#include "CommonDialogs.h"
+#include "dlg_SetupBase.h"
+
+class TfrAlign;
+class TLabeledEdit;
+
+class TdlgSetupGroupBox : public TSetupDialog {
+    Q_OBJECT
+public:
+    explicit TdlgSetupGroupBox(QWidget* parent = nullptr);
+    TfrAlign* frAlign;
+    TLabeledEdit* leText;
+    QPushButton* btnFont;
+    TFontDialog fd;
+};

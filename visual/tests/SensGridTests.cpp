@@ -1,0 +1,228 @@
+// The sensor value grid: cell texts and colours, counts and widths, adding
+// items through the picker, the parameter context, its text form and setup.
+#include "VisualTestSupport.h"
+
+#include "EditControls.h"
+#include "StateTree.h"
+#include "WKFormText.h"
+#include "WKSensGrid.h"
+#include "dlg_SelectParam.h"
+#include "dlg_SetupGrid.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+namespace {
+using SensGrid = VisualTest;
+
+TEST_F(SensGrid, CellTextAndColour) {
+    TSensorDataStream stream(101, "Depth", "Данные по глубине", "Depth", 0, false, 100);
+    TSensorDataArray* a = stream.AddSensor(101);
+    TSensGrid grid;
+    grid.Font()->SetColor(clBlack);
+    TSensorItem* item = grid.SensorList()->Add();
+    item->SetName("Глубина");
+    item->SetUnits("м");
+    item->SetPrecision(1);
+    item->SetColor(clBlue);
+    item->FYData = a;
+
+    struct TCase {
+        const char* What;
+        double Value;
+        TSensorState State;
+        bool ColoredValues;
+        const char* Text;
+        TColor Color;
+    };
+    const TCase cases[] = {
+        {"NaN before anything shown", NAN, ssNormal, false, "?", TColor(255)},
+        {"normal", 12.34, ssNormal, false, "12.3 м", clBlack},
+        {"normal in the item's colour", 12.34, ssNormal, true, "12.3 м", clBlue},
+        {"NaN after a shown value", NAN, ssNormal, true, "[12.3 м]", TColor(255)},
+        {"error", 3, ssError, true, "[3.0 м]", TColor(255)},
+        {"fixed with the last real value", 4, ssFixed, true, "[4.0 м] 3.0 м", TColor(0x808080)},
+        {"calculated counts as usable", 5, ssCalculated, false, "5.0 м", clBlack},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        stream.AddRecord();
+        a->SetLast(c.Value, c.State);
+        grid.SetColoredValues(c.ColoredValues);
+        QString text;
+        TColor color = clNone;
+        ASSERT_TRUE(grid.CellText(0, 1, text, color));
+        EXPECT_EQ(text, QString::fromUtf8(c.Text));
+        EXPECT_EQ(color, c.Color);
+    }
+    QString text;
+    TColor color = clNone;
+    ASSERT_TRUE(grid.CellText(0, 0, text, color));
+    EXPECT_EQ(text, "Глубина");
+    EXPECT_EQ(color, clBlack);
+    grid.SetColoredHeader(true);
+    grid.CellText(0, 0, text, color);
+    EXPECT_EQ(color, clBlue);
+    EXPECT_FALSE(grid.CellText(1, 0, text, color));  // beyond the list
+    EXPECT_EQ(grid.ColCount(), 2);  // not expanding: one value column
+    grid.SetExpanding(true);
+    ASSERT_TRUE(grid.CellText(0, 2, text, color));    // the second record, oldest first
+    EXPECT_EQ(text, "12.3 м");
+    EXPECT_FALSE(grid.CellText(0, 8, text, color));
+
+    // What the driller sees, kept when the run asks for it.
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        TSensorItem* second = grid.SensorList()->Add();
+        second->SetName("Обороты ротора");
+        second->SetColor(clRed);
+        second->FYData = a;
+        grid.SetExpanding(false);
+        grid.AdjustFixed(true);
+        grid.SetBounds(0, 0, 320, 60);
+        grid.AdjustColWidths();
+        QDir().mkpath(dir);
+        grid.grab().save(dir + "/TSensGrid.png");
+    }
+}
+
+TEST_F(SensGrid, CountsFollowItemsRecordsAndLayout) {
+    TSensorDataStream stream(101, "Depth", "Данные по глубине", "Depth", 0, false, 100);
+    TSensorDataArray* a = stream.AddSensor(101);
+    for (int i = 0; i < 4; ++i) {
+        stream.AddRecord();
+        a->SetLast(i);
+    }
+    struct TCase {
+        bool Vertical;
+        bool Expanding;
+        int Items;
+        int Cols, Rows;
+    };
+    const TCase cases[] = {
+        {true, false, 0, 2, 1}, {false, false, 0, 1, 2}, {true, false, 3, 2, 3},
+        {false, false, 3, 3, 2}, {true, true, 3, 5, 3},  {false, true, 2, 2, 5},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(QString("vertical %1 expanding %2 items %3").arg(c.Vertical).arg(c.Expanding).arg(c.Items).toStdString());
+        TSensGrid grid;
+        for (int i = 0; i < c.Items; ++i) grid.SensorList()->Add()->FYData = a;
+        grid.SetVertical(c.Vertical);
+        grid.SetExpanding(c.Expanding);
+        EXPECT_EQ(grid.ColCount(), c.Cols);
+        EXPECT_EQ(grid.RowCount(), c.Rows);
+    }
+    // A new grid: vertical, rows movable, names in a fixed column after AdjustFixed.
+    TSensGrid grid;
+    EXPECT_TRUE(grid.IsVertical());
+    EXPECT_TRUE(grid.Options().testFlag(TCustomGrid::goRowMoving));
+    grid.SetVertical(false);
+    EXPECT_TRUE(grid.Options().testFlag(TCustomGrid::goColMoving));
+    EXPECT_FALSE(grid.Options().testFlag(TCustomGrid::goRowMoving));
+    grid.AdjustFixed(true);
+    EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(grid.FixedCols(), 0);
+    // Bad counts from a stored form are refused.
+    EXPECT_THROW(grid.SetRowCount(-1), EComponentError);
+    EXPECT_THROW(grid.SetColCount(TCustomGrid::MaxCount + 1), EComponentError);
+}
+
+TEST_F(SensGrid, PicksLandAtThePositionInPickedOrder) {
+    TSensGrid grid;
+    for (const char* n : {"a", "b", "c"}) grid.SensorList()->Add()->SetName(n);
+    UI->ScriptDialogOnce("TdlgSelectParam", [](QObject* d) {
+        auto& dlg = *qobject_cast<TdlgSelectParam*>(d);
+        EXPECT_EQ(dlg.Selection.Contains(ssFormulas), true);
+        dlg.show();
+        for (const char* name : {"Тал. блок", "Глубина", "Обороты ротора"})
+            for (TTreeNode* n : dlg.tvParams->Nodes())
+                if (n->text(0) == QString::fromUtf8(name) && n->Parent()) {
+                    dlg.tvParams->SetSelected(n);
+                    QTest::keyClick(dlg.tvParams, Qt::Key_Space);
+                    break;
+                }
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    grid.AddToPosition(2);
+    QStringList names;
+    for (int i = 0; i < grid.SensorList()->Count(); ++i) names << grid.SensorList()->Items(i)->Name();
+    // Tree order (groups sorted) decides the picked order.
+    ASSERT_EQ(names.size(), 6);
+    EXPECT_EQ(names.mid(0, 2), (QStringList{"a", "b"}));
+    EXPECT_EQ(names.last(), "c");
+    EXPECT_EQ(QSet<QString>(names.begin() + 2, names.begin() + 5),
+              (QSet<QString>{"Тал. блок", "Глубина", "Обороты ротора"}));
+    EXPECT_EQ(grid.RowCount(), 6);
+}
+
+TEST_F(SensGrid, ParameterContextOnlyForPlainItems) {
+    TSensGrid grid;
+    TSensorItem* plain = grid.SensorList()->Add();
+    plain->SetGID(1200);
+    TSensorItem* formula = grid.SensorList()->Add();
+    formula->SetFormulaText("S101*2");
+    grid.AdjustCount();
+    TSensDescr d;
+    grid.SetSelection(1, 0);
+    ASSERT_TRUE(grid.GetSensorDescriptor(d));
+    EXPECT_EQ(d.GID, 1200);
+    grid.SetSelection(1, 1);
+    EXPECT_FALSE(grid.GetSensorDescriptor(d));
+    grid.SetSelection(1, 5);
+    EXPECT_FALSE(grid.GetSensorDescriptor(d));
+}
+
+TEST_F(SensGrid, ItemsTravelInTheFormText) {
+    TSensGrid grid;
+    grid.SetName("grid");
+    TSensorItem* a = grid.SensorList()->Add();
+    a->SetGID(101);
+    a->SetName("Глубина");
+    a->SetStreamID("Depth");
+    a->SetA(2.5);
+    TSensorItem* f = grid.SensorList()->Add();
+    f->SetName("Сумма");
+    f->SetFormulaText("S101+S102");
+    grid.AdjustCount();
+    const QString text = ComponentToString(&grid);
+    EXPECT_TRUE(text.contains("Sensors = <"));
+    EXPECT_TRUE(text.contains("IsVertical = True"));
+    std::unique_ptr<TComponentBase> back(StringToComponent(text, nullptr));
+    auto* read = qobject_cast<TSensGrid*>(back->Self());
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->SensorList()->Count(), 2);
+    EXPECT_EQ(read->SensorList()->Items(0)->A(), 2.5);
+    EXPECT_EQ(read->SensorList()->Items(1)->FormulaText(), "S101+S102");
+    EXPECT_EQ(ComponentToString(read), text);
+}
+
+TEST_F(SensGrid, SetupAppliesOnOk) {
+    TSensGrid grid;
+    const QString untouched = ComponentToString(&grid);
+    grid.Setup();  // unscripted: cancelled
+    EXPECT_EQ(ComponentToString(&grid), untouched);
+    UI->ScriptDialogOnce("TdlgSetupGrid", [](QObject* d) {
+        auto& dlg = *qobject_cast<TdlgSetupGrid*>(d);
+        EXPECT_TRUE(dlg.lvCheckboxes->Checked(sgoVertical));
+        EXPECT_TRUE(dlg.lvCheckboxes->Checked(sgoGridLines));
+        dlg.lvCheckboxes->SetChecked(sgoVertical, false);
+        dlg.lvCheckboxes->SetChecked(sgoAccumulate, true);
+        dlg.lvCheckboxes->SetChecked(sgoBoldNames, true);
+        dlg.lvCheckboxes->SetChecked(sgoValueColors, true);
+        dlg.lvCheckboxes->SetChecked(sgoGridLines, false);
+        dlg.cbTime->setChecked(true);
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    grid.Setup();
+    EXPECT_FALSE(grid.IsVertical());
+    EXPECT_TRUE(grid.IsExpanding());
+    EXPECT_TRUE(grid.ColoredValues());
+    EXPECT_TRUE(grid.IsDateTime());
+    EXPECT_EQ(grid.GridLineWidth(), 0);
+    EXPECT_EQ(grid.FixedRows(), 1);
+}
+}  // namespace
