@@ -1,7 +1,10 @@
 #include "KXLinePath.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 // Far enough outside the area that a clipped end never shows, near enough that
@@ -9,6 +12,34 @@ namespace {
 constexpr double Margin = 2;
 
 enum : unsigned { OutLeft = 1, OutRight = 2, OutTop = 4, OutBottom = 8 };
+
+// Rounds to the nearest integer, ties to even, as the projection does (the default
+// floating-point mode); only for coordinates well inside the int range, which
+// clipped coordinates are. Adding 1.5 × 2^52 leaves the integer in the low bits.
+inline int RoundPixel(double v) {
+    const double shifted = v + 6755399441055744.0;
+    std::int64_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    return static_cast<int>(bits);
+}
+
+// Points as they are.
+struct TPlainSource {
+    const double* X;
+    const double* Y;
+    double PointX(int i) const { return X[i]; }
+    double PointY(int i) const { return Y[i]; }
+};
+
+// Values mapped to pixels on the way.
+struct TMappedSource {
+    const double* X;
+    double KX, CX;
+    const double* Y;
+    double KY, CY;
+    double PointX(int i) const { return X[i] * KX + CX; }
+    double PointY(int i) const { return Y[i] * KY + CY; }
+};
 }  // namespace
 
 void TLinePath::Begin(const QRect& Area, bool Down) {
@@ -27,26 +58,87 @@ void TLinePath::Begin(const QRect& Area, bool Down) {
 }
 
 void TLinePath::Add(const double* X, const double* Y, int Count) {
+    const TPlainSource source{X, Y};
+    if (FDown) AddRun<true>(source, Count);
+    else AddRun<false>(source, Count);
+}
+
+void TLinePath::AddMapped(const double* X, double KX, double CX, const double* Y, double KY, double CY, int Count) {
+    const TMappedSource source{X, KX, CX, Y, KY, CY};
+    if (FDown) AddRun<true>(source, Count);
+    else AddRun<false>(source, Count);
+}
+
+// The hot loop: points inside the area while a piece is open go straight into the
+// column being gathered, kept in locals; anything else takes the general way.
+template <bool Down, class TSource>
+void TLinePath::AddRun(const TSource& Source, int Count) {
     const double l = FLeft, t = FTop, r = FRight, b = FBottom;
-    for (int i = 0; i < Count; ++i) {
-        const double x = X[i], y = Y[i];
-        if (std::isnan(x) || std::isnan(y)) {
-            Break();
+    int i = 0;
+    while (i < Count) {
+        if (!FOpen || !FHaveColumn) {
+            AddPoint(Source.PointX(i), Source.PointY(i));
+            ++i;
             continue;
         }
-        if (!FHavePrev) {
-            FHavePrev = true;
-            FPrevX = x;
-            FPrevY = y;
-            if (x >= l && x <= r && y >= t && y <= b) Put(x, y);
-            continue;
+        int column = FColumn, first = FFirst, low = FLow, high = FHigh, last = FLast, count = FColumnCount;
+        for (; i < Count; ++i) {
+            const double x = Source.PointX(i), y = Source.PointY(i);
+            // NaN fails every comparison and leaves the fast way too
+            if (!(x >= l && x <= r && y >= t && y <= b)) break;
+            const int a = RoundPixel(Down ? y : x), v = RoundPixel(Down ? x : y);
+            if (a == column) {
+                low = std::min(low, v);
+                high = std::max(high, v);
+                last = v;
+                ++count;
+                continue;
+            }
+            auto at = [](int col, int across) { return Down ? QPoint(across, col) : QPoint(col, across); };
+            FPoints.push_back(at(column, first));
+            if (count > 2) {
+                FPoints.push_back(at(column, low));
+                FPoints.push_back(at(column, high));
+            }
+            if (count > 1) FPoints.push_back(at(column, last));
+            column = a;
+            first = low = high = last = v;
+            count = 1;
         }
-        // The common case: both ends inside, the segment is drawn as it is.
-        if (FOpen && x >= l && x <= r && y >= t && y <= b) Put(x, y);
-        else Segment(FPrevX, FPrevY, x, y);
+        FColumn = column;
+        FFirst = first;
+        FLow = low;
+        FHigh = high;
+        FLast = last;
+        FColumnCount = count;
+        if (i > 0) {
+            FPrevX = Source.PointX(i - 1);
+            FPrevY = Source.PointY(i - 1);
+        }
+        if (i < Count) {
+            AddPoint(Source.PointX(i), Source.PointY(i));
+            ++i;
+        }
+    }
+}
+
+void TLinePath::AddPoint(double x, double y) {
+    if (std::isnan(x) || std::isnan(y)) {
+        Break();
+        return;
+    }
+    if (!FHavePrev) {
+        FHavePrev = true;
         FPrevX = x;
         FPrevY = y;
+        if (x >= FLeft && x <= FRight && y >= FTop && y <= FBottom) Put(x, y);
+        return;
     }
+    // Both ends inside: the segment is drawn as it is.
+    if (FOpen && x >= FLeft && x <= FRight && y >= FTop && y <= FBottom) Put(x, y);
+    else Segment(FPrevX, FPrevY, x, y);
+    FPrevX = x;
+    FPrevY = y;
 }
 
 void TLinePath::Break() {
@@ -109,9 +201,7 @@ void TLinePath::Segment(double X0, double Y0, double X1, double Y1) {
     if (X1 != ex || Y1 != ey) EndPiece();
 }
 
-void TLinePath::Put(double X, double Y) {
-    PutPixel(static_cast<int>(std::lrint(X)), static_cast<int>(std::lrint(Y)));
-}
+void TLinePath::Put(double X, double Y) { PutPixel(RoundPixel(X), RoundPixel(Y)); }
 
 void TLinePath::PutPixel(int X, int Y) {
     FOpen = true;
@@ -155,9 +245,47 @@ void TLinePath::EndPiece() {
 
 void TLinePath::Draw(QPainter& DC, int Width, QPoint Step) {
     EndPiece();
+    // A solid pen draws the pieces as lines: the run of points inside one pixel column
+    // becomes one line from its lowest to its highest pixel, so no pixel is drawn twice
+    // over; a patterned pen keeps its pattern along the whole polyline.
+    const bool solid = DC.pen().style() == Qt::SolidLine;
+    if (solid) {
+        FLines.clear();
+        FDots.clear();
+        auto column = [this](const QPoint& p) { return FDown ? p.y() : p.x(); };
+        auto across = [this](const QPoint& p) { return FDown ? p.x() : p.y(); };
+        for (const auto& [start, count] : FPieces) {
+            const QPoint* p = FPoints.data() + start;
+            if (count == 1) {
+                FDots.push_back(p[0]);
+                continue;
+            }
+            for (int k = 0; k + 1 < count;) {
+                const int c = column(p[k]);
+                if (column(p[k + 1]) != c) {
+                    FLines.emplace_back(p[k], p[k + 1]);
+                    ++k;
+                    continue;
+                }
+                int lo = across(p[k]), hi = lo, j = k;
+                while (j + 1 < count && column(p[j + 1]) == c) {
+                    ++j;
+                    lo = std::min(lo, across(p[j]));
+                    hi = std::max(hi, across(p[j]));
+                }
+                FLines.emplace_back(FDown ? QLine(lo, c, hi, c) : QLine(c, lo, c, hi));
+                k = j;
+            }
+        }
+    }
     const int copies = std::max(Width, 1);
     for (int k = 0; k < copies; ++k) {
         if (k > 0) DC.translate(Step);
+        if (solid) {
+            DC.drawLines(FLines.data(), static_cast<int>(FLines.size()));
+            if (!FDots.empty()) DC.drawPoints(FDots.data(), static_cast<int>(FDots.size()));
+            continue;
+        }
         for (const auto& [start, count] : FPieces) {
             if (count == 1) DC.drawPoint(FPoints[static_cast<size_t>(start)]);
             else DC.drawPolyline(FPoints.data() + start, count);

@@ -4,6 +4,7 @@
 // the area where it really crosses its edge, and the points that fall into one
 // pixel column (or row, for lines running down) are thinned to the pixels they
 // cover. The buffers are kept between paints, so drawing allocates nothing.
+#include <QLine>
 #include <QPoint>
 #include <QRect>
 #include <vector>
@@ -17,6 +18,9 @@ public:
     void Begin(const QRect& Area, bool Down);
     // Appends the points (X[i], Y[i]); a NaN coordinate breaks the line there.
     void Add(const double* X, const double* Y, int Count);
+    // Appends the points (X[i] × KX + CX, Y[i] × KY + CY): values mapped to pixels on the
+    // way, without a buffer in between.
+    void AddMapped(const double* X, double KX, double CX, const double* Y, double KY, double CY, int Count);
     // Ends the current piece of line (the next point starts a new one).
     void Break();
     // Draws the pieces with the painter's pen, Width times, each copy moved one more
@@ -27,6 +31,9 @@ public:
     const std::vector<QPoint>& Points() const { return FPoints; }
 
 private:
+    template <bool Down, class TSource>
+    void AddRun(const TSource& Source, int Count);
+    void AddPoint(double X, double Y);
     void Segment(double X0, double Y0, double X1, double Y1);
     void Put(double X, double Y);
     void PutPixel(int X, int Y);
@@ -44,5 +51,7 @@ private:
     int FColumn = 0, FFirst = 0, FLow = 0, FHigh = 0, FLast = 0, FColumnCount = 0;
     std::vector<QPoint> FPoints;
     std::vector<std::pair<int, int>> FPieces;  // start and count in FPoints
+    std::vector<QLine> FLines;
+    std::vector<QPoint> FDots;  // pieces of one point
     int FPieceStart = 0;
 };

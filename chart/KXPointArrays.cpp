@@ -18,7 +18,8 @@ void TMemPointArray::CheckIndex(int Index) const {
 
 TChartValue TMemPointArray::GetValue(int Index) const {
     CheckIndex(Index);
-    return FData[static_cast<size_t>(FStart + Index)];
+    const size_t slot = static_cast<size_t>(FStart + Index);
+    return {FValues[slot], FFlags[slot]};
 }
 
 void TMemPointArray::Clear() {
@@ -35,64 +36,75 @@ void TMemPointArray::AddEmpty() {
     if (FStart >= Reserve) {
         // The window reached the end of the buffer: move the older values down
         // to slot 0; the newest slot (Capacity) is written by the caller.
-        std::memmove(FData.data(), FData.data() + Reserve, sizeof(TChartValue) * static_cast<size_t>(capacity));
+        std::memmove(FValues.data(), FValues.data() + Reserve, sizeof(double) * static_cast<size_t>(capacity));
+        std::memmove(FFlags.data(), FFlags.data() + Reserve, static_cast<size_t>(capacity));
         FStart = 0;
     }
 }
 
 void TMemPointArray::Add(double Val, uint8_t Flgs) {
     AddEmpty();
-    TChartValue& v = FData[static_cast<size_t>(FStart + FCount - 1)];
-    v.Value = Val;
-    v.Flags = Flgs;
+    const size_t slot = static_cast<size_t>(FStart + FCount - 1);
+    FValues[slot] = Val;
+    FFlags[slot] = Flgs;
 }
 
 void TMemPointArray::Delete(int Index) {
     if (Index < 0 || Index >= FCount) return;
-    TChartValue* base = FData.data() + FStart;
-    std::memmove(base + Index, base + Index + 1, sizeof(TChartValue) * static_cast<size_t>(FCount - Index - 1));
+    const size_t later = static_cast<size_t>(FCount - Index - 1);
+    double* values = FValues.data() + FStart;
+    uint8_t* flags = FFlags.data() + FStart;
+    std::memmove(values + Index, values + Index + 1, sizeof(double) * later);
+    std::memmove(flags + Index, flags + Index + 1, later);
     --FCount;
 }
 
-double TMemPointArray::Values(int Index) const { return GetValue(Index).Value; }
+double TMemPointArray::Values(int Index) const {
+    CheckIndex(Index);
+    return FValues[static_cast<size_t>(FStart + Index)];
+}
 
 void TMemPointArray::SetValues(int Index, double Value) {
     CheckIndex(Index);
-    FData[static_cast<size_t>(FStart + Index)].Value = Value;
+    FValues[static_cast<size_t>(FStart + Index)] = Value;
 }
 
 double TMemPointArray::LastValue() const {
     if (FCount == 0) return std::numeric_limits<double>::quiet_NaN();
-    return FData[static_cast<size_t>(FStart + FCount - 1)].Value;
+    return FValues[static_cast<size_t>(FStart + FCount - 1)];
 }
 
 void TMemPointArray::SetLastValue(double Value) {
     if (FCount == 0) return;
-    FData[static_cast<size_t>(FStart + FCount - 1)].Value = Value;
+    FValues[static_cast<size_t>(FStart + FCount - 1)] = Value;
 }
 
 TChartValue TMemPointArray::Data(int Index) const {
-    if (Index < 0 || Index >= static_cast<int>(FData.size()))
+    if (Index < 0 || Index >= static_cast<int>(FValues.size()))
         throw Exception(QStringLiteral("TMemPointArray: buffer slot %1 out of range").arg(Index));
-    return FData[static_cast<size_t>(Index)];
+    return {FValues[static_cast<size_t>(Index)], FFlags[static_cast<size_t>(Index)]};
 }
 
 void TMemPointArray::SetData(int Index, const TChartValue& Value) {
-    if (Index < 0 || Index >= static_cast<int>(FData.size()))
+    if (Index < 0 || Index >= static_cast<int>(FValues.size()))
         throw Exception(QStringLiteral("TMemPointArray: buffer slot %1 out of range").arg(Index));
-    FData[static_cast<size_t>(Index)] = Value;
+    FValues[static_cast<size_t>(Index)] = Value.Value;
+    FFlags[static_cast<size_t>(Index)] = Value.Flags;
 }
 
 void TMemPointArray::SetCapacity(int Value) {
     // A negative capacity would leave the window rule without room; treat it as none.
-    FData.assign(static_cast<size_t>(std::max(Value, 0) + Reserve), TChartValue{std::numeric_limits<double>::quiet_NaN(), 0});
+    const size_t length = static_cast<size_t>(std::max(Value, 0) + Reserve);
+    FValues.assign(length, std::numeric_limits<double>::quiet_NaN());
+    FFlags.assign(length, 0);
     FCount = 0;
     FStart = 0;
 }
 
 void TMemPointArray::CopyFrom(const TMemPointArray& Source) {
     if (&Source == this) return;
-    FData = Source.FData;
+    FValues = Source.FValues;
+    FFlags = Source.FFlags;
     FCount = Source.FCount;
     FStart = Source.FStart;
 }

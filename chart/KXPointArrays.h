@@ -32,9 +32,9 @@ public:
     virtual TChartValue GetValue(int Index) const = 0;
     virtual int GetCount() const = 0;
     virtual void Clear() = 0;
-    // The values in one contiguous block (index 0 first), or null when the
-    // array does not keep them so; lets projection skip the per-value call.
-    virtual const TChartValue* ContiguousValues() const { return nullptr; }
+    // The values as one contiguous block of doubles (index 0 first), or null when
+    // the array does not keep them so; projection then runs as a straight stream.
+    virtual const double* ContiguousValues() const { return nullptr; }
 
     const QVariant& ID() const { return FID; }
     void SetID(const QVariant& Value) { FID = Value; }
@@ -44,7 +44,8 @@ protected:
 };
 
 // A sliding window over a buffer of Capacity + 400 slots: appending is constant
-// time, with one block move per 400 appends once the window is full.
+// time, with one block move per 400 appends once the window is full. Values and
+// flags are kept in two parallel buffers, so the values lie contiguous for projection.
 class TMemPointArray : public TPointArray {
     Q_OBJECT
 public:
@@ -56,7 +57,7 @@ public:
     TChartValue GetValue(int Index) const override;
     int GetCount() const override { return FCount; }
     void Clear() override;
-    const TChartValue* ContiguousValues() const override { return FData.data() + FStart; }
+    const double* ContiguousValues() const override { return FValues.data() + FStart; }
 
     void Add(double Val, uint8_t Flgs = 0);
     void AddEmpty();
@@ -73,7 +74,7 @@ public:
 
     // Drops every value.
     void SetCapacity(int Value);
-    int GetCapacity() const { return static_cast<int>(FData.size()) - Reserve; }
+    int GetCapacity() const { return static_cast<int>(FValues.size()) - Reserve; }
     int WindowStart() const { return FStart; }
 
     void CopyFrom(const TMemPointArray& Source);
@@ -85,7 +86,9 @@ private:
 
     int FCount = 0;
     int FStart = 0;
-    TChartValueArray FData;
+    // the buffer: the Value and the Flags of each slot
+    std::vector<double> FValues;
+    std::vector<uint8_t> FFlags;
 };
 
 class TChartTable : public TComponent {

@@ -349,14 +349,14 @@ void TScale::PrjArray(const TPointArray& Arr, TPoints& SPoints, int Start, int S
     const double logMin = FMin > 0 ? std::log10(FMin) : 0;
     const long long invBase = static_cast<long long>(length) - FBackOffset - 1;
     const long long shift = FIsMainScale ? -FOffset : 0;
-    const TChartValue* block = Arr.ContiguousValues();
+    const double* block = Arr.ContiguousValues();
     const TStepType type = FStepType;
     const double min = FMin;
     const bool inverted = FInverted;
     const int offset = FOffset;
     QPoint* out = SPoints.data();
     for (int i = Start, k = 0; i <= Stop; ++i, ++k) {
-        double v = block ? block[i].Value : Arr.GetValue(i).Value;
+        double v = block ? block[i] : Arr.GetValue(i).Value;
         int result;
         if (std::isnan(v)) {
             result = -1;
@@ -406,28 +406,37 @@ double TScale::PrjValue(double Value) const {
     return RawPos(Value) * pl.Sign + pl.Base;
 }
 
+bool TScale::LinearPrj(double& K, double& C) const {
+    if (FStepType == sttLogarithmic) return false;
+    const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
+    const double ppv = static_cast<double>(FPixPerVal);
+    K = ppv * pl.Sign;
+    C = pl.Base - (FStepType == sttOffset ? 0.0 : FMin * ppv * pl.Sign);
+    return true;
+}
+
 void TScale::PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out) const {
     if (Start > Stop) return;
     const TPlacement pl = Placement(FInverted, StripLength(), FBackOffset, FOffset, FIsMainScale);
     const double ppv = static_cast<double>(FPixPerVal);
-    const TChartValue* block = Arr.ContiguousValues();
+    const double* block = Arr.ContiguousValues();
     const int n = Stop - Start + 1;
     if (FStepType == sttLogarithmic) {
         const double logMin = FMin > 0 ? std::log10(FMin) : 0;
         const double k = ppv * pl.Sign;
         for (int i = 0; i < n; ++i) {
-            const double v = block ? block[Start + i].Value : Arr.GetValue(Start + i).Value;
+            const double v = block ? block[Start + i] : Arr.GetValue(Start + i).Value;
             // values at or below zero have no logarithm: they stand at Min, as the marks do
             Out[i] = std::isnan(v) ? v : (v > 0 ? (std::log10(v) - logMin) * k : 0.0) + pl.Base;
         }
         return;
     }
     // v × k + c: a NaN passes through without a branch, so the loop stays a straight stream.
-    const double k = ppv * pl.Sign;
-    const double c = pl.Base - (FStepType == sttOffset ? 0.0 : FMin * ppv * pl.Sign);
+    double k = 0, c = 0;
+    LinearPrj(k, c);
     if (block) {
         block += Start;
-        for (int i = 0; i < n; ++i) Out[i] = block[i].Value * k + c;
+        for (int i = 0; i < n; ++i) Out[i] = block[i] * k + c;
     } else {
         for (int i = 0; i < n; ++i) Out[i] = Arr.GetValue(Start + i).Value * k + c;
     }

@@ -93,6 +93,9 @@ public:
     void PrjValues(const TPointArray& Arr, int Start, int Stop, double* Out) const;
     // The same for one value.
     double PrjValue(double Value) const;
+    // For the linear types: K and C with position = value × K + C (as PrjValue); false for
+    // the logarithmic type.
+    bool LinearPrj(double& K, double& C) const;
 
     // --- mark walk ---
     int GetMarkPos(double Value);

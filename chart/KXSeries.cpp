@@ -251,6 +251,15 @@ void TRLineSeries::AddChunk(TScale& XScale, TScale& Scale, int P, int Q, bool Ve
     if (Continues) ++P;
     else FPath.Break();
     const size_t n = static_cast<size_t>(Q - P + 1);
+    // Linear scales over arrays kept in one block: values become pixels inside the path's loop.
+    double kx = 0, cx = 0, ky = 0, cy = 0;
+    const double* xs = FXArray->ContiguousValues();
+    const double* ys = FArray->ContiguousValues();
+    if (xs && ys && XScale.LinearPrj(kx, cx) && Scale.LinearPrj(ky, cy)) {
+        if (Vertical) FPath.AddMapped(ys + P, ky, cy, xs + P, kx, cx, static_cast<int>(n));
+        else FPath.AddMapped(xs + P, kx, cx, ys + P, ky, cy, static_cast<int>(n));
+        return;
+    }
     if (FPrjX.size() < n) {
         FPrjX.resize(n);
         FPrjY.resize(n);

@@ -672,6 +672,19 @@ void TGraphion::PrjSeries(TScale* Scale, double A, double B, const double* X, co
     }
 }
 
+void TGraphion::PrjSeriesValues(TScale* Scale, double A, double B, const double* X, const double* Y, int Count,
+                                double* PX, double* PY) const {
+    if (A == 0) A = 1;
+    const bool transform = A != 1 || B != 0;
+    const bool horizontal = FOrientation == coHorizontal;
+    for (int i = 0; i < Count; ++i) {
+        const double y = transform ? A * Y[i] + B : Y[i];
+        const double e = Scale->PrjValue(y), x = FXScale->PrjValue(X[i]);
+        PX[i] = horizontal ? x : e;
+        PY[i] = horizontal ? e : x;
+    }
+}
+
 QColor TGraphion::GetGridColor() const {
     return FFields && FFields->Count() > 0 ? FFields->Items(0)->GridPen().color() : ColorToQColor(Colors::clBtnFace);
 }

@@ -243,6 +243,11 @@ public:
     double GetXValue(int X, int Y) const;
     bool IsCursorOverValue(int X, int Y, double Value) const;
     void PrjSeries(TScale* Scale, double A, double B, const double* X, const double* Y, int Count, QPoint* Points) const;
+    // The same projection in floating point and without the clamp: plot-area coordinates
+    // (PX across, PY down), NaN where Y is NaN. Drawn through a TLinePath they give the
+    // true line however far its points lie outside the plot area.
+    void PrjSeriesValues(TScale* Scale, double A, double B, const double* X, const double* Y, int Count, double* PX,
+                         double* PY) const;
     QColor GetGridColor() const;
     void SetGridColor(const QColor& Value);
     void SetLegend(TGraphionLegend* Control);

@@ -140,23 +140,6 @@ TEST(TGraphion, DeletingAScaleOrAFieldFreesTheSeriesOnIt) {
     EXPECT_TRUE(kept.isNull());
     EXPECT_EQ(d.Chart.GetSeriesCount(), 0);
 }
-// The labels a strip draws, with their extents along it (strip coordinates).
-std::vector<std::pair<QString, std::pair<int, int>>> DrawnLabels(TScale& s) {
-    std::vector<std::pair<QString, std::pair<int, int>>> out;
-    TScaleControl* c = s.Control();
-    const QFontMetrics fm(s.Font());
-    const bool vertical = c->Vertical();
-    const int len = vertical ? c->height() : c->width();
-    s.WalkMarks([&](int p) { return p >= s.Offset() && p <= len - s.BackOffset(); },
-                [&](int p) {
-                    if (p < s.Offset() || p > len - s.BackOffset()) return;
-                    const QString t = s.GetLabel();
-                    const int half = vertical ? fm.height() / 2 : fm.horizontalAdvance(t) / 2;
-                    out.push_back({t, {p - half, p - half + (vertical ? fm.height() : fm.horizontalAdvance(t)) - 1}});
-                });
-    return out;
-}
-
 TEST(TGraphion, NoLabelIsClippedAfterTheWindowChangesItsLabelFormat) {
     // A depth-style chart with a time X strip down the left: two hours show "hh:nn", three days "dd-mm-yy".
     TGraphion c;

@@ -1,10 +1,12 @@
 // Pictures of lines as a driller reads them: drop-outs, zoomed sparse data,
 // wide plot areas, thick pens in depth charts, the default grid, sharp drawing.
 #include "ChartTestSupport.h"
+#include "Formatting.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 #include <cmath>
+#include <random>
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -145,5 +147,144 @@ TEST(TFieldClientBox, DrawsSharpAtAPixelRatioOfTwo) {
     // A one-pixel line is one device pixel thick, not a doubled logical pixel.
     const int column = 2 * d.XS().Prj(25);
     EXPECT_EQ(CountInLine(img, QPoint(column, 0), QPoint(0, 1), img.height(), Qt::red), 1);
+}
+}  // namespace
+
+namespace {
+// Every label a strip draws lies inside the strip.
+void ExpectLabelsInside(TScale& s, const char* what) {
+    const int len = s.Control()->Vertical() ? s.Control()->height() : s.Control()->width();
+    for (const auto& [text, extent] : DrawnLabels(s)) {
+        EXPECT_GE(extent.first, 0) << what << " " << text.toStdString();
+        EXPECT_LT(extent.second, len) << what << " " << text.toStdString();
+    }
+}
+
+TEST(TGraphion, RealisticDrillingChartsShowEveryLabelAndCurve) {
+    // Three stacked fields of noisy drilling data over two hours, with drop-outs.
+    TChartWithData d(QSize(1000, 700));
+    TGraphion& c = d.Chart;
+    c.SetColor(RGBToColor(0xD4, 0xD0, 0xC8));
+    struct TTrack { const char* name; double lo, hi, mean, noise; QColor color; };
+    const TTrack tracks[3][2] = {{{"Вес на крюке", 0, 250, 160, 12, Qt::darkBlue}, {"Нагрузка", 0, 30, 12, 2, Qt::darkRed}},
+                                 {{"Обороты", 0, 200, 150, 8, Qt::darkGreen}, {"Момент", 0, 40, 18, 4, Qt::darkMagenta}},
+                                 {{"Давление", 0, 300, 180, 10, Qt::darkCyan}, {"Расход", 0, 60, 32, 3, Qt::black}}};
+    const double t0 = EncodeDate(2024, 3, 17) + EncodeTime(10, 0, 0, 0);
+    const int n = 7200;
+    std::vector<TMemPointArray*> arrays;
+    for (int f = 0; f < 3; ++f) {
+        TChartField* field = c.Fields().Add();
+        for (int k = 0; k < 2; ++k) {
+            const TTrack& t = tracks[f][k];
+            TScale* s = field->Scales().Add();
+            s->SetCaption(QString::fromUtf8(t.name));
+            s->SetLimits(t.lo - 1000, t.hi + 1000, false);
+            s->SetMinMax(t.lo, t.hi);
+            s->SetPenColor(t.color);
+            arrays.push_back(d.Table.AddArray(f * 2 + k));
+            auto* series = new TRLineSeries(&c);
+            series->SetFieldInd(f);
+            series->SetScaleInd(k);
+            c.InsertSeries(series);
+            series->SetTable(&d.Table);
+            series->SetFID(f * 2 + k);
+            series->SetFXID("x");
+            series->SetPen(QPen(t.color, 1));
+        }
+    }
+    std::mt19937 rng(3);
+    std::normal_distribution<double> unit(0, 1);
+    for (int i = 0; i < n; ++i) {
+        d.Table.AddRow();
+        d.X->SetLastValue(t0 + i / 86400.0);
+        for (int a = 0; a < 6; ++a) {
+            const TTrack& t = tracks[a / 2][a % 2];
+            const bool dropout = a == 0 && i > 3000 && i < 3300;
+            arrays[static_cast<size_t>(a)]->SetLastValue(dropout ? NaN : t.mean + t.noise * unit(rng) + 0.2 * t.noise * std::sin(i / 300.0));
+        }
+    }
+    c.XScale()->SetAsDateTime(true);
+    c.XScale()->SetLimits(t0 - 1, t0 + 1, false);
+    c.XScale()->SetMinMax(t0, t0 + 2.0 / 24);
+    c.SetShowCheckboxes(true);
+    c.Fields().Items(1)->Scales().Items(0)->SetShowDisplayValues(true);
+    c.Fields().Items(1)->Scales().Items(0)->SetDisplayValue(95);
+    const QImage img = c.grab().toImage();
+    SaveArtifact(img, "drilling-time-chart");
+    ExpectLabelsInside(*c.XScale(), "time");
+    for (int f = 0; f < 3; ++f)
+        for (int k = 0; k < 2; ++k) ExpectLabelsInside(*c.Fields().Items(f)->Scales().Items(k), tracks[f][k].name);
+    // every curve shows in its field
+    for (int f = 0; f < 3; ++f) {
+        const QImage plot = PlotImage(c.Fields().Items(f));
+        for (int k = 0; k < 2; ++k) {
+            int count = 0;
+            for (int y = 0; y < plot.height(); ++y)
+                for (int x = 0; x < plot.width(); ++x) count += plot.pixelColor(x, y) == tracks[f][k].color;
+            EXPECT_GT(count, plot.width()) << tracks[f][k].name;
+        }
+    }
+
+    // A depth chart: depth grows downwards, a logarithmic gas track beside the rate of penetration.
+    TChartWithData dd(QSize(700, 900));
+    TGraphion& depth = dd.Chart;
+    depth.SetOrientation(coVertical);
+    TScale& x = *depth.XScale();
+    x.SetInverted(true);
+    x.SetCaption("Глубина, м");
+    x.SetLimits(0, 5000, false);
+    x.SetMinMax(2400, 2600);
+    TScale* rop = depth.Fields().Add()->Scales().Add();
+    rop->SetCaption("Скорость, м/ч");
+    rop->SetMinMax(0, 40);
+    TScale* gas = depth.Fields().Add()->Scales().Add();
+    gas->SetCaption("Газ, %");
+    gas->SetLimits(1e-6, 1e6, false);
+    gas->SetStepType(sttLogarithmic);
+    gas->SetMinMax(0.01, 100);
+    TMemPointArray* g = dd.Table.AddArray("gas");
+    for (int i = 0; i <= 2000; ++i) {
+        dd.Table.AddRow();
+        dd.X->SetLastValue(2400 + i * 0.1);
+        dd.Y->SetLastValue(15 + 5 * std::sin(i / 40.0) + unit(rng));
+        g->SetLastValue(i > 1200 && i < 1300 ? 20 + 10 * unit(rng) * unit(rng) : 0.05 * std::exp(unit(rng)));
+    }
+    dd.AddSeries(0, 0, Qt::darkBlue);
+    auto* gasSeries = dd.AddSeries(1, 0, Qt::red);
+    gasSeries->SetFID("gas");
+    const QImage deep = depth.grab().toImage();
+    SaveArtifact(deep, "drilling-depth-chart");
+    ExpectLabelsInside(x, "depth");
+    ExpectLabelsInside(*rop, "rop");
+    ExpectLabelsInside(*gas, "gas");
+    // the gas show between 2520 and 2530 m stands right of the background level
+    const QImage gasPlot = PlotImage(depth.Fields().Items(1));
+    int right = -1;
+    const int row = x.Prj(2525);
+    for (int px = 0; px < gasPlot.width(); ++px)
+        if (gasPlot.pixelColor(px, row) == QColor(Qt::red)) right = px;
+    EXPECT_GT(right, gas->Prj(5));
+}
+}  // namespace
+
+namespace {
+TEST(TGraphion, SeriesProjectionInFloatingPointAgreesAndIsNotClamped) {
+    for (TChartOrientation o : {coHorizontal, coVertical}) {
+        TLineChart d(QSize(600, 400), o);
+        d.XS().SetMinMax(0, 100);
+        const double xs[] = {0, 37.5, 100, 100000, 50};
+        const double ys[] = {0, 61, 100, 50, NaN};
+        QPoint clamped[5];
+        double px[5], py[5];
+        d.Chart.PrjSeries(d.Scale, 1, 0, xs, ys, 5, clamped);
+        d.Chart.PrjSeriesValues(d.Scale, 1, 0, xs, ys, 5, px, py);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(px[i], clamped[i].x(), 0.5) << o << " " << i;
+            EXPECT_NEAR(py[i], clamped[i].y(), 0.5) << o << " " << i;
+        }
+        // far beyond the window: where it truly lies, not at ±3000
+        EXPECT_GT(std::fabs(o == coHorizontal ? px[3] : py[3]), 100000);
+        EXPECT_TRUE(std::isnan(o == coHorizontal ? py[4] : px[4]));
+    }
 }
 }  // namespace

@@ -4,9 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <utility>
+#include <vector>
 
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
                       Qt::KeyboardModifiers mods = {}) {
@@ -45,6 +48,23 @@ inline void SaveArtifact(const QImage& image, const QString& name) {
 
 // What the plot area of a field shows, painted now.
 inline QImage PlotImage(TChartField* f) { return f->Client()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// The labels a strip draws, with their extents along it (strip coordinates).
+inline std::vector<std::pair<QString, std::pair<int, int>>> DrawnLabels(TScale& s) {
+    std::vector<std::pair<QString, std::pair<int, int>>> out;
+    TScaleControl* c = s.Control();
+    const QFontMetrics fm(s.Font());
+    const bool vertical = c->Vertical();
+    const int len = vertical ? c->height() : c->width();
+    s.WalkMarks([&](int p) { return p >= s.Offset() && p <= len - s.BackOffset(); },
+                [&](int p) {
+                    if (p < s.Offset() || p > len - s.BackOffset()) return;
+                    const QString t = s.GetLabel();
+                    const int half = vertical ? fm.height() / 2 : fm.horizontalAdvance(t) / 2;
+                    out.push_back({t, {p - half, p - half + (vertical ? fm.height() : fm.horizontalAdvance(t)) - 1}});
+                });
+    return out;
+}
 
 // A chart with a table whose array "x" holds the X values and "y" the Y values.
 struct TChartWithData {
