@@ -11,7 +11,9 @@ const QString KeyOilfield = QStringLiteral("OILFIELD");
 const QString KeyShortID = QStringLiteral("SHORTID");
 const QString KeyWellID = QStringLiteral("WELLID");
 
-// Only commas separate pairs; a value with a comma or a quote is quoted.
+// Read with commas as the only separators, so a blank inside an unquoted
+// value does not split it; written as the comma text of the well functions,
+// which quotes an item with a blank, a comma or a quote.
 TStringList NewValues() {
     TStringList list;
     list.StrictDelimiter = true;
@@ -27,7 +29,7 @@ TWellDescr::TWellDescr(const QString& commaText) : FValues(NewValues()) { FValue
 
 QString TWellDescr::CommaText() const {
     TCriticalSectionGuard guard(Lock());
-    return FValues.DelimitedText();
+    return FValues.CommaText();
 }
 
 void TWellDescr::SetCommaText(const QString& text) {

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cmath>
+#include <csignal>
 
 namespace {
 const TDateTime kStart = EncodeDate(2026, 12, 8) + EncodeTime(22, 0, 0, 0);
@@ -216,5 +217,24 @@ TEST(AcqSimProgram, HelpAndRefusedPort) {
     p.start(BinDir() + "/acqsim", {"--port", "70000"});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 2);
+}
+
+TEST(AcqSimProgram, ServesAndEndsNormallyOnTerm) {
+    // Started, asked once, told to stop: it ends by returning 0 (no crash or
+    // leak report at exit, which the sanitizer would turn into a failure).
+    bool answered = false;
+    const TProgramRun run = RunProgram("acqsim", {"--port", "0", "--history", "0"}, {}, [&](qint64 pid, QProcess& p) {
+        QByteArray line;
+        while (!line.contains('\n') && p.waitForReadyRead(60000)) line += p.readLine();
+        const int colon = line.lastIndexOf(':');
+        ASSERT_GT(colon, 0) << line.toStdString();
+        TRawClient client(uint16_t(line.mid(colon + 1).trimmed().toUInt()));
+        ASSERT_TRUE(client.Connected);
+        client.Send('V', {});
+        answered = !client.Read(4).isEmpty();
+        ::kill(pid_t(pid), SIGTERM);
+    });
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
 }
 }  // namespace
