@@ -1,5 +1,7 @@
 #include "WKWells.h"
 
+#include <algorithm>
+
 #include "Exceptions.h"
 #include "WKConsts.h"
 
@@ -172,6 +174,15 @@ void TWells::DeleteWell(TWellDescr* well) {
             FItems.erase(it);
             return;
         }
+}
+
+int TWells::KeepOnly(const QStringList& wellIDs) {
+    TCriticalSectionGuard guard(FCSWells);
+    const auto gone = std::remove_if(FItems.begin(), FItems.end(),
+                                     [&](const auto& w) { return !wellIDs.contains(w->GetWellID()); });
+    const int removed = int(FItems.end() - gone);
+    FItems.erase(gone, FItems.end());
+    return removed;
 }
 
 QString TWells::AsString() const {

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 
 TWK2TCPServClient::TWK2TCPServClient(TWK2TCPClientTimeouts Timeouts, TWells* WellsList)
@@ -42,8 +43,14 @@ void TWK2TCPServClient::DoUpdateStreams() {
 }
 
 void TWK2TCPServClient::DoUpdateWells(const QString& Text) {
-    for (const QString& line : SplitReplyLines(Text))
-        if (!line.isEmpty()) FWells.AddWell(line);
+    // The list holds the wells of the last answer, no more.
+    QStringList ids;
+    for (const QString& line : SplitReplyLines(Text)) {
+        if (line.isEmpty()) continue;
+        FWells.AddWell(line);
+        ids << TWellDescr(line).GetWellID();
+    }
+    FWells.KeepOnly(ids);
     TWK2TCPClient::DoUpdateWells(Text);
 }
 
@@ -92,6 +99,10 @@ void AddStreamSensor(TSensorDataStream& stream, uint16_t gid) {
 
 int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime) {
     if (!IsDateTime) return 15000;
+    // The period in whole seconds, halves to the even neighbour; a period
+    // that rounds to no second counts in milliseconds (one second when none).
+    const double seconds = std::isfinite(PeriodMs) ? std::nearbyint(PeriodMs / 1000.0) : 0;
+    if (seconds >= 1) return int(std::clamp(std::floor(BufferHours * 3600.0 / seconds), 1.0, 2147483647.0));
     const double ms = PeriodMs > 0 && std::isfinite(PeriodMs) ? PeriodMs : 1000.0;
     return int(std::max<int64_t>(1, int64_t(double(BufferHours) * 3600000.0 / ms)));
 }
@@ -187,7 +198,8 @@ void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
     const int hours = GetBufferHours();
     for (const TWKTCPStreamStructure& st : FTCPClient->GetStreams(false)) {
         try {
-            if (TSensorDataStream* stream = List.GetStreamByID(st.StreamID)) {
+            // Exactly this ID: a bare server stream never lands in a suffixed local one.
+            if (TSensorDataStream* stream = List.GetStreamByExactID(st.StreamID)) {
                 if (stream->IsDateTime() && stream->Period() > 0)
                     stream->SetCapacity(StreamBufferCapacity(hours, stream->Period(), true));
                 // Sensors the server added since: new arrays, aligned with the records held.
@@ -227,7 +239,7 @@ int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
     int taken = 0;
     for (; taken < MaxRecords && Client.GetSensorsData(item); ++taken) {
         if (!stream || item.StreamID != streamID) {
-            stream = List.GetStreamByID(item.StreamID);
+            stream = List.GetStreamByExactID(item.StreamID);
             streamID = item.StreamID;
         }
         if (!stream) continue;  // a stream missing from the list: the record is dropped
@@ -235,6 +247,7 @@ int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
             stream->AddRecord();
             if (TSensorDataArray* time = stream->GetSensor(0)) time->SetLast(item.Time);
             for (const TGIDValuePair& p : item.Pairs) {
+                if (p.GID == 0) continue;  // the time array holds the record time
                 TSensorDataArray* a = stream->GetSensor(p.GID);
                 if (!a) continue;
                 if (std::isnan(p.Value)) a->SetLast(p.Value, ssError);
