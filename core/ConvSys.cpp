@@ -17,9 +17,6 @@ QString CurrentProfileName;
 namespace {
 bool ComInitialized = false;
 
-// A multiplier of 0 means the row does not scale.
-double Factor(float multiplier) { return multiplier == 0 ? 1.0 : double(multiplier); }
-
 // The row of the sensor in the profile; empty ID when there is none.
 TParamInfo SensorRow(const QString& profile, int GID) {
     if (!MAPEX) throw Exception(SConvSysInitError);
@@ -105,7 +102,7 @@ double ConvertOutput(int GID, double value) {
     try {
         const TParamInfo row = SensorRow(CurrentProfileName, GID);
         if (row.ID.isEmpty()) return value;
-        return value * Factor(row.Multiplier) + double(row.Offset);
+        return value * double(row.Multiplier) + double(row.Offset);
     } catch (const std::exception&) {
         return value;
     }
@@ -115,8 +112,9 @@ double ConvertInput(int GID, double value) {
     if (CurrentProfileName.isEmpty()) return value;
     try {
         const TParamInfo row = SensorRow(CurrentProfileName, GID);
-        if (row.ID.isEmpty()) return value;
-        return (value - double(row.Offset)) / Factor(row.Multiplier);
+        // A multiplier of 0 cannot be divided by: the value stays as given.
+        if (row.ID.isEmpty() || row.Multiplier == 0) return value;
+        return (value - double(row.Offset)) / double(row.Multiplier);
     } catch (const std::exception&) {
         return value;
     }
@@ -125,7 +123,8 @@ double ConvertInput(int GID, double value) {
 QString ConvertOutput(const QString& ID, double value) {
     if (!MAPEX) throw Exception(SConvSysInitError);
     const TParamInfo row = TSensMapCalls(MAPEX.Get()).ParamInfo2(ConvSysSystemID, CurrentProfileName, ID);
-    const double shown = value * Factor(row.Multiplier) + double(row.Offset);
+    // A missing row reads as multiplier 0: the number as given.
+    const double shown = row.Multiplier == 0 ? value : double(row.Multiplier) * value + double(row.Offset);
     return FloatToStrGeneral(shown, row.Precision) + row.Units;
 }
 
@@ -165,9 +164,9 @@ private:
 
 void TFieldConversion::GetText(QString& text, bool displayText) {
     const THandlersOff off(FField);
-    const bool convert = FField.IsNumeric() && !FField.IsNull();
-    const QString number = convert ? FloatToStrGeneral(FA == 0 ? FField.AsFloat() + FB : FA * FField.AsFloat() + FB, FPrecision)
-                                   : QString();
+    // A multiplier of 0 converts nothing: the field's own texts are shown.
+    const bool convert = FField.IsNumeric() && FA != 0 && !FField.IsNull();
+    const QString number = convert ? FloatToStrGeneral(FA * FField.AsFloat() + FB, FPrecision) : QString();
     if (displayText)
         text = (convert ? number : FField.DisplayText()) + FUnits;
     else
@@ -177,8 +176,8 @@ void TFieldConversion::GetText(QString& text, bool displayText) {
 void TFieldConversion::SetText(const QString& text) {
     const THandlersOff off(FField);
     FField.SetText(text);
-    if (!FField.IsNumeric() || text.trimmed().isEmpty()) return;
-    FField.SetAsFloat((StrToFloat(text) - FB) / (FA == 0 ? 1.0 : FA));
+    if (!FField.IsNumeric() || FA == 0 || text.trimmed().isEmpty()) return;
+    FField.SetAsFloat((StrToFloat(text) - FB) / FA);
 }
 
 // ---- TConversionObject ------------------------------------------------------

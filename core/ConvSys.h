@@ -3,8 +3,9 @@
 // profile of the parameter catalogue (the Mapex server) instead of the stored
 // units. For sensor n the catalogue key is system "Boremont", the profile, and
 // the parameter ID "S" followed by n. A catalogue row gives the display name,
-// units, colour, range, precision and displayed = Multiplier * stored + Offset,
-// where a multiplier of 0 counts as 1.
+// units, colour, range, precision and displayed = Multiplier * stored + Offset.
+// A multiplier of 0 cannot be inverted: input, parameter texts and field texts
+// then pass unconverted.
 #include "Formatting.h"
 #include "Mapex_TLB.h"
 #include "WKSensDescr.h"
@@ -51,12 +52,14 @@ TSensDescr GetCurrentProfileSensDescr(int GID);
 void OverrideSensDescr(const QString& profile, TSensDescr& descr);
 
 // Stored -> displayed and back in the current profile. With no profile, no
-// row or a failing look-up the value comes back unchanged.
+// row or a failing look-up the value comes back unchanged; ConvertInput also
+// with a multiplier of 0 (ConvertOutput then gives the offset).
 double ConvertOutput(int GID, double value);
 double ConvertInput(int GID, double value);
 // The value of the catalogue parameter ID (as passed, no "S" added) in the
 // current profile as text: the converted number with the row's precision as
-// significant digits, followed by its units; without a row, the value itself.
+// significant digits, followed by its units; without a row or with a
+// multiplier of 0, the value itself.
 // A failing catalogue raises.
 QString ConvertOutput(const QString& ID, double value);
 
@@ -87,7 +90,8 @@ public:
 // The conversion of one field: installs itself as the field's text handlers
 // for its lifetime. Shown text: FA * value + FB with FPrecision significant
 // digits and the units; edit text: the number alone; a typed number x stores
-// (x - FB) / FA. A multiplier of 0 counts as 1; empty fields stay empty.
+// (x - FB) / FA. With a multiplier of 0 the field's own texts are shown and a
+// typed text is stored as it is; empty fields stay empty.
 class TFieldConversion {
 public:
     TFieldConversion(TConversionField& field, const TParamInfo& info);

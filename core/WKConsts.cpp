@@ -53,12 +53,12 @@ TWKAppModes ParseWKAppModes(const QStringList& args) {
 }
 
 QString GetHomePath() {
-    const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString local = UserTessalinePath();
     if (local.isEmpty()) {
         DebugLog(QStringLiteral("GetHomePath failed, using local path"));
         return (Initialized ? State().AppPath : WKAppPath()) + QStringLiteral("LocalDB/");
     }
-    return WithDelimiter(local) + QStringLiteral("Tessaline/");
+    return local;
 }
 
 QString ChooseLocalDatabasePath(const QString& homePath, const QString& appPath) {
@@ -76,6 +76,7 @@ void InitWKConsts(const QStringList& args, const QString& programFile) {
     TWKConstsState& s = State();
     s.Modes = ParseWKAppModes(args);
     s.Debug = s.Modes.Contains(amDebug);
+    SetDebugSwitch(s.Debug);
     const QFileInfo program(programFile);
     s.AppPath = WithDelimiter(program.absolutePath());
     s.MainApplication = program.fileName().contains(QStringLiteral("Boremont"), Qt::CaseSensitive);

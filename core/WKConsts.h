@@ -3,6 +3,7 @@
 // computed once before anything else of the core runs.
 #include "RegIniFile.h"
 #include "Sets.h"
+#include "WellDatabase.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,8 +27,6 @@ const QString& WKSoundsPath();
 const QString& WKIniFileName();
 TRegIniFile& WKRegIniFile();  // "Software\Tessaline\Boremont2"
 
-// The registry key of the core's settings.
-inline const QString WKRegistryKey = QStringLiteral("Software\\Tessaline\\Boremont2");
 
 // Computes the globals again from the given arguments and program file
 // (the host's start, and tests).

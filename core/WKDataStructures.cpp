@@ -508,15 +508,20 @@ void TWKStreamList::Remove(TSensorDataStream* Stream) {
 
 void TWKStreamList::Clear() { FStreams.clear(); }
 
+TSensorDataStream* TWKStreamList::GetStreamByExactID(const QString& ID) const {
+    for (const auto& s : FStreams)
+        if (s->ID() == ID) return s.get();
+    return nullptr;
+}
+
 TSensorDataStream* TWKStreamList::GetStreamByID(const QString& ID) const {
-    const bool bare = !ID.contains(QLatin1Char('.'));
+    if (TSensorDataStream* exact = GetStreamByExactID(ID)) return exact;
+    if (ID.contains(QLatin1Char('.'))) return nullptr;
+    // A bare name stands for that stream under any well suffix, and for no
+    // other stream whose name merely begins with it.
     for (const auto& s : FStreams) {
         const QString& sid = s->ID();
-        if (sid == ID) return s.get();
-        // A bare name stands for that stream under any well suffix, and for no
-        // other stream whose name merely begins with it.
-        if (bare && sid.size() > ID.size() && sid.startsWith(ID) && sid[ID.size()] == QLatin1Char('.'))
-            return s.get();
+        if (sid.size() > ID.size() && sid.startsWith(ID) && sid[ID.size()] == QLatin1Char('.')) return s.get();
     }
     return nullptr;
 }
@@ -551,7 +556,7 @@ void TWKStreamList::ResetNewCounters() {
 
 void TWKStreamList::CopyFrom(const TWKStreamList& List) {
     for (const auto& src : List.FStreams) {
-        TSensorDataStream* own = GetStreamByID(src->ID());
+        TSensorDataStream* own = GetStreamByExactID(src->ID());
         if (!own) continue;
         try {
             own->CopyFrom(*src);
@@ -565,7 +570,7 @@ void TWKStreamList::CopyFrom(const TWKStreamList& List) {
 void TWKStreamList::SyncronizeWith(const TWKStreamList& List) {
     TCriticalSectionGuard guard(Ring0());
     for (const auto& src : List.FStreams) {
-        if (TSensorDataStream* own = GetStreamByID(src->ID())) Remove(own);
+        if (TSensorDataStream* own = GetStreamByExactID(src->ID())) Remove(own);
         Add(std::make_unique<TSensorDataStream>(*src));
     }
 }

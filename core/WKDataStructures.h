@@ -298,9 +298,12 @@ public:
     void Remove(TSensorDataStream* Stream);
     void Clear();
 
-    // With a point: the stream whose ID is exactly the text; a bare stream
-    // name finds the stream of that name under any well suffix.
+    // The stream whose ID is exactly the text; when there is none, a bare
+    // stream name finds the stream of that name under any well suffix.
     TSensorDataStream* GetStreamByID(const QString& ID) const;
+    // The stream whose ID is exactly the text, or null: for records and copies
+    // that belong to one stream only.
+    TSensorDataStream* GetStreamByExactID(const QString& ID) const;
     TSensorDataStream* GetStreamByDataClass(const QString& DataClass) const;
     // The array of the GID in the first stream of the data class (and of that
     // exact ID when StreamID is not empty) that has one.

@@ -20,6 +20,17 @@ std::unique_ptr<IWKServicesNetwork> ServicesNetwork;
 
 namespace {
 
+// The service whose Notify runs on this thread now (innermost), so that a
+// forbidden call can name it.
+thread_local const TWKService* NotifiedService = nullptr;
+
+// Stream creation and the tree's change hooks take Ring1, which only the main
+// thread may take.
+void RequireMainThread(const char* where) {
+    if (!IsMainThread())
+        throw Exception(QStringLiteral("%1: called outside the main thread").arg(QLatin1String(where)));
+}
+
 TServiceLoader& Loader() {
     static TServiceLoader loader;
     return loader;
@@ -194,9 +205,12 @@ void TWKServices::NotifyServices(TServiceEvent Event, void* Sender) {
     if ((Event == seCreateStreams || Event == seBindStreams) && !Sender) Sender = &FStreams;
     for (size_t i = 0; i < FServices.size(); ++i) {
         TWKService* service = FServices[i].get();
+        const TWKService* outer = std::exchange(NotifiedService, service);
         try {
             service->Notify(Event, Sender);
+            NotifiedService = outer;
         } catch (...) {
+            NotifiedService = outer;
             DebugLog(QStringLiteral("Notify services error: ") + ClassNameOf(service) + QLatin1Char(' ') +
                      CurrentExceptionMessage());
         }
@@ -244,7 +258,7 @@ void TPollThread::Execute(std::stop_token Stop) {
 }
 
 TPrimarySerivces::TPrimarySerivces(const QString& ServiceGroup, bool StartPolling) : TWKServices(ServiceGroup) {
-    if (ServicesNetwork) ServicesNetwork->OnDataChanged = [] { ::CreateStreams(); };
+    if (ServicesNetwork) ServicesNetwork->OnDataChanged = [] { ::CreateStreams(); };  // checks the thread
     Load(true, ServiceGroup);
     // Started only now that the group is complete.
     if (StartPolling) FPollThread = std::make_unique<TPollThread>(*this);
@@ -287,7 +301,11 @@ void TPrimarySerivces::PollPass() {
 // The secondary group and its timer
 
 TSecondaryServices::TSecondaryServices(const QString& ServiceGroup, bool StartTimer) : TWKServices(ServiceGroup) {
-    if (ServicesNetwork) ServicesNetwork->OnChanged = [this] { NotifyServices(seNetworkChange, nullptr); };
+    if (ServicesNetwork)
+        ServicesNetwork->OnChanged = [this] {
+            RequireMainThread("TSecondaryServices.OnNetworkChange");
+            NotifyServices(seNetworkChange, nullptr);
+        };
     Load(false, ServiceGroup);
     // Always the last service: listeners hear every event after all services.
     FNotifier = static_cast<TObjectNotifierService*>(Add(std::make_unique<TObjectNotifierService>()));
@@ -361,8 +379,8 @@ void NotifyServices(TServiceEvent Event, void* Sender) {
 void CreateStreams() {
     // Ring1 before Ring0, as everywhere else on the main thread (only the main
     // thread may take Ring1).
-    std::optional<TCriticalSectionGuard> ring1;
-    if (IsMainThread()) ring1.emplace(Ring1());
+    RequireMainThread("CreateStreams");
+    TCriticalSectionGuard ring1(Ring1());
     TCriticalSectionGuard ring0(Ring0());
     DebugLog(QStringLiteral("WK: Creating streams"));
     if (PrimaryServices) PrimaryServices->CreateStreams();
@@ -375,6 +393,13 @@ void BindStreams() {
 }
 
 void ThreadNotifyServices(TServiceEvent Event, void* Sender) {
+    // A thread holding Ring0 (a primary service in a poll pass) would wait for
+    // the main thread while the main thread waits for Ring0: refuse instead.
+    if (!IsMainThread() && Ring0().HeldByCurrentThread())
+        throw Exception(QStringLiteral("ThreadNotifyServices(%1) from %2 while it holds Ring0: a primary service must "
+                                       "not wait for the main thread during a poll pass")
+                            .arg(ServiceEventName(Event),
+                                 NotifiedService ? ClassNameOf(NotifiedService) : QStringLiteral("a thread")));
     SynchronizeWithMainThread([Event, Sender] { NotifyServices(Event, Sender); });
 }
 

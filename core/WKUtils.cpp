@@ -7,7 +7,7 @@
 bool IsDrilling(TOpCode code) { return code == opDrilling || code == opRotorDrilling; }
 
 bool BHAItemIs(int code, int kind) {
-    return static_cast<int>((static_cast<unsigned>(code) & 0x7E000000u) >> 25) == kind;
+    return (static_cast<unsigned>(code) & 0x7E000000u) == static_cast<unsigned>(kind);
 }
 
 double FloatCeil(double x) {

@@ -8,7 +8,8 @@
 // True for opDrilling and opRotorDrilling.
 bool IsDrilling(TOpCode code);
 
-// True when bits 25 to 30 of code (mask 0x7E000000) equal kind.
+// True when bits 25 to 30 of code (mask 0x7E000000) equal kind, a mask of
+// those bits as callers pass it (0x2000000: a pipe).
 bool BHAItemIs(int code, int kind);
 
 // x itself when it has no fractional part (also NaN, infinities and values

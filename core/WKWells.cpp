@@ -1,5 +1,7 @@
 #include "WKWells.h"
 
+#include <algorithm>
+
 #include "Exceptions.h"
 #include "WKConsts.h"
 
@@ -11,7 +13,9 @@ const QString KeyOilfield = QStringLiteral("OILFIELD");
 const QString KeyShortID = QStringLiteral("SHORTID");
 const QString KeyWellID = QStringLiteral("WELLID");
 
-// Only commas separate pairs; a value with a comma or a quote is quoted.
+// Read with commas as the only separators, so a blank inside an unquoted
+// value does not split it; written as the comma text of the well functions,
+// which quotes an item with a blank, a comma or a quote.
 TStringList NewValues() {
     TStringList list;
     list.StrictDelimiter = true;
@@ -27,7 +31,7 @@ TWellDescr::TWellDescr(const QString& commaText) : FValues(NewValues()) { FValue
 
 QString TWellDescr::CommaText() const {
     TCriticalSectionGuard guard(Lock());
-    return FValues.DelimitedText();
+    return FValues.CommaText();
 }
 
 void TWellDescr::SetCommaText(const QString& text) {
@@ -170,6 +174,15 @@ void TWells::DeleteWell(TWellDescr* well) {
             FItems.erase(it);
             return;
         }
+}
+
+int TWells::KeepOnly(const QStringList& wellIDs) {
+    TCriticalSectionGuard guard(FCSWells);
+    const auto gone = std::remove_if(FItems.begin(), FItems.end(),
+                                     [&](const auto& w) { return !wellIDs.contains(w->GetWellID()); });
+    const int removed = int(FItems.end() - gone);
+    FItems.erase(gone, FItems.end());
+    return removed;
 }
 
 QString TWells::AsString() const {

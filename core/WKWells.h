@@ -91,6 +91,8 @@ public:
     int GetWellIndex(const TWellDescr* well) const;
     // Removes and frees the well; nothing when it is not listed.
     void DeleteWell(TWellDescr* well);
+    // Removes and frees every well whose WELLID is not in wellIDs; the count removed.
+    int KeepOnly(const QStringList& wellIDs);
     // The comma texts of all wells, one per line.
     QString AsString() const;
     // Clears list and adds per well itemFormat formatted with WELL, PAD, FIELD

@@ -23,81 +23,10 @@ TdmWells* Instance = nullptr;
 const QString LogColumns = QStringLiteral("WELLID, RECORDTIME, RUNNO, DEPTH, MESSAGEID, MESSAGETEXT");
 constexpr int MessageTextLength = 150;
 
-bool IsLocalFile(const QString& database) {
-    // "host:path" and "host/port:path" name a server; "/path" is a file.
-    return database.startsWith('/') || !database.contains(':');
-}
-
 bool IsDuplicateKey(const EDatabaseError& e) {
     return e.Message().contains(QStringLiteral("PRIMARY or UNIQUE KEY"), Qt::CaseInsensitive);
 }
 }  // namespace
-
-// ---- Where the well database is
-
-QString EmbeddedWellDatabasePath() { return GetHomePath() + WellDatabaseAlias + QStringLiteral(".fdb"); }
-
-QString WellSchemaFolder() {
-    // Beside the core library, which sits in the program folder.
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&WellSchemaFolder), &info) && info.dli_fname)
-        return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath() + QStringLiteral("/LocalDB/Wells/");
-    return WKAppPath() + QStringLiteral("LocalDB/Wells/");
-}
-
-QString WellDatabaseName() {
-    const QString server = TdmWells::GetRemoteComputerName();
-    return server.isEmpty() ? EmbeddedWellDatabasePath() : server + ':' + WellDatabaseAlias;
-}
-
-QString WellDatabasePassword() {
-    return WKRegIniFile().ReadString(RemoteServerSection, PasswordValue, DefaultWellDatabasePassword);
-}
-
-void CreateWellDatabase(const QString& database, const QString& password, const QString& schemaFolder) {
-    const QDir dir(schemaFolder);
-    const QStringList scripts = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
-    if (scripts.isEmpty()) throw EDatabaseError(QStringLiteral("Well database schema not found in ") + schemaFolder);
-    // Built without forced writes (fast); they go on once the schema is complete.
-    TDataConnection::CreateFirebird(database, WellDatabaseUser, password, false);
-    try {
-        {
-            TDataConnection db = TDataConnection::OpenFirebird(database, WellDatabaseUser, password);
-            for (const QString& name : scripts) {
-                QFile f(dir.filePath(name));
-                if (!f.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("Can't read ") + f.fileName());
-                db.ExecScript(QString::fromUtf8(f.readAll()));
-            }
-        }
-        TDataConnection::SetFirebirdForcedWrites(database, WellDatabaseUser, password, true);
-    } catch (...) {
-        if (IsLocalFile(database)) QFile::remove(database);
-        throw;
-    }
-}
-
-void EnsureEmbeddedWellDatabase(const QString& fileName, const QString& schemaFolder) {
-    if (QFileInfo::exists(fileName)) return;
-    QDir().mkpath(QFileInfo(fileName).absolutePath());
-    QLockFile lock(fileName + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.lock()) throw EDatabaseError(QStringLiteral("Can't lock ") + lock.fileName());
-    if (QFileInfo::exists(fileName)) return;  // another process made it meanwhile
-    // Built under another name and renamed when complete: a half-made file is never opened.
-    const QString building = fileName + QStringLiteral(".new");
-    QFile::remove(building);
-    CreateWellDatabase(building, WellDatabasePassword(), schemaFolder);
-    if (!QFile::rename(building, fileName)) {
-        QFile::remove(building);
-        throw EDatabaseError(QStringLiteral("Can't create ") + fileName);
-    }
-}
-
-TDataConnection OpenWellDatabase() {
-    const QString name = WellDatabaseName();
-    if (TdmWells::GetRemoteComputerName().isEmpty()) EnsureEmbeddedWellDatabase(name);
-    return TDataConnection::OpenFirebird(name, WellDatabaseUser, WellDatabasePassword());
-}
 
 std::optional<int> PackMessageID(int severity, int messageClass, int id) {
     if (severity < MinMessageSeverity || severity > MaxMessageSeverity) return std::nullopt;
@@ -133,10 +62,26 @@ void TLogTable::Load(QSqlQuery& query) {
     QSqlRecord fields = query.record();
     QList<QSqlRecord> rows;
     while (query.next()) rows.append(query.record());
+    FRowsRead += rows.size();
     beginResetModel();
     FFields = std::move(fields);
     FRows = std::move(rows);
     endResetModel();
+}
+
+void TLogTable::Append(QSqlQuery& query) {
+    QList<QSqlRecord> rows;
+    while (query.next()) rows.append(query.record());
+    FRowsRead += rows.size();
+    if (FFields.isEmpty()) {
+        beginResetModel();
+        FFields = query.record();
+        endResetModel();
+    }
+    if (rows.isEmpty()) return;
+    beginInsertRows({}, FRows.size(), FRows.size() + rows.size() - 1);
+    FRows.append(rows);
+    endInsertRows();
 }
 
 void TLogTable::Clear() {
@@ -182,15 +127,12 @@ TdmWells::~TdmWells() {
 
 TdmWells* dmWells() { return Instance; }
 
-QString TdmWells::GetRemoteComputerName() { return WKRegIniFile().ReadString(RemoteServerSection, ServerNameValue); }
+QString TdmWells::GetRemoteComputerName() { return WellServerName(); }
 
-void TdmWells::SetRemoteComputerName(const QString& name) {
-    WKRegIniFile().WriteString(RemoteServerSection, ServerNameValue, name);
-}
+void TdmWells::SetRemoteComputerName(const QString& name) { SetWellServerName(name); }
 
 QStringList TdmWells::EventNames() {
-    // "LOG" as well: the message log is shown again when another workstation writes to it.
-    return {QStringLiteral("OPERATIONLOG"), QStringLiteral("RUNS"), QStringLiteral("WELLS"), QStringLiteral("LOG")};
+    return {QStringLiteral("OPERATIONLOG"), QStringLiteral("RUNS"), QStringLiteral("WELLS")};
 }
 
 void TdmWells::TryOpenDatabase() {
@@ -241,9 +183,7 @@ void TdmWells::AfterConnect() {
 
 void TdmWells::RegisterEvents() {
     QSqlDriver* driver = FDatabase.Database().driver();
-    QStringList failed;
-    for (const QString& name : EventNames())
-        if (!driver->subscribeToNotification(name)) failed << name;
+    const QStringList failed = FDatabase.SubscribeToEvents(EventNames());
     if (!failed.isEmpty()) {
         DebugLog(QStringLiteral("Database events not registered: ") + failed.join(',') + QStringLiteral(": ") +
                  driver->lastError().text());
@@ -315,16 +255,28 @@ void TdmWells::LogMessage(int severity, int messageClass, int id, const QString&
         DebugLog(QStringLiteral("TdmWells.LogMessage: ") + ExceptionMessage(e));
         return;
     }
-    ReloadLog();
+    ReadNewLogRows();
 }
 
-void TdmWells::ReloadLog() {
+void TdmWells::ReloadLog() { ReadLog(false); }
+
+void TdmWells::ReadNewLogRows() { ReadLog(true); }
+
+void TdmWells::ReadLog(bool onlyNew) {
+    const int held = FLog.rowCount();
+    const int timeColumn = FLog.record().indexOf(QStringLiteral("RECORDTIME"));
     try {
-        QSqlQuery q = FLogDatabase.Exec(QStringLiteral("select * from LOG"));
-        FLog.Load(q);
+        if (onlyNew && held > 0 && timeColumn >= 0) {
+            QSqlQuery q = FLogDatabase.Exec(QStringLiteral("select * from LOG where RECORDTIME > ? order by RECORDTIME"),
+                                            {FLog.record(held - 1).value(timeColumn)});
+            FLog.Append(q);
+        } else {
+            QSqlQuery q = FLogDatabase.Exec(QStringLiteral("select * from LOG order by RECORDTIME"));
+            FLog.Load(q);
+        }
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("TdmWells.ReloadLog: ") + ExceptionMessage(e));
-        FLog.Clear();
+        DebugLog(QStringLiteral("TdmWells.ReadLog: ") + ExceptionMessage(e));
+        if (!onlyNew) FLog.Clear();
     }
     emit LogReloaded();
 }
@@ -391,7 +343,9 @@ void TdmWells::Notify(TServiceEvent Event, void* Sender) {
 }
 
 void TdmWells::DBChanged(const QString& name) {
-    if (name == QStringLiteral("LOG")) ReloadLog();
+    // "LOG" is raised by no event of the database; another workstation's
+    // message shows when the operation log changes, or with the next own one.
+    if (name == QStringLiteral("LOG") || name == QStringLiteral("OPERATIONLOG")) ReadNewLogRows();
 }
 
 void TdmWells::BindStreams(const TWKStreamList* list) {

@@ -8,6 +8,7 @@
 #include "WKDataStructures.h"
 #include "WKServices.h"
 #include "WKWells.h"
+#include "WellDatabase.h"
 
 #include <QObject>
 #include <QAbstractTableModel>
@@ -18,36 +19,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-
-// ---- Where the well database is
-
-// The server's alias of the well database.
-inline const QString WellDatabaseAlias = QStringLiteral("Boremont");
-// Section and values of the core's settings that name the server.
-inline const QString RemoteServerSection = QStringLiteral("RemoteServer");
-inline const QString ServerNameValue = QStringLiteral("ServerName");
-inline const QString PasswordValue = QStringLiteral("Password");
-inline const QString DefaultWellDatabasePassword = QStringLiteral("brindolex");
-inline const QString WellDatabaseUser = QStringLiteral("SYSDBA");
-
-// The embedded well database file: GetHomePath() + "Boremont.fdb".
-QString EmbeddedWellDatabasePath();
-// The folder of the schema scripts (*.sql, run in name order).
-QString WellSchemaFolder();
-// The database to connect to: "<server>:Boremont" when a server is named in
-// the settings, else the embedded file.
-QString WellDatabaseName();
-QString WellDatabasePassword();
-
-// Creates database (a file or "server:path") and runs every script of
-// schemaFolder on it. A failure leaves no database file behind when the
-// database is a local file.
-void CreateWellDatabase(const QString& database, const QString& password, const QString& schemaFolder);
-// Creates the embedded file with the schema when it does not exist yet;
-// concurrent first uses by several processes create it once.
-void EnsureEmbeddedWellDatabase(const QString& fileName, const QString& schemaFolder = WellSchemaFolder());
-// Opens the well database the settings name (creating the embedded one on first use).
-TDataConnection OpenWellDatabase();
 
 // ---- The module
 
@@ -85,11 +56,16 @@ public:
     QSqlRecord record() const { return FFields; }
     // Replaces the rows with those of query (read to its end).
     void Load(QSqlQuery& query);
+    // Appends the rows of query (read to its end) after those held.
+    void Append(QSqlQuery& query);
     void Clear();
+    // Rows read from the database since the table was made.
+    qint64 RowsRead() const { return FRowsRead; }
 
 private:
     QSqlRecord FFields;
     QList<QSqlRecord> FRows;
+    qint64 FRowsRead = 0;
 };
 
 class TdmWells : public QObject, public IWKNotification {
@@ -124,9 +100,13 @@ public:
     // Writes a row of LOG; a failure leaves a debug line and no row.
     void LogMessage(int severity, int messageClass, int id, const QString& text);
 
-    // The message log (tblLog: "select * from LOG"), all rows read.
+    // The message log (tblLog: "select * from LOG"), in RECORDTIME order.
     TLogTable& tblLog() { return FLog; }
+    // Reads the whole log again.
     void ReloadLog();
+    // Reads only the rows newer than the newest one held (after an own write
+    // and when the log changed).
+    void ReadNewLogRows();
     // RECORDTIME as shown: empty for an empty value, else date and time.
     static QString RecordTimeText(const QVariant& value);
 
@@ -144,7 +124,7 @@ public:
     // seBindStreams (sender: the group's stream list): BindStreams;
     // sePoll: PollDepth; seDBChange (sender: the event's name): DBChanged.
     void Notify(TServiceEvent Event, void* Sender) override;
-    // A database change named name ("LOG" reloads the log).
+    // A database change named name ("LOG" or "OPERATIONLOG" reads the new log rows).
     void DBChanged(const QString& name);
     // seBindStreams: finds the depth sensor (101) of the "SrcTime" streams of list.
     void BindStreams(const TWKStreamList* list);
@@ -159,7 +139,7 @@ signals:
     // A database event, on the main thread, after it went to the secondary
     // services as seDBChange.
     void DatabaseEvent(const QString& name);
-    // The message log was read again.
+    // The message log was read again (whole or its new rows).
     void LogReloaded();
 
 private:
@@ -167,6 +147,7 @@ private:
     void DatabaseEventArrived(const QString& name);
     void RegisterEvents();
     TDateTime NextLogTime();
+    void ReadLog(bool onlyNew);
 
     TClock FClock;
     bool FRegistered = false;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUuid>
 
@@ -12,12 +13,52 @@
 #include <ibase.h>
 
 #include <atomic>
+#include <cstdarg>
+#include <vector>
 #include <unistd.h>
 
 namespace {
 // Set before the first use of the Firebird client, read when the program ends.
 std::atomic<bool> FirebirdUsed{false};
+std::atomic<bool> FirebirdEventsUsed{false};
+
+// The client's transaction element: one database and its parameter block.
+struct TTransactionElement {
+    isc_db_handle* Database;
+    int ParametersLength;
+    const char* Parameters;
+};
+
+// The well database's transactions: read committed, the newest committed
+// version of a row, and no waiting for a row another attachment has locked.
+const char WellTransactionParameters[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                          isc_tpb_rec_version, isc_tpb_nowait};
 }  // namespace
+
+// Qt's Firebird driver starts every transaction, its own and those of
+// single statements, with the engine's defaults (snapshot, wait), so a write
+// that meets a row locked by another attachment waits until that one ends,
+// and the driver has no way to pass parameters. This definition of the
+// client's entry point stands before the client library's (the driver
+// resolves it through the program's libraries first): a request without a
+// parameter block gets the parameters above; any other passes unchanged.
+extern "C" ISC_STATUS ISC_EXPORT_VARARG isc_start_transaction(ISC_STATUS* status, isc_tr_handle* transaction,
+                                                              short count, ...) {
+    std::vector<TTransactionElement> elements(count > 0 ? count : 0);
+    va_list args;
+    va_start(args, count);
+    for (TTransactionElement& e : elements) {
+        e.Database = va_arg(args, isc_db_handle*);
+        e.ParametersLength = va_arg(args, int);
+        e.Parameters = va_arg(args, const char*);
+        if (e.ParametersLength == 0 || !e.Parameters) {
+            e.Parameters = WellTransactionParameters;
+            e.ParametersLength = int(sizeof WellTransactionParameters);
+        }
+    }
+    va_end(args);
+    return isc_start_multiple(status, transaction, count, elements.data());
+}
 
 namespace {
 // The embedded engine keeps its lock files in one folder that every process
@@ -172,6 +213,18 @@ QVariant TDataConnection::Scalar(const QString& sql, const QVariantList& params)
 }
 
 bool FirebirdWasUsed() { return FirebirdUsed; }
+
+bool FirebirdEventsWereUsed() { return FirebirdEventsUsed; }
+
+QStringList TDataConnection::SubscribeToEvents(const QStringList& names) const {
+    QSqlDriver* driver = Database().driver();
+    if (!driver) return names;
+    FirebirdEventsUsed = FirebirdEventsUsed || driver->dbmsType() == QSqlDriver::Interbase;
+    QStringList failed;
+    for (const QString& name : names)
+        if (!driver->subscribeToNotification(name)) failed << name;
+    return failed;
+}
 
 void ShutdownFirebird() {
     if (FirebirdUsed) fb_shutdown(0, fb_shutrsn_app_stopped);

@@ -50,6 +50,10 @@ public:
     // Runs a script of statements separated by ';' at line ends (comments "--" skipped).
     void ExecScript(const QString& script) const;
 
+    // Subscribes to the database events (Firebird POST_EVENT); the names that
+    // could not be subscribed. Events arrive as the driver's notifications.
+    QStringList SubscribeToEvents(const QStringList& names) const;
+
     void Transaction() const;
     void Commit() const;
     void Rollback() const;
@@ -66,6 +70,9 @@ private:
 void ShutdownFirebird();
 // True once this process has opened or created a Firebird database.
 bool FirebirdWasUsed();
+// True once this process has subscribed to Firebird events (the client keeps
+// a thread for them that outlives the engine's shutdown).
+bool FirebirdEventsWereUsed();
 
 // Splits a SQL script into statements at ';' outside quotes; drops "--" and
 // block comments. "SET TERM x ;" changes the terminator as isql does, so

@@ -1,9 +1,15 @@
 #include "DebugOutput.h"
 
+#include "CmdLine.h"
+
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 namespace {
+// -1 until read from the arguments or set.
+std::atomic<int> DebugSwitchState{-1};
+
 std::mutex& SinkLock() {
     static std::mutex m;
     return m;
@@ -19,6 +25,22 @@ void OutputDebugString(const QString& line) {
     }
     const QByteArray utf8 = line.toUtf8();
     std::fprintf(stderr, "%s\n", utf8.constData());
+}
+
+bool DebugSwitch() {
+    int state = DebugSwitchState.load();
+    if (state < 0) {
+        state = FindCmdLineSwitch(ProgramArguments(), QStringLiteral("DEBUG")) ? 1 : 0;
+        int unset = -1;
+        if (!DebugSwitchState.compare_exchange_strong(unset, state)) state = unset;
+    }
+    return state == 1;
+}
+
+void SetDebugSwitch(bool on) { DebugSwitchState = on ? 1 : 0; }
+
+void DebugOutput(const QString& line) {
+    if (DebugSwitch()) OutputDebugString(line);
 }
 
 TDebugOutputCapture::TDebugOutputCapture() {

@@ -8,6 +8,12 @@
 // Writes one diagnostic line to the sink, whatever the debug switch says.
 void OutputDebugString(const QString& line);
 
+// The program's DEBUG switch: from its own arguments until a host sets it.
+bool DebugSwitch();
+void SetDebugSwitch(bool on);
+// Writes line only when the DEBUG switch is on.
+void DebugOutput(const QString& line);
+
 // While alive, every line written through OutputDebugString is also kept here
 // and is not printed. Captures nest; the innermost one receives the lines.
 class TDebugOutputCapture {

@@ -365,14 +365,21 @@ int StrToIntDef(const QString& text, int def) {
     }
 }
 
+namespace {
+// True when value converts to a 64-bit integer without overflow.
+bool FitsInt64(double value) { return std::isfinite(value) && value >= -9223372036854775808.0 && value < 9223372036854775808.0; }
+}  // namespace
+
 int64_t Round(double value) {
-    if (!std::isfinite(value)) throw EConvertError(QStringLiteral("Invalid floating point operation"));
-    return static_cast<int64_t>(std::nearbyint(value));
+    const double r = std::isfinite(value) ? std::nearbyint(value) : value;
+    if (!FitsInt64(r)) throw EConvertError(QStringLiteral("Invalid floating point operation"));
+    return static_cast<int64_t>(r);
 }
 
 int64_t Trunc(double value) {
-    if (!std::isfinite(value)) throw EConvertError(QStringLiteral("Invalid floating point operation"));
-    return static_cast<int64_t>(std::trunc(value));
+    const double t = std::isfinite(value) ? std::trunc(value) : value;
+    if (!FitsInt64(t)) throw EConvertError(QStringLiteral("Invalid floating point operation"));
+    return static_cast<int64_t>(t);
 }
 
 double Frac(double value) { return value - std::trunc(value); }
@@ -380,7 +387,12 @@ double Frac(double value) { return value - std::trunc(value); }
 namespace {
 const QDate BaseDate(1899, 12, 30);
 constexpr double MSecsPerDay = 86400000.0;
+// Day numbers of 0001-01-01 00:00 and of the end of 9999-12-31.
+constexpr double MinDateTime = -693593.0;
+constexpr double MaxDateTime = 2958466.0;
 }  // namespace
+
+bool IsValidDateTime(TDateTime value) { return std::isfinite(value) && value >= MinDateTime && value < MaxDateTime; }
 
 TDateTime EncodeDate(int year, int month, int day) {
     const QDate d(year, month, day);
@@ -397,7 +409,13 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
 namespace {
 // Splits a day number into its date and the milliseconds of its day; the
 // fraction counts forward from midnight also for days before 1899-12-30.
+// A value that is no valid date-time gives a null date and 0.
 void Split(TDateTime value, QDate& date, int& msecs) {
+    if (!IsValidDateTime(value)) {
+        date = QDate();
+        msecs = 0;
+        return;
+    }
     double day = std::trunc(value);
     double ms = std::nearbyint(std::fabs(value - day) * MSecsPerDay);
     if (ms >= MSecsPerDay) {
@@ -450,6 +468,8 @@ QString FormatDateTime(const QString& format, TDateTime value) {
                                               "июл", "авг", "сен", "окт", "ноя", "дек"};
     static const char* const LongMonths[] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
                                              "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    // Years 1 to 9999 only: anything else has no text (and converts nothing).
+    if (!IsValidDateTime(value)) return {};
     QDate date;
     int ms = 0;
     Split(value, date, ms);

@@ -31,6 +31,10 @@ int64_t Round(double value);
 int64_t Trunc(double value);
 double Frac(double value);
 
+// True for a finite day number from 0001-01-01 to the end of 9999-12-31.
+// Decoding another value gives zeros (DecodeDate, DecodeTime) or a null date-time,
+// and formatting it an empty text.
+bool IsValidDateTime(TDateTime value);
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 void DecodeDate(TDateTime value, int& year, int& month, int& day);

@@ -120,10 +120,10 @@ TEST_F(ConvSys, ConversionsFollowTheCurrentProfile) {
     EXPECT_EQ(ConvertOutput(99999, 3.0), 3.0);   // no such sensor at all
     EXPECT_TRUE(std::isnan(ConvertOutput(101, std::nan(""))));
 
-    // A multiplier of 0 counts as 1: the offset alone shifts, both ways.
+    // A multiplier of 0: shown as the offset, and read back unchanged (no division by 0).
     PutRow(Imperial, "S111", 0, 5);
-    EXPECT_DOUBLE_EQ(ConvertOutput(111, 7.0), 12.0);
-    EXPECT_DOUBLE_EQ(ConvertInput(111, 12.0), 7.0);
+    EXPECT_DOUBLE_EQ(ConvertOutput(111, 7.0), 5.0);
+    EXPECT_DOUBLE_EQ(ConvertInput(111, 12.0), 12.0);
     PutRow(Imperial, "S120", 2, -1);
     EXPECT_DOUBLE_EQ(ConvertOutput(120, 7.0), 13.0);
     EXPECT_DOUBLE_EQ(ConvertInput(120, 13.0), 7.0);
@@ -137,8 +137,10 @@ TEST_F(ConvSys, ParameterTextsUseTheRowsPrecisionAndUnits) {
     EXPECT_EQ(ConvertOutput(QString("S101"), 2.5), "8.2фут");  // precision 2: significant digits
     EXPECT_EQ(ConvertOutput(QString("S1200"), 61.0), "61об/мин");
     EXPECT_EQ(ConvertOutput(QString("101"), 2.5), "2.5");       // the ID as passed: no row
-    PutRow(Imperial, "Flow@Pump1", 0, 10, 3, "л/с");  // multiplier 0 counts as 1; halves round away from zero
-    EXPECT_EQ(ConvertOutput(QString("Flow@Pump1"), 2.25), "12.3л/с");
+    PutRow(Imperial, "Flow@Pump1", 0.5f, 10, 3, "л/с");  // halves round away from zero
+    EXPECT_EQ(ConvertOutput(QString("Flow@Pump1"), 4.5), "12.3л/с");
+    PutRow(Imperial, "Still@Pump1", 0, 10, 3, "л/с");  // multiplier 0: the number as given
+    EXPECT_EQ(ConvertOutput(QString("Still@Pump1"), 2.25), "2.25л/с");
 }
 
 TEST_F(ConvSys, DescriptionsTakeTheProfilesRowOverTheLocalOne) {
@@ -261,13 +263,15 @@ TEST_F(ConvSys, DatasetFieldsShowAndTakeProfileUnits) {
         EXPECT_EQ(temp.DisplayText(), "68F");
         EXPECT_EQ(note.DisplayText(), "<текст>!");  // not numeric: its own text, then the units
         EXPECT_EQ(note.EditText(), "текст");
-        EXPECT_EQ(shift.DisplayText(), "11");       // multiplier 0 counts as 1
+        // Multiplier 0: the field's own texts, units appended to the shown one.
+        EXPECT_EQ(shift.DisplayText(), "<1>");
+        EXPECT_EQ(shift.EditText(), "1");
         EXPECT_EQ(plain.DisplayText(), "<5>");
 
         temp.SetText("212");
         EXPECT_DOUBLE_EQ(temp.FValue.toDouble(), (212.0 - 32) / double(1.8f));
         shift.SetText("15");
-        EXPECT_DOUBLE_EQ(shift.FValue.toDouble(), 5.0);
+        EXPECT_DOUBLE_EQ(shift.FValue.toDouble(), 15.0);
         note.SetText("другой");
         EXPECT_EQ(note.FValue.toString(), "другой");
         EXPECT_THROW(temp.SetText("abc"), EConvertError);

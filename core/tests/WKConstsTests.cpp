@@ -78,14 +78,18 @@ TEST(WKUtils, FloatCeilAndFloor) {
     EXPECT_TRUE(std::isnan(FloatFloor(std::nan(""))));
 }
 
-TEST(WKUtils, BHAItemIsLooksAtBits25To30) {
-    EXPECT_TRUE(BHAItemIs(3 << 25, 3));
-    EXPECT_TRUE(BHAItemIs((3 << 25) | 0x1FFFFFF, 3));            // low 25 bits ignored
-    EXPECT_TRUE(BHAItemIs(static_cast<int>(0x80000000u | (5u << 25)), 5));  // top bit ignored
-    EXPECT_FALSE(BHAItemIs(3 << 25, 2));
-    EXPECT_TRUE(IsDrilling(opDrilling));
-    EXPECT_TRUE(IsDrilling(opRotorDrilling));
-    EXPECT_FALSE(IsDrilling(opReaming));
+TEST(WKUtils, BHAItemIsComparesTheKindBitsAsMasks) {
+    // The kind is passed as the bits themselves: 0x2000000 is the pipe kind.
+    struct Case {
+        unsigned code;
+        unsigned kind;
+        bool is;
+    };
+    for (const Case& c : {Case{0x2000000u, 0x2000000u, true}, Case{0x2000000u | 0x1FFFFFFu, 0x2000000u, true},
+                          Case{0x80000000u | 0x2000000u, 0x2000000u, true}, Case{0x6000000u, 0x6000000u, true},
+                          Case{0x6000000u, 0x2000000u, false}, Case{0x2000000u, 1u, false}, Case{0x1FFFFFFu, 0u, true},
+                          Case{3u << 25, 3u, false}})
+        EXPECT_EQ(BHAItemIs(static_cast<int>(c.code), static_cast<int>(c.kind)), c.is) << std::hex << c.code << " " << c.kind;
 }
 
 TEST(WKUtils, SelectComputerAsksForAHostName) {

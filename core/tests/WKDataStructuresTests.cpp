@@ -507,6 +507,13 @@ TEST(WKStreamList, LookUpByIDDataClassAndSensor) {
         TSensorDataStream* s = list.GetStreamByID(c.Search);
         EXPECT_EQ(s ? s->ID() : QString(), c.Found) << c.Search.toStdString();
     }
+    // A bare stream of that name, added after a suffixed one, is found by its
+    // own ID; the exact look-up never takes another stream.
+    list.Add(NewStream("Time1s", 5, {0}));
+    EXPECT_EQ(list.GetStreamByID("Time1s")->ID(), "Time1s");
+    EXPECT_EQ(list.GetStreamByExactID("Time1s")->ID(), "Time1s");
+    EXPECT_EQ(list.GetStreamByExactID("Time"), nullptr);
+    EXPECT_EQ(list.GetStreamByExactID("Time.W2")->ID(), "Time.W2");
     EXPECT_EQ(list.GetStreamByDataClass("Time")->ID(), "Time.W1");
     EXPECT_EQ(list.GetStreamByDataClass("BLDepth"), nullptr);
 
@@ -548,6 +555,20 @@ TEST(WKStreamList, SyncronizeWithReplacesCopiesAndKeepsOwnStreams) {
     EXPECT_NE(secondary.GetStreamByIndex(1), a);  // a copy, never shared
     EXPECT_TRUE(Ring0().TryEnter());  // left again
     Ring0().Leave();
+
+    // A suffixed stream listed before a bare one of the same name: two streams
+    // in every copy, each with its own records.
+    TWKStreamList server, copy;
+    AddStampedRecord(*server.Add(NewStream("Time1s.1001", 5, {0})), 1);
+    AddStampedRecord(*server.Add(NewStream("Time1s", 5, {0})), 2);
+    copy.SyncronizeWith(server);
+    copy.SyncronizeWith(server);
+    ASSERT_EQ(copy.Count(), 2);
+    AddStampedRecord(*server.GetStreamByExactID("Time1s"), 3);
+    copy.ResetNewCounters();
+    copy.CopyFrom(server);
+    EXPECT_EQ(copy.GetStreamByExactID("Time1s")->GetDataCount(), 2);
+    EXPECT_EQ(copy.GetStreamByExactID("Time1s.1001")->GetDataCount(), 1);
 }
 
 TEST(WKStreamList, CopyFromGoesOnPastAMismatchedStream) {

@@ -178,6 +178,17 @@ public:
     }
 };
 
+// A primary service that wrongly waits for the main thread in a poll pass.
+class TWaitsForMain : public TWKService {
+    Q_OBJECT
+public:
+    using TWKService::TWKService;
+    void Notify(TServiceEvent e, void*) override {
+        if (e == sePoll) ThreadNotifyServices(seAlert, nullptr);
+    }
+};
+
+WK_REGISTER_CLASS(TWaitsForMain)
 WK_REGISTER_CLASS(TRecA)
 WK_REGISTER_CLASS(TRecB)
 WK_REGISTER_CLASS(TRecC)
@@ -627,6 +638,36 @@ TEST_F(ServicesBus, PollThreadAndSecondaryTicksRunTogether) {
     }
     EXPECT_TRUE(heard);
     FreeServicesAndNetwork();  // stops and awaits the poll thread
+}
+
+TEST_F(ServicesBus, MainThreadWaitsAndStreamCreationRefusedOffTheMainThread) {
+    Rows = {Row(1, "TStreamMaker", true), Row(2, "TWaitsForMain", true), Row(1, "TRecS", false)};
+    PrimaryServices = std::make_unique<TPrimarySerivces>("G", false);
+    SecondaryServices = std::make_unique<TSecondaryServices>("G", false);
+    NotifyServices(seStartLogging, nullptr);
+    ClearJournal();
+    // A pass on another thread, as the poll thread runs it, while the main
+    // thread waits for that thread: the forbidden call fails at once.
+    std::thread poller([] { PrimaryServices->PollPass(); });
+    poller.join();
+    EXPECT_TRUE(Capture.Contains("Notify services error: TWaitsForMain ThreadNotifyServices(seAlert) from TWaitsForMain "
+                                 "while it holds Ring0"))
+        << Capture.Lines().join('\n').toStdString();
+    EXPECT_EQ(Trace(), QStringList({"M:sePoll", "M:sePostData"}));  // the rest of the pass went on
+    EXPECT_TRUE(Ring0().TryEnter());
+    Ring0().Leave();
+
+    // Streams and the tree's change hooks belong to the main thread.
+    QString failure;
+    std::thread creator([&] {
+        try {
+            CreateStreams();
+        } catch (const std::exception& e) {
+            failure = ExceptionMessage(e);
+        }
+    });
+    creator.join();
+    EXPECT_EQ(failure, "CreateStreams: called outside the main thread");
 }
 
 }  // namespace

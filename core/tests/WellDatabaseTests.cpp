@@ -134,6 +134,65 @@ TEST_F(WellDatabase, MessageLogRows) {
     EXPECT_EQ(TdmWells::RecordTimeText(wells.tblLog().record(0).value("RECORDTIME")), DateTimeToStr(first));
 }
 
+TEST_F(WellDatabase, MessageLogReadsOnlyNewRows) {
+    InitAsAcquisitionProgram();
+    EnsureEmbeddedWellDatabase(EmbeddedWellDatabasePath());
+    RunSql({"insert into WELLS values (5)", "insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (5, 1, 1, 'a')",
+            "insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (5, 2, 1, 'b')"});
+    double clock = 45000;
+    TdmWells wells(nullptr, [&clock] { return clock += 0.001; });
+    EXPECT_EQ(wells.tblLog().RowsRead(), 2);  // the whole log when opened
+    for (int i = 0; i < 10; ++i) wells.LogMessage(1, 0, i, QString::number(i));
+    // Each own write reads its one new row, not the log again.
+    EXPECT_EQ(wells.tblLog().RowsRead(), 12);
+    ASSERT_EQ(wells.tblLog().rowCount(), 12);
+    EXPECT_EQ(wells.tblLog().data(wells.tblLog().index(11, 5)).toString(), "9");
+    // Another workstation's row comes with the next change of the log; the
+    // events of wells and runs read nothing.
+    RunSql({"insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (5, 46000, 1, 'other')"});
+    for (const char* name : {"WELLS", "RUNS"}) wells.DBChanged(name);
+    EXPECT_EQ(wells.tblLog().RowsRead(), 12);
+    wells.DBChanged("LOG");
+    EXPECT_EQ(wells.tblLog().RowsRead(), 13);
+    EXPECT_EQ(wells.tblLog().data(wells.tblLog().index(12, 5)).toString(), "other");
+    wells.DBChanged("OPERATIONLOG");
+    EXPECT_EQ(wells.tblLog().RowsRead(), 13);
+    // The database is asked only for the events the module lists.
+    EXPECT_EQ(TdmWells::EventNames(), (QStringList{"OPERATIONLOG", "RUNS", "WELLS"}));
+}
+
+TEST_F(WellDatabase, LockedRowFailsAtOnceAndLeavesNothingHalfWritten) {
+    TdmWells wells;
+    wells.PostFormula({"F1", "S101", "", QVariant(), "Main"});
+    // Another workstation holds the formula's row in an open transaction.
+    TDataConnection other = OtherAttachment();
+    other.Transaction();
+    other.Exec("update FORMULAS set FORMULATEXT = 'S102' where FORMULANAME = 'F1'");
+    // The module's write does not wait for it (waiting here, on the one
+    // thread that would end the other transaction, would never end).
+    try {
+        wells.PostFormula({"F1", "S103", "", QVariant(), "Main"}, "F1");
+        FAIL() << "a locked row was written";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("concurrent update", Qt::CaseInsensitive)) << e.Message().toStdString();
+    }
+    // A transaction of two writes whose second meets the lock keeps neither.
+    wells.dbWells().Transaction();
+    wells.PostFormula({"F2", "S1", "", QVariant(), "Main"});
+    EXPECT_THROW(wells.DeleteFormula("F1"), EDatabaseError);
+    wells.dbWells().Rollback();
+    other.Rollback();
+    QList<TFormulaRow> rows = wells.Formulas("Main");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].FORMULATEXT, "S101");
+    // Once the other transaction has ended the same write goes through, and a
+    // read sees what another attachment committed (read committed).
+    wells.PostFormula({"F1", "S103", "", QVariant(), "Main"}, "F1");
+    RunSql({"insert into FORMULAS (FORMULANAME, SUBSET) values ('F3', 'Main')"});
+    EXPECT_EQ(wells.Formulas("Main").size(), 2);
+    EXPECT_EQ(wells.dbWells().Scalar("select FORMULATEXT from FORMULAS where FORMULANAME = 'F1'").toString(), "S103");
+}
+
 TEST_F(WellDatabase, MessageLogRejectsAndReportsFailures) {
     InitWKConsts({"-DEBUG"}, BinDir() + "/Boremont");
     TdmWells wells;
@@ -211,14 +270,15 @@ TEST_F(WellDatabase, EventsReachTheBusOnTheMainThread) {
         ASSERT_TRUE(WaitForEvents([&] { return events.contains("RUNS"); }));
         EXPECT_FALSE(events.contains("WELLS"));
 
-        // A message written by another workstation comes back through the bus
-        // and the module shows the log again; other changes leave it alone.
+        // A message written by another workstation shows once the operation
+        // log changes; other changes leave the log alone.
         int reloads = 0;
         QObject::connect(&wells, &TdmWells::LogReloaded, [&reloads] { ++reloads; });
         QString wellsName = "WELLS";
         wells.Notify(seDBChange, &wellsName);
         EXPECT_EQ(reloads, 0);
-        RunSql({"insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (1, 1.5, 1, 'other')"});
+        RunSql({"insert into LOG (WELLID, RECORDTIME, MESSAGEID, MESSAGETEXT) values (1, 1.5, 1, 'other')",
+                "insert into OPERATIONLOG (WELLID, OPTIME, OPCLASS, OPCODE) values (1, '2024-01-01 11:00', 1, 2)"});
         ASSERT_TRUE(WaitForEvents([&] { return reloads == 1; }));
         EXPECT_EQ(wells.tblLog().rowCount(), 1);
         EXPECT_EQ(wells.tblLog().data(wells.tblLog().index(0, 5)).toString(), "other");

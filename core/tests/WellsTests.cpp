@@ -41,6 +41,35 @@ TEST(Wells, DescriptorReadsAndWritesCommaText) {
     EXPECT_EQ(back.GetShortID(), "9");
 }
 
+TEST(Wells, DescriptorAndWellInfoShareOneCommaText) {
+    struct Case {
+        const char* well;
+        const char* field;
+        const char* oilfield;
+        const char* pad;
+    };
+    for (const Case& c : {Case{"Куст 12", "Северное", "Ом", "3"}, Case{"12, bis", "F", "O", "P"},
+                          Case{"7\"a\"", "\"", "O \"x\", y", ""}, Case{"", "", "", ""}, Case{" lead", "trail ", "a  b", ","},
+                          Case{"=", "a=b", "'q'", "\t"}}) {
+        const QString info = CombineWellInfo(c.well, c.field, c.oilfield, c.pad, 4, "W 1");
+        // A descriptor read from the well functions' text writes the same text back ...
+        const TWellDescr d(info);
+        EXPECT_EQ(d.GetWell(), c.well);
+        EXPECT_EQ(d.GetField(), c.field);
+        EXPECT_EQ(d.GetOilfield(), c.oilfield);
+        EXPECT_EQ(d.GetPad(), c.pad);
+        EXPECT_EQ(d.GetWellID(), "W 1");
+        EXPECT_EQ(d.CommaText(), info) << c.well;
+        // ... and the well functions split a descriptor's text into the same values.
+        QString w, f, o, p;
+        SplitWellInfo(d.CommaText(), w, f, o, p);
+        EXPECT_EQ(w, c.well);
+        EXPECT_EQ(f, c.field);
+        EXPECT_EQ(o, c.oilfield);
+        EXPECT_EQ(p, c.pad);
+    }
+}
+
 TEST(Wells, AddReplaceActivateAndLookUp) {
     TWells w;
     EXPECT_FALSE(w.ActivateWells({}));  // no wells: nothing to report

@@ -454,3 +454,19 @@ TEST_F(ClassModules, PackagesThatFailToLoadRaise) {
 }  // namespace
 
 #include "dm_ServiceTests.moc"
+
+namespace {
+TEST(LocalDatabaseProgram, BuildsTheDatabaseAndEndsNormally) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("LocalDB/WK.db");
+    QDir().mkpath(dir.filePath("LocalDB"));
+    const TProgramRun run = RunProgram("wklocaldb", {file, LocalSources()});
+    EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
+    TDataConnection db = TDataConnection::OpenSQLite(file);
+    EXPECT_GT(db.Scalar("select count(*) from Services").toInt(), 0);
+    // A usage error is reported by the program's own status, still a normal end.
+    const TProgramRun usage = RunProgram("wklocaldb", {file});
+    EXPECT_TRUE(usage.Finished && usage.NormalExit);
+    EXPECT_EQ(usage.ExitCode, 2);
+}
+}  // namespace

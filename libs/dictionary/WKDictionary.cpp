@@ -1,18 +1,43 @@
 #include "WKDictionary.h"
 
-#include "WKConsts.h"
+#include "DebugOutput.h"
 #include "dm_Dictionary.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace {
-// Created on the first call and freed when the library is unloaded.
+// Created on the first call. Its connection must close while Qt SQL's
+// connection registry still exists: when the host has an application object,
+// the module goes with it (a post routine); otherwise, and when the host
+// unloads the library first, with the library.
 std::unique_ptr<TdmDictionary> Module;
+bool PostRoutineAdded = false;
 // The text last returned; valid until the next call.
 std::u16string Result;
 
+void ApplicationEnds() {
+    PostRoutineAdded = false;
+    Module.reset();
+}
+
+struct TLibraryEnd {
+    ~TLibraryEnd() {
+        // The post routine must not outlive the code it points to.
+        if (PostRoutineAdded && QCoreApplication::instance()) qRemovePostRoutine(ApplicationEnds);
+        PostRoutineAdded = false;
+        Module.reset();
+    }
+} LibraryEnd;
+
 TdmDictionary& Dictionary() {
-    if (!Module) Module = std::make_unique<TdmDictionary>();
+    if (!Module) {
+        Module = std::make_unique<TdmDictionary>();
+        if (!PostRoutineAdded && QCoreApplication::instance()) {
+            qAddPostRoutine(ApplicationEnds);
+            PostRoutineAdded = true;
+        }
+    }
     return *Module;
 }
 
@@ -24,7 +49,7 @@ const char16_t* Return(const QString& text) {
 }
 
 void Failed(const char* function, const std::exception& e) {
-    DebugLog(QStringLiteral("WKDictionary.%1: %2").arg(QLatin1String(function), ExceptionMessage(e)));
+    DebugOutput(QStringLiteral("WKDictionary.%1: %2").arg(QLatin1String(function), ExceptionMessage(e)));
 }
 }  // namespace
 
@@ -36,7 +61,7 @@ const char16_t* Translate(int32_t languageID, const char16_t* text) {
     } catch (const std::exception& e) {
         Failed("Translate", e);
     } catch (...) {
-        DebugLog(QStringLiteral("WKDictionary.Translate: unknown error"));
+        DebugOutput(QStringLiteral("WKDictionary.Translate: unknown error"));
     }
     return Return(source);
 }
@@ -47,7 +72,7 @@ const char16_t* GetLanguages() {
     } catch (const std::exception& e) {
         Failed("GetLanguages", e);
     } catch (...) {
-        DebugLog(QStringLiteral("WKDictionary.GetLanguages: unknown error"));
+        DebugOutput(QStringLiteral("WKDictionary.GetLanguages: unknown error"));
     }
     return Return(QString());
 }
@@ -58,7 +83,7 @@ int32_t FindLanguage(const char16_t* name) {
     } catch (const std::exception& e) {
         Failed("FindLanguage", e);
     } catch (...) {
-        DebugLog(QStringLiteral("WKDictionary.FindLanguage: unknown error"));
+        DebugOutput(QStringLiteral("WKDictionary.FindLanguage: unknown error"));
     }
     return NoLanguageID;
 }

@@ -1,8 +1,8 @@
 #include "dm_Dictionary.h"
 
-#include "WKConsts.h"
+#include "DebugOutput.h"
 #include "WKDictionary.h"
-#include "dm_Wells.h"
+#include "WellDatabase.h"
 
 #include <QSqlQuery>
 
@@ -15,10 +15,11 @@ void TdmDictionary::Open() {
         FLoaded = false;
         try {
             // The same database as the well module: a server named in the
-            // settings, else the embedded file.
-            dbBoremont = OpenWellDatabase();
+            // settings, else the embedded file. A translation never creates
+            // it: without a well database there is nothing to translate with.
+            dbBoremont = OpenExistingWellDatabase();
         } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("TdmDictionary.Open: ") + ExceptionMessage(e));
+            DebugOutput(QStringLiteral("TdmDictionary.Open: ") + ExceptionMessage(e));
             throw Exception(QStringLiteral("Ошибка подключения к базе Boremont"));
         }
     }

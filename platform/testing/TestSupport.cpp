@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QProcess>
 
 TTempXdgHome::TTempXdgHome() {
     FHadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
@@ -30,3 +31,27 @@ bool ProcessEventsUntil(const std::function<bool()>& pred, int rounds) {
 
 QString SourceDir() { return QStringLiteral(WK_SOURCE_DIR); }
 QString BinDir() { return QStringLiteral(WK_BIN_DIR); }
+
+TProgramRun RunProgram(const QString& name, const QStringList& args, const QByteArray& input,
+                       const std::function<void(qint64, QProcess&)>& onStarted) {
+    TProgramRun run;
+    QProcess p;
+    p.start(BinDir() + '/' + name, args);
+    if (!p.waitForStarted(60000)) {
+        run.Err = p.errorString().toUtf8();
+        return run;
+    }
+    if (!input.isEmpty()) p.write(input);
+    p.closeWriteChannel();
+    if (onStarted) onStarted(p.processId(), p);
+    run.Finished = p.waitForFinished(300000);
+    if (!run.Finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    run.NormalExit = p.exitStatus() == QProcess::NormalExit;
+    run.ExitCode = p.exitCode();
+    run.Out = p.readAllStandardOutput();
+    run.Err = p.readAllStandardError();
+    return run;
+}

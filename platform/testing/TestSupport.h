@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+class QProcess;
+
 // A temporary XDG home: configuration and data folders point into it while alive.
 class TTempXdgHome {
 public:
@@ -23,6 +25,22 @@ private:
 // Processes queued events of the main thread until pred holds or `rounds`
 // passes of the event loop have gone by; no sleeping.
 bool ProcessEventsUntil(const std::function<bool()>& pred, int rounds = 1000);
+
+// A program of the build run as a child process to its end.
+struct TProgramRun {
+    bool Finished = false;      // started and ended (not hung, not failed to start)
+    bool NormalExit = false;    // ended by returning or exit(), not by a signal
+    int ExitCode = -1;
+    QByteArray Out, Err;
+    // Finished normally with status 0.
+    bool Succeeded() const { return Finished && NormalExit && ExitCode == 0; }
+};
+// Runs the program `name` of the program folder with args in this process's
+// environment. input, when given, is written to its standard input, which is
+// then closed. onStarted, when given, runs once the child is up (it may talk to
+// it or signal it). The long limit only stops a broken child from hanging a test.
+TProgramRun RunProgram(const QString& name, const QStringList& args, const QByteArray& input = {},
+                       const std::function<void(qint64 pid, QProcess&)>& onStarted = {});
 
 // The source tree and the program folder of the build.
 QString SourceDir();

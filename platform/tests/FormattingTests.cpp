@@ -56,6 +56,11 @@ TEST(Formatting, RoundIsHalfToEvenAndTruncTowardZero) {
     EXPECT_EQ(Round(-2.6), -3);
     EXPECT_EQ(Trunc(-2.7), -2);
     EXPECT_THROW(Round(std::nan("")), EConvertError);
+    // Out of the integer's range: an error, never a conversion that overflows.
+    for (double big : {1e300, -1e300, 9.3e18, HUGE_VAL}) {
+        EXPECT_THROW(Round(big), EConvertError) << big;
+        EXPECT_THROW(Trunc(big), EConvertError) << big;
+    }
 }
 
 TEST(Formatting, DayNumbersCountFrom18991230) {
@@ -72,6 +77,21 @@ TEST(Formatting, DayNumbersCountFrom18991230) {
     DecodeTime(-1.25, h, m, s, ms);
     EXPECT_EQ(h, 6);
     EXPECT_EQ(DateTimeToQDateTime(-1.25).date(), QDate(1899, 12, 29));
+}
+
+TEST(Formatting, ValuesThatAreNoDateTimeHaveNoText) {
+    EXPECT_TRUE(IsValidDateTime(EncodeDate(1, 1, 1)));
+    EXPECT_TRUE(IsValidDateTime(EncodeDate(9999, 12, 31) + EncodeTime(23, 59, 59, 999)));
+    for (double bad : {EncodeDate(1, 1, 1) - 1e-9, EncodeDate(9999, 12, 31) + 1, 1e300, -1e300, HUGE_VAL, -HUGE_VAL,
+                       std::nan("")}) {
+        EXPECT_FALSE(IsValidDateTime(bad)) << bad;
+        EXPECT_EQ(DateTimeToStr(bad), "") << bad;
+        EXPECT_EQ(FormatDateTime(" dd.mm.yyyy hh:nn:ss.zzz", bad), "") << bad;
+        int y = -1, m = -1, d = -1;
+        DecodeDate(bad, y, m, d);
+        EXPECT_EQ(y, 0);
+        EXPECT_FALSE(DateTimeToQDateTime(bad).isValid());
+    }
 }
 
 TEST(Formatting, FormatDateTimePatterns) {

@@ -11,6 +11,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,13 +24,21 @@ public:
     explicit ESocketError(int code) : Exception(SystemError(code)) {}
 };
 
+// The client is being stopped: a blocking wait was cut short.
+class EWK2TStopped : public Exception {
+public:
+    EWK2TStopped() : Exception(QStringLiteral("TCP: клиент остановлен")) {}
+};
+
 int RemainingMs(std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return int(std::max<int64_t>(0, left.count()));
 }
 }  // namespace
 
-TWK2TCPClient::TWK2TCPClient(TWK2TCPClientTimeouts Timeouts) : FTimeouts(Timeouts) {
+TWK2TCPClient::TWK2TCPClient(TWK2TCPClientTimeouts Timeouts)
+    : FTimeouts(Timeouts), FWakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (FWakeFd < 0) throw ESocketError(errno);
     FLastException = QStringLiteral("соединение устанавливается");
 }
 
@@ -41,13 +50,34 @@ void TWK2TCPClient::Start() {
 TWK2TCPClient::~TWK2TCPClient() {
     StopThread();
     Disconnect();
+    ::close(FWakeFd);
 }
 
 void TWK2TCPClient::StopThread() {
     if (!FThread.joinable()) return;
     FThread.request_stop();
     FPauseCV.notify_all();
+    // Wakes a wait for the network at once.
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(FWakeFd, &one, sizeof one);
     FThread.join();
+}
+
+int TWK2TCPClient::WaitSocket(short Events, int Ms) {
+    pollfd p[2] = {{FSocket, Events, 0}, {FWakeFd, POLLIN, 0}};
+    int n;
+    do {
+        n = ::poll(p, 2, Ms);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) throw ESocketError(errno);
+    if (p[1].revents) throw EWK2TStopped();
+    return n;
+}
+
+bool TWK2TCPClient::HasPendingInput() {
+    if (FSocket < 0) return false;
+    if (FInputPos < FInput.size()) return true;
+    return WaitSocket(POLLIN, 0) > 0;
 }
 
 void TWK2TCPClient::SetHostPortAccess(const QString& Host, int Port, const QString& AccessCode) {
@@ -120,13 +150,18 @@ void TWK2TCPClient::Execute(std::stop_token Stop) {
             }
             ++FCycles;
             Pause(Stop, GetPollPeriod() / 10 * 10);
+        } catch (const EWK2TStopped&) {
+            break;
         } catch (const std::exception& e) {
-            QString state = ExceptionMessage(e);
+            const QString state = ExceptionMessage(e);
             {
                 TCriticalSectionGuard g(FCSLock);
                 FLastException = state;
             }
-            DebugLog(QStringLiteral("TWK2TClientThread.Execute exception: ") + state);
+            // The one line of a failure, with where it happened.
+            const auto* failure = dynamic_cast<const EWK2TFailure*>(&e);
+            DebugLog(QStringLiteral("TWK2TClientThread.Execute exception: ") +
+                     (failure ? failure->Where() + QStringLiteral(": ") : QString()) + state);
             Disconnect();
             ++FCycles;
             Pause(Stop, FTimeouts.RetryPauseMs);
@@ -172,8 +207,15 @@ void TWK2TCPClient::Connect(const QString& Host, int Port) {
         if (::connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
             err = errno;
             if (err == EINPROGRESS) {
-                pollfd p{fd, POLLOUT, 0};
-                const int n = ::poll(&p, 1, FTimeouts.ConnectMs);
+                pollfd p[2] = {{fd, POLLOUT, 0}, {FWakeFd, POLLIN, 0}};
+                int n;
+                do {
+                    n = ::poll(p, 2, FTimeouts.ConnectMs);
+                } while (n < 0 && errno == EINTR);
+                if (p[1].revents) {
+                    ::close(fd);
+                    throw EWK2TStopped();
+                }
                 if (n == 0) {
                     err = ETIMEDOUT;
                 } else {
@@ -223,8 +265,7 @@ void TWK2TCPClient::SendCommand(QChar Cmd, const QString& Args) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd pf{FSocket, POLLOUT, 0};
-            if (::poll(&pf, 1, RemainingMs(deadline)) == 0)
+            if (WaitSocket(POLLOUT, RemainingMs(deadline)) == 0)
                 throw Exception(QStringLiteral("TCP: время ожидания передачи истекло"));
             continue;
         }
@@ -233,7 +274,10 @@ void TWK2TCPClient::SendCommand(QChar Cmd, const QString& Args) {
 }
 
 void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FTimeouts.ReplyMs);
+    // The time-out is for silence: every byte that arrives gives the sender
+    // the whole time again, so a slow link still delivers a large reply.
+    const auto silence = std::chrono::milliseconds(FTimeouts.ReplyMs);
+    auto deadline = std::chrono::steady_clock::now() + silence;
     while (Size > 0) {
         const qsizetype avail = FInput.size() - FInputPos;
         if (avail > 0) {
@@ -252,6 +296,7 @@ void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
             if (n > 0) {
                 Dest += n;
                 Size -= size_t(n);
+                deadline = std::chrono::steady_clock::now() + silence;
                 continue;
             }
             if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
@@ -261,15 +306,15 @@ void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
             const ssize_t n = ::recv(FSocket, FInput.data(), size_t(FInput.size()), 0);
             if (n > 0) {
                 FInput.resize(n);
+                deadline = std::chrono::steady_clock::now() + silence;
                 continue;
             }
             FInput.clear();
             if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
         }
-        pollfd p{FSocket, POLLIN, 0};
         const int left = RemainingMs(deadline);
-        if (left == 0 || ::poll(&p, 1, left) == 0)
+        if (left == 0 || WaitSocket(POLLIN, left) == 0)
             throw Exception(QStringLiteral("TCP: время ожидания ответа истекло"));
     }
 }

@@ -11,7 +11,7 @@
 
 // Time-outs and pauses of the client; tests shorten them.
 struct TWK2TCPClientTimeouts {
-    int ReplyMs = 5000;    // each read of a reply frame (length, then body)
+    int ReplyMs = 5000;    // silence while a reply is awaited or arrives (no byte for this long)
     int ConnectMs = 3000;  // a connection attempt
     int RetryPauseMs = 50; // after a failed cycle
 };
@@ -44,6 +44,7 @@ protected:
     void DoUpdateWells(const QString& Text) override;
     QByteArray ReadBinaryResult() override;
     void SendCommand(QChar Cmd, const QString& Args) override;
+    bool HasPendingInput() override;
     // Stops the thread; a derived class whose hooks the thread calls stops it
     // in its own destructor.
     void StopThread();
@@ -56,6 +57,9 @@ private:
     void Disconnect();
     void ReadExactly(char* Dest, size_t Size);
     void Pause(std::stop_token& Stop, int Ms);
+    // Waits up to Ms for events on the socket, or for a stop request, which
+    // raises EWK2TStopped; the poll() result otherwise.
+    int WaitSocket(short Events, int Ms);
 
     TWK2TCPClientTimeouts FTimeouts;
     QString FHost;
@@ -68,6 +72,7 @@ private:
     int FSocket = -1;
     QByteArray FInput;  // bytes received and not yet read
     qsizetype FInputPos = 0;
+    int FWakeFd = -1;  // readable once the thread is asked to stop
     std::mutex FPauseLock;
     std::condition_variable_any FPauseCV;
     std::jthread FThread;

@@ -12,7 +12,15 @@ bool WK2TVerbose() {
 }
 
 namespace {
-QString TimeText(TDateTime t) { return std::isfinite(t) ? DateTimeToStr(t) : QStringLiteral("NAN"); }
+QString TimeText(TDateTime t) { return IsValidDateTime(t) ? DateTimeToStr(t) : QString::number(t, 'g', 17); }
+
+// A record time further ahead of the local clock than this (days) is refused:
+// accepted, it would become the stream's last time and silence the stream.
+constexpr double kMaxClockLead = 30;
+// One millisecond of day, less the rounding of day numbers near 46,000.
+constexpr double kMinTimeStep = 0.999 / 86400000.0;
+// Decoding scratch above this many bytes is given back after a reply.
+constexpr size_t kKeptScratchBytes = 4 * 1024 * 1024;
 }  // namespace
 
 double TStreamDataItem::GetDataByGID(uint16_t GID) const {
@@ -27,14 +35,34 @@ TWKTCPStream* TWKTCPStreams::GetStreamByID(const QString& ID) const {
     return nullptr;
 }
 
+EWK2TFailure::EWK2TFailure(const QString& Where, const std::exception& Inner) : Exception(ExceptionMessage(Inner)) {
+    const auto* inner = dynamic_cast<const EWK2TFailure*>(&Inner);
+    FWhere = inner ? Where + QStringLiteral(": ") + inner->Where() : Where;
+}
+
+size_t TWKTCPDataQueue::ItemBytes(const TStreamDataItem& item) {
+    return sizeof(TStreamDataItem) + item.Pairs.capacity() * sizeof(TGIDValuePair) + size_t(item.StreamID.size()) * 2;
+}
+
+void TWKTCPDataQueue::Push(TStreamDataItem&& item) {
+    FBytes += ItemBytes(item);
+    FItems.push_back(std::move(item));
+}
+
 bool TWKTCPDataQueue::Pop(TStreamDataItem& item) {
     if (FItems.empty()) return false;
     item = std::move(FItems.front());
     FItems.pop_front();
+    const size_t bytes = ItemBytes(item);
+    FBytes = FBytes > bytes ? FBytes - bytes : 0;
+    if (FItems.empty()) {
+        FItems.shrink_to_fit();
+        FBytes = 0;
+    }
     return true;
 }
 
-TWK2TClientBase::TWK2TClientBase() = default;
+TWK2TClientBase::TWK2TClientBase() : FClock(Now) {}
 TWK2TClientBase::~TWK2TClientBase() = default;
 
 // ---- The thread-safe interface ----
@@ -114,6 +142,26 @@ void TWK2TClientBase::SetMaxQueuedRecords(size_t Count) {
     FMaxQueuedRecords = Count;
 }
 
+void TWK2TClientBase::SetMaxQueuedBytes(size_t Bytes) {
+    TCriticalSectionGuard g(FCSLock);
+    FMaxQueuedBytes = Bytes;
+}
+
+size_t TWK2TClientBase::QueuedBytes() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FQueue.Bytes();
+}
+
+uint64_t TWK2TClientBase::RefusedRecords() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FRefusedRecords;
+}
+
+void TWK2TClientBase::SetClock(std::function<TDateTime()> Clock) {
+    TCriticalSectionGuard g(FCSLock);
+    FClock = Clock ? std::move(Clock) : std::function<TDateTime()>(Now);
+}
+
 // ---- Hooks ----
 
 void TWK2TClientBase::DoAcceptData() {
@@ -186,6 +234,8 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
     try {
         DebugLog(QStringLiteral("TWK2TClientBase.UpdateStreams"));
         const QStringList lines = SplitReplyLines(DecodeText(Exchange(QLatin1Char('L'))));
+        if (lines.size() > kWK2TMaxStreams)
+            throw Exception(QStringLiteral("TCP: сервер перечислил %1 потоков, больше %2").arg(lines.size()).arg(kWK2TMaxStreams));
         // Local IDs first: TransformStreamID may consult the wells list, which
         // is never called with a lock of ours held.
         struct TListed {
@@ -200,10 +250,13 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
         bool added = false;
         for (const TListed& l : listed) {
             if (TWKTCPStream* s = FStreams.GetStreamByID(l.ID)) {
+                if (s->ShortID == l.Short) continue;
                 TCriticalSectionGuard g(FCSLock);
                 s->ShortID = l.Short;
                 continue;
             }
+            if (FStreams.Count() >= kWK2TMaxStreams)
+                throw Exception(QStringLiteral("TCP: больше %1 потоков").arg(kWK2TMaxStreams));
             auto s = std::make_unique<TWKTCPStream>();
             s->StreamID = l.ID;
             s->ShortID = l.Short;
@@ -218,13 +271,18 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
         }
         if (added) DoUpdateStreams();
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("TWK2TClientBase.UpdateStreams exception: ") + ExceptionMessage(e));
-        throw;
+        // Logged once, where the thread catches it.
+        throw EWK2TFailure(QStringLiteral("TWK2TClientBase.UpdateStreams"), e);
     }
 }
 
 bool TWK2TClientBase::DecodeStructure(TWKTCPStream& Stream, const QByteArray& Body) {
     TGIDArray gids = ::DecodeStructure(Body);
+    if (gids.size() > kWK2TMaxStreamGIDs)
+        throw Exception(QStringLiteral("TCP: структура потока %1 из %2 датчиков, больше %3")
+                            .arg(Stream.ShortID)
+                            .arg(gids.size())
+                            .arg(kWK2TMaxStreamGIDs));
     TCriticalSectionGuard g(FCSLock);
     if (gids == Stream.CurrentStructure) return false;
     Stream.CurrentStructure = std::move(gids);
@@ -249,20 +307,27 @@ void TWK2TClientBase::QueryStreamData(const TWKTCPStream& Stream) {
 void TWK2TClientBase::Poll() {
     {
         TCriticalSectionGuard g(FCSLock);
-        if (FQueue.Count() >= FMaxQueuedRecords) return;  // nobody drains: ask again later
+        // Nobody drains: ask again later, once half of the queue has gone.
+        if (FQueueFull && FQueue.Count() < FMaxQueuedRecords / 2 + FMaxQueuedRecords % 2 &&
+            FQueue.Bytes() < FMaxQueuedBytes / 2)
+            FQueueFull = false;
+        if (FQueueFull || FQueue.Count() >= FMaxQueuedRecords || FQueue.Bytes() >= FMaxQueuedBytes) return;
     }
+    // Every reply of the last cycle was read: anything more is a frame nobody
+    // asked for, and the replies from here on would go to the wrong streams.
+    if (HasPendingInput())
+        throw EWK2TFailure(QStringLiteral("TWK2TClientBase.Poll"), Exception(QStringLiteral("TCP: лишний ответ сервера")));
     try {
         for (int i = 0; i < FStreams.Count(); ++i) {
             try {
                 QueryStreamData(*FStreams[i]);
-            } catch (const Exception& e) {
-                throw Exception(QStringLiteral("QueryStreamData ") + e.Message());
+            } catch (const std::exception& e) {
+                throw Exception(QStringLiteral("QueryStreamData ") + ExceptionMessage(e));
             }
         }
         for (int i = 0; i < FStreams.Count(); ++i) ReadRequestResult(*FStreams[i]);
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("TWK2TClientBase.Poll exception: ") + ExceptionMessage(e));
-        throw;
+        throw EWK2TFailure(QStringLiteral("TWK2TClientBase.Poll"), e);
     }
     bool all = true, changed = false;
     for (int i = 0; i < FStreams.Count(); ++i) {
@@ -285,13 +350,7 @@ void TWK2TClientBase::ReadRequestResult(TWKTCPStream& Stream) {
         const QByteArray body = ReadBinaryResult();
         switch (ReplyCode(body) & 0xFF) {
             case 'D':
-                try {
-                    DecodeStreamData(Stream, body);
-                } catch (const std::exception& e) {
-                    DebugLog(QStringLiteral("TWK2TClientBase.ReadRequestResult DecodeStreamData exception: ") +
-                             ExceptionMessage(e));
-                    throw;
-                }
+                DecodeStreamData(Stream, body);
                 break;
             case 'E':
                 throw Exception(DecodeError(body).Text);
@@ -305,8 +364,7 @@ void TWK2TClientBase::ReadRequestResult(TWKTCPStream& Stream) {
                 break;
         }
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("TWK2TClientBase.ReadRequestResult exception: ") + ExceptionMessage(e));
-        throw;
+        throw EWK2TFailure(QStringLiteral("ReadRequestResult ") + Stream.StreamID, e);
     }
 }
 
@@ -317,31 +375,53 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         payload = DecodeDataPayload(Body, FBuffers);
     } catch (const std::exception& e) {
         const QChar comp = Body.size() >= 4 ? QChar(char16_t(uint8_t(Body[2]) | (uint8_t(Body[3]) << 8))) : QChar();
-        DebugLog(QStringLiteral("TWK2TClientBase.ReadRequestResult Decode exception: ") + Stream.StreamID +
-                 QStringLiteral(" <") + comp + QStringLiteral("> ") + ExceptionMessage(e));
-        throw;
+        throw EWK2TFailure(QStringLiteral("DecodeStreamData <") + comp + QLatin1Char('>'), e);
     }
     const size_t width = Stream.CurrentStructure.size();
     const size_t size = RecordSize(width);
+    // A reply that is not a whole number of this stream's records belongs to
+    // another stream: the replies are out of step with the requests.
+    if (payload.Size % size != 0)
+        throw Exception(QStringLiteral("TCP: ответ не соответствует потоку (%1 байт, запись %2 байт)")
+                            .arg(payload.Size)
+                            .arg(size));
     const size_t count = payload.Size / size;
     const bool verbose = WK2TVerbose();
     if (verbose)
         DebugLog(QStringLiteral("DecodeStreamData ") + Stream.StreamID + QStringLiteral(" read records: ") +
                  QString::number(count));
+    size_t room = 0;
+    TDateTime latest = 0;
+    {
+        TCriticalSectionGuard g(FCSLock);
+        const size_t records = FQueue.Count() < FMaxQueuedRecords ? FMaxQueuedRecords - FQueue.Count() : 0;
+        const size_t bytes = FQueue.Bytes() < FMaxQueuedBytes ? FMaxQueuedBytes - FQueue.Bytes() : 0;
+        const size_t itemBytes = sizeof(TStreamDataItem) + width * sizeof(TGIDValuePair) + size_t(Stream.StreamID.size()) * 2;
+        room = std::min(records, bytes / itemBytes);
+        latest = FClock() + kMaxClockLead;
+    }
     // Accepted records are gathered first and then queued, with the stream's
     // last time, under one lock.
     FDecoded.clear();
-    FDecoded.reserve(count);
+    FDecoded.reserve(std::min(count, room));
     TDateTime last = Stream.LastTime;
-    for (size_t r = 0; r < count; ++r) {
+    uint64_t refused = 0;
+    size_t r = 0;
+    for (; r < count && FDecoded.size() < room; ++r) {
         const uint8_t* rec = payload.Data + r * size;
         const TDateTime t = ReadRecordTime(rec);
         if (verbose) DebugLog(QStringLiteral("DecodeStreamData ") + Stream.StreamID + FormatQueryTime(t));
-        // NaN fails the comparison and is ignored with the rest. The microsecond
+        // The first record of a reply never lies before the stream's last
+        // time: such a reply answers another stream's request.
+        if (r == 0 && last != 0 && IsValidDateTime(t) && t < last - kMinTimeStep)
+            throw Exception(QStringLiteral("TCP: ответ не соответствует потоку (время %1 раньше %2)")
+                                .arg(TimeText(t), TimeText(last)));
+        // NaN fails the comparison and is refused with the rest. The microsecond
         // of slack absorbs the rounding of day numbers near 46,000.
-        if (!(t > last && (t - last) * 86400000.0 >= 0.999)) {
+        if (!(IsValidDateTime(t) && t <= latest && t > last && t - last >= kMinTimeStep)) {
             DebugLog(QStringLiteral(">>> DecodeStreamData - ignore time ") + Stream.StreamID +
                      QStringLiteral("New time: ") + TimeText(t) + QStringLiteral(" Last time: ") + TimeText(last));
+            ++refused;
             continue;
         }
         last = t;
@@ -351,8 +431,14 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         item.Pairs.resize(width);
         for (size_t i = 0; i < width; ++i) item.Pairs[i] = {Stream.CurrentStructure[i], double(ReadRecordValue(rec, i))};
     }
-    TCriticalSectionGuard g(FCSLock);
-    Stream.LastTime = last;
-    for (auto& item : FDecoded) FQueue.Push(std::move(item));
+    {
+        TCriticalSectionGuard g(FCSLock);
+        Stream.LastTime = last;
+        FRefusedRecords += refused;
+        if (r < count) FQueueFull = true;  // the rest is asked for again from the last accepted time
+        for (auto& item : FDecoded) FQueue.Push(std::move(item));
+    }
     FDecoded.clear();
+    if (FDecoded.capacity() * sizeof(TStreamDataItem) > kKeptScratchBytes) FDecoded.shrink_to_fit();
+    if (FBuffers.Inflated.capacity() > kKeptScratchBytes) std::vector<uint8_t>().swap(FBuffers.Inflated);
 }

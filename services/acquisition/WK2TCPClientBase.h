@@ -70,12 +70,32 @@ using TWKTCPStreamStructures = std::vector<TWKTCPStreamStructure>;
 // First-in first-out queue of accepted records. Not locked itself.
 class TWKTCPDataQueue {
 public:
-    void Push(TStreamDataItem&& item) { FItems.push_back(std::move(item)); }
+    void Push(TStreamDataItem&& item);
+    // An emptied queue gives its memory back.
     bool Pop(TStreamDataItem& item);
     size_t Count() const { return FItems.size(); }
+    // Memory the queued records take, about.
+    size_t Bytes() const { return FBytes; }
+    static size_t ItemBytes(const TStreamDataItem& item);
 
 private:
     std::deque<TStreamDataItem> FItems;
+    size_t FBytes = 0;
+};
+
+// What the client takes from a server at most.
+constexpr int kWK2TMaxStreams = 256;          // streams in one stream list
+constexpr size_t kWK2TMaxStreamGIDs = 4096;   // sensors in one stream structure
+
+// A failure on its way up to the client thread: the message as the state text
+// shows it, and where it happened. The thread logs it once.
+class EWK2TFailure : public Exception {
+public:
+    EWK2TFailure(const QString& Where, const std::exception& Inner);
+    const QString& Where() const { return FWhere; }
+
+private:
+    QString FWhere;
 };
 
 using TWellChangeEvent = std::function<void(const QString& wellsText)>;
@@ -107,9 +127,18 @@ public:
     int GetFetchSize() const;
     int GetPollPeriod() const;
     void SetPollPeriod(int Ms);
-    // While this many records wait, the poll asks for no more data. Nothing is
-    // lost: a stream's last time advances only when a record is accepted.
+    // While this many records, or records taking this many bytes, wait, the
+    // poll asks for no more data, and records of a reply beyond the bound are
+    // not accepted. Nothing is lost: a stream's last time advances only when a
+    // record is accepted, and the next query asks again from there.
     void SetMaxQueuedRecords(size_t Count);
+    void SetMaxQueuedBytes(size_t Bytes);
+    size_t QueuedBytes() const;
+    // Records refused so far: a time that is no valid date-time, far ahead of
+    // the clock, or not after the stream's last time.
+    uint64_t RefusedRecords() const;
+    // The clock that record times are checked against (tests set their own).
+    void SetClock(std::function<TDateTime()> Clock);
 
     std::function<void()> OnDataAccept;
     TWellChangeEvent OnWellChanged;
@@ -145,6 +174,8 @@ protected:
     virtual void SendCommand(QChar Cmd, const QString& Args) = 0;
     // Reads and dispatches the reply to one stream's poll request.
     void ReadRequestResult(TWKTCPStream& Stream);
+    // True when the server sent bytes nobody asked for (read between cycles).
+    virtual bool HasPendingInput() { return false; }
     void SetWellInfo(const QString& Text);
 
     mutable TCriticalSection FCSLock;
@@ -161,6 +192,10 @@ protected:
     TWKTCPStreams FStreams;
     TWKTCPDataQueue FQueue;
     size_t FMaxQueuedRecords = 262144;
+    size_t FMaxQueuedBytes = 64 * 1024 * 1024;
+    uint64_t FRefusedRecords = 0;
+    bool FQueueFull = false;  // a reply was cut at the bound: wait until half drained
+    std::function<TDateTime()> FClock;
 
 private:
     TWK2TDecodeBuffers FBuffers;

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 
 TWK2TCPServClient::TWK2TCPServClient(TWK2TCPClientTimeouts Timeouts, TWells* WellsList)
@@ -43,8 +44,14 @@ void TWK2TCPServClient::DoUpdateStreams() {
 }
 
 void TWK2TCPServClient::DoUpdateWells(const QString& Text) {
-    for (const QString& line : SplitReplyLines(Text))
-        if (!line.isEmpty()) FWells.AddWell(line);
+    // The list holds the wells of the last answer, no more.
+    QStringList ids;
+    for (const QString& line : SplitReplyLines(Text)) {
+        if (line.isEmpty()) continue;
+        FWells.AddWell(line);
+        ids << TWellDescr(line).GetWellID();
+    }
+    FWells.KeepOnly(ids);
     TWK2TCPClient::DoUpdateWells(Text);
 }
 
@@ -93,6 +100,10 @@ void AddStreamSensor(TSensorDataStream& stream, uint16_t gid) {
 
 int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime) {
     if (!IsDateTime) return 15000;
+    // The period in whole seconds, halves to the even neighbour; a period
+    // that rounds to no second counts in milliseconds (one second when none).
+    const double seconds = std::isfinite(PeriodMs) ? std::nearbyint(PeriodMs / 1000.0) : 0;
+    if (seconds >= 1) return int(std::clamp(std::floor(BufferHours * 3600.0 / seconds), 1.0, 2147483647.0));
     const double ms = PeriodMs > 0 && std::isfinite(PeriodMs) ? PeriodMs : 1000.0;
     return int(std::max<int64_t>(1, int64_t(double(BufferHours) * 3600000.0 / ms)));
 }
@@ -183,7 +194,8 @@ void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
     const int hours = GetBufferHours();
     for (const TWKTCPStreamStructure& st : FTCPClient->GetStreams(false)) {
         try {
-            if (TSensorDataStream* stream = List.GetStreamByID(st.StreamID)) {
+            // Exactly this ID: a bare server stream never lands in a suffixed local one.
+            if (TSensorDataStream* stream = List.GetStreamByExactID(st.StreamID)) {
                 if (stream->IsDateTime() && stream->Period() > 0)
                     stream->SetCapacity(StreamBufferCapacity(hours, stream->Period(), true));
                 // Sensors the server added since: new arrays, aligned with the records held.
@@ -240,6 +252,7 @@ void AppendRun(TSensorDataStream& stream, const std::vector<TStreamDataItem>& it
     // The sensor-to-array map of this layout, looked up once for the run.
     const TStreamDataItem& head = items[first];
     for (size_t k = 0; k < head.Pairs.size(); ++k) {
+        if (head.Pairs[k].GID == 0) continue;  // the time array holds the record time
         TSensorDataArray* a = stream.GetSensor(head.Pairs[k].GID);
         if (!a) continue;
         for (int j = 0; j < n; ++j) column[size_t(j)] = items[first + size_t(j)].Pairs[k].Value;
@@ -263,7 +276,7 @@ int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords, T
         size_t last = first + 1;
         while (last < taken && batch[last].StreamID == head.StreamID && SameLayout(batch[last], head)) ++last;
         // Records of a stream missing from the list are dropped.
-        if (TSensorDataStream* stream = List.GetStreamByID(head.StreamID)) {
+        if (TSensorDataStream* stream = List.GetStreamByExactID(head.StreamID)) {
             try {
                 AppendRun(*stream, batch, first, last, column);
             } catch (const std::exception& e) {

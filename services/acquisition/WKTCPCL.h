@@ -97,9 +97,9 @@ private:
     QPointer<QAction> FMenuItem;
 };
 
-// The capacity of a created stream: for a date-time stream the buffer hours'
-// worth of records at its period (milliseconds; one second when the period is
-// zero or missing), else 15000.
+// The capacity of a created stream: for a date-time stream the buffer hours in
+// seconds divided by the period in whole seconds (halves to even); a period
+// below that counts in milliseconds (one second when zero or missing); else 15000.
 int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime);
 
 // Takes at most MaxRecords queued records of Client into the streams of List:

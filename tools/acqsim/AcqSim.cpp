@@ -2,6 +2,8 @@
 
 #include "StringLists.h"
 
+#include <algorithm>
+#include <iterator>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -18,6 +20,8 @@ constexpr double kMSecsPerDay = 86400000.0;
 constexpr qsizetype kMaxRequestBuffer = 1 << 20;
 // Records of one data reply at most, whatever the query asks for.
 constexpr int64_t kMaxRecordsPerReply = 200000;
+// Requests kept in the log; the oldest go first.
+constexpr qsizetype kMaxLoggedRequests = 10000;
 
 QString WellKey(const QString& line, const QString& key) {
     TStringList sl;
@@ -42,8 +46,23 @@ struct TAcqSim::TConnection {
     int Id = 0;
     std::atomic<int> Fd{-1};
     QByteArray Input;
-    bool Closed = false;  // the peer hung up or a fault closed it
+    bool Closed = false;         // the peer hung up or a fault closed it
+    bool Authorized = false;     // sent the access code (or none is needed)
+    std::atomic<bool> Done{false};  // its thread has finished serving it
 };
+
+void AcqSimSetRate(TAcqSimConfig& config, int recordsPerSecond) {
+    const int period = std::max(1, 1000 / std::clamp(recordsPerSecond, 1, 1000));
+    for (auto& s : config.Streams) s.PeriodMs = period;
+}
+
+void AcqSimSetSensorCount(TAcqSimConfig& config, int count) {
+    count = std::clamp(count, 1, 4096);
+    for (auto& s : config.Streams) {
+        if (int(s.Structure.size()) > count) s.Structure.resize(size_t(count));
+        for (uint16_t gid = 2000; int(s.Structure.size()) < count; ++gid) s.Structure.push_back(gid);
+    }
+}
 
 TAcqSimConfig AcqSimDefaultConfig(TDateTime start) {
     TAcqSimConfig c;
@@ -96,13 +115,30 @@ void TAcqSim::Stop() {
         FListenFd = -1;
     }
     DropConnections();
-    std::vector<std::jthread> threads;
+    std::vector<TServeThread> threads;
     {
         std::lock_guard g(FThreadsLock);
         threads.swap(FConnThreads);
     }
-    for (auto& t : threads) t.request_stop();
+    for (auto& t : threads) t.Thread.request_stop();
     threads.clear();  // joins
+}
+
+void TAcqSim::JoinFinishedThreads() {
+    std::vector<TServeThread> finished;
+    {
+        std::lock_guard g(FThreadsLock);
+        const auto done = std::stable_partition(FConnThreads.begin(), FConnThreads.end(),
+                                                [](const TServeThread& t) { return !t.Conn->Done; });
+        std::move(done, FConnThreads.end(), std::back_inserter(finished));
+        FConnThreads.erase(done, FConnThreads.end());
+    }
+    finished.clear();  // joins threads that have ended
+}
+
+int TAcqSim::ServeThreads() const {
+    std::lock_guard g(FThreadsLock);
+    return int(FConnThreads.size());
 }
 
 void TAcqSim::AcceptLoop(std::stop_token stop) {
@@ -121,10 +157,12 @@ void TAcqSim::AcceptLoop(std::stop_token stop) {
                 continue;
             }
             conn->Id = ++FConnectionCount;
+            conn->Authorized = FConfig.AccessCode.isEmpty();
             FOpen.push_back(conn);
         }
+        JoinFinishedThreads();
         std::lock_guard g(FThreadsLock);
-        FConnThreads.emplace_back([this, conn](std::stop_token st) { Serve(st, conn); });
+        FConnThreads.push_back({conn, std::jthread([this, conn](std::stop_token st) { Serve(st, conn); })});
     }
 }
 
@@ -142,14 +180,18 @@ void TAcqSim::Serve(std::stop_token stop, std::shared_ptr<TConnection> conn) {
             {
                 std::lock_guard g(FLock);
                 FRequests.append({conn->Id, cmd, args});
+                if (FRequests.size() > kMaxLoggedRequests) FRequests.remove(0, FRequests.size() - kMaxLoggedRequests);
             }
             Answer(*conn, cmd, args, stop);
         }
         if (conn->Input.size() > kMaxRequestBuffer) break;
     }
-    std::lock_guard g(FLock);
-    std::erase(FOpen, conn);
-    ::close(conn->Fd.exchange(-1));
+    {
+        std::lock_guard g(FLock);
+        std::erase(FOpen, conn);
+        ::close(conn->Fd.exchange(-1));
+    }
+    conn->Done = true;
 }
 
 std::optional<TAcqSimAction> TAcqSim::TakeAction(QChar cmd, const QString& shortID) {
@@ -192,14 +234,19 @@ void TAcqSim::Answer(TConnection& conn, QChar cmd, const QString& args, std::sto
         if (cmd == QLatin1Char('D')) shortID = args.section(QLatin1Char(','), 0, 0);
         action = TakeAction(cmd, shortID);
         const bool anomaly = action && action->Kind >= TAcqSimAction::Duplicate;
-        switch (cmd.unicode()) {
+        // With an access code only the version is told before the code was sent.
+        const bool refused = !conn.Authorized && cmd != QLatin1Char('V') && cmd != QLatin1Char('A');
+        switch (refused ? u'?' : cmd.unicode()) {
+            case u'?':
+                body = MakeErrorBody(5, QStringLiteral("Требуется код доступа"));
+                break;
             case u'V':
                 body = MakeTextBody(cmd, FConfig.Version);
                 break;
             case u'A':
-                body = !FConfig.AccessCode.isEmpty() && args != FConfig.AccessCode
-                           ? MakeErrorBody(5, QStringLiteral("Неверный код доступа"))
-                           : MakeCodeBody(QLatin1Char('O'));
+                conn.Authorized = FConfig.AccessCode.isEmpty() || args == FConfig.AccessCode;
+                body = conn.Authorized ? MakeCodeBody(QLatin1Char('O'))
+                                       : MakeErrorBody(5, QStringLiteral("Неверный код доступа"));
                 break;
             case u'W':
                 if (args.isEmpty()) {
@@ -474,6 +521,11 @@ QStringList TAcqSim::RequestTexts(int connection) const {
     for (const auto& r : FRequests)
         if (connection == 0 || r.Connection == connection) out.append(r.Text());
     return out;
+}
+
+QList<TAcqSimRequest> TAcqSim::TakeRequests() {
+    std::lock_guard g(FLock);
+    return std::exchange(FRequests, {});
 }
 
 void TAcqSim::ClearRequests() {

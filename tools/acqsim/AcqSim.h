@@ -30,7 +30,7 @@ struct TAcqSimStream {
 
 struct TAcqSimConfig {
     QString Version = QStringLiteral("Acquisition server simulator 1.0");
-    QString AccessCode;  // when set, an `A` with another code gets an error reply
+    QString AccessCode;  // when set, every request but V gets an error reply until an A with this code
     QStringList Wells;   // wells text lines (comma text of WELL, FIELD, PAD, OILFIELD, SHORTID, WELLID)
     std::vector<TAcqSimStream> Streams;
     char16_t Compression = kWK2TNoCompression;
@@ -40,6 +40,10 @@ struct TAcqSimConfig {
 // Two wells (short IDs 5 and 7), a one-second time stream, a depth stream and
 // a five-second time stream for the first well.
 TAcqSimConfig AcqSimDefaultConfig(TDateTime start);
+// Every stream makes this many records a second (1 to 1000).
+void AcqSimSetRate(TAcqSimConfig& config, int recordsPerSecond);
+// Every stream has this many sensors (1 to 4096): its own first ones, then GIDs from 2000 on.
+void AcqSimSetSensorCount(TAcqSimConfig& config, int count);
 
 // A scripted event: applies once, to the next reply to Command (for `D` and
 // `S` optionally only for the stream ShortID).
@@ -138,15 +142,26 @@ public:
 
     // The comma list of the last `W` with an argument.
     QString SelectedWells() const;
+    // The last requests received (at most 10,000).
     QList<TAcqSimRequest> Requests() const;
     QStringList RequestTexts(int connection = 0) const;  // 0: every connection
     void ClearRequests();
+    // The logged requests, taking them out of the log.
+    QList<TAcqSimRequest> TakeRequests();
     int Connections() const;
     int OpenConnections() const;
+    // Threads serving connections not yet joined (those that ended are joined
+    // when the next connection comes).
+    int ServeThreads() const;
 
 private:
     struct TConnection;
+    struct TServeThread {
+        std::shared_ptr<TConnection> Conn;
+        std::jthread Thread;
+    };
     void AcceptLoop(std::stop_token stop);
+    void JoinFinishedThreads();
     void Serve(std::stop_token stop, std::shared_ptr<TConnection> conn);
     void Answer(TConnection& conn, QChar cmd, const QString& args, std::stop_token& stop);
     QByteArray DataReply(const QString& args, const TAcqSimAction* anomaly);
@@ -170,6 +185,6 @@ private:
     int FListenFd = -1;
     uint16_t FPort = 0;
     std::jthread FAcceptThread;
-    std::mutex FThreadsLock;
-    std::vector<std::jthread> FConnThreads;
+    mutable std::mutex FThreadsLock;
+    std::vector<TServeThread> FConnThreads;
 };

@@ -17,6 +17,8 @@ void Usage(FILE* out) {
                  "  --code TEXT       access code the clients must send\n"
                  "  --proxy           report itself as a proxy\n"
                  "  --history H       hours of records before start-up (default 2)\n"
+                 "  --rate N          records a second of every stream (1 to 1000)\n"
+                 "  --sensors N       sensors of every stream (1 to 4096)\n"
                  "  --verbose         print every request received\n"
                  "  --help            this text\n");
 }
@@ -29,7 +31,7 @@ bool ParseInt(const char* s, long lo, long hi, long& v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long port = 4150, compression = 2, history = 2;
+    long port = 4150, compression = 2, history = 2, rate = 0, sensors = 0;
     bool proxy = false, verbose = false;
     QString code;
     for (int i = 1; i < argc; ++i) {
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
             if (!ParseInt(next(), 0, 9, compression)) return std::fprintf(stderr, "acqsim: bad compression\n"), 2;
         } else if (!std::strcmp(a, "--history")) {
             if (!ParseInt(next(), 0, 1000, history)) return std::fprintf(stderr, "acqsim: bad history\n"), 2;
+        } else if (!std::strcmp(a, "--rate")) {
+            if (!ParseInt(next(), 1, 1000, rate)) return std::fprintf(stderr, "acqsim: bad rate\n"), 2;
+        } else if (!std::strcmp(a, "--sensors")) {
+            if (!ParseInt(next(), 1, 4096, sensors)) return std::fprintf(stderr, "acqsim: bad sensor count\n"), 2;
         } else if (!std::strcmp(a, "--code")) {
             code = QString::fromLocal8Bit(next());
         } else if (!std::strcmp(a, "--proxy")) {
@@ -69,6 +75,8 @@ int main(int argc, char** argv) {
     TAcqSimConfig config = AcqSimDefaultConfig(start);
     config.Compression = char16_t(u'0' + compression);
     config.AccessCode = code;
+    if (rate > 0) AcqSimSetRate(config, int(rate));
+    if (sensors > 0) AcqSimSetSensorCount(config, int(sensors));
     if (proxy) config.Version = QStringLiteral("Acquisition server simulator 1.0 (Proxy)");
     TAcqSim sim(config);
 
@@ -90,11 +98,9 @@ int main(int argc, char** argv) {
     std::jthread printer;
     if (verbose)
         printer = std::jthread([&](std::stop_token st) {
-            qsizetype shown = 0;
             while (!st.stop_requested()) {
-                const auto reqs = sim.Requests();
-                for (; shown < reqs.size(); ++shown)
-                    std::printf("#%d %s\n", reqs[shown].Connection, reqs[shown].Text().toLocal8Bit().constData());
+                for (const TAcqSimRequest& r : sim.TakeRequests())
+                    std::printf("#%d %s\n", r.Connection, r.Text().toLocal8Bit().constData());
                 std::fflush(stdout);
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
             }

@@ -3,6 +3,7 @@
 #include "WKConsts.h"
 #include "WKDictionary.h"
 #include "dm_Wells.h"
+#include "WellDatabase.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -94,6 +95,22 @@ TEST_F(Dictionary, LanguageListAndLookUp) {
     // A returned text stays valid until the next call.
     const char16_t* list = FGetLanguages();
     EXPECT_EQ(QString::fromUtf16(list), "12=ENGLISH\r\n3=Ёлочный\r\n7=РУССКИЙ\r\n");
+}
+
+TEST_F(Dictionary, HostProgramTranslatesAndEndsNormally) {
+    // No well database: the source text, and no database file made for it.
+    TProgramRun run = RunProgram("wkdicthost", {"English", "Глубина", "Время"});
+    EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(run.Out), QString::number(NoLanguageID) + "\nГлубина\nВремя\n");
+    EXPECT_FALSE(QFile::exists(EmbeddedWellDatabasePath()));
+    EXPECT_EQ(Translate(1, "Глубина"), "Глубина");  // in this process as well
+    EXPECT_FALSE(QFile::exists(EmbeddedWellDatabasePath()));
+
+    Sql({"insert into REF_LANGUAGES (LANGUAGEID, LANGUAGENAME) values (4, 'English')",
+         "insert into REF_DICTIONARY (LANGUAGEID, SRCTEXT, RESTEXT) values (4, 'Глубина', 'Depth')"});
+    run = RunProgram("wkdicthost", {"english", "Глубина", "Время"});
+    EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(run.Out), "4\nDepth\nВремя\n");
 }
 
 TEST_F(Dictionary, DatabaseFailureGivesTheFallbackAndALine) {

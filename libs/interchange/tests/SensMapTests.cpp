@@ -453,3 +453,18 @@ TEST(MapexCreation, SuccessfulCreationLogsItsDatabase) {
     CoUninitialize();
 }
 }  // namespace
+
+namespace {
+TEST(RegistrationProgram, RegistersUnregistersAndEndsNormally) {
+    TTempXdgHome home;
+    const QString module = BinDir() + "/Mapex.so";
+    const TProgramRun reg = RunProgram("wkregsvr", {module});
+    EXPECT_TRUE(reg.Succeeded()) << reg.Err.toStdString();
+    EXPECT_TRUE(reg.Out.contains("registered"));
+    const TProgramRun unreg = RunProgram("wkregsvr", {"-u", module});
+    EXPECT_TRUE(unreg.Succeeded()) << unreg.Err.toStdString();
+    const TProgramRun missing = RunProgram("wkregsvr", {home.Path() + "/none.so"});
+    EXPECT_TRUE(missing.Finished && missing.NormalExit);
+    EXPECT_EQ(missing.ExitCode, 1);
+}
+}  // namespace

@@ -20,3 +20,10 @@ inline bool WaitFor(const std::function<bool()>& pred, int seconds = 60) {
     }
     return true;
 }
+
+// Moves every record queued in the client into got, by stream ID, in order.
+template <class TClient, class TRecords>
+void DrainByStream(TClient& client, TRecords& got) {
+    typename TRecords::mapped_type::value_type item;
+    while (client.GetSensorsData(item)) got[item.StreamID].push_back(std::move(item));
+}

@@ -142,9 +142,21 @@ TEST(WK2TClientBase, DataBodyEdges) {
     QByteArray recs;
     const float v[3] = {1, 2, 3};
     for (int i = 0; i < 3; ++i) AppendRecord(recs, T0 + i * 1000 * kMs, v, 3);
-    c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(45)));  // two 20-byte records and 5 spare bytes
+    // Not a whole number of this stream's 20-byte records: the reply belongs to
+    // another stream, and nothing of it is taken.
+    EXPECT_THROW(c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(45))), Exception);
+    EXPECT_EQ(c.QueuedRecords(), 0u);
+    EXPECT_EQ(s.LastTime, 0);
+    c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(40)));
     EXPECT_EQ(c.QueuedRecords(), 2u);
-    EXPECT_THROW(c.DecodeStreamData(s, QByteArray("D\0x\0\1\2", 6)), EConvertError);
+    // A compression unit that is no digit: the decoder's message, with where it happened.
+    try {
+        c.DecodeStreamData(s, QByteArray("D\0x\0\1\2", 6));
+        ADD_FAILURE() << "decoded";
+    } catch (const EWK2TFailure& e) {
+        EXPECT_EQ(e.Where(), "DecodeStreamData <x>");
+        EXPECT_EQ(e.Message(), "'x' is not a valid integer value");
+    }
     EXPECT_EQ(s.LastTime, T0 + 1000 * kMs);
 }
 
@@ -186,16 +198,21 @@ TEST(WK2TClientBase, QueueBoundStopsAskingUntilDrained) {
     c.SetMaxQueuedRecords(2);
     c.Replies = {MakeDataBody(u'0', Records({{T0, 1}, {T0 + 1000 * kMs, 2}, {T0 + 2000 * kMs, 3}}))};
     c.Poll();
-    EXPECT_EQ(c.QueuedRecords(), 3u);  // a reply already asked for is taken whole
+    // The bound holds within a reply too: the third record is not accepted
+    // and will be asked for again.
+    EXPECT_EQ(c.QueuedRecords(), 2u);
+    EXPECT_EQ(s.LastTime, T0 + 1000 * kMs);
     c.Poll();
-    EXPECT_EQ(c.Sent.size(), 1);  // nothing asked while the queue is over its bound
+    EXPECT_EQ(c.Sent.size(), 1);  // nothing asked while the queue is full
     TStreamDataItem item;
     ASSERT_TRUE(c.GetSensorsData(item));
-    ASSERT_TRUE(c.GetSensorsData(item));
-    c.Replies = {MakeDataBody(u'0', Records({{T0 + 3000 * kMs, 4}}))};
     c.Poll();
-    EXPECT_EQ(c.Sent.back(), "DA, 08.12.2026 22:30:17.123,3600");
-    EXPECT_EQ(s.LastTime, T0 + 3000 * kMs);
-    EXPECT_EQ(c.QueuedRecords(), 2u);
+    EXPECT_EQ(c.Sent.size(), 1);  // nor before it has drained to half
+    ASSERT_TRUE(c.GetSensorsData(item));
+    c.Replies = {MakeDataBody(u'0', Records({{T0 + 2000 * kMs, 3}}))};
+    c.Poll();
+    EXPECT_EQ(c.Sent.back(), "DA, 08.12.2026 22:30:16.123,3600");
+    EXPECT_EQ(s.LastTime, T0 + 2000 * kMs);
+    EXPECT_EQ(c.QueuedRecords(), 1u);
 }
 }  // namespace

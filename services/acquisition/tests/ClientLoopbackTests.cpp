@@ -32,10 +32,7 @@ protected:
         Client->Start();
         return *Client;
     }
-    void Drain() {
-        TStreamDataItem item;
-        while (Client->GetSensorsData(item)) Got[item.StreamID].push_back(std::move(item));
-    }
+    void Drain() { DrainByStream(*Client, Got); }
     size_t Count(const QString& id) { return Got[id].size(); }
     bool Reached(size_t time1s, size_t depth, size_t time5s) {
         Drain();
@@ -186,9 +183,11 @@ TEST_F(ClientLoopback, ReconnectsAfterEveryFaultWithoutLosingRecords) {
         const size_t want = size_t(seconds) + 1;
         ASSERT_TRUE(WaitFor([&] { return Reached(want, want / 5, want / 5) && Sim.PendingActions() == 0; }));
         if (!f.Message) continue;
+        // One line, where the thread caught it, with where it happened before the message.
         bool logged = false;
-        for (const QString& m : QString(f.Message).split('|'))
-            logged = logged || log.Contains("TWK2TClientThread.Execute exception: " + m);
+        for (const QString& line : log.Lines())
+            for (const QString& m : QString(f.Message).split('|'))
+                logged = logged || (line.startsWith("TWK2TClientThread.Execute exception: ") && line.contains(m));
         EXPECT_TRUE(logged);
         const int reconnected = Sim.Connections();
         ASSERT_GT(reconnected, connections);

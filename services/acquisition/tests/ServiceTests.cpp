@@ -36,7 +36,10 @@ TEST(TCPClientService, BufferCapacity) {
     } cases[] = {
         {24, 1000, true, 86400}, {24, 2000, true, 43200}, {24, 1000, false, 15000}, {24, 50, false, 15000},
         {24, 0, true, 86400},  // no period: one second assumed
-        {24, 500, true, 172800}, {24, 250, true, 345600}, {1, std::nan(""), true, 3600}, {36, 1500, true, 86400},
+        {24, 500, true, 172800}, {24, 250, true, 345600}, {1, std::nan(""), true, 3600},
+        // Periods in whole seconds, halves to the even neighbour.
+        {24, 1500, true, 43200}, {24, 2500, true, 43200}, {24, 1499, true, 86400}, {36, 3500, true, 32400},
+        {1, 1e300, true, 1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StreamBufferCapacity(c.Hours, c.Period, c.DateTime), c.Capacity) << c.Hours << " " << c.Period;
@@ -134,6 +137,26 @@ TEST_F(TCPClientServiceTest, StreamsFromServerStructuresAndLocalRows) {
     EXPECT_FALSE(List.GetStreamByID("Time5s.1001"));
     s.CreateStreams(List);
     EXPECT_EQ(List.Count(), 3);
+}
+
+TEST_F(TCPClientServiceTest, BareAndSuffixedServerStreamsStayApartAndKeepTheRecordTime) {
+    // A well's stream listed before a bare stream of the same name, whose
+    // structure also carries GID 0.
+    TAcqSimConfig config = AcqSimDefaultConfig(kStart);
+    config.Streams = {{"Time1s", "5", {101}, 1000}, {"Time1s", "", {0, 101}, 1000}};
+    StartSim(config, 9.5);
+    TWKTCPClientService& s = StartService();
+    ASSERT_TRUE(WaitFor([&] { return s.Client().QueuedRecords() == 20; }));
+    s.CreateStreams(List);
+    ASSERT_EQ(List.Count(), 2);
+    s.Poll(List);
+    for (const auto& [local, server] : {std::pair<QString, QString>{"Time1s.1001", "Time1s.5"}, {"Time1s", "Time1s"}}) {
+        TSensorDataStream* st = List.GetStreamByExactID(local);
+        ASSERT_TRUE(st) << local.toStdString();
+        ASSERT_EQ(st->TotalCount(), 10) << local.toStdString();
+        // The time array holds the record time, never a value the server put under GID 0.
+        for (int k = 0; k < 10; ++k) ASSERT_EQ(st->GetSensor(0)->GetValue(k), Sim->RecordTime(server, k)) << k;
+    }
 }
 
 TEST_F(TCPClientServiceTest, DrainsAtMost1025RecordsATick) {

@@ -1,4 +1,5 @@
 #include "AcqSim.h"
+#include "AcquisitionTestSupport.h"
 #include "TestSupport.h"
 
 #include <QProcess>
@@ -9,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cmath>
+#include <thread>
+#include <csignal>
 
 namespace {
 const TDateTime kStart = EncodeDate(2026, 12, 8) + EncodeTime(22, 0, 0, 0);
@@ -50,6 +53,9 @@ public:
     QByteArray Ask(QChar cmd, const QString& args = {}) {
         Send(cmd, args);
         return Reply();
+    }
+    void SendRaw(const QByteArray& bytes) {
+        ASSERT_EQ(::send(FFd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL), bytes.size());
     }
     bool Connected = false;
 
@@ -207,6 +213,66 @@ TEST_F(AcqSimFixture, FrameFaults) {
     EXPECT_GE(Sim.Connections(), 4);
 }
 
+TEST_F(AcqSimFixture, AccessCodeGuardsEveryRequestButTheVersion) {
+    Sim.SetAccessCode("secret");
+    TRawClient c(Sim.Port());
+    ASSERT_TRUE(c.Connected);
+    EXPECT_EQ(ReplyCode(c.Ask('V')), u'V');
+    for (QChar cmd : {QChar('W'), QChar('L'), QChar('S'), QChar('D')})
+        EXPECT_EQ(DecodeError(c.Ask(cmd, cmd == 'D' ? "Time1s.5," : "Time1s.5")).Number, 5) << cmd.toLatin1();
+    EXPECT_EQ(ReplyCode(c.Ask('A', "wrong")), u'E');
+    EXPECT_EQ(ReplyCode(c.Ask('L')), u'E');
+    EXPECT_EQ(ReplyCode(c.Ask('A', "secret")), u'O');
+    EXPECT_EQ(ReplyCode(c.Ask('L')), u'L');
+    // Every connection sends the code for itself.
+    TRawClient other(Sim.Port());
+    EXPECT_EQ(ReplyCode(other.Ask('L')), u'E');
+}
+
+TEST_F(AcqSimFixture, ConnectionThreadsAreJoinedAndTheRequestLogIsBounded) {
+    for (int i = 0; i < 50; ++i) {
+        {
+            TRawClient c(Sim.Port());
+            ASSERT_TRUE(c.Connected);
+            ASSERT_EQ(ReplyCode(c.Ask('V')), u'V');
+        }
+        ASSERT_TRUE(WaitFor([&] { return Sim.OpenConnections() == 0; }));
+    }
+    EXPECT_LE(Sim.ServeThreads(), 2);  // ended ones are joined as the next comes
+
+    // One connection sends 10,050 requests: the log keeps the last 10,000.
+    TRawClient c(Sim.Port());
+    std::thread replies([&] { c.Read(size_t(1) << 40); });  // read until the simulator hangs up
+    QByteArray burst;
+    for (int i = 0; i < 10050; ++i) burst += EncodeRequest('S', QString::number(i));
+    c.SendRaw(burst);
+    const bool all = WaitFor([&] {
+        const auto r = Sim.Requests();
+        return !r.isEmpty() && r.back().Args == "10049";
+    });
+    Sim.DropConnections();
+    replies.join();
+    ASSERT_TRUE(all);
+    const auto requests = Sim.Requests();
+    EXPECT_EQ(requests.size(), 10000);
+    EXPECT_EQ(requests.front().Args, "50");
+}
+
+TEST(AcqSimConfigOptions, RateAndSensorCount) {
+    TAcqSimConfig c = AcqSimDefaultConfig(kStart);
+    AcqSimSetRate(c, 50);
+    AcqSimSetSensorCount(c, 8);
+    for (const auto& s : c.Streams) {
+        EXPECT_EQ(s.PeriodMs, 20);
+        ASSERT_EQ(s.Structure.size(), 8u);
+    }
+    EXPECT_EQ(c.Streams[0].Structure, TGIDArray({101, 102, 103, 122, 1200, 1303, 2000, 2001}));
+    AcqSimSetSensorCount(c, 2);
+    EXPECT_EQ(c.Streams[1].Structure, TGIDArray({101, 103}));
+    AcqSimSetRate(c, 5000);  // above a record a millisecond: one a millisecond
+    EXPECT_EQ(c.Streams[0].PeriodMs, 1);
+}
+
 TEST(AcqSimProgram, HelpAndRefusedPort) {
     QProcess p;
     p.start(BinDir() + "/acqsim", {"--help"});
@@ -216,5 +282,23 @@ TEST(AcqSimProgram, HelpAndRefusedPort) {
     p.start(BinDir() + "/acqsim", {"--port", "70000"});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 2);
+}
+TEST(AcqSimProgram, ServesAndEndsNormallyOnTerm) {
+    // Started, asked once, told to stop: it ends by returning 0 (no crash or
+    // leak report at exit, which the sanitizer would turn into a failure).
+    bool answered = false;
+    const TProgramRun run = RunProgram("acqsim", {"--port", "0", "--history", "0"}, {}, [&](qint64 pid, QProcess& p) {
+        QByteArray line;
+        while (!line.contains('\n') && p.waitForReadyRead(60000)) line += p.readLine();
+        const int colon = line.lastIndexOf(':');
+        ASSERT_GT(colon, 0) << line.toStdString();
+        TRawClient client(uint16_t(line.mid(colon + 1).trimmed().toUInt()));
+        ASSERT_TRUE(client.Connected);
+        client.Send('V', {});
+        answered = !client.Read(4).isEmpty();
+        ::kill(pid_t(pid), SIGTERM);
+    });
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
 }
 }  // namespace
