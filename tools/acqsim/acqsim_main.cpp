@@ -1,8 +1,10 @@
 // acqsim: the acquisition server simulator as a program, for manual runs and
 // the demo. Listens on 127.0.0.1 only.
 #include "AcqSim.h"
+#include "AcqSimTripping.h"
 
 #include <QCoreApplication>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,7 @@ void Usage(FILE* out) {
                  "  --proxy           report itself as a proxy\n"
                  "  --history H       hours of records before start-up (default 2)\n"
                  "  --verbose         print every request received\n"
+                 "  --trip N          run a string of N stands of 9.5 m in and out, stand by stand\n"
                  "  --help            this text\n");
 }
 
@@ -31,6 +34,7 @@ bool ParseInt(const char* s, long lo, long hi, long& v) {
 int main(int argc, char** argv) {
     long port = 4150, compression = 2, history = 2;
     bool proxy = false, verbose = false;
+    long tripStands = 0;
     QString code;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -54,6 +58,8 @@ int main(int argc, char** argv) {
             code = QString::fromLocal8Bit(next());
         } else if (!std::strcmp(a, "--proxy")) {
             proxy = true;
+        } else if (!std::strcmp(a, "--trip")) {
+            if (!ParseInt(next(), 1, 1000, tripStands)) return std::fprintf(stderr, "acqsim: bad stand count\n"), 2;
         } else if (!std::strcmp(a, "--verbose")) {
             verbose = true;
         } else {
@@ -71,6 +77,14 @@ int main(int argc, char** argv) {
     config.AccessCode = code;
     if (proxy) config.Version = QStringLiteral("Acquisition server simulator 1.0 (Proxy)");
     TAcqSim sim(config);
+    if (tripStands > 0) {
+        TAcqSimTripping trip;
+        trip.Lengths.assign(size_t(tripStands), 9.5);
+        sim.SetValueSource([trip](const QString&, uint16_t gid, int64_t k) {
+            const double v = trip.Value(gid, k);
+            return std::isnan(v) ? TAcqSim::Value(gid, k) : float(v);
+        });
+    }
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
