@@ -56,7 +56,10 @@ TdlgSetupPipeCount::TdlgSetupPipeCount(QWidget* Owner) : QDialog(Owner) {
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(edSearch, &QLineEdit::textChanged, this, &TdlgSetupPipeCount::SearchChanged);
-    connect(lvTubing, &QTreeWidget::itemDoubleClicked, this, [this] { accept(); });
+    connect(lvTubing, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row) {
+        lvTubing->setCurrentItem(row);
+        accept();
+    });
 }
 
 void TdlgSetupPipeCount::Fill(const TTubingArray& List, const TImageList& Images, bool ShowCasing,

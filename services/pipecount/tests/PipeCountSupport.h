@@ -34,9 +34,9 @@ protected:
     }
     // Plain pipes of the given lengths, numbered from 1, for well 1 run 1.
     void MakePipes(const std::vector<double>& lengths, int well = 1, int run = 1) {
-        QStringList sql{QStringLiteral("insert into REF_BHAITEMS (TYPEID, ITEMMODEL, MODIFICATION, ITEMLENGTH, WEIGHT, "
+        QStringList sql{QStringLiteral("update or insert into REF_BHAITEMS (TYPEID, ITEMMODEL, MODIFICATION, ITEMLENGTH, WEIGHT, "
                                        "INSIDEDIAMETER, OUTSIDEDIAMETER) values (33554432, 'ТБПК-127', '', 9.5, 30, "
-                                       "108, 127)")};
+                                       "108, 127) matching (TYPEID, ITEMMODEL, MODIFICATION)")};
         for (size_t i = 0; i < lengths.size(); ++i)
             sql << QStringLiteral("insert into BOTTOMHOLEASSEMBLY (WELLID, RUNNO, ITEMORDER, TYPEID, ISBHA, ITEMNO, "
                                   "SUBITEMNO, ITEMLENGTH, ITEMMODEL, MODIFICATION) values (%1, %2, %3, 33554432, 0, "

@@ -23,16 +23,6 @@ namespace {
 const TDateTime kStart = EncodeDate(2026, 12, 8) + EncodeTime(6, 0, 0, 0);
 TDateTime At(double seconds) { return kStart + seconds / 86400.0; }
 
-std::vector<TServiceRow> ServiceRows(const TdmService& module) {
-    std::vector<TServiceRow> rows;
-    QSqlQuery q = module.OpenTable("Services");
-    while (q.next())
-        rows.push_back({q.value("Order").toInt(), q.value("ServiceClass").toString(), q.value("IsPrimary").toBool(),
-                        q.value("IsActive").toBool(), q.value("Description").toString(),
-                        q.value("ServiceGroup").toString()});
-    return rows;
-}
-
 // What the computed sensors must hold with n stands in and the bit standing.
 struct TWant {
     int Count;
@@ -86,17 +76,14 @@ protected:
     }
 
     void StartGroups() {
-        SetServiceLoader({[this] { return ServiceRows(*Module); },
-                          [this](const QString& name) { return Module->GetMetaClass(name); }, nullptr});
+        // The default loader: the Services rows and class modules of the current local database.
+        SetServiceLoader({});
         PrimaryServices = std::make_unique<TPrimarySerivces>("Welvista", false);
         SecondaryServices = std::make_unique<TSecondaryServices>("Welvista", false);
         Wells->RegisterService();
         NotifyServices(seStartLogging, nullptr);
     }
-    void StopGroups() {
-        FreeServicesAndNetwork();
-        SetServiceLoader({});
-    }
+    void StopGroups() { FreeServicesAndNetwork(); }
 
     TSensorDataStream* TimeStream() const { return SecondaryServices->Streams().GetStreamByID("Time1s.1001"); }
 
