@@ -36,15 +36,6 @@ QPointer<TPipeCountService>& RunningService() {
     return service;
 }
 
-QString CurrentMessage() {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return ExceptionMessage(e);
-    } catch (...) {
-        return QStringLiteral("unknown exception");
-    }
-}
 }  // namespace
 
 TPipeCountService::TPipeCountService(QObject* Owner) : TWKService(Owner) {
@@ -232,14 +223,21 @@ void TPipeCountService::PollData() {
             TSensorDataArray::IsCorrectValue(FTBlock, i)) {
             try {
                 ProcessScan(i);
+            } catch (const std::exception& e) {
+                ScanFailed(ExceptionMessage(e));
+                return;
             } catch (...) {
-                DebugLog(QString::fromLatin1(metaObject()->className()) + QStringLiteral(".PollData.ProcessScan ") +
-                         CurrentMessage());
+                ScanFailed(QStringLiteral("unknown exception"));
                 return;
             }
         }
         WriteOutputs(i);
     }
+}
+
+void TPipeCountService::ScanFailed(const QString& Message) const {
+    // The rest of the tick is left; the next tick goes on with its own records.
+    DebugLog(QString::fromLatin1(metaObject()->className()) + QStringLiteral(".PollData.ProcessScan ") + Message);
 }
 
 void TPipeCountService::ResetChange(double BitPos) {

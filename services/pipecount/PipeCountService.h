@@ -74,6 +74,7 @@ private:
     // when the reference position must be reset.
     bool PipeChange(double BitPos);
     void ResetChange(double BitPos);
+    void ScanFailed(const QString& Message) const;
     void WriteOutputs(int i);
     void StoreCurrentPipe();
     const TTubingArray& Tubing() const;

@@ -80,6 +80,9 @@ void TdlgSetupPipeCount::Fill(const TTubingArray& List, const TImageList& Images
         for (int c : {colLength, colDepth, colWeight}) row->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
     for (int c = 0; c < lvTubing->columnCount(); ++c) lvTubing->resizeColumnToContents(c);
+    // The name takes the spare width, so the numbers stay beside their headers.
+    lvTubing->header()->setStretchLastSection(false);
+    lvTubing->header()->setSectionResizeMode(colName, QHeaderView::Stretch);
     cbCasingDetached->setVisible(ShowCasing);
     cbCasingDetached->setChecked(CasingDetached);
 }

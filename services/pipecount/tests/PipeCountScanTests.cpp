@@ -4,6 +4,7 @@
 #include "PipeCountSupport.h"
 
 #include "DebugOutput.h"
+#include "Formatting.h"
 #include "RegIniFile.h"
 #include "WKConsts.h"
 
@@ -54,6 +55,8 @@ TEST_F(PipeCountScan, MovesCountElements) {
 TEST_F(PipeCountScan, BitAndBlockJumpingTogetherIsACorrection) {
     MakeRun();
     MakePipes(std::vector<double>(5, 9.5));
+    InitWKConsts({"-DEBUG"}, BinDir() + "/Boremont");
+    TDebugOutputCapture cap;
     TPipeCountService& s = Start();
     Add(500, 500, 20);
     Add(500, 500, 20);
@@ -61,6 +64,7 @@ TEST_F(PipeCountScan, BitAndBlockJumpingTogetherIsACorrection) {
     Add(502, 500, 22);
     Tick();
     EXPECT_DOUBLE_EQ(s.CorrDelta(), 2);
+    EXPECT_TRUE(cap.Contains("Jointcount: Bit position correction 2 " + TimeToStr(45000 + 2 / 86400.0)));
     EXPECT_EQ(s.CurrentItem(), 0);
     // The string then goes down 7.9 m: the bit reads 9.9, but 2 of it was the correction.
     Hole = 502;
