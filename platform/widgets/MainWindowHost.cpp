@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
 #include <atomic>
 
 namespace {
@@ -20,6 +21,10 @@ IWKMainWindowHost* MainWindowHost() { return Host.load(); }
 
 IWKMainWindowHost* SetMainWindowHost(IWKMainWindowHost* NewHost) { return Host.exchange(NewHost); }
 
+QMenu* IWKMainWindowHost::TopMenu(int) { return nullptr; }
+QToolBar* IWKMainWindowHost::ToolBar() { return nullptr; }
+TImageList* IWKMainWindowHost::MenuImages() { return nullptr; }
+
 bool SameMenuCaption(const QString& A, const QString& B) { return Plain(A) == Plain(B); }
 
 TMainWindowMenuHost::TMainWindowMenuHost(QMainWindow* Window) : FWindow(Window) {}
@@ -32,3 +37,17 @@ QMenu* TMainWindowMenuHost::FindTopMenu(const QString& Caption) {
 }
 
 QWidget* TMainWindowMenuHost::MainWindow() { return FWindow; }
+
+QMenu* TMainWindowMenuHost::TopMenu(int Index) {
+    if (!FWindow || Index < 0) return nullptr;
+    int n = 0;
+    for (QAction* a : FWindow->menuBar()->actions())
+        if (a->menu() && n++ == Index) return a->menu();
+    return nullptr;
+}
+
+QToolBar* TMainWindowMenuHost::ToolBar() {
+    if (!FWindow) return nullptr;
+    if (auto* named = FWindow->findChild<QToolBar*>(QStringLiteral("tbMain"), Qt::FindDirectChildrenOnly)) return named;
+    return FWindow->findChild<QToolBar*>(QString(), Qt::FindDirectChildrenOnly);
+}

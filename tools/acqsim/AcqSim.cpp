@@ -382,7 +382,8 @@ QByteArray TAcqSim::DataReply(const QString& args, const TAcqSimAction* anomaly)
     records.reserve(qsizetype((count + 1) * int64_t(RecordSize(width))));
     std::vector<float> values(width);
     auto fill = [&](int64_t k) {
-        for (size_t i = 0; i < width; ++i) values[i] = Value(s->Structure[i], k);
+        for (size_t i = 0; i < width; ++i)
+            values[i] = FValueSource ? FValueSource(s->ShortID(), s->Structure[i], k) : Value(s->Structure[i], k);
     };
     for (int64_t k = first; k < first + count; ++k) {
         fill(k);
@@ -464,6 +465,11 @@ void TAcqSim::SetAccessCode(const QString& code) {
 void TAcqSim::SetWells(const QStringList& lines) {
     std::lock_guard g(FLock);
     FConfig.Wells = lines;
+}
+
+void TAcqSim::SetValueSource(TAcqSimValueSource source) {
+    std::lock_guard g(FLock);
+    FValueSource = std::move(source);
 }
 
 void TAcqSim::SetCompression(char16_t compression) {

@@ -37,6 +37,11 @@ struct TAcqSimConfig {
     TDateTime Start = 0;  // time of record 0 of every stream
 };
 
+// Where record values come from: the value of sensor gid in record k of the
+// stream shortID. Called with the simulator's lock held: it must not call back
+// into the simulator.
+using TAcqSimValueSource = std::function<float(const QString& shortID, uint16_t gid, int64_t k)>;
+
 // Two wells (short IDs 5 and 7), a one-second time stream, a depth stream and
 // a five-second time stream for the first well.
 TAcqSimConfig AcqSimDefaultConfig(TDateTime start);
@@ -126,6 +131,9 @@ public:
     // The value of sensor GID in record K (the same for every stream).
     static float Value(uint16_t gid, int64_t k);
 
+    // Values of this instance from now on; an empty source restores the built-in ones.
+    void SetValueSource(TAcqSimValueSource source);
+
     void SetVersion(const QString& version);
     void SetAccessCode(const QString& code);
     void SetWells(const QStringList& lines);
@@ -173,6 +181,7 @@ private:
     mutable std::mutex FLock;
     TAcqSimConfig FConfig;
     std::function<TDateTime()> FClock;
+    TAcqSimValueSource FValueSource;
     TDateTime FManualTime = 0;
     bool FManual = false;
     QString FSelectedWells;

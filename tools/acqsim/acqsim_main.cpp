@@ -1,8 +1,10 @@
 // acqsim: the acquisition server simulator as a program, for manual runs and
 // the demo. Listens on 127.0.0.1 only.
 #include "AcqSim.h"
+#include "AcqSimTripping.h"
 
 #include <QCoreApplication>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +22,7 @@ void Usage(FILE* out) {
                  "  --rate N          records a second of every stream (1 to 1000)\n"
                  "  --sensors N       sensors of every stream (1 to 4096)\n"
                  "  --verbose         print every request received\n"
+                 "  --trip N          run a string of N stands of 9.5 m in and out, stand by stand\n"
                  "  --help            this text\n");
 }
 
@@ -33,6 +36,7 @@ bool ParseInt(const char* s, long lo, long hi, long& v) {
 int main(int argc, char** argv) {
     long port = 4150, compression = 2, history = 2, rate = 0, sensors = 0;
     bool proxy = false, verbose = false;
+    long tripStands = 0;
     QString code;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -60,6 +64,8 @@ int main(int argc, char** argv) {
             code = QString::fromLocal8Bit(next());
         } else if (!std::strcmp(a, "--proxy")) {
             proxy = true;
+        } else if (!std::strcmp(a, "--trip")) {
+            if (!ParseInt(next(), 1, 1000, tripStands)) return std::fprintf(stderr, "acqsim: bad stand count\n"), 2;
         } else if (!std::strcmp(a, "--verbose")) {
             verbose = true;
         } else {
@@ -79,6 +85,14 @@ int main(int argc, char** argv) {
     if (sensors > 0) AcqSimSetSensorCount(config, int(sensors));
     if (proxy) config.Version = QStringLiteral("Acquisition server simulator 1.0 (Proxy)");
     TAcqSim sim(config);
+    if (tripStands > 0) {
+        TAcqSimTripping trip;
+        trip.Lengths.assign(size_t(tripStands), 9.5);
+        sim.SetValueSource([trip](const QString&, uint16_t gid, int64_t k) {
+            const double v = trip.Value(gid, k);
+            return std::isnan(v) ? TAcqSim::Value(gid, k) : float(v);
+        });
+    }
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

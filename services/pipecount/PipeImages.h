@@ -1,0 +1,6 @@
+#pragma once
+// The element pictures of pipe counting, drawn at run time: 0 a drill pipe,
+// 1 a bottom-hole-assembly element, 2 no element, 3 a casing joint.
+#include "TreeView.h"
+
+TImageList DrawPipeImages(int Size);
