@@ -8,18 +8,21 @@
 #include "Swatchbox.h"
 #include "WKFormText.h"
 #include "WKImage.h"
-#include "dlg_SetupImage.h"
+#include "WKPageControl.h"
 #include "WKPlainControls.h"
 #include "WKSensorLabel.h"
+#include "dlg_SetupImage.h"
 #include "dlg_SetupLabel.h"
+#include "dlg_SetupPages.h"
 #include "dlg_SetupPanel.h"
 #include "dlg_SetupSensLabel.h"
 #include "dlg_SetupSplitter.h"
 #include "fr_Align.h"
 
-#include <QCheckBox>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cmath>
@@ -380,14 +383,7 @@ TEST_F(FormControls, ImageSetupTakesThePictureAndStretches) {
     EXPECT_TRUE(image.Stretch());
     EXPECT_FALSE(image.Transparent());
 }
-}  // namespace
 
-#include "WKPageControl.h"
-#include "dlg_SetupPages.h"
-
-#include <QListWidget>
-
-namespace {
 TEST_F(FormControls, PagesAddedInTheDialogAreSavedWithTheForm) {
     TWKPanel form;
     form.SetName("Form1");
