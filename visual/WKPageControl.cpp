@@ -48,4 +48,3 @@ void TWKPageControl::Setup() {
 }
 
 WK_REGISTER_CLASS(TWKPageControl)
-WK_REGISTER_CLASS(TTabSheet)

@@ -184,8 +184,8 @@ TEST_F(FormControls, RegisteredComponentsGoToTheDesignerList) {
     ASSERT_EQ(DesignerList().size(), before + 2);
     EXPECT_EQ(DesignerList()[before], &TWKLabel::staticMetaObject);
     EXPECT_EQ(DesignerList()[before + 1], &TWKPanel::staticMetaObject);
-    for (const char* name : {"TWKLabel", "TWKPanel", "TWKSplitter", "TWKGroupBox", "TWKSensorLabel", "TSensorList",
-                             "TSensorItem"})
+    for (const char* name : {"TWKLabel", "TWKPanel", "TWKSplitter", "TWKGroupBox", "TWKPageControl", "TSensGrid",
+                             "TTabSheet", "TSensorList", "TSensorItem", "TWKSensorLabel", "TWKImage", "TImageList"})
         EXPECT_TRUE(FindClass(name)) << name;
 }
 
