@@ -63,6 +63,11 @@ TComponentBase* LoadForm(TComponentBase* parent, const QString& fileName) {
 
 const QList<const QMetaObject*>& DesignerList() { return Designer(); }
 
+namespace {
+// The unit's start-up: packages loaded after this library register into DesignerList.
+const bool WKControlsStarted = (InitWKControls(), true);
+}  // namespace
+
 void InitWKControls() {
     static bool started = false;
     if (started) return;

@@ -124,6 +124,9 @@ bool TSensGrid::CellText(int index, int position, QString& text, TColor& color) 
     TSensorDataArray* a = item->FYData;
     if (!a || a->GetCount() <= position - 1) return false;
     const int i = FExpanding ? position - 1 : a->GetCount() - 1;
+    // Reading the value first: a computed channel works its sample out (and
+    // its state with it) only when the value is read.
+    const double value = a->GetValue(i);
     const TSensorState state = a->GetState(i);
     if (state == ssEmpty || state == ssError)
         color = TColor(255);
@@ -132,7 +135,7 @@ bool TSensGrid::CellText(int index, int position, QString& text, TColor& color) 
     else
         color = FColoredValues ? item->Color() : fontColor;
     double shown = 0;
-    if (std::isnan(a->GetValue(i))) {
+    if (std::isnan(value)) {
         color = TColor(255);
         text = item->FOldValue.isEmpty() ? QStringLiteral("?") : QLatin1Char('[') + item->FOldValue + QLatin1Char(']');
         return true;

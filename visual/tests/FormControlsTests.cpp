@@ -8,18 +8,21 @@
 #include "Swatchbox.h"
 #include "WKFormText.h"
 #include "WKImage.h"
-#include "dlg_SetupImage.h"
+#include "WKPageControl.h"
 #include "WKPlainControls.h"
 #include "WKSensorLabel.h"
+#include "dlg_SetupImage.h"
 #include "dlg_SetupLabel.h"
+#include "dlg_SetupPages.h"
 #include "dlg_SetupPanel.h"
 #include "dlg_SetupSensLabel.h"
 #include "dlg_SetupSplitter.h"
 #include "fr_Align.h"
 
-#include <QCheckBox>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cmath>
@@ -181,8 +184,8 @@ TEST_F(FormControls, RegisteredComponentsGoToTheDesignerList) {
     ASSERT_EQ(DesignerList().size(), before + 2);
     EXPECT_EQ(DesignerList()[before], &TWKLabel::staticMetaObject);
     EXPECT_EQ(DesignerList()[before + 1], &TWKPanel::staticMetaObject);
-    for (const char* name : {"TWKLabel", "TWKPanel", "TWKSplitter", "TWKGroupBox", "TWKSensorLabel", "TSensorList",
-                             "TSensorItem"})
+    for (const char* name : {"TWKLabel", "TWKPanel", "TWKSplitter", "TWKGroupBox", "TWKPageControl", "TSensGrid",
+                             "TTabSheet", "TSensorList", "TSensorItem", "TWKSensorLabel", "TWKImage", "TImageList"})
         EXPECT_TRUE(FindClass(name)) << name;
 }
 
@@ -379,5 +382,66 @@ TEST_F(FormControls, ImageSetupTakesThePictureAndStretches) {
     EXPECT_EQ(image.Align(), TControl::alClient);
     EXPECT_TRUE(image.Stretch());
     EXPECT_FALSE(image.Transparent());
+}
+
+TEST_F(FormControls, PagesAddedInTheDialogAreSavedWithTheForm) {
+    TWKPanel form;
+    form.SetName("Form1");
+    auto* pages = new TWKPageControl(&form);
+    pages->SetName("pc");
+    pages->SetParentWidget(&form);
+    for (const char* caption : {"Первая", "Вторая"}) {
+        auto* sheet = new TTabSheet(&form);
+        sheet->SetName(caption == std::string("Первая") ? "ts1" : "ts2");
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages);
+    }
+    pages->SetActivePageIndex(1);
+
+    // Written while not loading, ActivePageI does not change the page.
+    pages->SetActivePageI(0);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+
+    // Cancel changes nothing; OK adds a page first, drops the second and moves the tabs.
+    const QString untouched = ComponentToString(&form);
+    pages->Setup();
+    EXPECT_EQ(ComponentToString(&form), untouched);
+    UI->InputAnswers.push_back("Новая");
+    ScriptOnce<TdlgSetupPages>(*UI, "TdlgSetupPages", [](TdlgSetupPages& d) {
+        d.lbTabs->setCurrentRow(0);
+        d.btnAdd->click();                    // before "Первая"
+        d.lbTabs->setCurrentRow(2);
+        d.btnDelete->click();                 // "Вторая"
+        d.rgTabPos->SetItemIndex(1);
+        d.OKBtn->click();
+        return DialogResult(d);
+    });
+    pages->Setup();
+    ASSERT_EQ(pages->PageCount(), 2);
+    EXPECT_EQ(pages->Pages(0)->Caption(), "Новая");
+    EXPECT_EQ(pages->Pages(1)->Caption(), "Первая");
+    EXPECT_EQ(pages->TabPosition(), TPageControl::tpBottom);
+    EXPECT_EQ(form.FindComponent("ts2"), nullptr);
+    pages->SetActivePageIndex(1);
+
+    // Saved and loaded back: the new page, the order and the active page return.
+    const QString text = ComponentToString(&form);
+    EXPECT_TRUE(text.contains("\r\n    object TabSheet1: TTabSheet\r\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Visible")) << text.toStdString();
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        QDir().mkpath(dir);
+        pages->SetBounds(0, 0, 300, 160);
+        pages->grab().save(dir + "/TWKPageControl.png");
+    }
+    std::unique_ptr<TComponentBase> back(StringToComponent(text, nullptr));
+    auto* read = back->FindComponentAs<TWKPageControl>("pc");
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->PageCount(), 2);
+    EXPECT_EQ(read->Pages(0)->Caption(), "Новая");
+    EXPECT_EQ(read->Pages(1)->Caption(), "Первая");
+    EXPECT_EQ(read->ActivePageIndex(), 1);
+    EXPECT_TRUE(read->Pages(1)->Visible());
+    EXPECT_FALSE(read->Pages(0)->Visible());
+    EXPECT_EQ(ComponentToString(back.get()), text);
 }
 }  // namespace

@@ -6,6 +6,8 @@
 #include "StateTree.h"
 #include "WKFormText.h"
 #include "WKSensGrid.h"
+#include "WKSensorLabel.h"
+#include "WKPlainControls.h"
 #include "dlg_SelectParam.h"
 #include "dlg_SetupGrid.h"
 
@@ -224,5 +226,72 @@ TEST_F(SensGrid, SetupAppliesOnOk) {
     EXPECT_TRUE(grid.IsDateTime());
     EXPECT_EQ(grid.GridLineWidth(), 0);
     EXPECT_EQ(grid.FixedRows(), 1);
+}
+
+// A grid and a sensor label read from component text, bound to secondary
+// streams of two wells, with ticks driven by hand.
+TEST_F(SensGrid, FormControlsFollowTheSecondaryStreams) {
+    SecondaryServices = std::make_unique<TSecondaryServices>("VisualTest", false);
+    TWKStreamList& list = SecondaryServices->Streams();
+    for (const char* id : {"Time1s.W1", "Time1s.W2"}) {
+        auto s = std::make_unique<TSensorDataStream>(0, id, "Данные по времени (1 с)", "SrcTime", 1000, true, 100);
+        s->AddSensor(0);
+        s->AddSensor(101);
+        list.Add(std::move(s));
+    }
+    const auto record = [&](const char* id, double depth) {
+        TSensorDataStream* s = list.GetStreamByID(id);
+        s->AddRecord();
+        s->GetSensor(0)->SetLast(45000);
+        s->GetSensor(101)->SetLast(depth);
+    };
+    const char* form =
+        "object Form: TWKPanel\r\n"
+        "  object grid: TSensGrid\r\n"
+        "    IsDateTime = True\r\n"
+        "    Sensors = <\r\n"
+        "      item\r\n        GID = 101\r\n        Name = 'plain'\r\n        Precision = 1\r\n      end\r\n"
+        "      item\r\n        GID = 101\r\n        Name = 'well'\r\n        StreamID = 'Time1s'\r\n      end\r\n"
+        "      item\r\n        Name = 'f1'\r\n        FormulaText = 'S101*2'\r\n      end\r\n"
+        "      item\r\n        Name = 'f2'\r\n        FormulaText = 'S101*2'\r\n      end>\r\n"
+        "  end\r\n"
+        "  object label: TWKSensorLabel\r\n"
+        "    Sensor.GID = 101\r\n"
+        "    Sensor.Precision = 0\r\n"
+        "  end\r\n"
+        "end\r\n";
+    {
+        std::unique_ptr<TComponentBase> root(StringToComponent(QString::fromLatin1(form), nullptr));
+        auto* grid = root->FindComponentAs<TSensGrid>("grid");
+        auto* label = root->FindComponentAs<TWKSensorLabel>("label");
+        ASSERT_TRUE(grid && label);
+        EXPECT_EQ(label->Caption(), "?");
+        const auto cells = [&] {
+            QStringList texts;
+            for (int i = 0; i < grid->SensorList()->Count(); ++i) {
+                QString text;
+                TColor color = clNone;
+                texts << (grid->CellText(i, 1, text, color) ? text.trimmed() : QStringLiteral("-"));
+            }
+            return texts;
+        };
+        // Both formula items share one computed array of the time stream.
+        EXPECT_EQ(grid->SensorList()->Items(2)->FYData, grid->SensorList()->Items(3)->FYData);
+        ASSERT_TRUE(grid->SensorList()->Items(2)->FYData);
+
+        record("Time1s.W1", 100.26);
+        record("Time1s.W2", 7);
+        SecondaryServices->NotifyServices(sePoll, nullptr);
+        EXPECT_EQ(cells(), (QStringList{"100.3", "100.26", "200.52", "200.52"}));
+        EXPECT_EQ(label->Caption(), "100 ");  // value, blank, units (none)
+
+        // A new well: the suffix is taken now, the arrays change at the next binding.
+        BroadcastWKMessage(root->Self(), WM_WELLCHANGED, {}, QStringLiteral("W2"));
+        EXPECT_EQ(grid->StreamSuffix(), "W2");
+        SecondaryServices->NotifyServices(seBindStreams, &list);
+        EXPECT_EQ(cells()[1], "7.00");
+        EXPECT_EQ(cells()[0], "100.3");  // no stream ID: the first SrcTime stream
+    }
+    SecondaryServices.reset();
 }
 }  // namespace
