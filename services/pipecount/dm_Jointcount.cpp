@@ -104,8 +104,8 @@ const QString TdmJointcount::iqKellyLength =
 
 namespace {
 // The kind of an assembly type whose catalogue weight is per metre: a pipe,
-// kind bits 25 to 30 holding 1 (the masked type ID is 0x2000000).
-constexpr int kPipeKind = 1;
+// the kind bits of the type ID (mask 0x7E000000) equal to 0x2000000.
+constexpr int kPipeKind = 0x2000000;
 
 bool BHAItemIsPipeKind(int TypeID) { return BHAItemIs(TypeID, kPipeKind); }
 
