@@ -473,8 +473,8 @@ QSize StrPageSizeToPageSize(const QString& text) {
     return QSize(width, height);
 }
 
-const TImageList& LayoutNodeImages() {
-    static const TImageList images = TImageList::FromFiles(QStringLiteral(":/Plotmere/node"));
+const TPictureList& LayoutNodeImages() {
+    static const TPictureList images = TPictureList::FromFiles(QStringLiteral(":/Plotmere/node"));
     return images;
 }
 

@@ -259,6 +259,6 @@ private:
 QSize StrPageSizeToPageSize(const QString& text);
 
 // The small pictures of the outline's nodes (0 the document).
-const TImageList& LayoutNodeImages();
+const TPictureList& LayoutNodeImages();
 
 }  // namespace Plotmere

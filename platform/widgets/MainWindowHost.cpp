@@ -23,7 +23,7 @@ IWKMainWindowHost* SetMainWindowHost(IWKMainWindowHost* NewHost) { return Host.e
 
 QMenu* IWKMainWindowHost::TopMenu(int) { return nullptr; }
 QToolBar* IWKMainWindowHost::ToolBar() { return nullptr; }
-TImageList* IWKMainWindowHost::MenuImages() { return nullptr; }
+TPictureList* IWKMainWindowHost::MenuImages() { return nullptr; }
 
 bool SameMenuCaption(const QString& A, const QString& B) { return Plain(A) == Plain(B); }
 

@@ -26,7 +26,7 @@ public:
     virtual QToolBar* ToolBar();
     // The image list of the main menu's items, to which plug-ins add theirs;
     // null when the host keeps none.
-    virtual TImageList* MenuImages();
+    virtual TPictureList* MenuImages();
 };
 
 // The installed host, or null.
@@ -46,9 +46,9 @@ public:
     QMenu* TopMenu(int Index) override;
     // The window's toolbar named "tbMain", else its first toolbar.
     QToolBar* ToolBar() override;
-    TImageList* MenuImages() override { return &FMenuImages; }
+    TPictureList* MenuImages() override { return &FMenuImages; }
 
 private:
     QPointer<QMainWindow> FWindow;
-    TImageList FMenuImages;
+    TPictureList FMenuImages;
 };

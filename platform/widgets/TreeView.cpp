@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QIcon>
 
-TImageList TImageList::FromFiles(const QString& prefix) {
-    TImageList list;
+TPictureList TPictureList::FromFiles(const QString& prefix) {
+    TPictureList list;
     for (int i = 0;; ++i) {
         const QString name = prefix + QString::number(i) + QStringLiteral(".png");
         if (!QFile::exists(name)) break;
@@ -13,7 +13,7 @@ TImageList TImageList::FromFiles(const QString& prefix) {
     return list;
 }
 
-QPixmap TImageList::Image(int index) const {
+QPixmap TPictureList::Image(int index) const {
     return index >= 0 && index < FImages.size() ? FImages.at(index) : QPixmap();
 }
 

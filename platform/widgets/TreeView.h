@@ -9,11 +9,11 @@
 #include <functional>
 
 // Small pictures by index.
-class TImageList {
+class TPictureList {
 public:
-    TImageList() = default;
+    TPictureList() = default;
     // Every "<prefix><n>.png" from 0 while such a file exists (resources or files).
-    static TImageList FromFiles(const QString& prefix);
+    static TPictureList FromFiles(const QString& prefix);
     void Add(const QPixmap& image) { FImages << image; }
     int Count() const { return int(FImages.size()); }
     // The picture at index, or a null one outside the list.
@@ -31,8 +31,8 @@ public:
     explicit TTreeView(QWidget* parent = nullptr);
 
     // The image list the nodes' image indexes refer to (not owned).
-    void SetImages(const TImageList* images) { FImages = images; }
-    const TImageList* Images() const { return FImages; }
+    void SetImages(const TPictureList* images) { FImages = images; }
+    const TPictureList* Images() const { return FImages; }
 
     // A new last child of parent (a root node for null).
     TTreeNode* AddChild(TTreeNode* parent, const QString& text, int imageIndex, QObject* data);
@@ -54,6 +54,6 @@ public:
     std::function<void(TTreeNode* node)> OnChange;
 
 private:
-    const TImageList* FImages = nullptr;
+    const TPictureList* FImages = nullptr;
     int FUpdateCount = 0;
 };

@@ -63,7 +63,7 @@ void TPipeCountService::AddCommands() {
     IWKMainWindowHost* host = MainWindowHost();
     if (!host) return;
     const QPixmap image = dmJointcount()->ilPipes.Image(0);
-    if (TImageList* images = host->MenuImages()) images->Add(image);
+    if (TPictureList* images = host->MenuImages()) images->Add(image);
     if (QMenu* menu = host->TopMenu(kCommandMenu)) {
         FMenuItem = menu->addAction(QIcon(image), kCommandCaption);
         FMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));

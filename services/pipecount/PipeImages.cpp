@@ -55,8 +55,8 @@ QPixmap Draw(int size, int kind) {
 }
 }  // namespace
 
-TImageList DrawPipeImages(int Size) {
-    TImageList list;
+TPictureList DrawPipeImages(int Size) {
+    TPictureList list;
     for (int kind = 0; kind < 4; ++kind) list.Add(Draw(Size, kind));
     return list;
 }

@@ -3,4 +3,4 @@
 // 1 a bottom-hole-assembly element, 2 no element, 3 a casing joint.
 #include "TreeView.h"
 
-TImageList DrawPipeImages(int Size);
+TPictureList DrawPipeImages(int Size);

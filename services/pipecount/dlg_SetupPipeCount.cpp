@@ -62,7 +62,7 @@ TdlgSetupPipeCount::TdlgSetupPipeCount(QWidget* Owner) : QDialog(Owner) {
     });
 }
 
-void TdlgSetupPipeCount::Fill(const TTubingArray& List, const TImageList& Images, bool ShowCasing,
+void TdlgSetupPipeCount::Fill(const TTubingArray& List, const TPictureList& Images, bool ShowCasing,
                               bool CasingDetached) {
     lvTubing->clear();
     auto* none = new QTreeWidgetItem(lvTubing);

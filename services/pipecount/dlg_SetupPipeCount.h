@@ -19,7 +19,7 @@ public:
     explicit TdlgSetupPipeCount(QWidget* Owner = nullptr);
 
     // Rows for the list; the casing box shows only when ShowCasing is set.
-    void Fill(const TTubingArray& List, const TImageList& Images, bool ShowCasing, bool CasingDetached);
+    void Fill(const TTubingArray& List, const TPictureList& Images, bool ShowCasing, bool CasingDetached);
     // Selects and shows row Index (row 0 when there is no such row).
     void SelectRow(int Index);
     // The selected row, 0 when none.

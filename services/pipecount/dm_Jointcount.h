@@ -87,8 +87,8 @@ public:
 
     TTubingArray FTubing;  // element n is FTubing[n - 1]
     // Element pictures: 0 pipe, 1 assembly element, 2 no element, 3 casing (16 and 32 pixels).
-    TImageList ilPipes;
-    TImageList ilPipesLarge;
+    TPictureList ilPipes;
+    TPictureList ilPipesLarge;
 };
 
 // The module of the running program (null until the first pipe-counting service makes it).
