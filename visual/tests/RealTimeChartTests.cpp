@@ -233,7 +233,7 @@ TEST_F(RealTimeChart, ClickLabels) {
         EXPECT_EQ(s->MouseDown(xs, scale, Qt::LeftButton, c.Shift, c.X, c.Y), c.Handled);
         EXPECT_EQ(s->Labels().Count(), c.Labels);
     }
-    EXPECT_EQ(s->Labels().GetLabel(0)->Text, "50.0");
+    EXPECT_EQ(s->Labels().GetLabel(0)->Text.trimmed(), "50.0");
     EXPECT_DOUBLE_EQ(s->Labels().GetLabel(0)->X, Day0 + 50 * Sec);
     EXPECT_FALSE(s->MouseDown(xs, scale, Qt::RightButton, {}, x, y));
 }
