@@ -47,6 +47,16 @@ void TFastControl::paintEvent(QPaintEvent*) {
 
 // --- TScaleControl ---
 
+int TScaleControl::FCaptureCount = 0;
+
+TScaleControl::~TScaleControl() { SetDragging(false); }
+
+void TScaleControl::SetDragging(bool Value) {
+    if (Value == FDragging) return;
+    FDragging = Value;
+    FCaptureCount += Value ? 1 : -1;
+}
+
 TScaleControl::TScaleControl(QWidget* Parent, TScale* Scale) : TFastControl(Parent), FParentScale(Scale) {
     setMouseTracking(true);
 }
@@ -207,13 +217,13 @@ void TScaleControl::mousePressEvent(QMouseEvent* e) {
     if (!s.Correct()) return;
     BeginMoveScale(pos.x(), pos.y());
     s.FClickRound = e->modifiers() & Qt::ShiftModifier;
-    FDragging = true;
+    SetDragging(true);
 }
 
 void TScaleControl::mouseDoubleClickEvent(QMouseEvent* e) {
     if (!FParentScale || e->button() != Qt::LeftButton) return;
     TScale& s = *FParentScale;
-    FDragging = false;
+    SetDragging(false);
     // The second press of a double click on the check box is a press on the box like the first.
     if (ShowCheckbox() && GetCheckboxRect().contains(e->position().toPoint())) {
         s.SetChecked(!s.Checked());
@@ -267,7 +277,7 @@ void TScaleControl::mouseReleaseEvent(QMouseEvent* e) {
         return;
     }
     if (FDragging) {
-        FDragging = false;
+        SetDragging(false);
         FParentScale->Changed();
     }
 }

@@ -47,6 +47,9 @@ class TScaleControl : public TFastControl {
     Q_PROPERTY(int Tag READ Tag WRITE SetTag)
 public:
     TScaleControl(QWidget* Parent, TScale* Scale);
+    ~TScaleControl() override;
+    // Whether any strip of any chart is being dragged or stretched by the mouse now.
+    static bool AnyHoldsCapture() { return FCaptureCount > 0; }
 
     TScale* ParentScale() const { return FParentScale; }
     // Sizes the strip again: the length from the strip, the thickness from the scale.
@@ -102,6 +105,8 @@ private:
     QPointer<TScale> FParentScale;
     int FPrevX = -1, FPrevY = -1;
     bool FDragging = false;
+    static int FCaptureCount;
+    void SetDragging(bool Value);
     bool FReordering = false;
     QString FText;
     int FTag = 0;

@@ -1,0 +1,422 @@
+// The real-time chart against a stream list filled by hand: binding, the
+// sliding window, range fitting, click labels, digital marks, thinning while
+// a strip is dragged, statistics, setup and the form text.
+#include "VisualTestSupport.h"
+
+#include "../../chart/tests/ChartTestSupport.h"
+#include "DebugOutput.h"
+#include "WKFormText.h"
+#include "WKServices.h"
+#include "dlg_ChartStatistic.h"
+#include "dlg_SetupChart.h"
+#include "fr_Chart.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <cmath>
+#include <memory>
+#include <type_traits>
+
+namespace {
+constexpr double Day0 = 46000.0;  // a date in 2025
+constexpr double Sec = 1.0 / 86400;
+
+class RealTimeChart : public VisualTest {
+protected:
+    void SetUp() override {
+        VisualTest::SetUp();
+        SecondaryServices = std::make_unique<TSecondaryServices>(QStringLiteral("HandFilled"), false);
+    }
+    void TearDown() override {
+        SecondaryServices.reset();
+        VisualTest::TearDown();
+    }
+    TWKStreamList& Streams() { return SecondaryServices->Streams(); }
+    // A stream with its main array (GID 0 for time, 101 for depth) and the given sensors.
+    TSensorDataStream* AddStream(const QString& id, const QString& dataClass, bool time, std::vector<int> gids,
+                                 int capacity = 20000) {
+        const int main = time ? 0 : 101;
+        auto* s = Streams().Add(std::make_unique<TSensorDataStream>(main, id, id, dataClass, time ? 1 : 0, time,
+                                                                    capacity));
+        s->AddSensor(main);
+        for (int g : gids)
+            if (g != main) s->AddSensor(g);
+        return s;
+    }
+    static void AddRecord(TSensorDataStream* s, double x, double y, int gid = 1200) {
+        s->AddRecord();
+        s->MainDataArray()->SetLast(x);
+        if (TSensorDataArray* a = s->GetSensor(gid); a && a != s->MainDataArray()) a->SetLast(y);
+    }
+    // A chart shown at size with one field and one value scale.
+    std::unique_ptr<TWKChart> MakeChart(bool time, QSize size = QSize(600, 400)) {
+        auto chart = std::make_unique<TWKChart>();
+        chart->SetIsDateTime(time);
+        chart->Fields().Items(0)->Scales().Add()->SetMinMax(0, 100);
+        chart->resize(size);
+        chart->show();
+        return chart;
+    }
+    template <class T = TWKChartSeries>
+    T* AddSeries(TWKChart& chart, int gid, const QString& streamID = {}, QColor color = Qt::red) {
+        auto* s = new T(&chart);
+        s->SetFieldInd(0);
+        s->SetScaleInd(0);
+        chart.InsertSeries(s);
+        s->SetGID(gid);
+        s->SetStreamID(streamID);
+        if constexpr (std::is_base_of_v<TWKChartSeries, T>) s->SetPen(QPen(color, 1));
+        return s;
+    }
+    TScale* ValueScale(TWKChart& chart) { return chart.Fields().Items(0)->Scales().Items(0); }
+};
+
+TEST_F(RealTimeChart, SlidingWindow) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    for (int i = 0; i < 3600; ++i) AddRecord(t, Day0 + i * Sec, i % 50);
+    auto chart = MakeChart(true);
+    AddSeries(*chart, 1200);
+    chart->XScale()->SetMinMax(Day0, Day0 + 1.0 / 12);  // a two-hour window
+    chart->Notify(seBindStreams, nullptr);
+    EXPECT_TRUE(chart->FirstUpdatePending());
+    chart->Notify(sePoll, nullptr);
+    EXPECT_FALSE(chart->FirstUpdatePending());
+    const double newest = Day0 + 3599 * Sec;
+    TScale& xs = *chart->XScale();
+    EXPECT_DOUBLE_EQ(xs.MaxLimit(), newest);
+    EXPECT_DOUBLE_EQ(xs.MinLimit(), newest - 3.0);
+    EXPECT_NEAR(xs.Max(), newest, 1e-9);
+    EXPECT_NEAR(xs.Max() - xs.Min(), 1.0 / 12, 1e-9);
+
+    // A new record moves the window with it.
+    AddRecord(t, newest + Sec, 1);
+    chart->Notify(sePoll, nullptr);
+    EXPECT_DOUBLE_EQ(xs.MaxLimit(), newest + Sec);
+    EXPECT_NEAR(xs.Max(), newest + Sec, 1e-9);
+
+    // An unchanged window is left alone: a window the user scrolled stays.
+    xs.SetMinMax(xs.Min() - 0.01, xs.Max() - 0.01);
+    const double min = xs.Min();
+    chart->Notify(sePoll, nullptr);
+    EXPECT_DOUBLE_EQ(xs.Min(), min);
+
+    // A depth chart with more than 5000 m spans all of it.
+    TSensorDataStream* d = AddStream("Depth", "Depth", false, {1200});
+    for (int i = 0; i <= 600; ++i) AddRecord(d, i * 10.0, i);
+    auto depth = MakeChart(false);
+    AddSeries(*depth, 1200, "Depth");
+    depth->Notify(sePoll, nullptr);
+    EXPECT_DOUBLE_EQ(depth->XScale()->MinLimit(), 0);
+    EXPECT_DOUBLE_EQ(depth->XScale()->MaxLimit(), 6000);
+}
+
+TEST_F(RealTimeChart, Binding) {
+    TSensorDataStream* plain = AddStream("Time1s", "SrcTime", true, {1200});
+    TSensorDataStream* w1 = AddStream("Time1s.W1", "SrcTime", true, {1200});
+    TSensorDataStream* w2 = AddStream("Time1s.W2", "SrcTime", true, {1200});
+    auto chart = MakeChart(true);
+    TWKChartSeries* byID = AddSeries(*chart, 1200, "Time1s");
+    TWKChartSeries* byClass = AddSeries(*chart, 1200);
+    TWKChartSeries* missingSensor = AddSeries(*chart, 4444, "Time1s");
+    TWKChartSeries* missingStream = AddSeries(*chart, 1200, "Nowhere");
+
+    EXPECT_TRUE(byID->Link());
+    EXPECT_EQ(byID->YData(), plain->GetSensor(1200));
+    EXPECT_EQ(byID->XData(), plain->MainDataArray());
+    EXPECT_TRUE(byClass->Link());
+    EXPECT_EQ(byClass->YData(), plain->GetSensor(1200));
+    EXPECT_FALSE(missingSensor->Link());
+    EXPECT_FALSE(missingStream->Link());
+
+    // The well change takes effect at the next binding.
+    TWKMessage msg(WM_WELLCHANGED, {}, QStringLiteral("W1"));
+    QCoreApplication::sendEvent(chart.get(), &msg);
+    EXPECT_EQ(chart->StreamSuffix(), "W1");
+    EXPECT_EQ(byID->YData(), plain->GetSensor(1200));
+    chart->Notify(seBindStreams, nullptr);
+    EXPECT_TRUE(byID->Link());
+    EXPECT_EQ(byID->YData(), w1->GetSensor(1200));
+
+    // Rebuilt streams: after binding no array of the old stream is used.
+    TWKMessage msg2(WM_WELLCHANGED, {}, QStringLiteral("W2"));
+    QCoreApplication::sendEvent(chart.get(), &msg2);
+    Streams().Remove(w1);
+    chart->Notify(seBindStreams, nullptr);
+    EXPECT_TRUE(byID->Link());
+    EXPECT_EQ(byID->YData(), w2->GetSensor(1200));
+    EXPECT_EQ(byID->XData(), w2->MainDataArray());
+
+    // Without the secondary group nothing binds and nothing paints.
+    SecondaryServices.reset();
+    byID->ClearLinks();
+    EXPECT_FALSE(byID->Link());
+    EXPECT_NO_THROW(PlotImage(chart->Fields().Items(0)));
+}
+
+TEST_F(RealTimeChart, FormulaSeriesShareTheirArray) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {101, 1200});
+    for (int i = 0; i < 10; ++i) {
+        AddRecord(t, Day0 + i * Sec, i);
+        t->GetSensor(101)->SetLast(100 + i);
+    }
+    auto chart = MakeChart(true);
+    auto* f1 = new TWKExpressionSeries(chart.get(), QStringLiteral("S1200+S101"));
+    auto* f2 = new TWKDigitalExpressionSeries(chart.get(), QStringLiteral("S1200+S101"));
+    auto* bad = new TWKExpressionSeries(chart.get(), QStringLiteral("S1200+("));
+    for (TSeries* s : {static_cast<TSeries*>(f1), static_cast<TSeries*>(f2), static_cast<TSeries*>(bad)})
+        chart->InsertSeries(s);
+    chart->Notify(seBindStreams, nullptr);
+    chart->Notify(sePoll, nullptr);
+    ASSERT_TRUE(f1->Link());
+    ASSERT_TRUE(f2->Link());
+    EXPECT_EQ(f1->YData(), f2->YData());
+    EXPECT_EQ(f1->YData()->GetStream(), t);
+    f1->UpdateData(true);
+    EXPECT_DOUBLE_EQ(f1->YData()->GetValue(9), 9 + 109);
+    EXPECT_FALSE(bad->Link());
+}
+
+TEST_F(RealTimeChart, FitRange) {
+    struct TCase {
+        const char* What;
+        std::vector<double> Values;
+        double Min, Max;
+    };
+    const TCase cases[] = {
+        {"12.3 to 57.9", {12.3, 40, 57.9}, 10, 60},
+        {"NaN only: unchanged", {NAN, NAN}, 0, 100},
+        {"constant: unchanged", {5, 5, 5}, 0, 100},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        Streams().Clear();
+        TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+        for (size_t i = 0; i < c.Values.size(); ++i) AddRecord(t, Day0 + double(i) * Sec, c.Values[i]);
+        auto chart = MakeChart(true);
+        AddSeries(*chart, 1200);
+        chart->XScale()->SetMinMax(Day0, Day0 + 10 * Sec);
+        TScale* scale = ValueScale(*chart);
+        scale->Control()->SetTag(1);
+        PlotImage(chart->Fields().Items(0));
+        EXPECT_EQ(scale->Control()->Tag(), 0);
+        EXPECT_DOUBLE_EQ(scale->Min(), c.Min);
+        EXPECT_DOUBLE_EQ(scale->Max(), c.Max);
+    }
+}
+
+TEST_F(RealTimeChart, ClickLabels) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    for (int i = 0; i <= 100; ++i) AddRecord(t, Day0 + i * Sec, 50);
+    auto chart = MakeChart(true);
+    TWKChartSeries* s = AddSeries(*chart, 1200);
+    s->SetPrecision(1);
+    chart->XScale()->SetMinMax(Day0, Day0 + 100 * Sec);
+    TScale* scale = ValueScale(*chart);
+    TScale* xs = chart->XScale();
+    const int x = xs->Prj(Day0 + 50.5 * Sec), y = scale->Prj(50);
+    struct TCase {
+        const char* What;
+        int X, Y;
+        Qt::KeyboardModifiers Shift;
+        bool Handled;
+        int Labels;
+    };
+    const TCase cases[] = {
+        {"8 pixels off without Shift", x, y + 8, {}, true, 0},
+        {"8 pixels off with Shift", x, y + 8, Qt::ShiftModifier, true, 1},
+        {"on the line", x, y + 2, {}, true, 2},
+        {"left of the first record: no crossing", xs->Prj(Day0 - 10 * Sec), y, {}, false, 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_EQ(s->MouseDown(xs, scale, Qt::LeftButton, c.Shift, c.X, c.Y), c.Handled);
+        EXPECT_EQ(s->Labels().Count(), c.Labels);
+    }
+    EXPECT_EQ(s->Labels().GetLabel(0)->Text.trimmed(), "50.0");
+    EXPECT_DOUBLE_EQ(s->Labels().GetLabel(0)->X, Day0 + 50 * Sec);
+    EXPECT_FALSE(s->MouseDown(xs, scale, Qt::RightButton, {}, x, y));
+}
+
+TEST_F(RealTimeChart, DigitalMarks) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    // Two hours, one record a minute.
+    for (int i = 0; i <= 120; ++i) AddRecord(t, Day0 + i * 60 * Sec, i);
+    auto chart = MakeChart(true, QSize(1200, 300));
+    auto* d = AddSeries<TWKDigitalSeries>(*chart, 1200);
+    d->SetPrecision(0);
+    d->SetStep(10);
+    chart->XScale()->SetMinMax(Day0, Day0 + 2.0 / 24);
+    PlotImage(chart->Fields().Items(0));
+    // One mark every 10 minutes: at 0, 10, ..., 120 minutes, none overlapping.
+    ASSERT_EQ(d->LastMarks().size(), 13u);
+    for (size_t i = 1; i < d->LastMarks().size(); ++i)
+        EXPECT_FALSE(d->LastMarks()[i].intersects(d->LastMarks()[i - 1]));
+
+    // Squeezed into a narrow chart, overlapping marks are skipped.
+    chart->resize(150, 300);
+    PlotImage(chart->Fields().Items(0));
+    EXPECT_LT(d->LastMarks().size(), 13u);
+    EXPECT_GT(d->LastMarks().size(), 0u);
+
+    for (double step : {0.0, -5.0, double(NAN)}) {
+        d->SetStep(step);
+        PlotImage(chart->Fields().Items(0));
+        EXPECT_TRUE(d->LastMarks().empty());
+    }
+}
+
+TEST_F(RealTimeChart, ThinnedWhileAStripIsDragged) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    for (int i = 0; i < 7200; ++i) AddRecord(t, Day0 + i * Sec, i % 100);
+    auto chart = MakeChart(true);
+    TWKChartSeries* s = AddSeries(*chart, 1200);
+    chart->XScale()->SetMinMax(Day0, Day0 + 7200 * Sec);
+    TChartField* f = chart->Fields().Items(0);
+    PlotImage(f);
+    // Chunks of 3000 records sharing their ends: 3001 + 3001 + 1200 points.
+    EXPECT_EQ(s->LastPointsDrawn(), 3001 + 3001 + 1200);
+
+    TScaleControl* strip = ValueScale(*chart)->Control();
+    const QPoint mid(strip->width() / 2, strip->height() / 2);
+    SendMouse(strip, QEvent::MouseButtonPress, mid, Qt::LeftButton, Qt::LeftButton);
+    ASSERT_TRUE(TScaleControl::AnyHoldsCapture());
+    PlotImage(f);
+    // Every 11th record of a 3000-record chunk, every 4th of the 1199-record one.
+    EXPECT_EQ(s->LastPointsDrawn(), 273 + 273 + 300);
+    SendMouse(strip, QEvent::MouseButtonRelease, mid, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(TScaleControl::AnyHoldsCapture());
+}
+
+TEST_F(RealTimeChart, Statistics) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {101, 1200});
+    const double ys[] = {1, 2, NAN, 4, 10};
+    for (int i = 0; i < 5; ++i) {
+        AddRecord(t, Day0 + i * Sec, ys[i]);
+        t->GetSensor(101)->SetLast(1000 + i);
+    }
+    auto chart = MakeChart(true);
+    TWKChartSeries* rpm = AddSeries(*chart, 1200);
+    rpm->SetA(100);  // the statistics show stored values, without A and B
+    rpm->SetPrecision(2);
+    AddSeries(*chart, 101)->SetPrecision(1);
+    AddSeries(*chart, 4444, "Time1s");
+    const TSensDescr d1200 = GetSensDescr(1200, QString());
+
+    // Ends included, NaN left out.
+    QList<QStringList> rows = chart->Statistics(Day0 + 1 * Sec, Day0 + 3 * Sec);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0], QStringList({"Параметр", "Минимум", "Максимум", "Среднее"}));
+    EXPECT_EQ(rows[1][0], d1200.Units.isEmpty() ? d1200.Name : d1200.Name + " (" + d1200.Units + ")");
+    EXPECT_EQ(rows[1].mid(1), QStringList({"2.00", "4.00", "3.00"}));
+    EXPECT_EQ(rows[2].mid(1), QStringList({"1001.0", "1003.0", "1002.0"}));
+    EXPECT_EQ(rows[3], QStringList(4)) << "an unbound series has empty cells";
+
+    rows = chart->Statistics(Day0 + 10 * Sec, Day0 + 20 * Sec);
+    EXPECT_EQ(rows[1].mid(1), QStringList(3)) << "no record in the selection";
+}
+
+TEST_F(RealTimeChart, StatisticsDialogAfterASelection) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {101, 1200});
+    for (int i = 0; i < 5; ++i) {
+        AddRecord(t, Day0 + i * Sec, i);
+        t->GetSensor(101)->SetLast(1000 + i);
+    }
+    auto chart = MakeChart(true);
+    AddSeries(*chart, 1200)->SetPrecision(0);
+    AddSeries(*chart, 101)->SetPrecision(0);
+
+    // Without a complete selection there is no dialog.
+    chart->SetSelectionMode(true);
+    chart->OnSelectionChanged();
+    EXPECT_TRUE(UI->ShownDialogs.isEmpty());
+    EXPECT_FALSE(chart->SelectionMode());
+
+    QStringList grid;
+    ScriptOnce<TdlgChartStatistic>(*UI, "TdlgChartStatistic", [&grid](TdlgChartStatistic& dlg) {
+        for (int r = 0; r < dlg.sgStat->rowCount(); ++r)
+            for (int c = 0; c < dlg.sgStat->columnCount(); ++c) grid << dlg.sgStat->item(r, c)->text();
+        // Two rows by three columns copied as tab-separated lines.
+        dlg.sgStat->setRangeSelected(QTableWidgetSelectionRange(1, 1, 2, 3), true);
+        dlg.actCopy->trigger();
+        dlg.btnExit->click();
+        return DialogResult(dlg);
+    });
+    chart->SetSelectionMode(true);
+    chart->SetSelection(Day0 + 1 * Sec, Day0 + 3 * Sec);
+    chart->OnSelectionChanged();
+    ASSERT_EQ(UI->ShownDialogs, QStringList({"TdlgChartStatistic: Статистика"}));
+    EXPECT_EQ(grid.mid(0, 4), QStringList({"Параметр", "Минимум", "Максимум", "Среднее"}));
+    EXPECT_EQ(UI->Clipboard().AsText(), "1\t3\t2\n1001\t1003\t1002");
+    EXPECT_FALSE(chart->SelectionMode());
+    EXPECT_TRUE(std::isnan(chart->SelectionStart()));
+}
+
+TEST_F(RealTimeChart, SetupOkAndCancel) {
+    auto chart = MakeChart(false);
+    ScriptOnce<TdlgSetupChart>(*UI, "TdlgSetupChart", [](TdlgSetupChart& dlg) {
+        dlg.cbVert->setChecked(true);
+        dlg.cbTime->setChecked(true);
+        return int(mrCancel);
+    });
+    chart->Setup();
+    EXPECT_EQ(chart->Orientation(), coHorizontal);
+    EXPECT_FALSE(chart->XScale()->AsDateTime());
+
+    ScriptOnce<TdlgSetupChart>(*UI, "TdlgSetupChart", [](TdlgSetupChart& dlg) {
+        dlg.cbVert->setChecked(true);
+        dlg.cbTime->setChecked(true);
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    const double before = Now();
+    chart->Setup();
+    EXPECT_EQ(chart->Orientation(), coVertical);
+    EXPECT_TRUE(chart->XScale()->AsDateTime());
+    EXPECT_GE(chart->XScale()->Min(), before);
+    EXPECT_NEAR(chart->XScale()->Max() - chart->XScale()->Min(), 1.0 / 12, 1e-9);
+}
+
+TEST_F(RealTimeChart, NoDescriptorWithoutASeriesOnTheStrip) {
+    auto chart = MakeChart(true);
+    TSensDescr d;
+    EXPECT_FALSE(chart->GetSensorDescriptor(d));
+}
+
+TEST_F(RealTimeChart, WrittenReadAndPaintedAgain) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {101, 1200});
+    for (int i = 0; i < 600; ++i) {
+        AddRecord(t, Day0 + i * Sec, 40 + 30 * std::sin(i / 40.0));
+        t->GetSensor(101)->SetLast(1000 + i);
+    }
+    auto chart = MakeChart(true);
+    chart->setObjectName("chTime");
+    chart->SetStreamSuffix("");
+    AddSeries(*chart, 1200, {}, Qt::blue)->SetUnits("об/мин");
+    auto* dig = AddSeries<TWKDigitalSeries>(*chart, 101);
+    dig->SetStep(2);
+    auto* f = new TWKExpressionSeries(chart.get(), QStringLiteral("S1200*2"));
+    f->SetFieldInd(0);
+    f->SetScaleInd(0);
+    f->SetPen(QPen(Qt::darkGreen, 1));
+    chart->InsertSeries(f);
+    chart->Notify(seBindStreams, nullptr);
+    chart->Notify(sePoll, nullptr);
+    chart->XScale()->SetMinMax(Day0, Day0 + 600 * Sec);
+    const QImage first = chart->grab().toImage();
+    SaveArtifact(first, "RealTimeChart");
+
+    const QString text = ComponentToString(chart.get());
+    EXPECT_TRUE(text.contains("TWKExpressionSeries")) << text.toStdString();
+    std::unique_ptr<TComponentBase> read(StringToComponent(text, nullptr));
+    auto* again = dynamic_cast<TWKChart*>(read.get());
+    ASSERT_TRUE(again);
+    ASSERT_EQ(again->GetSeriesCount(), 3);
+    again->resize(chart->size());
+    again->show();
+    again->Notify(seBindStreams, nullptr);
+    again->Notify(sePoll, nullptr);
+    again->XScale()->SetMinMax(Day0, Day0 + 600 * Sec);
+    EXPECT_EQ(again->grab().toImage(), first);
+}
+}  // namespace
