@@ -68,6 +68,10 @@ TEST_F(GaugeFormRoundTrip, WrittenAndReadBackByClassName) {
     sensor->SetGID(Gid);
     sensor->SetStreamID(QStringLiteral("Time1s.1001"));
     sensor->SetName(QStringLiteral("Обороты"));
+    auto* sections = qvariant_cast<TCollection*>(dial->property("Sections"));
+    ASSERT_NE(sections, nullptr);
+    sections->Items(1)->setProperty("StartValue", 200.0);
+    sections->Items(1)->setProperty("EndValue", 250.0);
     bar->SetBounds(0, 210, 240, 60);
     bar->setProperty("WKStreamID", QStringLiteral("Time1s.1001"));
     bar->setProperty("WKSensorID", Gid);
@@ -97,6 +101,9 @@ TEST_F(GaugeFormRoundTrip, WrittenAndReadBackByClassName) {
     EXPECT_EQ(dial2->metaObject()->className(), QByteArray("TWKSmoothGauge"));
     for (const char* p : {"Style", "MaximumValue", "Animation"}) EXPECT_EQ(dial2->property(p), dial->property(p)) << p;
     EXPECT_EQ(qvariant_cast<TSensorItem*>(dial2->property("Sensor"))->StreamID(), QStringLiteral("Time1s.1001"));
+    auto* sections2 = qvariant_cast<TCollection*>(dial2->property("Sections"));
+    ASSERT_EQ(sections2->Count(), 2);
+    EXPECT_EQ(sections2->Items(1)->property("EndValue").toDouble(), 250);
     for (const char* p : {"WKStreamID", "WKSensorID", "MaxPosition", "MaxLimit", "Units", "DisplayFormat"})
         EXPECT_EQ(bar2->property(p), bar->property(p)) << p;
 
