@@ -1,3 +1,4 @@
-// The plug-in package of the dial gauge: loading it registers TSmoothDial
-// (its unit holds the registration), so that forms find the class by name.
-#include "SmoothDial.h"
+// The plug-in package of the dial gauges: loading it registers TSmoothDial
+// and the data-bound TWKSmoothGauge (their units hold the registrations), so
+// that forms find the classes by name.
+#include "ExtControls.h"
