@@ -197,6 +197,14 @@ TEST_F(VisualTest, HintPanelRoundTripsAsFormText) {
     EXPECT_EQ(read->Align(), TControl::alTop);
     EXPECT_EQ(read->lblHint->toPlainText(), QStringLiteral("текст")) << "the current hint shows after loading";
     EXPECT_EQ(ComponentToString(again.get()), text);
+
+    // What the driller sees: the strip with sign, caption and buttons over the message.
+    const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS");
+    if (!dir.isEmpty()) {
+        form.SetBounds(0, 0, 480, 120);
+        QDir().mkpath(dir);
+        form.grab().save(dir + QStringLiteral("/HintPanel.png"));
+    }
     Hints().ClearHints();
     RunEvents();
 }
