@@ -42,8 +42,8 @@ public:
     QToolButton* tbNextHint;
     QToolButton* tbPrevHint;
     QToolButton* sbList;
-    TImageList ilSigns;
-    TImageList ilBkg;
+    TPictureList ilSigns;
+    TPictureList ilBkg;
 
 protected:
     bool WKMessage(TWKMessage& msg) override;
