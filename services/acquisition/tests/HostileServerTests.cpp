@@ -389,7 +389,13 @@ TEST_F(HostileServer, WellsListHoldsTheLastAnswerOnly) {
     client.reset();
     const int last = answers;
     EXPECT_EQ(wells.GetWellCount(), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_NE(wells.GetWellByID(QString::number(last * 10 + i)), nullptr) << i;
+    // The client may stop before it reads the last answer sent: the list then
+    // holds the one before it, whole.
+    int held = -1;
+    for (const int k : {last, last - 1})
+        if (held < 0 && wells.GetWellByID(QString::number(k * 10))) held = k;
+    ASSERT_NE(held, -1);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(wells.GetWellByID(QString::number(held * 10 + i)), nullptr) << i;
 }
 
 TEST_F(HostileServer, OneBadFrameWritesOneLine) {
