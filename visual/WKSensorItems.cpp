@@ -47,23 +47,32 @@ void TSensorItem::TakeDescription(const TSensDescr& descr) {
     FColor = TColor(descr.Color);
 }
 
-TUDFDataArray* TSensorItem::GetFormulaDataArray(bool IsDateTime) const {
+TSensorDataStream* FormulaStream(bool IsDateTime) {
     if (!SecondaryServices) return nullptr;
     TWKStreamList& list = SecondaryServices->Streams();
-    TSensorDataStream* stream = nullptr;
-    for (int i = 0; i < list.Count() && !stream; ++i) {
+    for (int i = 0; i < list.Count(); ++i) {
         TSensorDataStream* s = list.GetStreamByIndex(i);
         if (IsDateTime ? s->ID().startsWith(QLatin1String("Time1s")) : s->DataClass() == QLatin1String("Depth"))
-            stream = s;
+            return s;
     }
-    if (IsDateTime && !stream) stream = list.GetStreamByDataClass(QStringLiteral("Time"));
+    return IsDateTime ? list.GetStreamByDataClass(QStringLiteral("Time")) : nullptr;
+}
+
+TUDFDataArray* FindFormulaArray(TSensorDataStream* Stream, const QString& FormulaText) {
+    if (!Stream) return nullptr;
+    for (int i = 0; i < Stream->Count(); ++i)
+        if (auto* udf = dynamic_cast<TUDFDataArray*>(Stream->GetSensorByIndex(i)))
+            if (udf->FormulaText() == FormulaText) return udf;
+    return nullptr;
+}
+
+TUDFDataArray* TSensorItem::GetFormulaDataArray(bool IsDateTime) const {
+    TSensorDataStream* stream = FormulaStream(IsDateTime);
     if (!stream) return nullptr;
-    for (int i = 0; i < stream->Count(); ++i)
-        if (auto* udf = dynamic_cast<TUDFDataArray*>(stream->GetSensorByIndex(i)))
-            if (udf->FormulaText() == FFormulaText) return udf;
+    if (TUDFDataArray* udf = FindFormulaArray(stream, FFormulaText)) return udf;
     auto* udf = stream->CreateSensor<TUDFDataArray>(-1);
     udf->SetFormulaText(FFormulaText);
-    udf->Bind(list);
+    udf->Bind(SecondaryServices->Streams());
     return udf;
 }
 

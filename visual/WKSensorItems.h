@@ -6,8 +6,15 @@
 #include "WKSensDescr.h"
 
 class TSensorDataArray;
+class TSensorDataStream;
 class TUDFDataArray;
 class TWKStreamList;
+
+// Formula arrays live in the time stream ("Time1s...", else the first of data
+// class "Time") or the first "Depth" stream, and are shared by every grid
+// item and chart series with the same formula text.
+TSensorDataStream* FormulaStream(bool IsDateTime);
+TUDFDataArray* FindFormulaArray(TSensorDataStream* Stream, const QString& FormulaText);
 
 class TSensorItem : public TCollectionItem {
     Q_OBJECT

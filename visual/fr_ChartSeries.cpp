@@ -190,25 +190,6 @@ bool TWKChartSeries::MouseDown(TScale*, TScale* Scale, Qt::MouseButton Button, Q
 
 // --- formulas ---
 
-TSensorDataStream* FormulaStream(bool IsDateTime) {
-    if (!SecondaryServices) return nullptr;
-    TWKStreamList& list = SecondaryServices->Streams();
-    for (int i = 0; i < list.Count(); ++i) {
-        TSensorDataStream* s = list.GetStreamByIndex(i);
-        if (IsDateTime ? s->ID().startsWith(QLatin1String("Time1s")) : s->DataClass() == QLatin1String("Depth"))
-            return s;
-    }
-    return IsDateTime ? list.GetStreamByDataClass(QStringLiteral("Time")) : nullptr;
-}
-
-TUDFDataArray* FindFormulaArray(TSensorDataStream* Stream, const QString& FormulaText) {
-    if (!Stream) return nullptr;
-    for (int i = 0; i < Stream->Count(); ++i)
-        if (auto* udf = dynamic_cast<TUDFDataArray*>(Stream->GetSensorByIndex(i)))
-            if (udf->FormulaText() == FormulaText) return udf;
-    return nullptr;
-}
-
 TUDFDataArray* UpdateFormulaArray(bool IsDateTime, const QString& FormulaText) {
     TSensorDataStream* stream = FormulaStream(IsDateTime);
     if (!stream || FormulaText.isEmpty()) return nullptr;

@@ -2,6 +2,7 @@
 // The series of the real-time chart: they read live arrays of the secondary
 // stream list, which owns them; a series only refers to them.
 #include "KXSeries.h"
+#include "WKSensorItems.h"
 
 #include <QFont>
 
@@ -87,11 +88,8 @@ private:
     int FLastPoints = 0;
 };
 
-// Formula arrays live in the chart's X stream (time or depth) and are shared
-// by every series and grid item with the same formula text.
-TSensorDataStream* FormulaStream(bool IsDateTime);
-TUDFDataArray* FindFormulaArray(TSensorDataStream* Stream, const QString& FormulaText);
-// Finds or creates the formula's array and binds it; null without a stream.
+// Finds or creates the formula's array (FormulaStream, FindFormulaArray of
+// WKSensorItems.h) and binds it; null without a stream.
 TUDFDataArray* UpdateFormulaArray(bool IsDateTime, const QString& FormulaText);
 
 class TWKExpressionSeries : public TWKChartSeries {
