@@ -38,19 +38,9 @@ TServiceLoader& Loader() {
 
 // The Services rows of the local database, in table order.
 std::vector<TServiceRow> LocalDatabaseRows() {
-    std::vector<TServiceRow> rows;
-    if (!dmService) {
-        DebugLog(QStringLiteral("TWKServices.Load: no local database"));
-        return rows;
-    }
-    QSqlQuery q = dmService->OpenTable(QStringLiteral("Services"));
-    while (q.next()) {
-        rows.push_back({q.value(QStringLiteral("Order")).toInt(), q.value(QStringLiteral("ServiceClass")).toString(),
-                        q.value(QStringLiteral("IsPrimary")).toBool(), q.value(QStringLiteral("IsActive")).toBool(),
-                        q.value(QStringLiteral("Description")).toString(),
-                        q.value(QStringLiteral("ServiceGroup")).toString()});
-    }
-    return rows;
+    if (dmService) return ServiceRowsOf(*dmService);
+    DebugLog(QStringLiteral("TWKServices.Load: no local database"));
+    return {};
 }
 
 std::vector<TServiceRow> LoaderRows() {
@@ -82,6 +72,18 @@ QString CurrentExceptionMessage() {
 QString ClassNameOf(const QObject* o) { return QString::fromLatin1(o->metaObject()->className()); }
 
 }  // namespace
+
+std::vector<TServiceRow> ServiceRowsOf(const TdmService& Module) {
+    std::vector<TServiceRow> rows;
+    QSqlQuery q = Module.OpenTable(QStringLiteral("Services"));
+    while (q.next()) {
+        rows.push_back({q.value(QStringLiteral("Order")).toInt(), q.value(QStringLiteral("ServiceClass")).toString(),
+                        q.value(QStringLiteral("IsPrimary")).toBool(), q.value(QStringLiteral("IsActive")).toBool(),
+                        q.value(QStringLiteral("Description")).toString(),
+                        q.value(QStringLiteral("ServiceGroup")).toString()});
+    }
+    return rows;
+}
 
 TServiceLoader SetServiceLoader(TServiceLoader NewLoader) {
     TServiceLoader previous = std::move(Loader());

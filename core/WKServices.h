@@ -85,6 +85,8 @@ struct TServiceRow {
 // the groups order them by Order themselves. Unset members use the defaults:
 // the Services table and GetMetaClass of dmService (without dmService: no
 // rows, and the class registry), and the program's switches.
+class TdmService;
+
 struct TServiceLoader {
     std::function<std::vector<TServiceRow>()> Rows;
     std::function<const TClassInfo*(const QString& ClassName)> GetMetaClass;
@@ -92,6 +94,8 @@ struct TServiceLoader {
 };
 // Installs the loader; returns the previous one.
 TServiceLoader SetServiceLoader(TServiceLoader Loader);
+// The Services rows of a local configuration database, in table order.
+std::vector<TServiceRow> ServiceRowsOf(const TdmService& Module);
 
 // What the bus needs of the equipment tree root: its notification and its
 // two change handlers (set by the groups while they exist).

@@ -20,16 +20,6 @@ namespace {
 const TDateTime kStart = EncodeDate(2026, 12, 8) + EncodeTime(22, 0, 0, 0);
 TDateTime At(double seconds) { return kStart + seconds / 86400.0; }
 
-std::vector<TServiceRow> ServiceRows(const TdmService& module) {
-    std::vector<TServiceRow> rows;
-    QSqlQuery q = module.OpenTable("Services");
-    while (q.next())
-        rows.push_back({q.value("Order").toInt(), q.value("ServiceClass").toString(), q.value("IsPrimary").toBool(),
-                        q.value("IsActive").toBool(), q.value("Description").toString(),
-                        q.value("ServiceGroup").toString()});
-    return rows;
-}
-
 // One field with one value scale per series, so that no line covers another.
 template <class T>
 T* AddOwnField(TWKChart& chart, T* s, QColor color) {
@@ -69,7 +59,7 @@ TEST(RealTimeChart, RealTimeChartEndToEnd) {
     reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
     reg.WriteInteger("TCPClient", "Port", sim.Port());
 
-    SetServiceLoader({[&] { return ServiceRows(module); },
+    SetServiceLoader({[&] { return ServiceRowsOf(module); },
                       [&](const QString& name) { return module.GetMetaClass(name); }, nullptr});
     PrimaryServices = std::make_unique<TPrimarySerivces>("Welvista", false);
     SecondaryServices = std::make_unique<TSecondaryServices>("Welvista", false);

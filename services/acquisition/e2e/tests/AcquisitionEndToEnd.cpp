@@ -19,16 +19,6 @@ namespace {
 const TDateTime kStart = EncodeDate(2026, 12, 8) + EncodeTime(22, 0, 0, 0);
 TDateTime At(double seconds) { return kStart + seconds / 86400.0; }
 
-std::vector<TServiceRow> ServiceRows(const TdmService& module) {
-    std::vector<TServiceRow> rows;
-    QSqlQuery q = module.OpenTable("Services");
-    while (q.next())
-        rows.push_back({q.value("Order").toInt(), q.value("ServiceClass").toString(), q.value("IsPrimary").toBool(),
-                        q.value("IsActive").toBool(), q.value("Description").toString(),
-                        q.value("ServiceGroup").toString()});
-    return rows;
-}
-
 // Every record of the stream from 0 on, once each, in order, with its values.
 void ExpectNumbered(TAcqSim& sim, TSensorDataStream& st, const QString& shortID, const TGIDArray& gids, int count) {
     ASSERT_EQ(st.GetDataCount(), count) << st.ID().toStdString();
@@ -64,7 +54,7 @@ TEST(AcquisitionEndToEnd, RecordsArriveInOrderAcrossADisconnect) {
     reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
     reg.WriteInteger("TCPClient", "Port", sim.Port());
 
-    SetServiceLoader({[&] { return ServiceRows(module); },
+    SetServiceLoader({[&] { return ServiceRowsOf(module); },
                       [&](const QString& name) { return module.GetMetaClass(name); }, nullptr});
     PrimaryServices = std::make_unique<TPrimarySerivces>("Welvista", false);
     SecondaryServices = std::make_unique<TSecondaryServices>("Welvista", false);
