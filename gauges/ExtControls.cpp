@@ -141,13 +141,7 @@ void TWKSmoothGauge::DoSetup(bool runTime) {
     dlg.frExtGaugeSetup->cbStyle->setCurrentIndex(FStyle);
     dlg.frExtGaugeSetup->AssignFrom(*this);
     dlg.frAlign->SetCtlAlign(Align());
-    dlg.Descr.Name = FSensor->Name();
-    dlg.Descr.A = FSensor->A();
-    dlg.Descr.B = FSensor->B();
-    dlg.Descr.GID = FSensor->GID();
-    dlg.Descr.Precision = FSensor->Precision();
-    dlg.Descr.Units = FSensor->Units();
-    dlg.Descr.StreamID = FSensor->StreamID();
+    dlg.Descr = FSensor->Description();
     if (ShowModal(dlg) != mrOk) return;
     SetAlign(dlg.frAlign->GetCtlAlign());
     FSensor->SetName(dlg.Descr.Name);

@@ -47,6 +47,19 @@ void TSensorItem::TakeDescription(const TSensDescr& descr) {
     FColor = TColor(descr.Color);
 }
 
+TSensDescr TSensorItem::Description() const {
+    TSensDescr descr;
+    descr.Name = FName;
+    descr.A = FA;
+    descr.B = FB;
+    descr.GID = FGID;
+    descr.Precision = FPrecision;
+    descr.Units = FUnits;
+    descr.StreamID = FStreamID;
+    descr.Color = FColor;
+    return descr;
+}
+
 TSensorDataStream* FormulaStream(bool IsDateTime) {
     if (!SecondaryServices) return nullptr;
     TWKStreamList& list = SecondaryServices->Streams();

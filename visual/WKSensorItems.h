@@ -56,6 +56,8 @@ public:
     void Assign(const TPersistent* source) override;
     // Name, factors, GID, precision, units, stream ID and colour of a description.
     void TakeDescription(const TSensDescr& descr);
+    // The item as a description (what TakeDescription takes), for setup dialogs.
+    TSensDescr Description() const;
 
     // The computed array of the formula in the secondary streams: the first
     // one with the same text in the time (or depth) stream, else a new one

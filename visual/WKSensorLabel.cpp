@@ -66,14 +66,7 @@ void TWKSensorLabel::Setup() {
     TdlgSetupSensLabel dlg;
     dlg.fd.TakeFrom(*Font());
     dlg.frAlign->SetCtlAlign(Align());
-    dlg.Descr.Name = FSensor->Name();
-    dlg.Descr.A = FSensor->A();
-    dlg.Descr.B = FSensor->B();
-    dlg.Descr.GID = FSensor->GID();
-    dlg.Descr.Precision = FSensor->Precision();
-    dlg.Descr.Units = FSensor->Units();
-    dlg.Descr.StreamID = FSensor->StreamID();
-    dlg.Descr.Color = FSensor->Color();
+    dlg.Descr = FSensor->Description();
     dlg.cbColor->SetColor(FSensor->Color());
     dlg.rgTextAlign->SetItemIndex(Alignment() == taLeftJustify ? 0 : Alignment() == taRightJustify ? 1 : 2);
     dlg.cbShowName->setChecked(FShowName);
