@@ -294,6 +294,15 @@ void TWKNode::SetLocation(const QString& Text) {
     if (GetOptions().Contains(niAllowSetLocation) && Text != FLocation) FLocation = Text;
 }
 
+void TWKNode::Notify(TServiceEvent Event, void* Sender) {
+    if (Event == seSetLocation && Sender) {
+        const QString before = FLocation;
+        SetLocation(*static_cast<const QString*>(Sender));
+        if (FLocation != before && Locate()) Save();
+    }
+    TNetworkItem::Notify(Event, Sender);
+}
+
 TWKSensor::~TWKSensor() = default;
 
 void TWKSensor::SetFields(const QString& Name, const QByteArray& Address, const QByteArray& InitData,

@@ -156,6 +156,8 @@ public:
     int GetNetIndex() const override { return 2; }
     virtual QString GetLocation() const { return FLocation; }
     virtual void SetLocation(const QString& Text);
+    // seSetLocation carries the new place as a QString*; a changed place is stored.
+    void Notify(TServiceEvent Event, void* Sender) override;
 };
 
 class TWKDevice : public TNetworkItem {
