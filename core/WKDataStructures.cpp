@@ -129,8 +129,29 @@ void TSensorDataArray::SetCapacity(int n) {
     n = std::max(0, n);
     FCount = FStart = FLastIndex = 0;
     FCapacity = n;
-    FData.assign(static_cast<size_t>(n) + SpareSlots(n), EmptySampleValue());
-    FStates.assign(static_cast<size_t>(n) + SpareSlots(n), ssEmpty);
+    FBufferSize = n + SpareSlots(n);
+    // A server may declare long windows of many sensors that never fill:
+    // the buffers grow as samples arrive.
+    // One slot from the start: SetLast before any AddEmpty writes there, as it always could.
+    std::vector<double>(1, EmptySampleValue()).swap(FData);
+    std::vector<TSensorState>(1, ssEmpty).swap(FStates);
+}
+
+bool TSensorDataArray::Grow(int Needed) {
+    const int allocated = static_cast<int>(FData.size());
+    if (Needed <= allocated) return true;
+    if (allocated >= FBufferSize) return false;
+    if (Needed > FBufferSize) {
+        // The window moves back to slot 0 now: it does so in the whole buffer.
+        FData.resize(static_cast<size_t>(FBufferSize), EmptySampleValue());
+        FStates.resize(static_cast<size_t>(FBufferSize), ssEmpty);
+        return false;
+    }
+    constexpr int MinAllocation = 256;
+    const int size = std::min(FBufferSize, std::max({Needed, 2 * allocated, MinAllocation}));
+    FData.resize(static_cast<size_t>(size), EmptySampleValue());
+    FStates.resize(static_cast<size_t>(size), ssEmpty);
+    return true;
 }
 
 void TSensorDataArray::AddEmpty(int n) {
@@ -138,7 +159,7 @@ void TSensorDataArray::AddEmpty(int n) {
     const int count = std::min(FCapacity, FCount + n);
     const int kept = count - std::min(n, count);  // the newest old samples that stay
     int start = FStart + FCount - kept;
-    if (start + count > GetBufferSize()) {
+    if (!Grow(start + count)) {
         std::memmove(FData.data(), FData.data() + start, sizeof(double) * kept);
         std::memmove(FStates.data(), FStates.data() + start, sizeof(TSensorState) * kept);
         start = 0;
@@ -154,6 +175,7 @@ void TSensorDataArray::SetLastValues(const double* Values, int n, bool NaNIsErro
     if (n <= 0) return;
     FLastReal = Values[n - 1];
     const int m = std::min(n, FCount);
+    if (m <= 0) return;
     const int first = FStart + FCount - m;
     Values += n - m;
     std::memcpy(FData.data() + first, Values, sizeof(double) * m);
@@ -221,7 +243,7 @@ void TSensorDataArray::Clear() { FStart = FCount = FLastIndex = 0; }
 
 void TSensorDataArray::SetCount(int n) {
     n = std::clamp(n, 0, FCapacity);
-    if (FStart + n > GetBufferSize()) {
+    if (!Grow(FStart + n)) {
         const int keep = std::min(FCount, n);
         std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * keep);
         std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * keep);
@@ -252,7 +274,7 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
         FCount -= excess;
         n = FCapacity;
     }
-    if (FStart + n > GetBufferSize()) {
+    if (!Grow(FStart + n)) {
         std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * FCount);
         std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * FCount);
         FStart = 0;

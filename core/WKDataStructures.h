@@ -80,7 +80,10 @@ public:
     int GetStart() const { return FStart; }
     int GetLastIndex() const { return FLastIndex; }
     // Buffer size: capacity + spare slots (1024, or half a larger capacity).
-    int GetBufferSize() const { return static_cast<int>(FData.size()); }
+    // Memory for it is taken as samples arrive, not when the capacity is set.
+    int GetBufferSize() const { return FBufferSize; }
+    // Slots allocated so far (at most the buffer size).
+    int GetAllocatedSize() const { return static_cast<int>(FData.size()); }
     double GetLastReal() const { return FLastReal; }
     void SetLastReal(double Value) { FLastReal = Value; }
 
@@ -97,7 +100,7 @@ public:
         else
             ++FStart;
         if (FStart + FCount > static_cast<int>(FData.size())) [[unlikely]]
-            CompactForNewSample();
+            if (!Grow(FStart + FCount)) CompactForNewSample();
         FLastIndex = FStart + FCount - 1;
         FStates[FLastIndex] = ssEmpty;
         FData[FLastIndex] = EmptySampleValue();
@@ -165,9 +168,13 @@ protected:
     int Slot(int i) const { return FStart + i; }
     // Moves the window (less its newest slot) back to slot 0.
     void CompactForNewSample();
+    // Allocates up to Needed slots (doubling, at most the buffer size); false
+    // when the buffer is fully allocated and the window must move instead.
+    bool Grow(int Needed);
     void SetLastOutOfRange();
 
     int FCapacity = 0;
+    int FBufferSize = 0;
     int FCount = 0;
     std::vector<double> FData;
     std::vector<TSensorState> FStates;

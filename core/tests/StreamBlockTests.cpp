@@ -86,3 +86,30 @@ TEST(SensorDataStream, AddRecordsCountsEveryRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// Declared windows cost memory only as samples arrive, and never more than
+// the buffer: a day of 1-second records for a sensor that sends ten samples
+// holds ten-odd slots, not a day's.
+TEST(SensorDataArray, BuffersGrowAsSamplesArrive) {
+    TSensorDataArray a(1, nullptr);
+    a.SetCapacity(86400);
+    EXPECT_EQ(a.GetBufferSize(), 86400 + 43200);
+    EXPECT_LE(a.GetAllocatedSize(), 1);
+    for (int k = 0; k < 10; ++k) {
+        a.AddEmpty();
+        a.SetLast(k);
+    }
+    EXPECT_LE(a.GetAllocatedSize(), 256);
+    a.AddEmpty(200000);
+    EXPECT_EQ(a.GetCount(), 86400);
+    EXPECT_LE(a.GetAllocatedSize(), a.GetBufferSize());
+    for (int k = 0; k < 100000; ++k) a.AddEmpty();
+    EXPECT_EQ(a.GetAllocatedSize(), a.GetBufferSize());
+    EXPECT_LE(a.GetStart() + a.GetCount(), a.GetAllocatedSize());
+    a.SetCapacity(10);
+    EXPECT_LE(a.GetAllocatedSize(), 1);  // a new window gives the old memory back
+}
+
+}  // namespace
