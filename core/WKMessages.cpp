@@ -53,7 +53,9 @@ void PlayWKSound(int severity) {
 
 void PlaySoundFile(const QString& name, bool noInterrupt) {
     if (name.isEmpty()) return;
-    UIServices().Sound().Play(WKSoundsPath() + name, noInterrupt);
+    // Stored sound names carry no extension; the files are wave files.
+    const QString file = name.contains(QLatin1Char('.')) ? name : name + QStringLiteral(".wav");
+    UIServices().Sound().Play(WKSoundsPath() + file, noInterrupt);
 }
 
 QString ServiceEventName(TServiceEvent event) {

@@ -111,9 +111,9 @@ TEST(WKMessages, SeverityToSound) {
     auto ui = std::make_shared<TScriptedUIServices>();
     auto prev = SetUIServices(ui);
     for (int s = -1; s <= 4; ++s) LogMessage(s, "TTest", 1, "m");
-    EXPECT_EQ(ui->Player.Played, QStringList({"/opt/wk/Sounds/Hint", "/opt/wk/Sounds/User",
-                                              "/opt/wk/Sounds/Information", "/opt/wk/Sounds/Warning",
-                                              "/opt/wk/Sounds/Error"}));
+    EXPECT_EQ(ui->Player.Played, QStringList({"/opt/wk/Sounds/Hint.wav", "/opt/wk/Sounds/User.wav",
+                                              "/opt/wk/Sounds/Information.wav", "/opt/wk/Sounds/Warning.wav",
+                                              "/opt/wk/Sounds/Error.wav"}));
     ui->Player.Played.clear();
     TDebugOutputCapture cap;
     LogMessage(5, "TTest", 1, "m");

@@ -122,7 +122,7 @@ TEST(ComServer, RegistrationEntriesAndModulesThatCannotServe) {
 
     // A loadable library without the exports.
     const QString platformLib = ModuleFileOf(reinterpret_cast<const void*>(&CoInitialize));
-    EXPECT_TRUE(platformLib.endsWith("libWKPlatform.so")) << platformLib.toStdString();
+    EXPECT_TRUE(platformLib.endsWith("libWKPlatformBase.so")) << platformLib.toStdString();
     RegisterComClass({ProbeClass, "Probe.Probe", "Probe Object", "Apartment", platformLib, TGUID()});
     const HRESULT hr = CoCreateInstance(ProbeClass, nullptr, IUnknown::IID, obj.Receive());
     EXPECT_EQ(hr, CO_E_ERRORINDLL);
