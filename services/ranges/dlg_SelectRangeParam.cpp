@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -105,15 +106,16 @@ void TdlgSelectRangeParam::BuildList() {
         return QString::compare(FSensors[a.Index].FullName, FSensors[b.Index].FullName, Qt::CaseInsensitive) < 0;
     });
     lvParams->clear();
+    // Rows without the mark keep its place, so that the names line up.
+    QPixmap blank(FImages.Image(0).size());
+    blank.fill(Qt::transparent);
     for (const TRow& r : rows) {
         auto* row = new QTreeWidgetItem(lvParams);
         row->setText(colName, FSensors[r.Index].FullName);
         row->setData(colName, kSensorRole, r.Index);
         row->setData(colName, kCheckedRole, r.Item != nullptr);
-        if (r.Item) {
-            row->setText(colRange, RangeText(*r.Item));
-            row->setIcon(colName, QIcon(FImages.Image(0)));
-        }
+        row->setIcon(colName, QIcon(r.Item ? FImages.Image(0) : blank));
+        if (r.Item) row->setText(colRange, RangeText(*r.Item));
     }
     lvParams->setCurrentItem(lvParams->topLevelItem(0));
     UpdateButtons();

@@ -30,8 +30,9 @@ bool ValidNumber(const QString& Text, double& Value) { return TryStrToFloat(Text
 
 QStringList RangeSoundNames() {
     QStringList names{kNoSound};
+    // Only what name + ".wav" finds again when the alarm plays it.
     const QFileInfoList files =
-        QDir(WKSoundsPath()).entryInfoList({QStringLiteral("*.wav")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QDir(WKSoundsPath()).entryInfoList({QStringLiteral("*.wav")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
     for (const QFileInfo& f : files) names << f.completeBaseName();
     return names;
 }

@@ -11,6 +11,7 @@
 #include "dlg_SetRange.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -130,12 +131,12 @@ TEST_F(RangeDialogs, LimitDialogTicksChecksAndRefusesBadLimits) {
 }
 
 TEST_F(RangeDialogs, LimitDialogShowsAndWritesTheItem) {
+    // A program folder of our own: two sounds, and files the player would not find by name + ".wav".
+    QTemporaryDir programs;
+    InitWKConsts({}, programs.path() + "/Welvista2");
     QDir().mkpath(WKSoundsPath());
-    const bool madeSounds = !QFile::exists(WKSoundsPath() + "Сирена.wav");
-    if (madeSounds) {
-        QFile(WKSoundsPath() + "Сирена.wav").open(QIODevice::WriteOnly);
-        QFile(WKSoundsPath() + "Гудок.wav").open(QIODevice::WriteOnly);
-    }
+    for (const char* name : {"Сирена.wav", "Гудок.wav", "Старый.WAV", "notes.txt"})
+        QFile(WKSoundsPath() + name).open(QIODevice::WriteOnly);
     TRangeCheckItem item;
     item.GID = 101;
     item.SetCheckMin(true);
@@ -148,8 +149,12 @@ TEST_F(RangeDialogs, LimitDialogShowsAndWritesTheItem) {
     item.BroadcastMax = true;
     TSensDescr d;
     d.GID = 101;
+    d.FullName = "Глубина забоя";
     TdlgSetRange dlg;
     dlg.Fill(d, &item, false);
+    QStringList sounds;
+    for (int i = 0; i < dlg.Lower.cbSound->count(); ++i) sounds << dlg.Lower.cbSound->itemText(i);
+    EXPECT_EQ(sounds, QStringList({"[Нет звука]", "Гудок", "Сирена"}));
     EXPECT_EQ(dlg.Lower.edLimit->text(), "12.346");
     EXPECT_EQ(dlg.Upper.edLimit->text(), "");
     EXPECT_EQ(dlg.Lower.cbSound->currentText(), "Сирена");
@@ -183,16 +188,21 @@ TEST_F(RangeDialogs, LimitDialogShowsAndWritesTheItem) {
     // Visible boxes write their ticks.
     TdlgSetRange shown;
     shown.Fill(d, &item, true);
+    // Every caption shows whole.
+    shown.show();
+    shown.adjustSize();
+    for (QAbstractButton* b : shown.findChildren<QAbstractButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    for (QLabel* l : shown.findChildren<QLabel*>())
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+    SaveArtifact(shown, "RangeLimitDialog");
+    shown.hide();
     shown.Lower.cbLog->setChecked(false);
     shown.Lower.edLimit->clear();
     shown.Apply(item);
     EXPECT_FALSE(item.LogMin);
     EXPECT_TRUE(item.BroadcastMax);
     EXPECT_TRUE(std::isnan(item.Min));
-    if (madeSounds) {
-        QFile::remove(WKSoundsPath() + "Сирена.wav");
-        QFile::remove(WKSoundsPath() + "Гудок.wav");
-    }
 }
 
 TEST_F(RangeDialogs, ParameterListFiltersAndShowsLimits) {
@@ -218,7 +228,9 @@ TEST_F(RangeDialogs, ParameterListFiltersAndShowsLimits) {
     add(13, false, 0, true, 7);
     QStringList set, reset;
     TPictureList images;
-    images.Add(QPixmap(16, 16));
+    QPixmap mark(16, 16);
+    mark.fill(Qt::red);
+    images.Add(mark);
     TdlgSelectRangeParam dlg(
         sensors, params, images, [&](const TSensDescr& d) { set << d.FullName; },
         [&](const TSensDescr& d) { reset << d.FullName; });
@@ -226,7 +238,8 @@ TEST_F(RangeDialogs, ParameterListFiltersAndShowsLimits) {
         QStringList r;
         for (int i = 0; i < dlg.lvParams->topLevelItemCount(); ++i) {
             QTreeWidgetItem* row = dlg.lvParams->topLevelItem(i);
-            r << row->text(0) + "|" + row->text(1) + (row->icon(0).isNull() ? "" : "|*");
+            const bool marked = row->icon(0).pixmap(16, 16).toImage().pixelColor(8, 8) == QColor(Qt::red);
+            r << row->text(0) + "|" + row->text(1) + (marked ? "|*" : "");
         }
         return r;
     };
@@ -322,6 +335,9 @@ TEST_F(RangeDialogs, ParameterListCommandEditsLimitsAndRebuildsTheSubmenu) {
         dlg->btnControl->click();
         // The new limit shows at once.
         EXPECT_EQ(dlg->lvParams->topLevelItem(0)->text(1), ">250");
+        dlg->edFilter->setText("");
+        dlg->show();
+        SaveArtifact(*dlg, "RangeParameterList");
         dlg->btnExit->click();
         return DialogResult(*dlg);
     });
@@ -346,6 +362,10 @@ TEST_F(RangeDialogs, ParameterListCommandEditsLimitsAndRebuildsTheSubmenu) {
     EXPECT_FALSE(item->BroadcastMax);
     EXPECT_EQ(Stored("MaxValue", 1200), 250);
     EXPECT_EQ(Entries(), QStringList{"Обороты ротора > 250 [x]"});
+    s.ParamsMenu()->show();
+    SaveArtifact(*s.ParamsMenu(), "RangeSwitchMenu");
+    Setup->show();
+    SaveArtifact(*Setup, "RangeSetupMenu");
 }
 
 TEST_F(RangeDialogs, ContextActionsActOnTheFocusedParameter) {

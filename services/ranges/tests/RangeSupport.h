@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -30,6 +31,14 @@ public:
     }
     QStringList Alerts;
 };
+
+// What the user looks at, kept when the run asks for it.
+inline void SaveArtifact(QWidget& w, const QString& name) {
+    const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w.grab().save(dir + "/" + name + ".png");
+}
 
 class RangeFixture : public ::testing::Test {
 protected:
