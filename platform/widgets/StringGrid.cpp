@@ -29,27 +29,25 @@ void TStringGrid::DrawCell(QPainter& p, int col, int row, const QRect& rect) {
     p.drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, Cells(col, row));
 }
 
+namespace {
+// Where index i goes when the line at from moves to to.
+int MovedIndex(int i, int from, int to) {
+    if (i == from) return to;
+    if (from < to && i > from && i <= to) return i - 1;
+    if (from > to && i >= to && i < from) return i + 1;
+    return i;
+}
+}  // namespace
+
 void TStringGrid::ColumnMoved(int from, int to) {
     std::map<std::pair<int, int>, QString> moved;
-    for (const auto& [key, text] : FCells) {
-        int c = key.first;
-        if (c == from) c = to;
-        else if (from < to && c > from && c <= to) --c;
-        else if (from > to && c >= to && c < from) ++c;
-        moved[{c, key.second}] = text;
-    }
+    for (const auto& [key, text] : FCells) moved[{MovedIndex(key.first, from, to), key.second}] = text;
     FCells.swap(moved);
 }
 
 void TStringGrid::RowMoved(int from, int to) {
     std::map<std::pair<int, int>, QString> moved;
-    for (const auto& [key, text] : FCells) {
-        int r = key.second;
-        if (r == from) r = to;
-        else if (from < to && r > from && r <= to) --r;
-        else if (from > to && r >= to && r < from) ++r;
-        moved[{key.first, r}] = text;
-    }
+    for (const auto& [key, text] : FCells) moved[{key.first, MovedIndex(key.second, from, to)}] = text;
     FCells.swap(moved);
 }
 

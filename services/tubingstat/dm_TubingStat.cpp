@@ -63,6 +63,16 @@ bool CurrentObjects(int& Well, int& Run) {
     Run = wells->FCurrentRun;
     return true;
 }
+
+// Opens a statement of the module again on the current well and run.
+void OpenOnCurrentObjects(TSqlDataSet& DataSet) {
+    int well = -1, run = 0;
+    CurrentObjects(well, run);
+    DataSet.Close();
+    DataSet.SetParam("WELLID", well);
+    DataSet.SetParam("RUNNO", run);
+    DataSet.Open();
+}
 }  // namespace
 
 TdmTubingStat* dmTubingStat() { return Module(); }
@@ -203,23 +213,11 @@ QString TdmTubingStat::GetSumTiming(int Index) const {
     return HoursToStr(FSumTimings.Values[size_t(Index)]);
 }
 
-void TdmTubingStat::DBChange() {
-    int well = -1, run = 0;
-    CurrentObjects(well, run);
-    dsTubingStat.Close();
-    dsTubingStat.SetParam("WELLID", well);
-    dsTubingStat.SetParam("RUNNO", run);
-    dsTubingStat.Open();
-}
+void TdmTubingStat::DBChange() { OpenOnCurrentObjects(dsTubingStat); }
 
 void TdmTubingStat::RecalcSumTimings() {
     try {
-        int well = -1, run = 0;
-        CurrentObjects(well, run);
-        qrSumTimings.Close();
-        qrSumTimings.SetParam("WELLID", well);
-        qrSumTimings.SetParam("RUNNO", run);
-        qrSumTimings.Open();
+        OpenOnCurrentObjects(qrSumTimings);
         static const char* const sums[] = {"SUM_COMMON",      "SUM_MUDCIRCULATION", "SUM_DRILL",  "SUM_SLIDEDRILL",
                                            "SUM_ROTARYDRILL", "SUM_CONNECTION",     "SUM_PULLOUT", "SUM_RUNIN"};
         TTubingSumTimings read;
