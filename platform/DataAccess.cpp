@@ -105,6 +105,14 @@ TDataConnection TDataConnection::OpenFirebird(const QString& database, const QSt
     return c;
 }
 
+TDataConnection TDataConnection::Attach(const TDataConnection& other) {
+    if (!other.Connected()) throw EDatabaseError(QStringLiteral("Can't attach: the database is not connected"));
+    TDataConnection c(NewConnectionName());
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(other.FName, c.FName);
+    if (!db.open()) throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(db.databaseName(), db.lastError().text()));
+    return c;
+}
+
 namespace {
 // A database parameter block: a version byte, then tag, length and value items.
 class TDpb {

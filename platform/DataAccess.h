@@ -28,6 +28,9 @@ public:
     // may lose committed work: switch them on once the database is built.
     static void CreateFirebird(const QString& database, const QString& user, const QString& password,
                                bool forcedWrites = true);
+    // A new attachment to the database of other with the same settings, so
+    // that its transactions stand apart from other's.
+    static TDataConnection Attach(const TDataConnection& other);
     static void SetFirebirdForcedWrites(const QString& database, const QString& user, const QString& password,
                                         bool forcedWrites);
 

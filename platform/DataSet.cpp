@@ -132,6 +132,18 @@ QString TDateTimeField::AsString() const {
     return DateTimeToStr(v);
 }
 
+QString TDateTimeField::DisplayText() const {
+    double v = 0;
+    if (!GetData(&v)) return {};
+    return DisplayFormat.isEmpty() ? DateTimeToStr(v) : FormatDateTime(DisplayFormat, v);
+}
+
+QString TFloatField::DisplayText() const {
+    double v = 0;
+    if (!GetData(&v)) return {};
+    return DisplayFormat.isEmpty() ? AsString() : FormatFloat(DisplayFormat, v);
+}
+
 TIntegerField::TIntegerField(TDataSet* dataSet) : TField(dataSet, TFieldType::ftInteger, sizeof(qint32)) {}
 
 int TIntegerField::AsInteger() const {
@@ -244,7 +256,40 @@ void TDataSet::CheckInactive() const {
 }
 
 void TDataSet::CheckEditing() const {
-    if (FState != TDataSetState::dsEdit && FState != TDataSetState::dsInsert) DatabaseError(SNotEditing, this);
+    if (FState != TDataSetState::dsEdit && FState != TDataSetState::dsInsert && FState != TDataSetState::dsCalcFields)
+        DatabaseError(SNotEditing, this);
+}
+
+TField& TDataSet::AddField(std::unique_ptr<TField> field) {
+    CheckInactive();
+    if (FDefaultFields) DestroyFields();
+    if (FindField(field->FieldName())) DatabaseError(QStringLiteral("Duplicate field name '%1'").arg(field->FieldName()), this);
+    FFields.push_back(std::move(field));
+    return *FFields.back();
+}
+
+void TDataSet::EnableControls() {
+    if (FDisableCount == 0) return;
+    if (--FDisableCount == 0 && Active()) DataEvent(TDataEvent::deDataSetChange);
+}
+
+void TDataSet::CalculateFields(char* buffer) {
+    ClearCalcFields(buffer);
+    if (!OnCalcFields) return;
+    const TDataSetState saved = FState;
+    char* const savedBuffer = FCalcBuffer;
+    FState = TDataSetState::dsCalcFields;
+    FCalcBuffer = buffer;
+    try {
+        OnCalcFields(*this);
+    } catch (...) {
+        FState = saved;
+        FCalcBuffer = savedBuffer;
+        ClearCalcFields(buffer);
+        throw;
+    }
+    FState = saved;
+    FCalcBuffer = savedBuffer;
 }
 
 void TDataSet::SetState(TDataSetState state) {
@@ -380,6 +425,7 @@ void TDataSet::RemoveDataListener(int id) {
 
 void TDataSet::DataEvent(TDataEvent event, TField* field) {
     if (event == TDataEvent::deFieldChange && field && field->OnChange) field->OnChange(*field);
+    if (FDisableCount > 0) return;
     // A listener may remove itself: walk a copy.
     const auto listeners = FListeners;
     for (const auto& l : listeners) l.second(event, field);

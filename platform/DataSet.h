@@ -22,7 +22,10 @@
 #include <memory>
 #include <vector>
 
-enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+// dsCalcFields: only while OnCalcFields fills the calculated fields of a record.
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
+// A data field holds a value of the record; a calculated one is filled by OnCalcFields.
+enum class TFieldKind { fkData, fkCalculated };
 enum class TFieldType { ftUnknown, ftString, ftInteger, ftBoolean, ftFloat, ftDateTime };
 enum class TBookmarkFlag : quint8 { bfCurrent, bfBOF, bfEOF, bfInserted };
 enum class TGetMode { gmCurrent, gmNext, gmPrior };
@@ -117,6 +120,18 @@ public:
     int Index() const;
     bool ReadOnly = false;
     bool Required = false;
+    // What a field carries beside its value: a free number for its users,
+    // whether grids show it, the width in characters a grid gives it (0: the
+    // grid's default), a display format for numbers and dates (empty: the
+    // plain text) and its kind.
+    int Tag = 0;
+    bool Visible = true;
+    int DisplayWidth = 0;
+    QString DisplayFormat;
+    TFieldKind FieldKind = TFieldKind::fkData;
+    bool Calculated() const { return FieldKind == TFieldKind::fkCalculated; }
+    // The text shown for the value: AsString, or the value by DisplayFormat.
+    virtual QString DisplayText() const { return AsString(); }
 
     bool IsNull() const;
     void Clear();
@@ -160,6 +175,7 @@ public:
     QString AsString() const override;
     void SetAsString(const QString& value) override;
     QVariant AsVariant() const override;
+    QString DisplayText() const override;
 };
 
 // A day number with its fraction (TDateTime).
@@ -167,6 +183,7 @@ class TDateTimeField : public TFloatField {
 public:
     explicit TDateTimeField(TDataSet* dataSet) : TFloatField(dataSet, TFieldType::ftDateTime) {}
     QString AsString() const override;
+    QString DisplayText() const override;
 };
 
 // A 32-bit integer.
@@ -263,6 +280,25 @@ public:
     TField* FieldByName(const QString& name) const;
     // True while the fields were made from the definitions at open.
     bool DefaultFields() const { return FDefaultFields; }
+    // Adds a persistent field (data or calculated) to a closed dataset; the
+    // dataset owns it. A dataset with persistent fields binds them to its
+    // definitions at open instead of making default fields.
+    TField& AddField(std::unique_ptr<TField> field);
+    template <class F, class... A>
+    F& AddField(const QString& name, A&&... args) {
+        auto f = std::make_unique<F>(this, std::forward<A>(args)...);
+        f->SetFieldName(name);
+        return static_cast<F&>(AddField(std::move(f)));
+    }
+
+    // Listeners hear nothing while the controls are disabled; enabling them
+    // again (as often as they were disabled) tells them the data changed.
+    void DisableControls() { ++FDisableCount; }
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
+    // Fills the calculated fields of every record fetched and of the record
+    // being edited after a field changes; the state is dsCalcFields meanwhile.
+    TDataSetNotifyEvent OnCalcFields;
 
     // Value exchange between fields and the active record.
     virtual bool GetFieldData(const TField* field, void* buffer) const = 0;
@@ -312,9 +348,16 @@ protected:
     void CreateFields();
     void DestroyFields();
     void BindFields(bool binding);
-    // The buffer the fields read: the active record (or the record being edited).
-    char* ActiveBuffer() { return FActive.data(); }
-    const char* ActiveBuffer() const { return FActive.data(); }
+    // The buffer the fields read: the active record (or the record being
+    // edited), or the record whose calculated fields are being filled.
+    char* ActiveBuffer() { return FCalcBuffer ? FCalcBuffer : FActive.data(); }
+    const char* ActiveBuffer() const { return FCalcBuffer ? FCalcBuffer : FActive.data(); }
+    // Runs OnCalcFields for buffer (a concrete dataset calls it for each
+    // record it fetches); a failing handler leaves them empty and its
+    // exception passes on.
+    void CalculateFields(char* buffer);
+    // Empties the calculated fields of buffer before they are filled.
+    virtual void ClearCalcFields(char* buffer) { Q_UNUSED(buffer); }
     // True when the active buffer holds a record (or one being edited).
     bool HasActiveRecord() const { return FHasRecord || FState == TDataSetState::dsEdit || FState == TDataSetState::dsInsert; }
     // Fetches the cursor's record again (current, else next, else prior).
@@ -345,4 +388,6 @@ private:
     bool FCursorOnActive = true;
     std::vector<std::pair<int, TDataListener>> FListeners;
     int FNextListener = 1;
+    int FDisableCount = 0;
+    char* FCalcBuffer = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "Numfield.h"
 
+#include "Exceptions.h"
 #include "Formatting.h"
 
 #include <QRegularExpression>
@@ -52,10 +53,30 @@ int TNumField::AsInteger() const {
 }
 
 void TNumField::SetValue(double value) {
+    if (!DisplayFormat.isEmpty()) {
+        setText(FormatFloat(DisplayFormat, value));
+        return;
+    }
     setText(FDecimals > 0 ? FloatToStrFixed(value, FDecimals) : QString::number(Round(value)));
 }
 
 bool TNumField::IsValid() const {
     double v = 0;
     return TryStrToFloat(text(), v) && std::isfinite(v) && v >= FMin && v <= FMax;
+}
+
+double TNumField::CheckFloatValue() const {
+    double v = 0;
+    if (!TryStrToFloat(text(), v) || !std::isfinite(v))
+        throw EConvertError(QStringLiteral("\"%1\" не является числом").arg(text().trimmed()));
+    if (v < FMin || v > FMax)
+        throw EConvertError(QStringLiteral("Значение должно лежать в диапазоне от %1 до %2").arg(FloatToStr(FMin), FloatToStr(FMax)));
+    return v;
+}
+
+int TNumField::CheckIntValue() const {
+    const double v = CheckFloatValue();
+    if (v != std::trunc(v) || v < double(INT_MIN) || v > double(INT_MAX))
+        throw EConvertError(QStringLiteral("\"%1\" не является целым числом").arg(text().trimmed()));
+    return int(v);
 }

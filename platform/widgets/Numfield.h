@@ -24,6 +24,13 @@ public:
     void SetValue(double value);
     // The text is a complete number inside the range.
     bool IsValid() const;
+    // The number of the text, both limits inclusive; raises the field's own
+    // error (EConvertError) for a text that is no number or lies outside.
+    double CheckFloatValue() const;
+    // The same for a whole number.
+    int CheckIntValue() const;
+    // The pattern SetValue shows numbers by (FormatFloat); empty: by the decimals.
+    QString DisplayFormat;
 
 private:
     int FDecimals = 0;

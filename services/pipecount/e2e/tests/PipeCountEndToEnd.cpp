@@ -7,6 +7,7 @@
 #include "AcqSimTripping.h"
 #include "AcquisitionTestSupport.h"
 #include "RegIniFile.h"
+#include "TrippingWell.h"
 #include "WKConsts.h"
 #include "WKServices.h"
 #include "WellDatabaseSupport.h"
@@ -39,15 +40,7 @@ protected:
         Trip.Lengths = {9.5, 9.75, 9.25, 9.5};
         Wells = std::make_unique<TdmWells>();
         ASSERT_TRUE(Wells->Connected());
-        QStringList sql{"insert into WELLS values (1)",
-                        "insert into RUNS (WELLID, RUNNO, CLOSED, KELLYLENGTH) values (1, 1, 0, 12)",
-                        "insert into REF_BHAITEMS values (33554432, 'ТБПК-127', '', 9.5, 30, 108, 127, NULL)"};
-        for (size_t i = 0; i < Trip.Lengths.size(); ++i)
-            sql << QStringLiteral("insert into BOTTOMHOLEASSEMBLY values (1, 1, %1, 33554432, 0, %1, 0, %2, "
-                                  "'ТБПК-127', '')")
-                       .arg(i + 1)
-                       .arg(Trip.Lengths[i]);
-        RunSql(sql);
+        WriteTrippingWell(Trip.Lengths);
         Wells->UpdateCurrentObjects();
         ASSERT_TRUE(Wells->FRunActive);
         StartSimulator(0);

@@ -1,0 +1,10 @@
+#pragma once
+// The setup of the statistics frame: its alignment and its beveled look.
+#include "dlg_SetupSplitter.h"
+
+class TdlgSetupTubingStatFrame : public TdlgSetupSplitter {
+    Q_OBJECT
+public:
+    explicit TdlgSetupTubingStatFrame(QWidget* parent = nullptr)
+        : TdlgSetupSplitter(QStringLiteral("Настройка разделителя"), parent) {}
+};
