@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "ModalDialogs.h"
 #include "RegIniFile.h"
+#include "SketchDLLMan.h"
 #include "UIServices.h"
 #include "WKConsts.h"
 #include "WKHints.h"
@@ -46,6 +47,25 @@ TBaseMDIForm* MonitoringFormOf(QWidget* w) {
     for (; w; w = w->parentWidget())
         if (auto* f = qobject_cast<TBaseMDIForm*>(w)) return f;
     return nullptr;
+}
+
+// The setup entries of the data-source systems that offer one, under "Настройка".
+void AddSketchSetupMenu(QMenu& menu) {
+    const Welvista::TPluginManager& plugins = Welvista::PluginManager();
+    const auto list = plugins.GetSysSetupList();
+    for (int i = 0; i < list.size(); ++i) {
+        QAction* a = menu.addAction(QStringLiteral("Настройка источника данных ") + list[i].first + QStringLiteral("..."));
+        a->setData(i);
+        Welvista::TSystemLibrary* system = list[i].second;
+        QObject::connect(a, &QAction::triggered, a, [system] {
+            try {
+                system->Setup();
+            } catch (const std::exception& e) {
+                DebugLog(QStringLiteral("TfmMain.SketchSetupClick: ") + ExceptionMessage(e));
+                MessageDlg(ExceptionMessage(e), mtError, mbOK);
+            }
+        });
+    }
 }
 
 // Runs a command so that a failure shows its message and the window goes on.
@@ -205,6 +225,8 @@ void TfmMain::FormCreate() {
                         .toLocal8Bit());
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FormActivated(now); });
     DebugLog(QStringLiteral("Welvista: activate plugins"));
+    Welvista::ActivatePlugins();
+    AddSketchSetupMenu(*mmSetup);
     DebugLog(QStringLiteral("Welvista: FormCreate exit"));
 }
 

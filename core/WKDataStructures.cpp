@@ -34,6 +34,9 @@ int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity / 2); }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+
+}  // namespace
+
 // Fixed notation as the old runtime's FloatToStrF(ffFixed, 7, Decimals):
 // rounded once to at most 7 significant digits and Decimals places (half away
 // from zero); values of more than 7 integer digits fall back to exponent form.
@@ -96,8 +99,6 @@ QString FloatToStrFixed7(double value, int decimals) {
     if (decimals > 0) out += '.' + QString::fromStdString(fracPart);
     return out;
 }
-
-}  // namespace
 
 
 // ---------------------------------------------------------------------------

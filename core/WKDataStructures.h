@@ -27,6 +27,10 @@ TCriticalSection& Ring0();
 // Guards the secondary stream list; taken by the main thread only.
 TCriticalSection& Ring1();
 
+// A value as fixed-point text of at most 7 significant digits and the given
+// decimals (the form every value text of the system takes).
+QString FloatToStrFixed7(double value, int decimals);
+
 // The state of one sample; a sample is usable from ssNormal on (and not NaN).
 enum TSensorState : uint8_t { ssEmpty, ssError, ssNormal, ssFixed, ssCalculated, ssModified, ssWarning };
 

@@ -3,6 +3,7 @@
 #include "DebugOutput.h"
 #include "QtUIServices.h"
 #include "WKConsts.h"
+#include "dm_CommonRes.h"
 #include "dm_Service.h"
 #include "fm_WelvistaMain.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     {
         TfmMain main;
         OutputDebugString(QStringLiteral("Welvista: create resources"));
+        dmCommonRes();
         OutputDebugString(QStringLiteral("Welvista: create resources done"));
         main.show();
         result = QApplication::exec();
