@@ -1,7 +1,11 @@
 #include "WKControls.h"
 
+#include "Components.h"
+#include "MainWindowHost.h"
 #include "UIServices.h"
 #include "dlg_SelectParam.h"
+
+#include <QWidget>
 
 #include <memory>
 
@@ -29,4 +33,15 @@ bool SelectParameter(TSensSelection selection, TSensDescr& descr, const TGetCust
     if (!RunPicker(selection, true, source, chosen) || chosen.isEmpty()) return false;
     descr = chosen.first();
     return true;
+}
+
+TCustomImageList* WKLargeImages = nullptr;
+
+QObject* ApplicationToolbar() {
+    IWKMainWindowHost* host = MainWindowHost();
+    QWidget* window = host ? host->MainWindow() : nullptr;
+    if (!window) return nullptr;
+    if (const TComponentBase* form = AsComponent(window))
+        if (TComponentBase* bar = form->FindComponent(QStringLiteral("tbMain"))) return bar->Self();
+    return window->findChild<QObject*>(QStringLiteral("tbMain"), Qt::FindDirectChildrenOnly);
 }

@@ -2,7 +2,5 @@
 // library's start-up beside its own controls (which register in their units).
 #include "ClassRegistry.h"
 #include "ComCtrls.h"
-#include "ImgList.h"
 
 WK_REGISTER_CLASS(TTabSheet)
-WK_REGISTER_CLASS(TImageList)

@@ -4,6 +4,7 @@
 #include "ConvSys.h"
 #include "EditControls.h"
 #include "Formatting.h"
+#include "Menus.h"
 #include "ModalDialogs.h"
 #include "Swatchbox.h"
 #include "WKControls.h"
@@ -12,10 +13,26 @@
 #include "fr_Align.h"
 #include "fr_SetupFormula.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
+#include <utility>
+
+namespace {
+TSensGridMenuLookup& ValuesMenu() {
+    static TSensGridMenuLookup lookup;
+    return lookup;
+}
+}  // namespace
+
+TSensGridMenuLookup SetSensGridValuesMenu(TSensGridMenuLookup lookup) {
+    return std::exchange(ValuesMenu(), std::move(lookup));
+}
 
 TSensGrid::TSensGrid(QObject* owner) : TCustomGrid(owner), FSensorList(new TSensorList(this)) {
     SetBorderStyle(bsNone);
@@ -27,6 +44,9 @@ TSensGrid::TSensGrid(QObject* owner) : TCustomGrid(owner), FSensorList(new TSens
     SetRowCount(1);
     SetVertical(true);
     AdjustHeight();
+    setFocusPolicy(Qt::StrongFocus);
+    if (ValuesMenu())
+        if (TComponent* menu = ValuesMenu()()) SetPopupMenu(menu);
     if (SecondaryServices) {
         SecondaryServices->AddNotification(this);
         FRegistered = true;
@@ -224,11 +244,15 @@ void TSensGrid::Delete(int index) {
     update();
 }
 
-int TSensGrid::IndexFromPoint(const QPoint& pos) const {
+int TSensGrid::IndexFromPoint(const QPoint& screenPos) const {
     int c = -1, r = -1;
-    MouseToCell(pos, c, r);
+    MouseToCell(mapFromGlobal(screenPos), c, r);
     return FVertical ? r : c;
 }
+
+void TSensGrid::AddItems(const QPoint& screenPos) { AddToPosition(IndexFromPoint(screenPos)); }
+
+void TSensGrid::DeleteFromPoint(const QPoint& screenPos) { Delete(IndexFromPoint(screenPos)); }
 
 TSensorItem* TSensGrid::GetSelectedItem() const {
     const int i = FVertical ? Row() : Col();
@@ -242,8 +266,8 @@ bool TSensGrid::GetSensorDescriptor(TSensDescr& Descr) {
     return true;
 }
 
-void TSensGrid::SetupItemFromPoint(const QPoint& pos) {
-    const int index = IndexFromPoint(pos);
+void TSensGrid::SetupItemFromPoint(const QPoint& screenPos) {
+    const int index = IndexFromPoint(screenPos);
     if (index < 0 || index >= FSensorList->Count()) return;
     TSensorItem* item = FSensorList->Items(index);
     const bool formula = !item->FormulaText().isEmpty();
@@ -281,8 +305,15 @@ void TSensGrid::ColumnMoved(int from, int to) {
     if (!FVertical) MoveItem(from, to);
 }
 
-void TSensGrid::Setup() {
+void TSensGrid::Setup() { RunSetup(true); }
+
+void TSensGrid::ChangeGridProperties() { RunSetup(false); }
+
+void TSensGrid::RunSetup(bool full) {
     TdlgSetupGrid dlg;
+    dlg.frAlign->setVisible(full);
+    dlg.cbBorder->setVisible(full);
+    dlg.cbTime->setVisible(full);
     dlg.frAlign->SetCtlAlign(Align());
     dlg.cbBorder->setChecked(BorderStyle() == bsSingle);
     dlg.cbTime->setChecked(FIsDateTime);
@@ -299,21 +330,63 @@ void TSensGrid::Setup() {
     dlg.lvCheckboxes->SetChecked(sgoValueColors, FColoredValues);
     if (ShowModal(dlg) != mrOk) return;
     SetGridLineWidth(dlg.lvCheckboxes->Checked(sgoGridLines) ? 1 : 0);
-    SetAlign(dlg.frAlign->GetCtlAlign());
-    SetBorderStyle(dlg.cbBorder->isChecked() ? bsSingle : bsNone);
+    if (full) {
+        SetAlign(dlg.frAlign->GetCtlAlign());
+        SetBorderStyle(dlg.cbBorder->isChecked() ? bsSingle : bsNone);
+        FIsDateTime = dlg.cbTime->isChecked();
+    }
     SetVertical(dlg.lvCheckboxes->Checked(sgoVertical));
     SetDrawingStyle(dlg.lvCheckboxes->Checked(sgoThemes) ? gdsThemed : gdsGradient);
     AdjustFixed(dlg.lvCheckboxes->Checked(sgoBoldNames));
     SetExpanding(dlg.lvCheckboxes->Checked(sgoAccumulate));
     FColoredHeader = dlg.lvCheckboxes->Checked(sgoColorHeaders);
     FColoredValues = dlg.lvCheckboxes->Checked(sgoValueColors);
-    FIsDateTime = dlg.cbTime->isChecked();
     SetColor(dlg.cd.Color);
     dlg.fd.ApplyTo(*Font());
     SetGradientStartColor(dlg.cd1.Color);
     SetGradientEndColor(dlg.cd2.Color);
     AdjustCount();
     update();
+}
+
+void TSensGrid::mousePressEvent(QMouseEvent* e) {
+    // A right press selects the cell first, so that the popup menu acts on it.
+    if (e->button() == Qt::RightButton) {
+        QMouseEvent left(QEvent::MouseButtonPress, e->position(), e->globalPosition(), Qt::LeftButton, Qt::LeftButton,
+                         e->modifiers());
+        TCustomGrid::mousePressEvent(&left);
+        TCustomGrid::mouseReleaseEvent(&left);
+    }
+    TCustomGrid::mousePressEvent(e);
+}
+
+void TSensGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    TCustomGrid::mouseDoubleClickEvent(e);
+    if (e->button() == Qt::LeftButton && !IsDesigning()) ChangeGridProperties();
+}
+
+void TSensGrid::wheelEvent(QWheelEvent* e) {
+    if (RowCount() <= 1) return e->ignore();
+    const int notches = e->angleDelta().y() / 120;
+    if (notches != 0 && (Row() < FixedRows() || Row() >= RowCount())) {
+        const int row = notches < 0 ? TopRow() + std::max(1, VisibleRowCount()) - 1 : TopRow();
+        SetSelection(1, std::clamp(row, FixedRows(), RowCount() - 1));
+    }
+    TCustomGrid::wheelEvent(e);
+}
+
+void TSensGrid::leaveEvent(QEvent* e) {
+    TCustomGrid::leaveEvent(e);
+    // The pointer going into the grid's own popup menu is no leaving: the
+    // menu's commands act on the selected item.
+    if (!QApplication::activePopupWidget()) SetSelection(-1, -1);
+}
+
+void TSensGrid::contextMenuEvent(QContextMenuEvent* e) {
+    auto* menu = qobject_cast<TPopupMenu*>(PopupMenu());
+    if (!menu || !menu->AutoPopup() || IsDesigning()) return e->ignore();
+    menu->Popup(this, e->globalPos());
+    e->accept();
 }
 
 WK_REGISTER_CLASS(TSensGrid)

@@ -8,6 +8,17 @@
 #include "WKSensorItems.h"
 #include "WKServices.h"
 
+#include <functional>
+
+class TComponent;
+
+// The popup menu a new grid gets (the value grids' shared menu); the chart
+// menus module installs the lookup when it starts. Without one, or when it
+// answers null, a new grid has no popup menu.
+using TSensGridMenuLookup = std::function<TComponent*()>;
+// Installs the lookup; returns the previous one.
+TSensGridMenuLookup SetSensGridValuesMenu(TSensGridMenuLookup lookup);
+
 class TSensGrid : public TCustomGrid,
                   public IControlDesign,
                   public IControlDesignEx,
@@ -53,12 +64,19 @@ public:
 
     // Picks parameters and inserts them at position (appends when < 0).
     void AddToPosition(int position);
+    // The same at the item under a screen point (the popup menu's point).
+    void AddItems(const QPoint& screenPos);
     void Delete(int index);
-    // The item index of a point of the control: its row (vertical) or column.
-    int IndexFromPoint(const QPoint& pos) const;
+    void DeleteFromPoint(const QPoint& screenPos);
+    // The item index under a screen point: its row (vertical) or column; -1
+    // outside the cells.
+    int IndexFromPoint(const QPoint& screenPos) const;
     TSensorItem* GetSelectedItem() const;
-    // The item dialog for the item at the point; nothing outside the list.
-    void SetupItemFromPoint(const QPoint& pos);
+    // The item dialog for the item under a screen point; nothing outside the list.
+    void SetupItemFromPoint(const QPoint& screenPos);
+    // The grid dialog without alignment, border and time choice (also on a
+    // double click).
+    void ChangeGridProperties();
     // The selected plain item's description; false for no item and for a
     // formula item, which has no sensor of its own.
     bool GetSensorDescriptor(TSensDescr& Descr) override;
@@ -73,9 +91,16 @@ protected:
     void ColumnMoved(int from, int to) override;
     bool WKMessage(TWKMessage& msg) override;
     void FontChanged() override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void MoveItem(int from, int to);
+    // The grid dialog; full adds alignment, border and the time choice.
+    void RunSetup(bool full);
     TSensorList* FSensorList;
     bool FIsDateTime = false;
     bool FVertical = false;

@@ -30,6 +30,7 @@ private:
 
 class TPageControl : public TControl {
     Q_OBJECT
+    Q_PROPERTY(TTabSheet* ActivePage READ ActivePage WRITE SetActivePage)
     Q_PROPERTY(TTabPosition TabPosition READ TabPosition WRITE SetTabPosition)
 public:
     enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
@@ -45,6 +46,8 @@ public:
     int ActivePageIndex() const { return FActive; }
     void SetActivePageIndex(int index);
     TTabSheet* ActivePage() const { return Pages(FActive); }
+    // Shows the page when it is one of this control's (null or another's: nothing).
+    void SetActivePage(TTabSheet* page) { SetActivePageIndex(int(FPages.indexOf(page))); }
     void MovePage(TTabSheet* page, int index);
     // The rectangle of a tab in the control.
     QRect TabRect(int index) const;

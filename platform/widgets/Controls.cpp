@@ -4,6 +4,7 @@
 
 #include <QResizeEvent>
 #include <algorithm>
+#include <cstring>
 
 TControl::TControl(QObject* owner)
     : QWidget(nullptr), TComponentBase(this, owner), FFont(new TFont(this)) {
@@ -204,7 +205,17 @@ void TControl::SetParentComponent(TComponentBase* parent) {
 }
 
 void TControl::DefineProperties(TFiler& filer) {
-    for (const char* name : {"ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight", "DesignSize"}) {
+    // Newer designers' bounds, and properties of the old controls that mean
+    // nothing here (tab order, 3-D look, drag and dock settings, size
+    // constraints ...): kept as read and written back. A class that
+    // publishes one of them itself reads it as its own.
+    static const char* const kept[] = {
+        "ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight", "DesignSize", "BiDiMode", "Constraints.MaxHeight",
+        "Constraints.MaxWidth", "Constraints.MinHeight", "Constraints.MinWidth", "Ctl3D", "Cursor", "DockSite",
+        "DoubleBuffered", "DragCursor", "DragKind", "DragMode", "HelpContext", "ParentBiDiMode", "ParentCtl3D",
+        "ParentDoubleBuffered", "ScrollBars", "TabOrder", "TabStop", "UseDockManager"};
+    for (const char* name : kept) {
+        if (!strchr(name, '.') && metaObject()->indexOfProperty(name) >= 0) continue;
         const QString n = QLatin1String(name);
         filer.DefineProperty(
             n, [this, n](const TStreamValue& v) { FKeptDefined[n] = v; }, [this, n] { return FKeptDefined.at(n); },

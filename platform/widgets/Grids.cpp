@@ -1,6 +1,7 @@
 #include "Grids.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -22,6 +23,8 @@ void TCustomGrid::SetColCount(int v) {
     while (FColWidths.size() < v) FColWidths << FDefaultColWidth;
     FColWidths.resize(v);
     FFixedCols = std::min(FFixedCols, std::max(v - 1, 0));
+    // Fewer fixed columns must not leave the first scrollable one out of view.
+    FLeftCol = std::clamp(FLeftCol, FFixedCols, std::max(FFixedCols, v - 1));
     update();
 }
 
@@ -30,6 +33,7 @@ void TCustomGrid::SetRowCount(int v) {
     while (FRowHeights.size() < v) FRowHeights << FDefaultRowHeight;
     FRowHeights.resize(v);
     FFixedRows = std::min(FFixedRows, std::max(v - 1, 0));
+    FTopRow = std::clamp(FTopRow, FFixedRows, std::max(FFixedRows, v - 1));
     update();
 }
 
@@ -226,6 +230,21 @@ void TCustomGrid::paintEvent(QPaintEvent*) {
             DrawCell(p, c, r, cell);
             p.restore();
         }
+    // Where a dragged row or column would land.
+    if (FDrag != TDrag::None && FDragTo != FDragFrom) {
+        const QRect target = FDrag == TDrag::Row ? CellRect(0, FDragTo) : CellRect(FDragTo, 0);
+        if (!target.isEmpty()) {
+            p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            const bool after = FDragTo > FDragFrom;
+            if (FDrag == TDrag::Row) {
+                const int y = after ? target.bottom() + 1 : target.top();
+                p.drawLine(ClientRect().left(), y, ClientRect().right(), y);
+            } else {
+                const int x = after ? target.right() + 1 : target.left();
+                p.drawLine(x, ClientRect().top(), x, ClientRect().bottom());
+            }
+        }
+    }
 }
 
 void TCustomGrid::mousePressEvent(QMouseEvent* e) {
@@ -233,6 +252,59 @@ void TCustomGrid::mousePressEvent(QMouseEvent* e) {
     int c = -1, r = -1;
     MouseToCell(e->position().toPoint(), c, r);
     if (c < 0) return;
+    if (e->button() == Qt::LeftButton) {
+        if (FOptions.testFlag(goRowMoving) && c < FFixedCols && r >= FFixedRows) {
+            FDrag = TDrag::Row;
+            FDragFrom = FDragTo = r;
+        } else if (FOptions.testFlag(goColMoving) && r < FFixedRows && c >= FFixedCols) {
+            FDrag = TDrag::Column;
+            FDragFrom = FDragTo = c;
+        }
+    }
     SetSelection(std::clamp(c, FFixedCols, std::max(FFixedCols, ColCount() - 1)),
                  std::clamp(r, FFixedRows, std::max(FFixedRows, RowCount() - 1)));
+}
+
+void TCustomGrid::mouseMoveEvent(QMouseEvent* e) {
+    TControl::mouseMoveEvent(e);
+    if (FDrag == TDrag::None) return;
+    int c = -1, r = -1;
+    MouseToCell(e->position().toPoint(), c, r);
+    const int at = FDrag == TDrag::Row ? r : c;
+    const int first = FDrag == TDrag::Row ? FFixedRows : FFixedCols;
+    if (at >= first) FDragTo = at;
+    update();
+}
+
+void TCustomGrid::mouseReleaseEvent(QMouseEvent* e) {
+    TControl::mouseReleaseEvent(e);
+    if (FDrag == TDrag::None || e->button() != Qt::LeftButton) return;
+    const TDrag drag = FDrag;
+    const int from = FDragFrom, to = FDragTo;
+    FDrag = TDrag::None;
+    FDragFrom = FDragTo = -1;
+    if (drag == TDrag::Row) {
+        MoveRow(from, to);
+        if (from != to) SetSelection(FCol, to);
+    } else {
+        MoveColumn(from, to);
+        if (from != to) SetSelection(to, FRow);
+    }
+}
+
+void TCustomGrid::MoveSelectionRows(int delta) {
+    if (RowCount() <= FFixedRows) return;
+    const int row = std::clamp(FRow + delta, FFixedRows, RowCount() - 1);
+    SetSelection(FCol, row);
+    if (row < FTopRow)
+        SetTopRow(row);
+    else if (const int visible = std::max(1, VisibleRowCount()); row >= FTopRow + visible)
+        SetTopRow(row - visible + 1);
+}
+
+void TCustomGrid::wheelEvent(QWheelEvent* e) {
+    const int notches = e->angleDelta().y() / 120;
+    if (notches == 0) return TControl::wheelEvent(e);
+    MoveSelectionRows(-notches);
+    e->accept();
 }

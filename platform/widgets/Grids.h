@@ -92,13 +92,28 @@ public:
     // Moves a row or column as the mouse moving options do.
     void MoveRow(int from, int to);
     void MoveColumn(int from, int to);
+    // While the mouse drags a row or column: what moves and where it would
+    // land (-1 when nothing is dragged).
+    int DragFrom() const { return FDragFrom; }
+    int DragTo() const { return FDragTo; }
+    // Moves the selected cell by rows (the wheel), clamped to the scrollable
+    // rows, scrolling so that it stays in view.
+    void MoveSelectionRows(int delta);
 
 protected:
     virtual void DrawCell(QPainter& p, int col, int row, const QRect& rect);
     virtual void RowMoved(int from, int to) { Q_UNUSED(from); Q_UNUSED(to); }
     virtual void ColumnMoved(int from, int to) { Q_UNUSED(from); Q_UNUSED(to); }
     void paintEvent(QPaintEvent* e) override;
+    // Mouse: a press selects the cell under the pointer (clamped to the
+    // scrollable cells). With goRowMoving a press on a fixed column's cell
+    // drags that row, with goColMoving a press on a fixed row's cell drags
+    // that column; releasing moves it to the row or column under the pointer.
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    // The wheel moves the selection one row per notch.
+    void wheelEvent(QWheelEvent* e) override;
     void AdjustClientRect(QRect& rect) const override;
 
 private:
@@ -125,5 +140,8 @@ private:
     int FRow = 1;
     int FLeftCol = 1;
     int FTopRow = 1;
+    enum class TDrag { None, Row, Column } FDrag = TDrag::None;
+    int FDragFrom = -1;
+    int FDragTo = -1;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomGrid::TGridOptions)

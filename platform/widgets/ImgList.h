@@ -35,6 +35,14 @@ public:
     void SetBitmap(const QImage& bitmap);
     // Copies size, depth, masking and images.
     void Assign(const TCustomImageList& source);
+    // "Bitmap": the stored images in the old platform's image list format (a
+    // 28-byte header with the count and size, then a BMP holding the images
+    // four to a row, then a mask). Kept as read and written back; the images
+    // are taken from it when the BMP is readable. A list whose images the
+    // program changed has no stored form.
+    void DefineProperties(TFiler& filer) override;
+    const QByteArray& StoredBitmap() const { return FStored; }
+    void SetStoredBitmap(const QByteArray& data);
 
 private:
     int FWidth = 16;
@@ -42,6 +50,7 @@ private:
     TColorDepth FDepth = cdDeviceDependent;
     bool FMasked = true;
     QImage FBitmap;
+    QByteArray FStored;
 };
 
 class TImageList : public TCustomImageList {

@@ -91,6 +91,56 @@ void TPicture::DefineProperties(TFiler& filer) {
         QStringLiteral("Data"), [this](const QByteArray& b) { SetData(b); }, [this] { return Data(); }, !Empty());
 }
 
+void TBitmap::LoadFromData(const QByteArray& fileBytes) {
+    const QImage image = ReadImage(fileBytes);
+    if (image.isNull()) throw Exception(QStringLiteral("Not a picture"));
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "BMP")) throw Exception(QStringLiteral("Cannot store the picture as a bitmap"));
+    FBytes = bmp;
+    FImage = image;
+    emit Changed();
+}
+
+QByteArray TBitmap::Data() const {
+    if (FBytes.isEmpty()) return {};
+    char size[4];
+    qToLittleEndian<qint32>(qint32(FBytes.size()), size);
+    return QByteArray(size, 4) + FBytes;
+}
+
+void TBitmap::SetData(const QByteArray& data) {
+    if (data.isEmpty()) {
+        FBytes.clear();
+        FImage = QImage();
+        emit Changed();
+        return;
+    }
+    if (data.size() < 4) throw Exception(QStringLiteral("Bitmap data without its length"));
+    const qint32 size = qFromLittleEndian<qint32>(data.constData());
+    if (size < 0 || size > data.size() - 4) throw Exception(QStringLiteral("Bitmap data shorter than its length"));
+    const QByteArray bytes = data.mid(4, size);
+    const QImage image = ReadImage(bytes);
+    if (image.isNull()) throw Exception(QStringLiteral("Bitmap data is not a bitmap"));
+    FBytes = bytes;
+    FImage = image;
+    emit Changed();
+}
+
+void TBitmap::Assign(const TPersistent* source) {
+    const auto* b = qobject_cast<const TBitmap*>(source);
+    if (!b) return TPersistent::Assign(source);
+    FBytes = b->FBytes;
+    FImage = b->FImage;
+    emit Changed();
+}
+
+void TBitmap::DefineProperties(TFiler& filer) {
+    filer.DefineBinaryProperty(
+        QStringLiteral("Data"), [this](const QByteArray& b) { SetData(b); }, [this] { return Data(); }, !Empty());
+}
+
 TImage::TImage(QObject* owner) : TGraphicControl(owner), FPicture(new TPicture(this)) {
     SetBounds(0, 0, 105, 105);
     connect(FPicture, &TPersistent::Changed, this, [this] { update(); });

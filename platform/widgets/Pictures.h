@@ -36,6 +36,27 @@ private:
     QImage FImage;
 };
 
+// A bitmap held by a control (a speed button's glyph): stored as "Data", a
+// 32-bit length and the BMP file.
+class TBitmap : public TPersistent {
+    Q_OBJECT
+public:
+    explicit TBitmap(QObject* parent = nullptr) : TPersistent(parent) {}
+    const QImage& Image() const { return FImage; }
+    bool Empty() const { return FBytes.isEmpty(); }
+    // A picture file's bytes; stored as a BMP. Raises for unreadable data.
+    void LoadFromData(const QByteArray& fileBytes);
+    QByteArray Data() const;
+    // The stored form; a malformed one raises and changes nothing.
+    void SetData(const QByteArray& data);
+    void Assign(const TPersistent* source) override;
+    void DefineProperties(TFiler& filer) override;
+
+private:
+    QByteArray FBytes;  // the BMP file
+    QImage FImage;
+};
+
 class TImage : public TGraphicControl {
     Q_OBJECT
     Q_PROPERTY(TPicture* Picture READ Picture WRITE SetPicture)

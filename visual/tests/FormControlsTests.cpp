@@ -2,15 +2,24 @@
 // loading forms, the label's text and the controls' property dialogs.
 #include "VisualTestSupport.h"
 
+#include "ClassRegistry.h"
 #include "DebugOutput.h"
 #include "EditControls.h"
+#include "FormTreeView.h"
+#include "MainWindowHost.h"
+#include "Memo.h"
 #include "RegisterComponents.h"
 #include "Swatchbox.h"
+#include "Timers.h"
+#include "ToolBars.h"
+#include "WKControls.h"
 #include "WKFormText.h"
 #include "WKImage.h"
 #include "WKPageControl.h"
 #include "WKPlainControls.h"
+#include "WKSensGrid.h"
 #include "WKSensorLabel.h"
+#include "dlg_SetupGBox.h"
 #include "dlg_SetupImage.h"
 #include "dlg_SetupLabel.h"
 #include "dlg_SetupPages.h"
@@ -23,8 +32,11 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QTreeWidget>
 #include <cmath>
 #include <memory>
 
@@ -77,22 +89,232 @@ const char* const OldForm =
     "  end\r\n"
     "end\r\n";
 
+// A form holding every class the form controls register, as the old
+// designer wrote it: captions as character codes, joined strings, the
+// grid's items and options, picture and tree data, references to a popup
+// menu, an image list and an action, lines of newer designers and one
+// property that no control has any more.
+const char* const FullForm =
+    "object Form1: TWKPanel\r\n"
+    "  Left = 0\r\n"
+    "  Top = 0\r\n"
+    "  Width = 640\r\n"
+    "  Height = 480\r\n"
+    "  BevelOuter = bvLowered\r\n"
+    "  Caption = #1055#1072#1085#1077#1083#1100\r\n"
+    "  ExplicitLeft = 8\r\n"
+    "  OldProperty = 5\r\n"
+    "  object tbMain: TToolBar\r\n"
+    "    Left = 0\r\n"
+    "    Top = 0\r\n"
+    "    Width = 640\r\n"
+    "    Height = 29\r\n"
+    "    Images = ilMain\r\n"
+    "    TabOrder = 0\r\n"
+    "    object tbRun: TToolButton\r\n"
+    "      Left = 0\r\n"
+    "      Top = 0\r\n"
+    "      Action = actRun\r\n"
+    "    end\r\n"
+    "    object tbSep: TToolButton\r\n"
+    "      Left = 23\r\n"
+    "      Top = 0\r\n"
+    "      Width = 8\r\n"
+    "      Style = tbsSeparator\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object lblDepth: TWKLabel\r\n"
+    "    Left = 8\r\n"
+    "    Top = 36\r\n"
+    "    Caption = #1043#1083#1091#1073#1080#1085#1072 + \r\n"
+    "      ' ('#1084')'\r\n"
+    "    Font.Style = [fsBold]\r\n"
+    "  end\r\n"
+    "  object gbPumps: TWKGroupBox\r\n"
+    "    Left = 8\r\n"
+    "    Top = 360\r\n"
+    "    Width = 200\r\n"
+    "    Height = 120\r\n"
+    "    Align = alBottom\r\n"
+    "    Caption = ' '#1053#1072#1089#1086#1089#1099' '\r\n"
+    "    TabOrder = 3\r\n"
+    "    object slDepth: TWKSensorLabel\r\n"
+    "      Left = 8\r\n"
+    "      Top = 20\r\n"
+    "      IsDateTime = True\r\n"
+    "      Sensor.GID = 101\r\n"
+    "      Sensor.Name = #1043#1083#1091#1073#1080#1085#1072\r\n"
+    "      Sensor.Precision = 1\r\n"
+    "      Sensor.StreamID = 'Depth'\r\n"
+    "      Sensor.Units = #1084\r\n"
+    "      ShowName = True\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object spl: TWKSplitter\r\n"
+    "    Left = 0\r\n"
+    "    Top = 357\r\n"
+    "    Width = 640\r\n"
+    "    Height = 3\r\n"
+    "    Align = alBottom\r\n"
+    "    Beveled = True\r\n"
+    "  end\r\n"
+    "  object pcMain: TWKPageControl\r\n"
+    "    Left = 8\r\n"
+    "    Top = 60\r\n"
+    "    Width = 400\r\n"
+    "    Height = 280\r\n"
+    "    ActivePage = tsMisc\r\n"
+    "    TabOrder = 1\r\n"
+    "    ActivePageI = 1\r\n"
+    "    object tsGrid: TTabSheet\r\n"
+    "      Caption = #1058#1072#1073#1083#1080#1094#1072\r\n"
+    "      object sgValues: TSensGrid\r\n"
+    "        Left = 0\r\n"
+    "        Top = 0\r\n"
+    "        Width = 392\r\n"
+    "        Height = 252\r\n"
+    "        Align = alClient\r\n"
+    "        ColCount = 2\r\n"
+    "        DefaultColWidth = 150\r\n"
+    "        FixedRows = 0\r\n"
+    "        GradientEndColor = clSilver\r\n"
+    "        Options = [goFixedVertLine, goFixedHorzLine, goHorzLine, goRowSelect, goRowMoving, goThumbTracking]\r\n"
+    "        PopupMenu = pmGrid\r\n"
+    "        RowCount = 3\r\n"
+    "        ScrollBars = ssNone\r\n"
+    "        TabOrder = 0\r\n"
+    "        IsDateTime = True\r\n"
+    "        Sensors = <\r\n"
+    "          item\r\n"
+    "            GID = 1200\r\n"
+    "            Name = #1054#1073#1086#1088#1086#1090#1099\r\n"
+    "            Units = #1086#1073'/'#1084#1080#1085\r\n"
+    "            Color = clRed\r\n"
+    "          end\r\n"
+    "          item\r\n"
+    "            A = 2.5\r\n"
+    "            B = -1.0\r\n"
+    "            GID = 101\r\n"
+    "            Name = 'Depth'\r\n"
+    "            Precision = 2\r\n"
+    "            StreamID = 'Depth'\r\n"
+    "          end\r\n"
+    "          item\r\n"
+    "            Name = #1057#1091#1084#1084#1072\r\n"
+    "            FormulaText = 'S101+S1200'\r\n"
+    "          end>\r\n"
+    "        IsVertical = True\r\n"
+    "        IsExpanding = False\r\n"
+    "        ColoredHeader = True\r\n"
+    "        ColoredValues = False\r\n"
+    "      end\r\n"
+    "    end\r\n"
+    "    object tsMisc: TTabSheet\r\n"
+    "      Caption = #1056#1072#1079#1085#1086#1077\r\n"
+    "      object sbox: TScrollBox\r\n"
+    "        Left = 0\r\n"
+    "        Top = 0\r\n"
+    "        Width = 392\r\n"
+    "        Height = 252\r\n"
+    "        Align = alClient\r\n"
+    "        TabOrder = 0\r\n"
+    "        object memo: TMemo\r\n"
+    "          Left = 4\r\n"
+    "          Top = 4\r\n"
+    "          Width = 200\r\n"
+    "          Height = 60\r\n"
+    "          Lines.Strings = (\r\n"
+    "            #1047#1072#1084#1077#1090#1082#1072\r\n"
+    "            'line 2')\r\n"
+    "          TabOrder = 0\r\n"
+    "        end\r\n"
+    "        object tv: TTreeView\r\n"
+    "          Left = 4\r\n"
+    "          Top = 70\r\n"
+    "          Width = 200\r\n"
+    "          Height = 300\r\n"
+    "          Indent = 19\r\n"
+    "          TabOrder = 1\r\n"
+    "          Items.Data = {\r\n"
+    "            010000001D0000000000000000000000FFFFFFFFFFFFFFFF0000000000000000\r\n"
+    "            04526F6F74}\r\n"
+    "        end\r\n"
+    "      end\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object img: TWKImage\r\n"
+    "    Left = 420\r\n"
+    "    Top = 60\r\n"
+    "    Width = 100\r\n"
+    "    Height = 100\r\n"
+    "    Picture.Data = {\r\n"
+    "      07544269746D61703A000000424D3A0000000000000036000000280000000100\r\n"
+    "      000001000000010018000000000004000000130B0000130B0000000000000000\r\n"
+    "      00000080FF00}\r\n"
+    "  end\r\n"
+    "  object sbRun: TSpeedButton\r\n"
+    "    Left = 420\r\n"
+    "    Top = 170\r\n"
+    "    Action = actRun\r\n"
+    "    Flat = True\r\n"
+    "  end\r\n"
+    "  object ilMain: TImageList\r\n"
+    "    Left = 560\r\n"
+    "    Top = 8\r\n"
+    "  end\r\n"
+    "  object pmGrid: TPopupMenu\r\n"
+    "    Left = 592\r\n"
+    "    Top = 8\r\n"
+    "  end\r\n"
+    "  object alMain: TActionList\r\n"
+    "    Images = ilMain\r\n"
+    "    Left = 560\r\n"
+    "    Top = 40\r\n"
+    "    object actRun: TAction\r\n"
+    "      Caption = #1055#1091#1089#1082\r\n"
+    "      ImageIndex = 0\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object tmrPoll: TTimer\r\n"
+    "    Enabled = False\r\n"
+    "    Interval = 500\r\n"
+    "    Left = 592\r\n"
+    "    Top = 40\r\n"
+    "  end\r\n"
+    "end\r\n";
+
 TEST_F(FormControls, FormTextCompatibility) {
     TDebugOutputCapture log;
-    std::unique_ptr<TComponentBase> form(StringToComponent(QString::fromLatin1(OldForm), nullptr));
+    std::unique_ptr<TComponentBase> form(StringToComponent(QString::fromLatin1(FullForm), nullptr));
     ASSERT_TRUE(form);
     auto* panel = qobject_cast<TWKPanel*>(form->Self());
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->Caption(), "Панель");
     EXPECT_EQ(panel->BevelOuter(), TPanel::bvLowered);
-    EXPECT_EQ(log.Count("Error loading form: "), 1);
+    EXPECT_EQ(log.Count("Error loading form: "), 1) << log.Lines().join("\n").toStdString();
     EXPECT_TRUE(log.Contains("OldProperty"));
+
+    // Every class is there under its name.
+    const std::pair<const char*, const char*> classes[] = {
+        {"tbMain", "TToolBar"},       {"tbRun", "TToolButton"},   {"lblDepth", "TWKLabel"},
+        {"gbPumps", "TWKGroupBox"},   {"slDepth", "TWKSensorLabel"}, {"spl", "TWKSplitter"},
+        {"pcMain", "TWKPageControl"}, {"tsGrid", "TTabSheet"},    {"sgValues", "TSensGrid"},
+        {"sbox", "TScrollBox"},       {"memo", "TMemo"},          {"tv", "TTreeView"},
+        {"img", "TWKImage"},          {"sbRun", "TSpeedButton"},  {"ilMain", "TImageList"},
+        {"pmGrid", "TPopupMenu"},     {"alMain", "TActionList"},  {"actRun", "TAction"},
+        {"tmrPoll", "TTimer"}};
+    for (const auto& [name, cls] : classes) {
+        TComponentBase* c = form->FindComponent(name);
+        ASSERT_TRUE(c) << name;
+        const TClassInfo* info = FindClassByMeta(c->Self()->metaObject());
+        ASSERT_TRUE(info) << name;
+        EXPECT_EQ(info->Name, cls);
+    }
+
     auto* label = form->FindComponentAs<TWKLabel>("lblDepth");
-    ASSERT_TRUE(label);
     EXPECT_EQ(label->Caption(), "Глубина (м)");
     EXPECT_EQ(label->Font()->Style(), TFont::TFontStyles(TFont::fsBold));
     auto* sensor = form->FindComponentAs<TWKSensorLabel>("slDepth");
-    ASSERT_TRUE(sensor);
     EXPECT_EQ(sensor->ParentControl(), form->FindComponentAs<TWKGroupBox>("gbPumps"));
     EXPECT_TRUE(sensor->IsDateTime());
     EXPECT_TRUE(sensor->ShowName());
@@ -101,12 +323,100 @@ TEST_F(FormControls, FormTextCompatibility) {
     EXPECT_EQ(sensor->Caption(), "?");  // no secondary services: unbound
     EXPECT_TRUE(form->FindComponentAs<TWKSplitter>("spl")->Beveled());
 
+    // The grid: its items, its options as stored and its popup menu.
+    auto* grid = form->FindComponentAs<TSensGrid>("sgValues");
+    ASSERT_EQ(grid->SensorList()->Count(), 3);
+    EXPECT_EQ(grid->SensorList()->Items(0)->Units(), "об/мин");
+    EXPECT_EQ(grid->SensorList()->Items(0)->Color(), clRed);
+    EXPECT_EQ(grid->SensorList()->Items(1)->A(), 2.5);
+    EXPECT_EQ(grid->SensorList()->Items(1)->B(), -1.0);
+    EXPECT_EQ(grid->SensorList()->Items(2)->FormulaText(), "S101+S1200");
+    EXPECT_EQ(grid->Options(), TCustomGrid::TGridOptions(TCustomGrid::goFixedVertLine | TCustomGrid::goFixedHorzLine |
+                                                         TCustomGrid::goHorzLine | TCustomGrid::goRowSelect |
+                                                         TCustomGrid::goRowMoving | TCustomGrid::goThumbTracking));
+    EXPECT_EQ(grid->PopupMenu(), form->FindComponent("pmGrid")->Self());
+    EXPECT_EQ(grid->RowCount(), 3);
+    EXPECT_TRUE(grid->ColoredHeader());
+
+    // The page stored as active, the plain controls' content.
+    auto* pages = form->FindComponentAs<TWKPageControl>("pcMain");
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    EXPECT_EQ(pages->Pages(0)->Caption(), "Таблица");
+    auto* memo = form->FindComponentAs<TMemo>("memo");
+    EXPECT_EQ(memo->Lines(), (QStringList{"Заметка", "line 2"}));
+    EXPECT_EQ(memo->ParentControl(), form->FindComponent("sbox")->Self());
+    auto* tree = form->FindComponentAs<TFormTreeView>("tv");
+    ASSERT_EQ(tree->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->Tree()->topLevelItem(0)->text(0), "Root");
+    auto* image = form->FindComponentAs<TWKImage>("img");
+    ASSERT_EQ(image->Picture()->Graphic().size(), QSize(1, 1));
+    EXPECT_EQ(image->Picture()->Graphic().pixelColor(0, 0), QColor(255, 128, 0));
+    EXPECT_EQ(form->FindComponentAs<TToolButton>("tbRun")->Caption(), "Пуск");
+    EXPECT_EQ(form->FindComponentAs<TSpeedButton>("sbRun")->Action(), form->FindComponent("actRun")->Self());
+    auto* timer = form->FindComponentAs<TTimer>("tmrPoll");
+    EXPECT_EQ(timer->Interval(), 500);
+    EXPECT_FALSE(timer->Running());
+
+    // Written: pure ASCII, the kept lines are there, the unknown one is gone;
+    // written, read and written again gives the same text.
     const QString first = ComponentToString(form.get());
     EXPECT_TRUE(first.contains("ExplicitLeft = 8"));
+    EXPECT_TRUE(first.contains("PopupMenu = pmGrid"));
+    EXPECT_TRUE(first.contains("ActivePage = tsMisc"));
+    EXPECT_TRUE(first.contains("Options = [goFixedVertLine, goFixedHorzLine, goHorzLine, goRowMoving, goRowSelect, "
+                               "goThumbTracking]"))
+        << first.toStdString();
+    EXPECT_TRUE(first.contains("Items.Data = {"));
     EXPECT_FALSE(first.contains("OldProperty"));
-    for (const QChar c : first) EXPECT_LT(c.unicode(), 128);
+    for (const QChar c : first) ASSERT_LT(c.unicode(), 128);
     std::unique_ptr<TComponentBase> again(StringToComponent(first, nullptr));
     EXPECT_EQ(ComponentToString(again.get()), first);
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        QDir().mkpath(dir);
+        QFile out(dir + "/FormTextCompatibility.wkf");
+        if (out.open(QIODevice::WriteOnly)) out.write(first.toLatin1());
+        panel->show();
+        panel->grab().save(dir + "/FormTextCompatibility.png");
+    }
+}
+
+TEST_F(FormControls, ValuesOutOfRangeAreRefusedOrClamped) {
+    // Each refused value gives one line and leaves the property as it was;
+    // the rest of the form loads.
+    const struct {
+        const char* Object;
+        const char* Line;
+        bool Refused;
+    } cases[] = {
+        {"TSensGrid", "RowCount = -3", true},
+        {"TSensGrid", "RowCount = 2000000000", true},
+        {"TSensGrid", "ColCount = 100001", true},
+        {"TSensGrid", "FixedCols = 9", true},
+        {"TSensGrid", "DefaultColWidth = -20", true},
+        {"TSensGrid", "GridLineWidth = 5000", false},
+        {"TTimer", "Interval = -1", true},
+        {"TToolBar", "ButtonWidth = 0", true},
+        {"TMemo", "MaxLength = -5", true},
+        {"TSpeedButton", "NumGlyphs = 9", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        TDebugOutputCapture log;
+        const QString text = QStringLiteral("object Form1: TWKPanel\r\n  object x: %1\r\n    %2\r\n    Tag = 7\r\n  end\r\nend\r\n")
+                                 .arg(QLatin1String(c.Object), QLatin1String(c.Line));
+        std::unique_ptr<TComponentBase> form(StringToComponent(text, nullptr));
+        ASSERT_TRUE(form->FindComponent("x"));
+        EXPECT_EQ(form->FindComponent("x")->Tag(), 7);
+        EXPECT_EQ(log.Count("Error loading form: "), c.Refused ? 1 : 0);
+    }
+    // Clamped: a huge precision, a huge grid line width.
+    std::unique_ptr<TComponentBase> grid(StringToComponent(
+        "object g: TSensGrid\r\n  GridLineWidth = 5000\r\n  Sensors = <\r\n    item\r\n      Precision = 1000000\r\n"
+        "    end>\r\nend\r\n",
+        nullptr));
+    auto* g = qobject_cast<TSensGrid*>(grid->Self());
+    EXPECT_EQ(g->SensorList()->Items(0)->Precision(), 15);
+    EXPECT_LE(g->GridLineWidth(), 100);
 }
 
 TEST_F(FormControls, ConstructionDefaults) {
@@ -185,8 +495,50 @@ TEST_F(FormControls, RegisteredComponentsGoToTheDesignerList) {
     EXPECT_EQ(DesignerList()[before], &TWKLabel::staticMetaObject);
     EXPECT_EQ(DesignerList()[before + 1], &TWKPanel::staticMetaObject);
     for (const char* name : {"TWKLabel", "TWKPanel", "TWKSplitter", "TWKGroupBox", "TWKPageControl", "TSensGrid",
-                             "TTabSheet", "TSensorList", "TSensorItem", "TWKSensorLabel", "TWKImage", "TImageList"})
+                             "TScrollBox", "TTabSheet", "TSensorList", "TSensorItem", "TWKSensorLabel", "TTreeView",
+                             "TWKImage", "TToolBar", "TToolButton", "TMemo", "TSpeedButton", "TImageList", "TPopupMenu",
+                             "TAction", "TActionList", "TTimer"})
         EXPECT_TRUE(FindClass(name)) << name;
+}
+
+TEST_F(FormControls, ApplicationToolbarIsTheMainWindowsMainBar) {
+    EXPECT_EQ(WKLargeImages, nullptr);  // only a host program sets it
+    QMainWindow window;
+    window.addToolBar("Другая");
+    TMainWindowMenuHost host(&window);
+    IWKMainWindowHost* previous = SetMainWindowHost(&host);
+    EXPECT_EQ(ApplicationToolbar(), nullptr);  // no bar named tbMain
+    QToolBar* bar = window.addToolBar("tbMain");
+    bar->setObjectName("tbMain");
+    EXPECT_EQ(ApplicationToolbar(), bar);
+    SetMainWindowHost(nullptr);
+    EXPECT_EQ(ApplicationToolbar(), nullptr);
+    SetMainWindowHost(previous);
+}
+
+TEST_F(FormControls, ClassOfAPackageLoadsOnDemand) {
+    Sql("INSERT INTO ClassModules (ClassName, ModuleName) VALUES ('TFormTestGauge', 'FormTestPackage.so'), "
+        "('TFormBrokenGauge', 'NoSuchPackage.so')");
+    ASSERT_FALSE(FindClass("TFormTestGauge"));
+    InitWKControls();
+    const qsizetype offered = DesignerList().size();
+    TWKPanel parent;
+    const QStringList lines = {"object Host: TWKPanel", "  object g1: TFormTestGauge", "    Level = 7", "  end", "end"};
+    LoadForm(&parent, lines);
+    ASSERT_EQ(parent.ComponentCount(), 1);
+    EXPECT_EQ(parent.Components(0)->ClassName(), "TFormTestGauge");
+    EXPECT_EQ(parent.Components(0)->Self()->property("Level").toInt(), 7);
+    // The package offered its class for design when it was loaded.
+    ASSERT_EQ(DesignerList().size(), offered + 1);
+    EXPECT_EQ(QString::fromLatin1(DesignerList().last()->className()), "TFormTestGauge");
+
+    // A package that cannot be loaded stops the load before the parent is emptied.
+    const QString before = ComponentToString(&parent);
+    TDebugOutputCapture log;
+    EXPECT_THROW(LoadForm(&parent, {"object Host: TWKPanel", "  object g2: TFormBrokenGauge", "  end", "end"}),
+                 Exception);
+    EXPECT_TRUE(log.Contains("NoSuchPackage.so"));
+    EXPECT_EQ(ComponentToString(&parent), before);
 }
 
 TEST_F(FormControls, SensorLabelText) {
@@ -299,6 +651,37 @@ TEST_F(FormControls, SetupAppliesOnOkOnly) {
     EXPECT_EQ(sensor->Font()->Color(), clRed);
     EXPECT_TRUE(sensor->ShowName());
     EXPECT_EQ(sensor->Alignment(), TCustomLabel::taCenter);
+}
+
+TEST_F(FormControls, GroupBoxAndSplitterSetupApplyOnOk) {
+    TWKGroupBox group;
+    TWKSplitter splitter;
+    const QString untouched = ComponentToString(&group) + ComponentToString(&splitter);
+    group.Setup();
+    splitter.Setup();
+    EXPECT_EQ(ComponentToString(&group) + ComponentToString(&splitter), untouched);
+
+    ScriptOnce<TdlgSetupGroupBox>(*UI, "TdlgSetupGroupBox", [](TdlgSetupGroupBox& d) {
+        EXPECT_EQ(d.leText->Text(), " Группа ");
+        d.leText->SetText("Насосы");
+        d.frAlign->SetCtlAlign(TControl::alRight);
+        d.OKBtn->click();
+        return DialogResult(d);
+    });
+    group.Setup();
+    EXPECT_EQ(group.Caption(), "Насосы");
+    EXPECT_EQ(group.Align(), TControl::alRight);
+
+    ScriptOnce<TdlgSetupSplitter>(*UI, "TdlgSetupSplitter", [](TdlgSetupSplitter& d) {
+        EXPECT_FALSE(d.cbBeveled->isChecked());
+        d.cbBeveled->setChecked(true);
+        d.frAlign->SetCtlAlign(TControl::alLeft);
+        d.OKBtn->click();
+        return DialogResult(d);
+    });
+    splitter.Setup();
+    EXPECT_TRUE(splitter.Beveled());
+    EXPECT_EQ(splitter.Align(), TControl::alLeft);
 }
 
 // A picture file of the given format.

@@ -3,6 +3,7 @@
 #include "VisualTestSupport.h"
 
 #include "EditControls.h"
+#include "Menus.h"
 #include "StateTree.h"
 #include "WKFormText.h"
 #include "WKSensGrid.h"
@@ -10,10 +11,16 @@
 #include "WKPlainControls.h"
 #include "dlg_SelectParam.h"
 #include "dlg_SetupGrid.h"
+#include "fr_Align.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 #include <cmath>
 #include <memory>
 
@@ -131,6 +138,41 @@ TEST_F(SensGrid, CountsFollowItemsRecordsAndLayout) {
     EXPECT_THROW(grid.SetColCount(TCustomGrid::MaxCount + 1), EComponentError);
 }
 
+TEST_F(SensGrid, ColumnWidthsFollowNamesSamplesAndClient) {
+    TSensGrid grid;
+    grid.SetBounds(0, 0, 600, 100);
+    const QFontMetrics fm(grid.Font()->ToQFont());
+    TSensorItem* depth = grid.SensorList()->Add();
+    depth->SetName("Глубина забоя");
+    depth->SetGID(101);
+    depth->SetPrecision(2);
+    depth->SetUnits("м");
+    TSensorItem* time = grid.SensorList()->Add();
+    time->SetName("T");
+    time->SetGID(0);
+    TSensorItem* wide = grid.SensorList()->Add();
+    wide->SetName(QString(40, QLatin1Char('W')));
+    wide->SetPrecision(0);
+    wide->SetGID(1200);
+    grid.AdjustCount();
+    grid.AdjustColWidths();
+    // Vertical: the names' column, the values take the rest of the client.
+    const int digits = fm.horizontalAdvance(QString(18, QLatin1Char('0')));
+    const int names = fm.horizontalAdvance(wide->Name()) + 4;
+    EXPECT_EQ(grid.ColWidths(0), names);
+    EXPECT_EQ(grid.ColWidths(1), std::max(digits, grid.ClientWidth() - names - 2));
+    grid.SetExpanding(true);
+    grid.AdjustColWidths();
+    EXPECT_EQ(grid.ColWidths(1), digits);
+    // Horizontal: each column as wide as its longer of name and sample.
+    grid.SetVertical(false);
+    grid.SetExpanding(false);
+    grid.AdjustColWidths();
+    EXPECT_EQ(grid.ColWidths(0), std::max(fm.horizontalAdvance("Глубина забоя") + 4, fm.horizontalAdvance("0000000-. м")));
+    EXPECT_GE(grid.ColWidths(1), fm.horizontalAdvance("00.00.0000 00:00:000"));
+    EXPECT_EQ(grid.ColWidths(2), names);
+}
+
 TEST_F(SensGrid, PicksLandAtThePositionInPickedOrder) {
     TSensGrid grid;
     for (const char* n : {"a", "b", "c"}) grid.SensorList()->Add()->SetName(n);
@@ -158,6 +200,178 @@ TEST_F(SensGrid, PicksLandAtThePositionInPickedOrder) {
     EXPECT_EQ(QSet<QString>(names.begin() + 2, names.begin() + 5),
               (QSet<QString>{"Тал. блок", "Глубина", "Обороты ротора"}));
     EXPECT_EQ(grid.RowCount(), 6);
+}
+
+// A grid of named items, shown so that screen points map to its cells.
+struct TShownGrid {
+    TShownGrid(std::initializer_list<const char*> names, bool vertical) {
+        Grid.SetBounds(0, 0, 400, 200);
+        for (const char* n : names) Grid.SensorList()->Add()->SetName(QString::fromUtf8(n));
+        Grid.SetVertical(vertical);
+        Grid.AdjustFixed(true);
+        Grid.show();
+        Grid.move(50, 40);
+    }
+    QStringList Names() const {
+        QStringList names;
+        for (int i = 0; i < Grid.SensorList()->Count(); ++i) names << Grid.SensorList()->Items(i)->Name();
+        return names;
+    }
+    QPoint Screen(int col, int row) const { return Grid.mapToGlobal(Grid.CellRect(col, row).center()); }
+    void Mouse(QEvent::Type type, Qt::MouseButton button, int col, int row) {
+        const QPoint at = Grid.CellRect(col, row).center();
+        // A move is a drag with the left button held.
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                      : type == QEvent::MouseMove        ? Qt::LeftButton
+                                                                         : Qt::MouseButtons(button);
+        QMouseEvent e(type, at, Grid.mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Grid, &e);
+    }
+    TSensGrid Grid;
+};
+
+TEST_F(SensGrid, ScreenPointsPickTheItemToDeleteOrAddAt) {
+    TShownGrid g({"a", "b", "c"}, true);
+    EXPECT_EQ(g.Grid.IndexFromPoint(g.Screen(1, 1)), 1);
+    g.Grid.DeleteFromPoint(g.Screen(0, 1));
+    EXPECT_EQ(g.Names(), (QStringList{"a", "c"}));
+    EXPECT_EQ(g.Grid.RowCount(), 2);
+    g.Grid.DeleteFromPoint(g.Grid.mapToGlobal(QPoint(390, 190)));  // below the rows: nothing
+    EXPECT_EQ(g.Names(), (QStringList{"a", "c"}));
+    // Adding at the point of "c" puts the pick before it.
+    UI->ScriptDialogOnce("TdlgSelectParam", [](QObject* d) {
+        auto& dlg = *qobject_cast<TdlgSelectParam*>(d);
+        dlg.show();
+        for (TTreeNode* n : dlg.tvParams->Nodes())
+            if (n->text(0) == QStringLiteral("Глубина") && n->Parent()) {
+                dlg.tvParams->SetSelected(n);
+                QTest::keyClick(dlg.tvParams, Qt::Key_Space);
+                break;
+            }
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    g.Grid.AddItems(g.Screen(1, 1));
+    EXPECT_EQ(g.Names(), (QStringList{"a", "Глубина", "c"}));
+}
+
+TEST_F(SensGrid, DraggingANameMovesItsItem) {
+    {
+        TShownGrid g({"a", "b", "c", "d"}, true);
+        g.Mouse(QEvent::MouseButtonPress, Qt::LeftButton, 0, 0);
+        g.Mouse(QEvent::MouseMove, Qt::NoButton, 0, 2);
+        g.Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, 0, 2);
+        EXPECT_EQ(g.Names(), (QStringList{"b", "c", "a", "d"}));
+        // A value cell is no handle.
+        g.Mouse(QEvent::MouseButtonPress, Qt::LeftButton, 1, 3);
+        g.Mouse(QEvent::MouseMove, Qt::NoButton, 1, 0);
+        g.Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, 1, 0);
+        EXPECT_EQ(g.Names(), (QStringList{"b", "c", "a", "d"}));
+    }
+    {
+        // Horizontal: the names are a header row and columns move.
+        TShownGrid g({"a", "b", "c"}, false);
+        EXPECT_TRUE(g.Grid.Options().testFlag(TCustomGrid::goColMoving));
+        EXPECT_FALSE(g.Grid.Options().testFlag(TCustomGrid::goRowMoving));
+        g.Mouse(QEvent::MouseButtonPress, Qt::LeftButton, 2, 0);
+        g.Mouse(QEvent::MouseMove, Qt::NoButton, 0, 0);
+        g.Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, 0, 0);
+        EXPECT_EQ(g.Names(), (QStringList{"c", "a", "b"}));
+        QString text;
+        TColor color;
+        ASSERT_TRUE(g.Grid.CellText(0, 0, text, color));
+        EXPECT_EQ(text, "c");
+    }
+}
+
+TEST_F(SensGrid, WheelRightPressAndLeavingSelect) {
+    QStringList names;
+    for (int i = 0; i < 30; ++i) names << QStringLiteral("p%1").arg(i);
+    TShownGrid g({}, true);
+    for (const QString& n : names) g.Grid.SensorList()->Add()->SetName(n);
+    g.Grid.AdjustCount();
+    const auto wheel = [&](int notches) {
+        QWheelEvent e(QPointF(100, 10), g.Grid.mapToGlobal(QPointF(100, 10)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&g.Grid, &e);
+    };
+    const int visible = g.Grid.VisibleRowCount();
+    ASSERT_GT(visible, 2);
+    ASSERT_LT(visible, 30);
+    g.Grid.SetSelection(-1, -1);
+    wheel(-1);  // selects the last visible row, then moves one down
+    EXPECT_EQ(g.Grid.Col(), 1);
+    EXPECT_EQ(g.Grid.Row(), visible);
+    EXPECT_EQ(g.Grid.TopRow(), 1);  // scrolled by one
+    g.Grid.SetSelection(-1, -1);
+    wheel(1);  // selects the top row, then moves one up
+    EXPECT_EQ(g.Grid.Row(), 0);
+
+    // Leaving clears the selection; a right press selects the cell under it.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&g.Grid, &leave);
+    EXPECT_EQ(g.Grid.GetSelectedItem(), nullptr);
+    g.Grid.SetTopRow(0);
+    g.Mouse(QEvent::MouseButtonPress, Qt::RightButton, 1, 2);
+    ASSERT_TRUE(g.Grid.GetSelectedItem());
+    EXPECT_EQ(g.Grid.GetSelectedItem()->Name(), "p2");
+
+    // One row: the wheel does nothing.
+    TShownGrid single({"only"}, true);
+    single.Grid.SetSelection(-1, -1);
+    QWheelEvent e(QPointF(10, 10), QPointF(), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&single.Grid, &e);
+    EXPECT_EQ(single.Grid.Row(), -1);
+}
+
+TEST_F(SensGrid, ValuesMenuFromTheHookOpensOnTheCell) {
+    TPopupMenu menu;
+    const TSensGridMenuLookup previous = SetSensGridValuesMenu([&] { return &menu; });
+    {
+        TShownGrid g({"a", "b"}, true);
+        EXPECT_EQ(g.Grid.PopupMenu(), &menu);
+        QObject* shownFor = nullptr;
+        menu.ShowHandler = [&](TPopupMenu* m) { shownFor = m->PopupComponent(); };
+        const QPoint at = g.Grid.CellRect(1, 1).center();
+        g.Mouse(QEvent::MouseButtonPress, Qt::RightButton, 1, 1);
+        QContextMenuEvent context(QContextMenuEvent::Mouse, at, g.Grid.mapToGlobal(at));
+        QCoreApplication::sendEvent(&g.Grid, &context);
+        EXPECT_EQ(shownFor, &g.Grid);
+        EXPECT_EQ(menu.PopupPoint(), g.Grid.mapToGlobal(at));
+        EXPECT_EQ(g.Grid.GetSelectedItem()->Name(), "b");
+    }
+    SetSensGridValuesMenu(nullptr);
+    TSensGrid bare;
+    EXPECT_EQ(bare.PopupMenu(), nullptr);
+    SetSensGridValuesMenu(previous);
+}
+
+TEST_F(SensGrid, GridPropertiesLeaveAlignmentBorderAndTime) {
+    TSensGrid grid;
+    grid.SetAlign(TControl::alLeft);
+    UI->ScriptDialogOnce("TdlgSetupGrid", [](QObject* d) {
+        auto& dlg = *qobject_cast<TdlgSetupGrid*>(d);
+        EXPECT_TRUE(dlg.frAlign->isHidden());
+        EXPECT_TRUE(dlg.cbBorder->isHidden());
+        EXPECT_TRUE(dlg.cbTime->isHidden());
+        dlg.frAlign->SetCtlAlign(TControl::alClient);
+        dlg.cbBorder->setChecked(true);
+        dlg.cbTime->setChecked(true);
+        dlg.lvCheckboxes->SetChecked(sgoColorHeaders, true);
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    // A double click opens it, as the menu command does.
+    grid.SetBounds(0, 0, 300, 100);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(20, 5), QPointF(20, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+    QCoreApplication::sendEvent(&grid, &dbl);
+    EXPECT_EQ(UI->ShownDialogs.size(), 1);
+    EXPECT_TRUE(grid.ColoredHeader());
+    EXPECT_EQ(grid.Align(), TControl::alLeft);
+    EXPECT_EQ(grid.BorderStyle(), TCustomGrid::bsNone);
+    EXPECT_FALSE(grid.IsDateTime());
 }
 
 TEST_F(SensGrid, ParameterContextOnlyForPlainItems) {

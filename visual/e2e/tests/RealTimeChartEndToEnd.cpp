@@ -1,18 +1,12 @@
 // Charts on live data: the simulator on loopback, the real service groups
 // over the default configuration, ticks driven by hand.
-#include "AcqSim.h"
 #include "AcquisitionTestSupport.h"
 #include "ChartTestSupport.h"
-#include "RegIniFile.h"
-#include "TestSupport.h"
-#include "WKConsts.h"
+#include "LiveServices.h"
 #include "WKFormText.h"
-#include "dm_Service.h"
 #include "fr_Chart.h"
 
-#include <QFile>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -45,24 +39,7 @@ bool ColourNear(const QImage& img, QPoint p, QColor c) {
 }
 
 TEST(RealTimeChart, RealTimeChartEndToEnd) {
-    TTempXdgHome home;
-    InitWKConsts({}, BinDir() + "/visual_e2e_tests");
-    QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(BinDir() + "/LocalDB/WK.db", dir.path() + "/WK.db"));
-    TdmService module(dir.path() + "/WK.db");
-    TdmService::SetCurrent(&module);
-
-    TAcqSim sim(AcqSimDefaultConfig(kStart));
-    sim.SetTime(At(59.5));
-    sim.Start();
-    TRegIniFile reg(WKRegistryKey);
-    reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
-    reg.WriteInteger("TCPClient", "Port", sim.Port());
-
-    SetServiceLoader({[&] { return ServiceRowsOf(module); },
-                      [&](const QString& name) { return module.GetMetaClass(name); }, nullptr});
-    PrimaryServices = std::make_unique<TPrimarySerivces>("Welvista", false);
-    SecondaryServices = std::make_unique<TSecondaryServices>("Welvista", false);
+    TLiveServices live(kStart, At(59.5));
     {
         // The time chart: rotary speed, depth and a formula over both.
         auto time = std::make_unique<TWKChart>();
@@ -127,7 +104,7 @@ TEST(RealTimeChart, RealTimeChartEndToEnd) {
         EXPECT_DOUBLE_EQ(time->XScale()->MaxLimit(), first);
         EXPECT_DOUBLE_EQ(depth->XScale()->MaxLimit(), newest(ds));
 
-        sim.SetTime(At(89.5));
+        live.Sim->SetTime(At(89.5));
         ASSERT_TRUE(tickUntil(90, 18));
         SecondaryServices->ProcessTimer();
         EXPECT_GT(newest(ts), first);
@@ -152,8 +129,5 @@ TEST(RealTimeChart, RealTimeChartEndToEnd) {
             EXPECT_TRUE(ColourNear(img, p, s->Pen().color())) << s->GID() << " at " << p.x() << "," << p.y();
         }
     }
-    FreeServicesAndNetwork();
-    SetServiceLoader({});
-    TdmService::SetCurrent(nullptr);
 }
 }  // namespace
