@@ -3,6 +3,8 @@
 #include "ClassRegistry.h"
 #include "ComCtrls.h"
 #include "ImgList.h"
+#include "ScrollBox.h"
 
 WK_REGISTER_CLASS(TTabSheet)
 WK_REGISTER_CLASS(TImageList)
+WK_REGISTER_CLASS(TScrollBox)
