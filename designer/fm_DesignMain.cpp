@@ -241,15 +241,21 @@ void TfmDesignMain::PlaceWindows() {
     const QRect screenRect = screen()->availableGeometry();
     move(screenRect.topLeft());
     resize(screenRect.width() - (frameGeometry().width() - width()), StripHeight());
+    // The edit window's frame, not only its client area, goes below the strip
+    // and across the screen.
     const int top = frameGeometry().top() + frameGeometry().height();
-    fmDesigned->SetBounds(screenRect.left(), top, screenRect.width(),
-                          std::max(200, screenRect.bottom() + 1 - top));
+    const QRect frame = fmDesigned->frameGeometry(), client = fmDesigned->geometry();
+    const int ml = client.left() - frame.left(), mt = client.top() - frame.top();
+    const int dw = frame.width() - client.width(), dh = frame.height() - client.height();
+    fmDesigned->SetBounds(screenRect.left() + ml, top + mt, screenRect.width() - dw,
+                          std::max(200, screenRect.bottom() + 1 - top) - dh);
     FPlacing = false;
 }
 
 void TfmDesignMain::FormShow() {
-    PlaceWindows();
+    // Shown first: its frame is known once it is a window on the screen.
     if (FDesignedWindow) fmDesigned->show();
+    PlaceWindows();
     if (!edMain->Active()) {
         edMain->SetDesignControl(fmDesigned->pnlMain);
         edMain->SetActive(true);

@@ -6,6 +6,9 @@
 #include "ScrollBox.h"
 
 #include <QFile>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
 #include <QProcess>
 #include <csignal>
 
@@ -163,6 +166,28 @@ TEST_F(FormDesigner, MonitoringFormFileGivesItsScrollBox) {
     EXPECT_EQ(Surface()->Name(), "pnlMain");
     EXPECT_TRUE(Main->edMain->Active());
     EXPECT_EQ(Selected(), QList<TControl*>({Surface()}));
+    ASSERT_EQ(UI->FileDialogs.size(), 1u);
+    EXPECT_EQ(UI->FileDialogs[0].DefaultExt, "wkf");
+    EXPECT_EQ(UI->FileDialogs[0].Filter, "Формы Boremont и Welvista (*.wkf, *.sf2)|*.wkf;*.sf2");
+}
+
+TEST_F(FormDesigner, StripAlongTheTopAndTheEditWindowBelowIt) {
+    ASSERT_TRUE(TfmDesignMain::SeparateEditWindow());  // the offscreen platform places windows
+    const QRect screen = Main->screen()->availableGeometry();
+    const QRect strip = Main->frameGeometry();
+    EXPECT_EQ(strip.topLeft(), screen.topLeft());
+    EXPECT_EQ(strip.width(), screen.width());
+    EXPECT_LE(Main->height(), 100);
+    EXPECT_EQ(Main->height(), Main->menuBar()->sizeHint().height() + Main->tbMain->sizeHint().height());
+    const QRect edit = Main->fmDesigned->frameGeometry();
+    EXPECT_EQ(edit.top(), strip.top() + strip.height());
+    EXPECT_EQ(edit.left(), screen.left());
+    EXPECT_EQ(edit.width(), screen.width());
+    // A resize of the strip is taken back.
+    Main->resize(Main->width(), 300);
+    EXPECT_LE(Main->height(), 100);
+    EXPECT_EQ(Main->windowTitle(), "Редактор форм");
+    EXPECT_EQ(Main->fmDesigned->windowTitle(), "Область редактирования");
 }
 
 TEST_F(FormDesigner, ASaveThatCannotWriteLosesNothing) {
