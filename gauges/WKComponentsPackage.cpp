@@ -1,3 +1,5 @@
-// The plug-in package of the bar gauge: loading it registers TWKGauge (its
-// unit holds the registration), so that forms find the class by name.
+// The plug-in package of the bar gauge and the casing drawing: loading it
+// registers TWKGauge and TCasingControl (their units hold the registrations),
+// so that forms find the classes by name.
 #include "WKGauge.h"
+#include "dm_CasingCtrl.h"

@@ -48,19 +48,34 @@ void TDesignSurfaceTest::TearDown() {
     SetUIServices(OldUI);
 }
 
-QWidget* TDesignSurfaceTest::WidgetAt(QPoint pos) const {
-    QWidget* form = Panel->Form();
-    QWidget* w = form->childAt(Root->mapTo(form, pos));
+QWidget* SurfaceWidgetAt(TCustomFormDesignPanel* panel, TControl* root, QPoint pos) {
+    QWidget* form = panel->Form();
+    QWidget* w = form->childAt(root->mapTo(form, pos));
     return w ? w : form;
 }
 
-void TDesignSurfaceTest::Mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
-    QWidget* target = WidgetAt(pos);
-    const QPointF local = target->mapFromGlobal(Root->mapToGlobal(pos));
-    const QPointF global = Root->mapToGlobal(pos);
+void SurfaceMouse(TCustomFormDesignPanel* panel, TControl* root, QEvent::Type type, QPoint pos,
+                  Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+    QWidget* target = SurfaceWidgetAt(panel, root, pos);
+    const QPointF local = target->mapFromGlobal(root->mapToGlobal(pos));
+    const QPointF global = root->mapToGlobal(pos);
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, held, mods);
     QApplication::sendEvent(target, &e);
+}
+
+void SurfaceDrag(TCustomFormDesignPanel* panel, TControl* root, QPoint from, QPoint to, Qt::KeyboardModifiers mods,
+                 bool release) {
+    SurfaceMouse(panel, root, QEvent::MouseButtonPress, from, Qt::LeftButton, mods);
+    for (int i = 1; i <= 4; ++i)
+        SurfaceMouse(panel, root, QEvent::MouseMove, from + (to - from) * i / 4, Qt::LeftButton, mods);
+    if (release) SurfaceMouse(panel, root, QEvent::MouseButtonRelease, to, Qt::LeftButton, mods);
+}
+
+QWidget* TDesignSurfaceTest::WidgetAt(QPoint pos) const { return SurfaceWidgetAt(Panel, Root, pos); }
+
+void TDesignSurfaceTest::Mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+    SurfaceMouse(Panel, Root, type, pos, button, mods);
 }
 
 void TDesignSurfaceTest::Click(QPoint pos, Qt::KeyboardModifiers mods) {
@@ -69,13 +84,11 @@ void TDesignSurfaceTest::Click(QPoint pos, Qt::KeyboardModifiers mods) {
 }
 
 void TDesignSurfaceTest::PressAndMove(QPoint from, QPoint to, Qt::KeyboardModifiers mods) {
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, mods);
-    for (int i = 1; i <= 4; ++i) Mouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::LeftButton, mods);
+    SurfaceDrag(Panel, Root, from, to, mods, false);
 }
 
 void TDesignSurfaceTest::Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods) {
-    PressAndMove(from, to, mods);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, mods);
+    SurfaceDrag(Panel, Root, from, to, mods, true);
 }
 
 void TDesignSurfaceTest::Key(int key, Qt::KeyboardModifiers mods) {

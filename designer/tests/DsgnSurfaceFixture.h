@@ -56,6 +56,15 @@ protected:
 
 void RegisterDesignTestClasses();
 
+// Acting as a user on a live surface whose root sits in a design panel: the
+// widget under pos (root coordinates) gets the events.
+QWidget* SurfaceWidgetAt(TCustomFormDesignPanel* panel, TControl* root, QPoint pos);
+void SurfaceMouse(TCustomFormDesignPanel* panel, TControl* root, QEvent::Type type, QPoint pos,
+                  Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = Qt::NoModifier);
+// Press at from, move in a few steps to to (and release there when release).
+void SurfaceDrag(TCustomFormDesignPanel* panel, TControl* root, QPoint from, QPoint to,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier, bool release = true);
+
 class TDesignSurfaceTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -1,4 +1,4 @@
-// A form with a dial and a bar gauge written as component text and read back
+// A form with a dial, a bar gauge and a casing view written as component text and read back
 // by a program that links neither gauge package: the reader loads both
 // through the class modules of the local configuration.
 #include "ClassRegistry.h"
@@ -57,8 +57,11 @@ TEST_F(GaugeFormRoundTrip, WrittenAndReadBackByClassName) {
     form.SetName(QStringLiteral("GaugeForm"));
     TControl* dial = Make(form, "TWKSmoothGauge", "Dial1");
     TControl* bar = Make(form, "TWKGauge", "Bar1");
+    TControl* casing = Make(form, "TCasingControl", "Casing1");
     ASSERT_NE(dial, nullptr);
     ASSERT_NE(bar, nullptr);
+    ASSERT_NE(casing, nullptr);
+    casing->SetBounds(250, 0, 90, 260);
     dial->SetBounds(0, 0, 200, 200);
     dial->setProperty("Animation", false);
     dial->setProperty("Style", 5);
@@ -96,8 +99,12 @@ TEST_F(GaugeFormRoundTrip, WrittenAndReadBackByClassName) {
 
     QObject* dial2 = host.findChild<QObject*>(QStringLiteral("Dial1"));
     QObject* bar2 = host.findChild<QObject*>(QStringLiteral("Bar1"));
+    auto* casing2 = host.findChild<TControl*>(QStringLiteral("Casing1"));
     ASSERT_NE(dial2, nullptr);
     ASSERT_NE(bar2, nullptr);
+    ASSERT_NE(casing2, nullptr);
+    EXPECT_EQ(casing2->metaObject()->className(), QByteArray("TCasingControl"));
+    EXPECT_EQ(casing2->BoundsRect(), QRect(250, 0, 90, 260));
     EXPECT_EQ(dial2->metaObject()->className(), QByteArray("TWKSmoothGauge"));
     for (const char* p : {"Style", "MaximumValue", "Animation"}) EXPECT_EQ(dial2->property(p), dial->property(p)) << p;
     EXPECT_EQ(qvariant_cast<TSensorItem*>(dial2->property("Sensor"))->StreamID(), QStringLiteral("Time1s.1001"));

@@ -1,0 +1,17 @@
+#pragma once
+// The default binding of the data controls a new form gets: time or depth.
+#include <QDialog>
+
+class TRadioGroup;
+class QPushButton;
+
+class TdlgSelectFormType : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgSelectFormType(QWidget* parent = nullptr);
+
+    // "По времени" (0, selected) or "По глубине" (1).
+    TRadioGroup* rgType;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+};
