@@ -24,33 +24,38 @@ struct TLiveChart {
     QImage Image;
     int Next = 0;
 
-    TLiveChart() {
+    explicit TLiveChart(QSize Size = QSize(1920, 1080)) {
         SecondaryServices = std::make_unique<TSecondaryServices>(QStringLiteral("Bench"), false);
         Stream = SecondaryServices->Streams().Add(
             std::make_unique<TSensorDataStream>(0, "Time1s", "Time1s", "SrcTime", 1, true, 20000));
         Stream->AddSensor(0);
         for (int g : {101, 1200, 1303, 103}) Stream->AddSensor(g);
         for (int i = 0; i < Records; ++i) AddRecord();
-        Chart = std::make_unique<TWKChart>();
-        Chart->SetIsDateTime(true);
-        TChartField* f = Chart->Fields().Items(0);
+        Chart = MakeChart(Size);
+        Image = QImage(Chart->Fields().Items(0)->Client()->size(), QImage::Format_RGB32);
+    }
+    // A chart of the four series over the stream, shown at the size.
+    std::unique_ptr<TWKChart> MakeChart(QSize Size) const {
+        auto chart = std::make_unique<TWKChart>();
+        chart->SetIsDateTime(true);
+        TChartField* f = chart->Fields().Items(0);
         const int gids[] = {101, 1200, 1303, 103};
         const QColor colours[] = {Qt::blue, Qt::red, Qt::darkGreen, Qt::magenta};
         for (int k = 0; k < 4; ++k) {
             f->Scales().Add()->SetMinMax(0, 100);
-            auto* s = new TWKChartSeries(Chart.get());
+            auto* s = new TWKChartSeries(chart.get());
             s->SetFieldInd(0);
             s->SetScaleInd(k);
             s->SetGID(gids[k]);
             s->SetPen(QPen(colours[k], 1));
-            Chart->InsertSeries(s);
+            chart->InsertSeries(s);
         }
-        Chart->resize(1920, 1080);
-        Chart->show();
-        Chart->Notify(seBindStreams, nullptr);
-        Chart->Notify(sePoll, nullptr);
-        Chart->XScale()->SetMinMax(Day0 + Next * Sec - 2.0 / 24, Day0 + Next * Sec);
-        Image = QImage(f->Client()->size(), QImage::Format_RGB32);
+        chart->resize(Size);
+        chart->show();
+        chart->Notify(seBindStreams, nullptr);
+        chart->Notify(sePoll, nullptr);
+        chart->XScale()->SetMinMax(Day0 + Next * Sec - 2.0 / 24, Day0 + Next * Sec);
+        return chart;
     }
     ~TLiveChart() {
         Chart.reset();
@@ -66,10 +71,11 @@ struct TLiveChart {
         Stream->GetSensor(103)->SetLast(std::fmod(t * 0.05, 100));
         ++Next;
     }
-    void Paint() {
+    void Paint() { Paint(*Chart, Image); }
+    static void Paint(TWKChart& Chart, QImage& Image) {
         Image.fill(Qt::white);
         QPainter p(&Image);
-        Chart->FieldPaintRequest(Chart->Fields().Items(0), p);
+        Chart.FieldPaintRequest(Chart.Fields().Items(0), p);
     }
 };
 
@@ -95,4 +101,25 @@ void BM_RealTimeChartThinnedWhileDragging(benchmark::State& state) {
     QCoreApplication::sendEvent(strip, &release);
 }
 BENCHMARK(BM_RealTimeChartThinnedWhileDragging)->Unit(benchmark::kMillisecond);
+
+// The workstation's tick with twenty chart forms tiled on a 1920x1080 screen
+// (four by five, 480x216 each), all on the same live stream: one new record,
+// then every chart's poll update and repaint.
+void BM_RealTimeTwentyFormsTick(benchmark::State& state) {
+    TLiveChart live(QSize(480, 216));
+    std::vector<std::unique_ptr<TWKChart>> charts;
+    std::vector<QImage> images;
+    charts.push_back(std::move(live.Chart));
+    while (charts.size() < 20) charts.push_back(live.MakeChart(QSize(480, 216)));
+    for (auto& c : charts) images.emplace_back(c->Fields().Items(0)->Client()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        live.AddRecord();
+        for (size_t i = 0; i < charts.size(); ++i) {
+            charts[i]->UpdateData();
+            TLiveChart::Paint(*charts[i], images[i]);
+        }
+    }
+    charts.clear();
+}
+BENCHMARK(BM_RealTimeTwentyFormsTick)->Unit(benchmark::kMillisecond);
 }  // namespace

@@ -294,12 +294,10 @@ void TScaleControl::wheelEvent(QWheelEvent* e) {
 
 void TScaleControl::contextMenuEvent(QContextMenuEvent* e) {
     TPopupMenu* menu = FParentScale ? FParentScale->PopupMenu() : nullptr;
-    if (!menu || !menu->AutoPopup()) {
-        e->ignore();
-        return;
-    }
-    menu->Popup(this, e->globalPos());
+    // A strip without a menu of its own shows none (not the chart's under it).
     e->accept();
+    if (!menu || !menu->AutoPopup()) return;
+    menu->Popup(this, e->globalPos());
 }
 
 // --- painting ---

@@ -709,8 +709,33 @@ void TGraphion::SetCaption(const QString& Value) {
 void TGraphion::ColorChanged() { update(); }
 
 void TGraphion::SetBorderWidth(int Value) {
-    FBorderWidth = std::max(Value, 0);
+    FFrame.BorderWidth = std::clamp(Value, 0, 100);
+    FrameChanged();
+}
+
+void TGraphion::SetBevelInner(TPanel::TBevelCut Value) {
+    FFrame.Inner = Value;
+    FrameChanged();
+}
+
+void TGraphion::SetBevelOuter(TPanel::TBevelCut Value) {
+    FFrame.Outer = Value;
+    FrameChanged();
+}
+
+void TGraphion::SetBevelWidth(int Value) {
+    FFrame.BevelWidth = std::clamp(Value, 1, 100);
+    FrameChanged();
+}
+
+void TGraphion::SetBorderStyle(TPanel::TBorderStyle Value) {
+    FFrame.Border = Value;
+    FrameChanged();
+}
+
+void TGraphion::FrameChanged() {
     Realign();
+    update();
 }
 
 void TGraphion::TextChanged(QObject* Obj) {
@@ -723,7 +748,10 @@ void TGraphion::NotifyLegend(int Message, QObject*) {
     SendWKMessage(FLegendControl, Message);
 }
 
-QRect TGraphion::InnerRect() const { return rect().adjusted(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth); }
+QRect TGraphion::InnerRect() const {
+    const int w = FFrame.Width();
+    return rect().adjusted(w, w, -w, -w);
+}
 
 void TGraphion::Realign() {
     if (IsLoading() || AlignDisabled() || FDestroying) return;
@@ -836,15 +864,19 @@ void TGraphion::AlignControls() {
 void TGraphion::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QtColor());
-    if (FBorderWidth > 0) {
-        const QColor c = hasFocus() ? BtnHighlightColor : QtColor();
-        QPen pen(c, FBorderWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        const int h = FBorderWidth / 2;
-        p.drawRect(rect().adjusted(h, h, -h - (FBorderWidth % 2 ? 1 : 0), -h - (FBorderWidth % 2 ? 1 : 0)));
+    // The border width shows the focus.
+    QRect r = rect();
+    FFrame.Paint(p, r, palette(), hasFocus() ? BtnHighlightColor : QtColor());
+}
+
+void TGraphion::contextMenuEvent(QContextMenuEvent* e) {
+    auto* menu = qobject_cast<TPopupMenu*>(PopupMenu());
+    if (!menu || !menu->AutoPopup()) {
+        e->ignore();
+        return;
     }
+    menu->Popup(this, e->globalPos());
+    e->accept();
 }
 
 void TGraphion::focusInEvent(QFocusEvent* e) {

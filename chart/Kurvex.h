@@ -2,6 +2,7 @@
 // The multi-track chart: fields side by side or stacked, one shared X scale
 // (time or depth), value scales per field, series, value labels and the legend.
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "KXPointArrays.h"
 #include "KXScale.h"
@@ -195,6 +196,10 @@ private:
 class TGraphion : public TControl, public IKXLoading {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(TPanel::TBevelCut BevelInner READ BevelInner WRITE SetBevelInner)
+    Q_PROPERTY(TPanel::TBevelCut BevelOuter READ BevelOuter WRITE SetBevelOuter)
+    Q_PROPERTY(int BevelWidth READ BevelWidth WRITE SetBevelWidth)
+    Q_PROPERTY(TPanel::TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
     Q_PROPERTY(TChartOrientation Orientation READ Orientation WRITE SetOrientation)
     Q_PROPERTY(TCollection* Fields READ FieldsCollection)
@@ -261,8 +266,17 @@ public:
     TScale* XScale() const { return FXScale; }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& Value);
-    int BorderWidth() const { return FBorderWidth; }
+    int BorderWidth() const { return FFrame.BorderWidth; }
     void SetBorderWidth(int Value);
+    // The panel's bevels and border line around the fields (none by default).
+    TPanel::TBevelCut BevelInner() const { return FFrame.Inner; }
+    void SetBevelInner(TPanel::TBevelCut Value);
+    TPanel::TBevelCut BevelOuter() const { return FFrame.Outer; }
+    void SetBevelOuter(TPanel::TBevelCut Value);
+    int BevelWidth() const { return FFrame.BevelWidth; }
+    void SetBevelWidth(int Value);
+    TPanel::TBorderStyle BorderStyle() const { return FFrame.Border; }
+    void SetBorderStyle(TPanel::TBorderStyle Value);
 
     // Lays the chart out again now (AlignControls), or skips while loading or locked.
     void Realign();
@@ -298,6 +312,8 @@ protected:
     void ColorChanged() override;
     void focusInEvent(QFocusEvent*) override;
     void focusOutEvent(QFocusEvent*) override;
+    // A right click on the panel outside the fields opens the chart's popup menu for the panel.
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     friend class TChartFields;
@@ -305,6 +321,8 @@ private:
     friend class TScales;
     void AlignControls();
     QRect InnerRect() const;
+    // The frame around the fields changed its width or look.
+    void FrameChanged();
     void PaintGrid(TChartField* Field, QPainter& DC, const QSize& Area);
     void PaintLabels(TLabelRefs& Labels, QPainter& DC, const QSize& Area);
     bool AlignDisabled() const { return FAlignDisabled > 0 || FAligning; }
@@ -320,7 +338,7 @@ private:
     TChartOrientation FOrientation = coHorizontal;
     TScale* FXScale = nullptr;
     QString FCaption;
-    int FBorderWidth = 0;
+    TPanelFrame FFrame{TPanel::bvNone, TPanel::bvNone};
     bool FDestroying = false;
     int FAlignDisabled = 0;
     bool FAligning = false;

@@ -3,15 +3,20 @@
 #include "ClassRegistry.h"
 #include "ConvSys.h"
 #include "DebugOutput.h"
+#include "EditControls.h"
 #include "Formatting.h"
 #include "Menus.h"
 #include "ModalDialogs.h"
 #include "WKConsts.h"
 #include "dlg_ChartStatistic.h"
 #include "dlg_SetupChart.h"
+#include "dm_ControlRes.h"
 #include "fr_Align.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QMenu>
 #include <cmath>
 
 TWKChart::TWKChart(QObject* AOwner) : TGraphion(AOwner) {
@@ -19,6 +24,7 @@ TWKChart::TWKChart(QObject* AOwner) : TGraphion(AOwner) {
     XScale()->SetCaption(QString());
     SetColor(clWhite);
     if (Fields().Count() == 0) Fields().Add();
+    AttachMenus();
     OnSelectionChanged = [this] { SelectionChanged(); };
     if (SecondaryServices) {
         SecondaryServices->AddNotification(this);
@@ -33,7 +39,21 @@ TWKChart::~TWKChart() {
 void TWKChart::Loaded() {
     TGraphion::Loaded();
     if (Fields().Count() == 0) Fields().Add();
-    setToolTip(QString());
+    AttachMenus();
+    SetHint(QString());
+}
+
+void TWKChart::GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) {
+    TGraphion::GetChildren(
+        [&proc](TComponentBase* c) {
+            if (!dynamic_cast<TWKCommentSeries*>(c)) proc(c);
+        },
+        root);
+}
+
+void TWKChart::AttachMenus() {
+    if (TPopupMenu* menu = ChartMenu()) SetPopupMenu(menu);
+    if (TPopupMenu* menu = ScaleMenu()) XScale()->SetPopupMenu(menu);
 }
 
 void TWKChart::Notify(TServiceEvent Event, void*) {
@@ -92,6 +112,20 @@ bool TWKChart::WKMessage(TWKMessage& msg) {
     return true;
 }
 
+void TWKChart::keyPressEvent(QKeyEvent* e) {
+    auto* menu = qobject_cast<TPopupMenu*>(PopupMenu());
+    const QKeySequence key(e->keyCombination());
+    if (menu)
+        for (QAction* item : menu->Menu()->actions())
+            if (!item->shortcut().isEmpty() && item->shortcut() == key && item->isEnabled()) {
+                menu->SetPopupComponent(this);
+                item->trigger();
+                e->accept();
+                return;
+            }
+    TGraphion::keyPressEvent(e);
+}
+
 void TWKChart::SetIsDateTime(bool IsDateTime) { XScale()->SetAsDateTime(IsDateTime); }
 
 void TWKChart::Setup() {
@@ -99,9 +133,15 @@ void TWKChart::Setup() {
     dlg.frAlign->SetCtlAlign(Align());
     dlg.cbVert->setChecked(Orientation() == coVertical);
     dlg.cbTime->setChecked(XScale()->AsDateTime());
+    dlg.rgInner->SetItemIndex(BevelInner());
+    dlg.rgOuter->SetItemIndex(BevelOuter());
+    dlg.cbBorder->setChecked(BorderStyle() == TPanel::bsSingle);
     dlg.cd.Color = Color();
     if (ShowModal(dlg) != mrOk) return;
     SetAlign(dlg.frAlign->GetCtlAlign());
+    SetBevelInner(TPanel::TBevelCut(std::max(dlg.rgInner->ItemIndex(), 0)));
+    SetBevelOuter(TPanel::TBevelCut(std::max(dlg.rgOuter->ItemIndex(), 0)));
+    SetBorderStyle(dlg.cbBorder->isChecked() ? TPanel::bsSingle : TPanel::bsNone);
     SetColor(dlg.cd.Color);
     SetOrientation(dlg.cbVert->isChecked() ? coVertical : coHorizontal);
     const bool time = dlg.cbTime->isChecked();
@@ -177,7 +217,7 @@ void TWKChart::ShowStatDialog() {
 
 void TWKChart::SelectionChanged() {
     SetSelectionMode(false);
-    setToolTip(QString());
+    SetHint(QString());
     try {
         ShowStatDialog();
     } catch (const std::exception& e) {

@@ -19,6 +19,9 @@ public:
     ~TWKChart() override;
 
     void Loaded() override;
+    // The series without the comment series: comments are notes of the
+    // running session and are not kept with the form.
+    void GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) override;
     void Notify(TServiceEvent Event, void* Sender) override;
     // Every series binds again at its next paint or update.
     void BindData();
@@ -40,8 +43,13 @@ public:
 
 protected:
     bool WKMessage(TWKMessage& msg) override;
+    // The shortcuts of the chart's popup menu work while the chart has the focus.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // The chart menus of dmControlRes, when it exists: pmChart on the chart
+    // and its plot areas, pmScale on the X scale.
+    void AttachMenus();
     // A completed selection: out of selection mode, the statistics, then the
     // selection cleared.
     void SelectionChanged();

@@ -36,10 +36,7 @@ void TPanel::SetBorderWidth(int v) {
 }
 
 int TPanel::FrameWidth() const {
-    int w = FBorderWidth + (FBorderStyle == bsSingle ? 1 : 0);
-    if (FBevelOuter != bvNone) w += FBevelWidth;
-    if (FBevelInner != bvNone) w += FBevelWidth;
-    return w;
+    return TPanelFrame{FBevelInner, FBevelOuter, FBevelWidth, FBorderStyle, FBorderWidth}.Width();
 }
 
 void TPanel::AdjustClientRect(QRect& rect) const {
@@ -47,16 +44,20 @@ void TPanel::AdjustClientRect(QRect& rect) const {
     rect.adjust(w, w, -w, -w);
 }
 
-void TPanel::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    QRect r = rect();
-    p.fillRect(r, ColorToQColor(Color()));
-    const auto bevel = [&](TBevelCut cut) {
-        if (cut == bvNone) return;
-        if (cut != bvSpace) {
-            const QColor light = palette().color(QPalette::Light), dark = palette().color(QPalette::Dark);
-            const QColor tl = cut == bvRaised ? light : dark, br = cut == bvRaised ? dark : light;
-            for (int i = 0; i < FBevelWidth; ++i) {
+int TPanelFrame::Width() const {
+    int w = BorderWidth + (Border == TPanel::bsSingle ? 1 : 0);
+    if (Outer != TPanel::bvNone) w += BevelWidth;
+    if (Inner != TPanel::bvNone) w += BevelWidth;
+    return w;
+}
+
+void TPanelFrame::Paint(QPainter& p, QRect& r, const QPalette& palette, const QColor& borderFill) const {
+    const auto bevel = [&](TPanel::TBevelCut cut) {
+        if (cut == TPanel::bvNone) return;
+        if (cut != TPanel::bvSpace) {
+            const QColor light = palette.color(QPalette::Light), dark = palette.color(QPalette::Dark);
+            const QColor tl = cut == TPanel::bvRaised ? light : dark, br = cut == TPanel::bvRaised ? dark : light;
+            for (int i = 0; i < BevelWidth; ++i) {
                 const QRect b = r.adjusted(i, i, -i - 1, -i - 1);
                 p.setPen(tl);
                 p.drawLine(b.topLeft(), b.topRight());
@@ -66,16 +67,30 @@ void TPanel::paintEvent(QPaintEvent*) {
                 p.drawLine(b.topRight(), b.bottomRight());
             }
         }
-        r.adjust(FBevelWidth, FBevelWidth, -FBevelWidth, -FBevelWidth);
+        r.adjust(BevelWidth, BevelWidth, -BevelWidth, -BevelWidth);
     };
-    if (FBorderStyle == bsSingle) {
-        p.setPen(palette().color(QPalette::WindowText));
+    if (Border == TPanel::bsSingle) {
+        p.setPen(palette.color(QPalette::WindowText));
         p.drawRect(r.adjusted(0, 0, -1, -1));
         r.adjust(1, 1, -1, -1);
     }
-    bevel(FBevelOuter);
-    r.adjust(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth);
-    bevel(FBevelInner);
+    bevel(Outer);
+    if (BorderWidth > 0 && borderFill.isValid()) {
+        const QRect inside = r.adjusted(BorderWidth, BorderWidth, -BorderWidth, -BorderWidth);
+        p.fillRect(QRect(r.left(), r.top(), r.width(), BorderWidth), borderFill);
+        p.fillRect(QRect(r.left(), inside.bottom() + 1, r.width(), BorderWidth), borderFill);
+        p.fillRect(QRect(r.left(), inside.top(), BorderWidth, inside.height()), borderFill);
+        p.fillRect(QRect(inside.right() + 1, inside.top(), BorderWidth, inside.height()), borderFill);
+    }
+    r.adjust(BorderWidth, BorderWidth, -BorderWidth, -BorderWidth);
+    bevel(Inner);
+}
+
+void TPanel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QRect r = rect();
+    p.fillRect(r, ColorToQColor(Color()));
+    TPanelFrame{FBevelInner, FBevelOuter, FBevelWidth, FBorderStyle, FBorderWidth}.Paint(p, r, palette());
     if (!FCaption.isEmpty()) {
         p.setFont(Font()->ToQFont());
         p.setPen(ColorToQColor(Font()->Color()));

@@ -2,6 +2,8 @@
 // The panel: a container with a caption, two bevels and a border.
 #include "Controls.h"
 
+class QPainter;
+
 class TPanel : public TControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -43,4 +45,18 @@ private:
     int FBevelWidth = 1;
     TBorderStyle FBorderStyle = bsNone;
     int FBorderWidth = 0;
+};
+
+// The frame of a panel drawn from the outside in: the single border line,
+// the outer bevel, the border width (filled with BorderFill when valid) and
+// the inner bevel. Rect shrinks to what lies inside.
+struct TPanelFrame {
+    TPanel::TBevelCut Inner = TPanel::bvNone;
+    TPanel::TBevelCut Outer = TPanel::bvRaised;
+    int BevelWidth = 1;
+    TPanel::TBorderStyle Border = TPanel::bsNone;
+    int BorderWidth = 0;
+    // Pixels on each side.
+    int Width() const;
+    void Paint(QPainter& DC, QRect& Rect, const QPalette& Palette, const QColor& BorderFill = QColor()) const;
 };

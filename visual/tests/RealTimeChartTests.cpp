@@ -5,6 +5,7 @@
 
 #include "../../chart/tests/ChartTestSupport.h"
 #include "DebugOutput.h"
+#include "EditControls.h"
 #include "WKFormText.h"
 #include "WKServices.h"
 #include "dlg_ChartStatistic.h"
@@ -355,17 +356,26 @@ TEST_F(RealTimeChart, StatisticsDialogAfterASelection) {
 TEST_F(RealTimeChart, SetupOkAndCancel) {
     auto chart = MakeChart(false);
     ScriptOnce<TdlgSetupChart>(*UI, "TdlgSetupChart", [](TdlgSetupChart& dlg) {
+        // A chart has no frame until one is chosen.
+        EXPECT_EQ(dlg.rgOuter->ItemIndex(), 0);
+        EXPECT_EQ(dlg.rgInner->ItemIndex(), 0);
+        EXPECT_FALSE(dlg.cbBorder->isChecked());
         dlg.cbVert->setChecked(true);
         dlg.cbTime->setChecked(true);
+        dlg.rgInner->SetItemIndex(1);
         return int(mrCancel);
     });
     chart->Setup();
     EXPECT_EQ(chart->Orientation(), coHorizontal);
     EXPECT_FALSE(chart->XScale()->AsDateTime());
 
+    EXPECT_EQ(chart->BevelInner(), TPanel::bvNone);
     ScriptOnce<TdlgSetupChart>(*UI, "TdlgSetupChart", [](TdlgSetupChart& dlg) {
         dlg.cbVert->setChecked(true);
         dlg.cbTime->setChecked(true);
+        dlg.rgInner->SetItemIndex(1);
+        dlg.rgOuter->SetItemIndex(2);
+        dlg.cbBorder->setChecked(true);
         dlg.OKBtn->click();
         return DialogResult(dlg);
     });
@@ -375,6 +385,19 @@ TEST_F(RealTimeChart, SetupOkAndCancel) {
     EXPECT_TRUE(chart->XScale()->AsDateTime());
     EXPECT_GE(chart->XScale()->Min(), before);
     EXPECT_NEAR(chart->XScale()->Max() - chart->XScale()->Min(), 1.0 / 12, 1e-9);
+    EXPECT_EQ(chart->BevelInner(), TPanel::bvLowered);
+    EXPECT_EQ(chart->BevelOuter(), TPanel::bvRaised);
+    EXPECT_EQ(chart->BorderStyle(), TPanel::bsSingle);
+    // The border line, the raised bevel's light edge, the lowered one's dark
+    // edge; the fields start inside all three.
+    const QImage img = chart->grab().toImage();
+    EXPECT_EQ(img.pixelColor(5, 0).rgb(), chart->palette().color(QPalette::WindowText).rgb());
+    EXPECT_EQ(img.pixelColor(5, 1).rgb(), chart->palette().color(QPalette::Light).rgb());
+    EXPECT_EQ(img.pixelColor(5, 2).rgb(), chart->palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(chart->XScale()->Control()->geometry().left(), 3);
+    const QString text = ComponentToString(chart.get());
+    EXPECT_TRUE(text.contains("BevelOuter = bvRaised")) << text.toStdString();
+    EXPECT_TRUE(text.contains("BorderStyle = bsSingle"));
 }
 
 TEST_F(RealTimeChart, NoDescriptorWithoutASeriesOnTheStrip) {

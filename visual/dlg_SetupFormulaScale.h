@@ -1,0 +1,20 @@
+#pragma once
+// The scale of a formula line series together with its formula.
+#include "dlg_SetupScale.h"
+
+class TfrSetupFormula;
+class TWKExpressionSeries;
+
+class TdlgSetupFormulaScale : public TdlgScaleProperties {
+    Q_OBJECT
+public:
+    explicit TdlgSetupFormulaScale(QWidget* parent = nullptr);
+    TfrSetupFormula* frSetupFormula;
+};
+
+// The dialog while it is open, else null.
+extern TdlgSetupFormulaScale* dlgSetupFormulaScale;
+
+// The scale dialog with the series' formula; on OK a changed formula is given
+// to the series. True on OK.
+bool SetupFormulaScale(TScale& Scale, TWKExpressionSeries& Series);
