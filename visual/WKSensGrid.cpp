@@ -24,14 +24,14 @@
 #include <utility>
 
 namespace {
-TSensGridMenuLookup& ValuesMenu() {
+TSensGridMenuLookup& ValuesMenuLookup() {
     static TSensGridMenuLookup lookup;
     return lookup;
 }
 }  // namespace
 
 TSensGridMenuLookup SetSensGridValuesMenu(TSensGridMenuLookup lookup) {
-    return std::exchange(ValuesMenu(), std::move(lookup));
+    return std::exchange(ValuesMenuLookup(), std::move(lookup));
 }
 
 TSensGrid::TSensGrid(QObject* owner) : TCustomGrid(owner), FSensorList(new TSensorList(this)) {
@@ -45,8 +45,8 @@ TSensGrid::TSensGrid(QObject* owner) : TCustomGrid(owner), FSensorList(new TSens
     SetVertical(true);
     AdjustHeight();
     setFocusPolicy(Qt::StrongFocus);
-    if (ValuesMenu())
-        if (TComponent* menu = ValuesMenu()()) SetPopupMenu(menu);
+    if (ValuesMenuLookup())
+        if (TComponent* menu = ValuesMenuLookup()()) SetPopupMenu(menu);
     if (SecondaryServices) {
         SecondaryServices->AddNotification(this);
         FRegistered = true;

@@ -293,6 +293,8 @@ void CreateControlRes() {
     if (dmControlRes || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
     dmControlRes = new TdmControlRes;
     qAddPostRoutine(FreeControlRes);
+    // New sensor grids take the values menu as their popup.
+    SetSensGridValuesMenu([]() -> TComponent* { return ValuesMenu(); });
 }
 }  // namespace
 
