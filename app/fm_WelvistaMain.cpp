@@ -12,6 +12,8 @@
 #include "WKConsts.h"
 #include "WKHints.h"
 #include "WKWells.h"
+#include "dlg_InputString.h"
+#include "fm_About.h"
 #include "dlg_SelectWell.h"
 #include "dm_Wells.h"
 #include "fm_BaseMDIForm.h"
@@ -514,8 +516,9 @@ void TfmMain::DeleteDesktopCommand() {
 
 void TfmMain::ChangeCaptionCommand() {
     if (!FActiveForm) return;
-    QString caption = FActiveForm->ShortCaption();
-    if (UIServices().InputQuery(QStringLiteral("Изменение заголовка формы"), QStringLiteral("Заголовок формы"), caption))
+    QString caption;
+    if (TdlgInputString::Input(QStringLiteral("Изменение заголовка формы"), QStringLiteral("Заголовок формы"),
+                               FActiveForm->ShortCaption(), caption))
         FActiveForm->SetShortCaption(caption);
 }
 
@@ -544,7 +547,8 @@ void TfmMain::Notify(TServiceEvent Event, void*) {
 
 void TfmMain::About() {
     TExeInfo info;
-    MessageDlg(QStringLiteral("Welvista\nВерсия ") + info.FileVersion(), mtInformation, mbOK);
+    TfmAbout about(info, this);
+    ShowModal(about);
 }
 
 // --- desktops and files -----------------------------------------------------------
