@@ -29,5 +29,6 @@ TWKChart* NewMonitoringChart(TForm& form, bool isDateTime) {
     chart->SetBorderWidth(0);
     SetNewChartRange(*chart, isDateTime);
     chart->SetParentWidget(&form);
+    chart->show();  // made with the form as owner, it is already its child: a shown form shows it only now
     return chart;
 }

@@ -13,6 +13,7 @@ TSensGrid* TfmDigitalView::CreateGrid() {
     grid->SetName(UniqueComponentName(*this, QStringLiteral("Grid")));
     grid->SetAlign(TControl::alClient);
     grid->SetParentWidget(this);
+    grid->show();
     FGrid = grid;
     return grid;
 }

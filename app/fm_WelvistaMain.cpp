@@ -405,6 +405,9 @@ void TfmMain::ApplyActiveFormRule() {
 bool TfmMain::event(QEvent* e) {
     if (TWKMessage::IsWKMessage(e)) {
         auto* msg = static_cast<TWKMessage*>(e);
+        // Only the sent messages carry a form that surely still exists; a
+        // posted 1046 may arrive after its form was freed and is not looked at.
+        if (msg->Msg() != WM_FORMCLOSING && msg->Msg() != WM_FORMSHOWING) return true;
         auto* form = qobject_cast<TBaseMDIForm*>(msg->LParam().value<QObject*>());
         if (msg->Msg() == WM_FORMCLOSING) {
             if (form && form == FActiveForm) FActiveForm = nullptr;
@@ -414,9 +417,8 @@ bool TfmMain::event(QEvent* e) {
         if (msg->Msg() == WM_FORMSHOWING) {
             if (form && !FLoadingDesktop && !MultiWindow() && form->Floating()) DockForm(form);
             msg->Handled = true;
-            return true;
         }
-        return true;  // 1046 and the rest: nothing to do
+        return true;
     }
     return QMainWindow::event(e);
 }

@@ -1,6 +1,7 @@
 // The monitoring form kinds: their component text round trip, the tabbed
 // form's tabs, charts and wells, the new-form gallery and its dispatch, and
 // the input dialog.
+#include "ChartTestSupport.h"
 #include "ComponentStreaming.h"
 #include "FormFiles.h"
 #include "FormsHost.h"
@@ -338,6 +339,14 @@ TEST(MonitoringForms, TabPopupRenamesTheTabUnderThePoint) {
     EXPECT_EQ(tabs->Tabs(), QStringList({"График 1"}));
     rename("Забой", true);
     EXPECT_EQ(tabs->Tabs(), QStringList({"Забой"}));
+    form.TabsAddClick(nullptr);
+    // The new tab's chart fills the form below the strip.
+    TWKChart* chart = form.TabChart(1);
+    ASSERT_TRUE(chart);
+    EXPECT_TRUE(chart->isVisible());
+    EXPECT_EQ(chart->geometry(), QRect(0, tabs->height(), form.width(), form.height() - tabs->height()))
+        << chart->geometry().width() << "x" << chart->geometry().height();
+    SaveArtifact(form.grab().toImage(), "TabbedForm");
     EXPECT_EQ(form.Caption(), "Вкладки");
 }
 
@@ -407,6 +416,8 @@ TEST(MonitoringForms, GalleryEntriesAndTemplates) {
     WriteFile(folder + "Спуск.sf2", "");
     TfmNewForm gallery(false);
     ASSERT_EQ(gallery.lvForms->Count(), 9);
+    gallery.show();
+    SaveArtifact(gallery.grab().toImage(), "NewFormGallery");
     struct TCase { const char* Caption; int Image; const char* File; };
     for (const TCase& c : {TCase{"Буровая", 4, "Буровая.wkf"}, TCase{"Спуск", 8, "Спуск.sf2"}}) {
         ASSERT_TRUE(gallery.SelectCaption(c.Caption));

@@ -51,6 +51,10 @@ TGroupedIconList::TLayout TGroupedIconList::Layout(int width) const {
     l.Cells.resize(FEntries.size());
     const int header = fontMetrics().height() + 6;
     const int perRow = qMax(1, (width - 2 * Margin) / FSpacingX);
+    // Room for the picture and three lines of caption, at least the spacing.
+    int iconHeight = 32;
+    for (const QImage& image : FImages) iconHeight = qMax(iconHeight, image.height());
+    const int rowHeight = qMax(FSpacingY, 4 + iconHeight + 2 + 3 * fontMetrics().lineSpacing() + 6);
     int y = Margin;
     for (int g = 0; g < FGroups.size(); ++g) {
         int column = 0;
@@ -64,12 +68,12 @@ TGroupedIconList::TLayout TGroupedIconList::Layout(int width) const {
             }
             if (column == perRow) {
                 column = 0;
-                y += FSpacingY;
+                y += rowHeight;
             }
-            l.Cells[i] = QRect(Margin + column * FSpacingX, y, FSpacingX, FSpacingY);
+            l.Cells[i] = QRect(Margin + column * FSpacingX, y, FSpacingX, rowHeight);
             ++column;
         }
-        if (any) y += FSpacingY + Margin;
+        if (any) y += rowHeight + Margin;
     }
     l.Height = y;
     return l;
@@ -135,8 +139,7 @@ void TGroupedIconList::paintEvent(QPaintEvent*) {
         if (!image.isNull()) p.drawImage(QPoint(cell.center().x() - image.width() / 2, cell.top() + 4), image);
         p.setPen(pal.color(QPalette::Text));
         const QRect textRect(cell.left() + 2, textTop, cell.width() - 4, cell.bottom() - textTop);
-        p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                   fontMetrics().elidedText(e.Caption, Qt::ElideRight, textRect.width() * 2));
+        p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, e.Caption);
     }
 }
 

@@ -23,7 +23,10 @@ public:
     // Groups by index; entries name their group by that index.
     void SetGroups(const QStringList& captions);
     QStringList Groups() const { return FGroups; }
-    void SetImages(const QList<QImage>& images) { FImages = images; update(); }
+    void SetImages(const QList<QImage>& images) {
+        FImages = images;
+        Relayout();
+    }
     // The spacing of the icon cells (the list view's icon spacing).
     void SetSpacing(int horizontal, int vertical);
 
