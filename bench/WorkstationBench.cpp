@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -84,7 +85,9 @@ struct TTwentyForms {
         Stream->AddRecord();
         const double t = Next;
         Stream->GetSensor(0)->SetLast(Day0 + t * Sec);
-        for (int g : Gids) Stream->GetSensor(g)->SetLast(50 + 40 * std::sin(t * 0.001 * g));
+        // Slow swings with a little noise, as drilling signals go.
+        for (int k = 0; k < int(std::size(Gids)); ++k)
+            Stream->GetSensor(Gids[k])->SetLast(50 + 30 * std::sin(t * 0.002 * (k + 1)) + 3 * std::sin(t * 0.7 + k));
         ++Next;
     }
     void Tick() {
