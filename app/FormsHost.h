@@ -9,6 +9,7 @@
 
 class QWidget;
 class TBaseMDIForm;
+class TWKChart;
 
 class IWKFormsHost {
 public:
@@ -29,6 +30,13 @@ struct TFormKindHooks {
     std::function<TBaseMDIForm*(const QString& fileName)> CreateComplexForm;
     // The new-form gallery.
     std::function<void(IWKFormsHost& host)> NewForm;
+    // A recorded-data review form on time or depth, with its chart and its X
+    // range set; the gallery lists its review entries only when this is set.
+    std::function<TBaseMDIForm*(bool isDateTime)> CreateReviewForm;
+    // The chart popup's add-series command on a chart: a new chart form opens
+    // it so that the user picks the parameters at once. Unset: the form opens
+    // with an empty chart.
+    std::function<void(TWKChart* chart)> AddChartSeries;
     // The recorded-data review: whether a form is one, and its data loading.
     std::function<bool(TBaseMDIForm* form)> IsReviewForm;
     std::function<void(TBaseMDIForm* form)> LoadData;

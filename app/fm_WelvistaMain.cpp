@@ -13,6 +13,8 @@
 #include "WKConsts.h"
 #include "WKHints.h"
 #include "WKWells.h"
+#include "dlg_InputString.h"
+#include "fm_About.h"
 #include "dlg_SelectWell.h"
 #include "dm_Wells.h"
 #include "fm_BaseMDIForm.h"
@@ -425,6 +427,9 @@ void TfmMain::ApplyActiveFormRule() {
 bool TfmMain::event(QEvent* e) {
     if (TWKMessage::IsWKMessage(e)) {
         auto* msg = static_cast<TWKMessage*>(e);
+        // Only the sent messages carry a form that surely still exists; a
+        // posted 1046 may arrive after its form was freed and is not looked at.
+        if (msg->Msg() != WM_FORMCLOSING && msg->Msg() != WM_FORMSHOWING) return true;
         auto* form = qobject_cast<TBaseMDIForm*>(msg->LParam().value<QObject*>());
         if (msg->Msg() == WM_FORMCLOSING) {
             if (form && form == FActiveForm) FActiveForm = nullptr;
@@ -434,9 +439,8 @@ bool TfmMain::event(QEvent* e) {
         if (msg->Msg() == WM_FORMSHOWING) {
             if (form && !FLoadingDesktop && !MultiWindow() && form->Floating()) DockForm(form);
             msg->Handled = true;
-            return true;
         }
-        return true;  // 1046 and the rest: nothing to do
+        return true;
     }
     return QMainWindow::event(e);
 }
@@ -536,8 +540,9 @@ void TfmMain::DeleteDesktopCommand() {
 
 void TfmMain::ChangeCaptionCommand() {
     if (!FActiveForm) return;
-    QString caption = FActiveForm->ShortCaption();
-    if (UIServices().InputQuery(QStringLiteral("Изменение заголовка формы"), QStringLiteral("Заголовок формы"), caption))
+    QString caption;
+    if (TdlgInputString::Input(QStringLiteral("Изменение заголовка формы"), QStringLiteral("Заголовок формы"),
+                               FActiveForm->ShortCaption(), caption))
         FActiveForm->SetShortCaption(caption);
 }
 
@@ -566,7 +571,8 @@ void TfmMain::Notify(TServiceEvent Event, void*) {
 
 void TfmMain::About() {
     TExeInfo info;
-    MessageDlg(QStringLiteral("Welvista\nВерсия ") + info.FileVersion(), mtInformation, mbOK);
+    TfmAbout about(info, this);
+    ShowModal(about);
 }
 
 // --- desktops and files -----------------------------------------------------------

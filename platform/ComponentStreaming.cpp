@@ -322,6 +322,7 @@ public:
     TTreeReader(TComponentBase* root, const TReaderOptions& options) : FRoot(root), FOptions(options) {}
 
     void ReadRoot(const TStreamObject& node, bool created) {
+        FRoot->ReadingState();
         Begin(FRoot);
         if (created || !FRoot->IsDesigning()) {
             QString name = node.Name;

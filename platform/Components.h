@@ -199,6 +199,9 @@ public:
     void FreeNotification(TComponentBase* target);
     void RemoveFreeNotification(TComponentBase* target);
 
+    // Called on a root just before a stored state is read into it; a root
+    // that builds its own content may clear it here.
+    virtual void ReadingState() {}
     // Called once after the whole tree is read and references are resolved.
     virtual void Loaded();
     // Told about owned components inserted or removed and about free

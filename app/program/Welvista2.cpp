@@ -5,16 +5,31 @@
 #include "WKConsts.h"
 #include "dm_CommonRes.h"
 #include "dm_Service.h"
+#include "ScreenshotRun.h"
 #include "fm_WelvistaMain.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Welvista"));
     app.setApplicationDisplayName(QStringLiteral("Welvista"));
-    InitWKConsts(app.arguments(), QApplication::applicationFilePath());
-    InstallQtUIServices();
+    // --screenshot FILE: a picture of the first live chart, then the end.
+    QStringList args = app.arguments();
+    QString screenshot;
+    if (const int at = args.indexOf(QStringLiteral("--screenshot")); at >= 0) {
+        if (at + 1 >= args.size()) {
+            std::fprintf(stderr, "Welvista2: --screenshot needs a file name\n");
+            return 2;
+        }
+        screenshot = args[at + 1];
+        args.remove(at, 2);
+    }
+    InitWKConsts(args, QApplication::applicationFilePath());
+    // A picture run asks nobody: without the Qt services messages go to the
+    // debug output and dialogs are cancelled.
+    if (screenshot.isEmpty()) InstallQtUIServices();
     try {
         CreateDmService();
         InitConvSys();
@@ -29,7 +44,7 @@ int main(int argc, char** argv) {
         dmCommonRes();
         OutputDebugString(QStringLiteral("Welvista: create resources done"));
         main.show();
-        result = QApplication::exec();
+        result = screenshot.isEmpty() ? QApplication::exec() : RunScreenshot(main, screenshot);
     }
     FinalizeConvSys();
     return result;

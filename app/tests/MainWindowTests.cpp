@@ -8,11 +8,16 @@
 #include "TestSupport.h"
 #include "WKConsts.h"
 #include "WKWells.h"
+#include "ExeInfo.h"
+#include "dlg_InputString.h"
 #include "dlg_SelectWell.h"
+#include "fm_About.h"
 #include "dm_Wells.h"
 #include "fm_WelvistaMain.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -310,3 +315,37 @@ TEST(Workstation, StartAndCloseInOrder) {
 }  // namespace
 
 #include "MainWindowTests.moc"
+
+namespace {
+TEST(Workstation, AboutWindowAndCaptionDialog) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    QString version;
+    scope.UI->ScriptDialogOnce("TfmAbout", [&version](QObject* d) {
+        auto* dlg = static_cast<TfmAbout*>(d);
+        version = dlg->lbVersion->text();
+        dlg->btnOK->click();
+        return DialogResult(*dlg);
+    });
+    main.actAbout->trigger();
+    EXPECT_EQ(version, QStringLiteral("Версия ") + TExeInfo().FileVersion());
+    EXPECT_TRUE(scope.UI->ShownDialogs.contains("TfmAbout: О программе"));
+
+    TBaseMDIForm* form = NewForm("Старый");
+    form->SetWellName("Скважина: 7");
+    form->ShowForm();
+    for (const bool ok : {false, true}) {
+        scope.UI->ScriptDialogOnce("TdlgInputString", [ok](QObject* d) {
+            auto* dlg = static_cast<TdlgInputString*>(d);
+            EXPECT_EQ(dlg->leString->text(), "Старый");  // without its well part
+            dlg->leString->setText("Новый");
+            (ok ? dlg->btnOK : dlg->btnCancel)->click();
+            return DialogResult(*dlg);
+        });
+        main.actFileChangeFormCaption->trigger();
+        EXPECT_EQ(form->Caption(), ok ? "Новый [Скважина: 7]" : "Старый [Скважина: 7]");
+    }
+    main.FormClose();
+}
+}  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+// The about window: the program's picture and name, its version line
+// ("Версия " + the file version), what it is, its copyright, and the
+// computer and system it runs on.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class TExeInfo;
+
+class TfmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmAbout(const TExeInfo& info, QWidget* parent = nullptr);
+
+    QLabel* imgLogo;
+    QLabel* lbProduct;
+    QLabel* lbVersion;
+    QLabel* lbDescription;
+    QLabel* lbCopyright;
+    QLabel* lbComputer;
+    QPushButton* btnOK;
+};
