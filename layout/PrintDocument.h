@@ -48,9 +48,12 @@ public:
     // The device's frame list changed: the frames are painted again.
     virtual void FramesChanged() { update(); }
     void HideFrames();
+    // The mouse press being handled is the second of a double click.
+    bool InDoubleClick() const { return FInDoubleClick; }
 
 protected:
     std::unique_ptr<TScreenDevice> FDevice;
+    bool FInDoubleClick = false;
     TPrintDocument* FDocument = nullptr;
     bool FMainView = false;
 };

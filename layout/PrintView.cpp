@@ -446,6 +446,7 @@ void TSketchView::Press(QMouseEvent* event, bool doubleClick) {
         TPrintView::mousePressEvent(event);
         return;
     }
+    const QScopedValueRollback pressKind(FInDoubleClick, doubleClick);
     FEditAction = GetUserAction(shift, x, y, doubleClick);
     if (FDocument->IsDesigner() && !FEditAction.Contains(saModify)) {
         if (!item || item == FDocument || !item->HasState(TPrintItem::psSelectable)) {

@@ -3,6 +3,7 @@
 #include "Formatting.h"
 #include "Printers.h"
 
+#include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
@@ -186,6 +187,13 @@ void TRenderDevice::TextOut(double x, double y, const QString& text) {
     FCanvas->restore();
 }
 
+void TRenderDevice::TextOutPx(const QPoint& point, const QString& text) {
+    FCanvas->save();
+    FCanvas->setPen(FTextColor);
+    FCanvas->drawText(QRect(point, QSize(0, 0)), int(Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip), text);
+    FCanvas->restore();
+}
+
 void TRenderDevice::TextRect(const QRect& rect, const QString& text) {
     const QRect r = PrjRect(rect);
     if (!MeetsPage(r)) return;
@@ -286,6 +294,25 @@ int TRenderDevice::ScaledFontHeight(int height) const {
     if (FScale == 1) return height;
     const int h = int(Trunc(height * FScale));
     return h == 0 ? 1 : h;
+}
+
+QFont TRenderDevice::ScaledQFont(const TFont& font) const {
+    TFont scaled;
+    scaled.Assign(&font);
+    scaled.SetHeight(ScaledFontHeight(font.Height()));
+    QFont q = scaled.ToQFont();
+    const double yRes = FYRes > 0 ? FYRes : ScreenPixelsPerMM;
+    q.setPixelSize(std::max(1, R(q.pixelSize() * yRes / ScreenPixelsPerMM)));
+    return q;
+}
+
+int TRenderDevice::TextHeight(const TFont& font, const QString& text) const {
+    if (text.isEmpty()) return 0;
+    return QFontMetrics(ScaledQFont(font)).height();
+}
+
+int TRenderDevice::TextWidth(const TFont& font, const QString& text) const {
+    return QFontMetrics(ScaledQFont(font)).horizontalAdvance(text);
 }
 
 int TRenderDevice::SetScaledFont(const TFont& font) {

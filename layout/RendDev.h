@@ -107,6 +107,9 @@ public:
     void Rectangle(double l, double t, double r, double b);
     void TextOut(double x, double y, const QString& text);
     void TextRect(const QRect& rect, const QString& text);
+    // Text with its top-left corner at a point in device pixels, in the
+    // colour of the current font.
+    void TextOutPx(const QPoint& point, const QString& text);
     QRect DrawText(double l, double t, double r, double b, const QString& text, int format);
     QRect DrawText(double x, double y, const QString& text, int format);
     void Draw(double l, double t, double r, double b, const QImage& graphic);
@@ -118,6 +121,13 @@ public:
     int SetRotatedFont(const TFont& font, double angle);
     // The height SetScaledFont gives a font height at this scale.
     int ScaledFontHeight(int height) const;
+    // The font SetScaledFont selects, sized in this device's pixels, so that
+    // text can be measured also while no canvas is attached (layout).
+    QFont ScaledQFont(const TFont& font) const;
+    // Text extents in device pixels with the scaled font; the height of an
+    // empty text is 0.
+    int TextHeight(const TFont& font, const QString& text) const;
+    int TextWidth(const TFont& font, const QString& text) const;
     TClipRgn Clip(double l, double t, double r, double b, bool excludeBorder);
     TClipRgn SetNilClipRgn();
     void RestoreClipRgn(const TClipRgn& region);

@@ -61,7 +61,18 @@ public:
     struct TCall {
         QString Kind;
         QRectF Rect;
+        // In device pixels: the points of a line, polyline or path, a text's
+        // baseline start; the text, the pen (or for paths the brush) colour,
+        // the pen width and style, and the clip (empty without one).
+        QPolygonF Points;
+        QString Text;
+        QColor Color;
+        double PenWidth = 0;
+        Qt::PenStyle Style = Qt::SolidLine;
+        QRectF Clip;
     };
+    // The calls of a kind drawn in a colour.
+    std::vector<TCall> Of(const QString& kind, const QColor& color) const;
     std::vector<TCall> Calls;
 
 protected:
