@@ -13,8 +13,16 @@ namespace {
 int RightOf(const QRect& r) { return r.left() + r.width(); }
 int BottomOf(const QRect& r) { return r.top() + r.height(); }
 
-// Ceil that ignores the last bits of a quotient such as 50 / 0.2.
-int CeilMM(double value) { return int(std::ceil(value - 1e-9)); }
+// Ceil that ignores the last bits of a quotient such as 50 / 0.2; kept
+// within ten kilometres of paper.
+int CeilMM(double value) { return int(std::clamp(std::ceil(value - 1e-9), -1e7, 1e7)); }
+
+// The number of lines to draw: the smaller of two counts, none for counts
+// that cannot be computed.
+int LineCount(double a, double b) {
+    const double count = std::min(a, b);
+    return count > 0 ? int(std::min(count, 1e6)) : 0;
+}
 }  // namespace
 
 TPrintField::TPrintField(QObject* owner)
@@ -214,7 +222,13 @@ void TPrintField::RenderGrid(TRenderDevice& device) {
     // Lines closer than a device pixel would only fill the track.
     if (step > 0 && scale > 0 && step / scale * device.YResScl() >= 1) {
         const double topValue = PrjVertMMToValue(top), bottomValue = PrjVertMMToValue(bottom);
-        for (double k = std::ceil(topValue / step); k * step < bottomValue; ++k) {
+        const double first = std::ceil(topValue / step);
+        // At most a line per pixel row: the count also ends where the
+        // multiples can no longer be told apart.
+        const int count = LineCount(std::ceil(bottomValue / step) - first, (bottom - top) * device.YResScl() + 2);
+        for (int n = 0; n < count; ++n) {
+            const double k = first + n;
+            if (k * step >= bottomValue) break;
             const double y = PrjVertValueToMM(k * step);
             device.MoveTo(FClientRect.left(), y);
             device.LineTo(RightOf(FClientRect), y);
@@ -266,7 +280,11 @@ void TPrintField::RenderValueMarks(TRenderDevice& device) {
     small.Assign(FFont);
     small.SetSize(int(Trunc(FFont->Size() / 1.5)));
     int lastDay = -1;
-    for (double k = std::ceil((topValue - step) / step); k * step < bottomValue + step; ++k) {
+    const double first = std::ceil((topValue - step) / step);
+    const int count = LineCount(std::ceil((bottomValue + step) / step) - first, (bottom - top) * device.YResScl() + 4);
+    for (int n = 0; n < count; ++n) {
+        const double k = first + n;
+        if (k * step >= bottomValue + step) break;
         // Times are taken to the millisecond, so that midnight reads 00:00.
         const double value = time ? std::round(k * step * 86400000) / 86400000 : k * step;
         const QPoint anchor = device.Prj(FClientRect.left() + 1, PrjVertValueToMM(value));

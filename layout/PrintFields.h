@@ -74,7 +74,6 @@ public:
     bool DoUserAction(TPrintView* view, TPrintEditActions actions, int x, int y, Qt::KeyboardModifiers shift) override;
     TPrintEditActions GetUserAction(TPrintView* view, int x, int y, Qt::KeyboardModifiers shift) override;
     void Prepare(TRenderDevice& device) override;
-    QString PrintClassName() const override { return QStringLiteral("Поле"); }
     void Render(TRenderDevice& device) override;
     bool Setup(TRenderDevice* device) override;
 

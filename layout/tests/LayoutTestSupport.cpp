@@ -1,7 +1,6 @@
 #include "LayoutTestSupport.h"
 
 #include "ClassRegistry.h"
-#include "ClipboardFormats.h"
 
 #include <QDir>
 #include <QPainter>
@@ -35,14 +34,6 @@ bool TFillItem::Setup(Plotmere::TRenderDevice*) {
 Plotmere::TPrintEditActions TFillItem::GetUserAction(Plotmere::TPrintView* view, int x, int y, Qt::KeyboardModifiers shift) {
     if (FailUserAction) throw Exception(QStringLiteral("user action failed"));
     return TPrintItem::GetUserAction(view, x, y, shift);
-}
-
-int TPictureItem::SupportsClipboardFormat(const QList<int>& formats) const { return int(formats.indexOf(CF_DIB)); }
-
-void TPictureItem::CreateFromClipboard() {
-    const QImage image = UIServices().Clipboard().GetImage();
-    SetWidth(int(image.width() / Plotmere::ScreenPixelsPerMM));
-    SetHeight(int(image.height() / Plotmere::ScreenPixelsPerMM));
 }
 
 TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color) {
@@ -156,6 +147,5 @@ QString ArtifactsDir() {
 }
 
 WK_REGISTER_CLASS(TFillItem)
-WK_REGISTER_CLASS(TPictureItem)
 
 }  // namespace LayoutTests

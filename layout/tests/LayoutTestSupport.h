@@ -38,16 +38,6 @@ private:
     int FColor = 0x808080;
 };
 
-// An item made from a picture on the clipboard: as large as the picture at
-// 96 dots per inch.
-class TPictureItem : public Plotmere::TPrintItem {
-    Q_OBJECT
-public:
-    Q_INVOKABLE explicit TPictureItem(QObject* owner = nullptr) : TPrintItem(owner) {}
-    int SupportsClipboardFormat(const QList<int>& formats) const override;
-    void CreateFromClipboard() override;
-};
-
 // A new fill item at (left, top) of width x height millimetres.
 TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color = 0x808080);
 

@@ -84,6 +84,22 @@ TEST(PrintField, HeightFollowsTheDocumentAndStaysPut) {
     }
 }
 
+TEST(PrintField, A12MillimetreHeader) {
+    // A caption font that makes the header 12 mm high: 250 mm of data below it.
+    for (const bool bottom : {false, true}) {
+        TSketchDocument doc;
+        doc.SetShowBottomHeader(bottom);
+        TPrintField* field = AddField(&doc, 10, 10, 40, "Каротаж");
+        AddLineCurve(field, "GR", 0, 100, clRed);
+        for (int height = 10; height < 80 && field->GetMaxHdrSize(TBitmapDevice(), 0) != 12; ++height)
+            field->HeaderFont()->SetHeight(-height);
+        ASSERT_EQ(field->GetMaxHdrSize(TBitmapDevice(), 0), 12);
+        doc.PrepareDocument();
+        doc.PrepareDocument();
+        EXPECT_EQ(field->Height(), bottom ? 274 : 262);
+    }
+}
+
 TEST(PrintField, TracksOfOneParentShareTopAndHeader) {
     TSketchDocument doc;
     TPrintField* a = AddField(&doc, 10, 10, 40, "Каротаж");
