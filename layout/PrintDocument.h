@@ -137,6 +137,7 @@ public:
 
     // The clock of GetSysVar (today's date and the time); Now by default.
     void SetClock(std::function<TDateTime()> clock) { FClock = std::move(clock); }
+    TDateTime ClockNow() const { return FClock(); }
 
     virtual QString GetSysVar(int index) const;
     virtual void PrepareDocument();
