@@ -354,7 +354,17 @@ void TPrintCorellationLine::BuildTree(TTreeView& tree, QTreeWidgetItem* node) {
     tree.AddChild(node, QStringLiteral("Линия"), 13, this);
 }
 
-TPrintEditActions TPrintCorellationLine::GetUserAction(TPrintView*, int, int, Qt::KeyboardModifiers) { return {}; }
+TPrintEditActions TPrintCorellationLine::GetUserAction(TPrintView* view, int x, int y, Qt::KeyboardModifiers) {
+    return GetNodeHit(view, QPoint(x, y)) >= 0 ? TPrintEditActions{saMove} : TPrintEditActions{};
+}
+
+bool TPrintCorellationLine::DoUserAction(TPrintView* view, TPrintEditActions, int x, int y, Qt::KeyboardModifiers) {
+    const int node = GetNodeHit(view, QPoint(x, y));
+    TPrintDocument* doc = GetDocument();
+    if (node < 0 || !doc) return false;
+    doc->SetCurAction(new TPrintMoveCorellationLineNodeAction(doc, this, node));
+    return true;
+}
 
 bool TPrintCorellationLine::IsPointInItem(const TFloatPoint& point) const {
     for (int i = 0; i < FPoints->Count(); ++i) {

@@ -168,6 +168,7 @@ public:
     int GetNodeHit(TPrintView* view, const QPoint& point) const;
 
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
+    bool DoUserAction(TPrintView* view, TPrintEditActions actions, int x, int y, Qt::KeyboardModifiers shift) override;
     TPrintEditActions GetUserAction(TPrintView* view, int x, int y, Qt::KeyboardModifiers shift) override;
     bool IsPointInItem(const TFloatPoint& point) const override;
     void Prepare(TRenderDevice& device) override;
@@ -272,6 +273,81 @@ public:
     void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
 
 private:
+    void ToggleBand();
+    TPrintView* FView = nullptr;
+    QPointer<TPrintField> FField;
+    int FStartY = 0, FLastY = 0;
+};
+
+// Draws a correlation line node by node: each left click more than 2 pixels
+// from the previous node adds one, a double click finishes (at least two
+// nodes) or cancels.
+class TPrintAddCorellationLineAction : public TPrintAddItemAction {
+public:
+    using TPrintAddItemAction::TPrintAddItemAction;
+    QString GetName() const override { return QStringLiteral("Добавить линию корелляции"); }
+    void Cancel() override;
+    void Finish() override;
+    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    const QList<QPoint>& Nodes() const { return FNodes; }
+
+private:
+    void ToggleSegment();
+    void Release();
+    TPrintView* FView = nullptr;
+    QList<QPoint> FNodes;  // window pixels
+    QPoint FCursor;
+    bool FSegmentShown = false;
+};
+
+// Drags one node of a correlation line; undone through the line's text form.
+class TPrintMoveCorellationLineNodeAction : public TPrintSetupAction {
+public:
+    TPrintMoveCorellationLineNodeAction(TPrintDocument* document, TPrintCorellationLine* line, int node);
+    QString GetName() const override { return QStringLiteral("Изменить линию корелляции"); }
+    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+
+private:
+    void ToggleSegments();
+    QPointer<TPrintCorellationLine> FLine;
+    int FNode;
+    TPrintView* FView = nullptr;
+    QPoint FCursor;
+    bool FShown = false;
+};
+
+// Places a picture file into the track under a left click.
+class TPrintAddFieldImage : public TPrintAddItemAction {
+public:
+    explicit TPrintAddFieldImage(TPrintDocument* document, const QString& fileName = QString())
+        : TPrintAddItemAction(document), FFileName(fileName) {}
+    QString GetName() const override { return QStringLiteral("Добавить изображение"); }
+    void MouseDown(TPrintView*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) override {}
+    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+
+private:
+    QString FFileName;
+};
+
+// Selects an index range with the mouse, for the host.
+class TPrintAddDataRangeAction : public TPrintAction {
+public:
+    explicit TPrintAddDataRangeAction(TPrintDocument* document) : TPrintAction(TPrintEditActions{saAdd}, document) {}
+    QString GetName() const override { return QStringLiteral("Интервал выбора"); }
+    void MouseDown(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
+    void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    double GetStart() const;
+    double GetStop() const;
+    // "Интервал выбора: " and the range, as shown while dragging.
+    QString Hint() const;
+
+private:
+    double ValueAt(int y) const;
     void ToggleBand();
     TPrintView* FView = nullptr;
     QPointer<TPrintField> FField;

@@ -363,6 +363,10 @@ void TRenderDevice::ShowFrame(const QRect& rect, const QRect& clipRect) {
     if (!FFrames.removeOne(frame)) FFrames.append(frame);
 }
 
+void TRenderDevice::ShowSegment(const QLine& line) {
+    if (!FSegments.removeOne(line)) FSegments.append(line);
+}
+
 TClipRgn CombineRegions(QPainter& canvas, const QRect& rect) {
     TClipRgn old;
     if (canvas.hasClipping()) {
@@ -388,6 +392,18 @@ void PaintFrames(QPainter& canvas, const QList<QRect>& frames) {
     if (canvas.paintEngine() && canvas.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
         canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     for (const QRect& r : frames) canvas.drawRect(r.adjusted(0, 0, -1, -1));
+    canvas.restore();
+}
+
+void PaintSegments(QPainter& canvas, const QList<QLine>& segments) {
+    if (segments.isEmpty()) return;
+    canvas.save();
+    QPen pen(ColorToQColor(clYellow), 0);
+    pen.setCosmetic(true);
+    canvas.setPen(pen);
+    if (canvas.paintEngine() && canvas.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
+        canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    for (const QLine& line : segments) canvas.drawLine(line);
     canvas.restore();
 }
 

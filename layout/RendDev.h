@@ -12,6 +12,7 @@
 #include "Graphics.h"
 
 #include <QImage>
+#include <QLine>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -137,7 +138,13 @@ public:
     // the list after the page content (PaintFrames).
     void ShowFrame(const QRect& rect, const QRect& clipRect);
     const QList<QRect>& Frames() const { return FFrames; }
-    void ClearFrames() { FFrames.clear(); }
+    // Rubber-band segments (lines between nodes), toggled the same way.
+    void ShowSegment(const QLine& line);
+    const QList<QLine>& Segments() const { return FSegments; }
+    void ClearFrames() {
+        FFrames.clear();
+        FSegments.clear();
+    }
 
     int TopPage = 0;
     TDeviceType DeviceType = dtScreen;
@@ -163,6 +170,7 @@ protected:
     QColor FTextColor = Qt::black;
     QPoint FPenPos;
     QList<QRect> FFrames;
+    QList<QLine> FSegments;
 };
 
 // Free routines of the unit. Rotated text (SetRotatedFont) turns the
@@ -177,5 +185,7 @@ void DoShowFrame(TRenderDevice& device, const QRect& rect, const QRect& clipRect
 // Paints frames with a clear brush and a yellow ($0000FFFF) dotted one-pixel
 // pen, XOR-combined where the canvas can do it.
 void PaintFrames(QPainter& canvas, const QList<QRect>& frames);
+// Paints segments in solid yellow, XOR-combined where the canvas can do it.
+void PaintSegments(QPainter& canvas, const QList<QLine>& segments);
 
 }  // namespace Plotmere
