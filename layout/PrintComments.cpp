@@ -124,6 +124,36 @@ TPrintComment::TPrintComment(QObject* owner, const TFloatPoint& position) : TPri
     }
 }
 
+TPrintComment::~TPrintComment() { delete FEditor.data(); }
+
+void TPrintComment::BeginInplaceEdit(TPrintView* view) {
+    if (!view || FEditor) return;
+    TPrintItem::BeginInplaceEdit(view);
+    FEditView = view;
+    FEditor = OpenInplaceEditor(*this, view, GetAbsMMBounds(view->Device()), FComment, *FFont, false);
+}
+
+void TPrintComment::EndInplaceEdit() {
+    const TInplaceResult result = CloseInplaceEditor(FEditor, FComment);
+    FEditView = nullptr;
+    TPrintItem::EndInplaceEdit();
+    TPrintDocument* doc = GetDocument();
+    if (!doc || result.Text == FComment || !result.Changed) return;
+    if (result.Text.trimmed().isEmpty()) {
+        doc->DeleteItem(this);
+        return;
+    }
+    const QString oldText = GetAsText();
+    FComment = result.Text;
+    (new TPrintLabelEditAction(doc, this, oldText))->Finish();
+    doc->Changed(dcContents);
+}
+
+void TPrintComment::OnDetachView(TPrintView* view) {
+    if (FEditor && FEditView == view) EndInplaceEdit();
+    TPrintItem::OnDetachView(view);
+}
+
 TPrintField* TPrintComment::Field() const {
     const TPrintItem* root = GetParent();
     return root ? qobject_cast<TPrintField*>(root->GetParent()) : nullptr;
@@ -172,10 +202,11 @@ bool TPrintComment::IsPointInItem(const TFloatPoint& point) const {
     return point.x >= a.x && point.x < a.x + size.width() && point.y >= a.y && point.y < a.y + size.height();
 }
 
-TPrintEditActions TPrintComment::GetUserAction(TPrintView* view, int x, int y, Qt::KeyboardModifiers) {
+TPrintEditActions TPrintComment::GetUserAction(TPrintView* view, int x, int y, Qt::KeyboardModifiers shift) {
     if (!view) return {};
     const QRect r = GetAbsBounds(view->Device());
     if (!r.contains(x, y)) return {};
+    if (shift.testFlag(Qt::ShiftModifier)) return {saModify};
     const bool border = x - r.left() <= 2 || r.left() + r.width() - 1 - x <= 2 || y - r.top() <= 2 ||
                         r.top() + r.height() - 1 - y <= 2;
     return border ? TPrintEditActions{saMove} : TPrintEditActions{saSetup};
@@ -184,7 +215,9 @@ TPrintEditActions TPrintComment::GetUserAction(TPrintView* view, int x, int y, Q
 bool TPrintComment::DoUserAction(TPrintView* view, TPrintEditActions actions, int, int, Qt::KeyboardModifiers) {
     TPrintDocument* doc = GetDocument();
     if (!doc || !view) return true;
-    if (actions.Contains(saMove)) {
+    if (actions.Contains(saModify)) {
+        BeginInplaceEdit(view);
+    } else if (actions.Contains(saMove)) {
         doc->SetCurAction(new TPrintMoveCommentAction(doc, this, &view->Device()));
     } else if (actions.Contains(saSetup)) {
         const QString oldText = GetAsText(), oldComment = FComment;
@@ -201,7 +234,10 @@ bool TPrintComment::DoUserAction(TPrintView* view, TPrintEditActions actions, in
     return true;
 }
 
-void TPrintComment::Prepare(TRenderDevice& device) { FBounds = GetAbsMMBounds(device); }
+void TPrintComment::Prepare(TRenderDevice& device) {
+    if (FEditor) EndInplaceEdit();
+    FBounds = GetAbsMMBounds(device);
+}
 
 void TPrintComment::Render(TRenderDevice& device) {
     const TPrintField* field = Field();

@@ -6,6 +6,7 @@
 // document's range or scale.
 #include "PrintActions.h"
 #include "PrintFields.h"
+#include "PrintInplaceEditor.h"
 #include "PrintPictures.h"
 
 namespace Plotmere {
@@ -45,6 +46,12 @@ public:
     Q_INVOKABLE explicit TPrintComment(QObject* owner = nullptr);
     // At a point in millimetres of the owner root's track.
     TPrintComment(QObject* owner, const TFloatPoint& position);
+    ~TPrintComment() override;
+    TPrintInplaceTextEditor* Editor() const { return FEditor; }
+    void BeginInplaceEdit(TPrintView* view) override;
+    // An emptied text deletes the comment, undoably.
+    void EndInplaceEdit() override;
+    void OnDetachView(TPrintView* view) override;
 
     QString Comment() const { return FComment; }
     void SetComment(const QString& v) { FComment = v; }
@@ -87,6 +94,8 @@ private:
     int FTextAngle = 0;
     TTextAlign FTextAlign = taLeftJustify;
     double FXOffset = 0, FYOffset = 0;
+    QPointer<TPrintInplaceTextEditor> FEditor;
+    QPointer<TPrintView> FEditView;
 };
 
 // A layer: an index band of a track, tinting what lies below it.

@@ -49,6 +49,36 @@ TPrintLabel::TPrintLabel(QObject* owner, const TFloatPoint& position) : TPrintLa
     FRelPos = AbsoluteToRelativePos(FloatPointToPoint(position));
 }
 
+TPrintLabel::~TPrintLabel() { delete FEditor.data(); }
+
+void TPrintLabel::BeginInplaceEdit(TPrintView* view) {
+    if (!view || FEditor) return;
+    TPrintDBItem::BeginInplaceEdit(view);
+    FEditView = view;
+    FEditor = OpenInplaceEditor(*this, view, FBounds, FCaption, *FFont, FCaption.trimmed() == EmptyCaption);
+}
+
+void TPrintLabel::EndInplaceEdit() {
+    const TInplaceResult result = CloseInplaceEditor(FEditor, FCaption);
+    FEditView = nullptr;
+    TPrintDBItem::EndInplaceEdit();
+    TPrintDocument* doc = GetDocument();
+    if (!result.Changed || !doc) return;
+    const QString oldText = GetAsText();
+    FCaption = result.Text;
+    SetAbsLeft(result.Rect.left());
+    SetAbsTop(result.Rect.top());
+    FWidth = result.Rect.width();
+    FHeight = result.Rect.height();
+    (new TPrintLabelEditAction(doc, this, oldText))->Finish();
+    doc->Changed(dcContents);
+}
+
+void TPrintLabel::OnDetachView(TPrintView* view) {
+    if (FEditor && FEditView == view) EndInplaceEdit();
+    TPrintDBItem::OnDetachView(view);
+}
+
 QStringList TPrintLabel::Lines() const {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
     return FCaption.split(lineEnd);
@@ -80,8 +110,9 @@ QRect TPrintLabel::PageRect(const TRenderDevice& device) const {
 }
 
 void TPrintLabel::PrepareLabel() {
-    if (HasState(psEditing)) EndInplaceEdit();
+    if (HasState(psEditing) || FEditor) EndInplaceEdit();
     SetStateFlag(psCanSetup, true);
+    SetStateFlag(psInplaceEditor, true);
     const TPrintDocument* doc = GetDocument();
     if (doc && doc->IsDesigner()) {
         SetStateFlag(psSelectable, true);
@@ -99,6 +130,11 @@ void TPrintLabel::Prepare(TRenderDevice& device) {
 
 void TPrintLabel::Render(TRenderDevice& device) {
     if (!device.Canvas()) return;
+    // While edited on this view only the editor shows the text.
+    if (FEditor && FEditView && &FEditView->Device() == &device) {
+        FEditor->setFont(device.ScaledQFont(*FFont));
+        return;
+    }
     QPainter& canvas = *device.Canvas();
     const QRect rect = PageRect(device);
     const TPrintDocument* doc = GetDocument();

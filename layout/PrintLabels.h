@@ -5,6 +5,7 @@
 // degrees and may repeat at the same place on every page.
 #include "DataStructures.h"
 #include "PrintDocument.h"
+#include "PrintInplaceEditor.h"
 
 namespace Plotmere {
 
@@ -35,6 +36,7 @@ public:
 
     Q_INVOKABLE explicit TPrintLabel(QObject* owner = nullptr);
     TPrintLabel(QObject* owner, const TFloatPoint& position);
+    ~TPrintLabel() override;
 
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& value) { FCaption = value; }
@@ -54,8 +56,13 @@ public:
     // labels the same offset on the current page.
     QRect PageRect(const TRenderDevice& device) const;
 
+    TPrintInplaceTextEditor* Editor() const { return FEditor; }
+
+    void BeginInplaceEdit(TPrintView* view) override;
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
     void CreateFromClipboard() override;
+    void EndInplaceEdit() override;
+    void OnDetachView(TPrintView* view) override;
     void Prepare(TRenderDevice& device) override;
     QString PrintClassName() const override { return QStringLiteral("Текст"); }
     void Render(TRenderDevice& device) override;
@@ -74,6 +81,8 @@ protected:
     bool FEveryPage = false;
     int FTextAngle = 0;
     unsigned FFrameColor = DesignerFrameColor;
+    QPointer<TPrintInplaceTextEditor> FEditor;
+    QPointer<TPrintView> FEditView;
 };
 
 class TPrintSysLabel : public TPrintLabel {
