@@ -5,6 +5,8 @@
 #include "PrintLabels.h"
 #include "PrintView.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -127,4 +129,27 @@ TEST(InplaceEdit, AnEmptiedCommentIsDeletedAndComesBack) {
     EXPECT_EQ(back->Comment(), "Приток gas");
     f.Doc.Undo();
     EXPECT_EQ(qobject_cast<TPrintComment*>(f.Doc.FindItem(id))->Comment(), "Приток");
+}
+
+TEST(InplaceEdit, DraggingAnEdgeMovesTheLabel) {
+    TEditView f;
+    f.Label->SetCaption("Well");
+    f.Doc.Changed(dcContents);
+    f.Label->BeginInplaceEdit(&f.View);
+    TPrintInplaceTextEditor* editor = f.Label->Editor();
+    ASSERT_NE(editor, nullptr);
+    QWidget* surface = editor->viewport();
+    const QPoint edge(0, surface->height() / 2), to = edge - QPoint(40, 0);
+    QTest::mousePress(surface, Qt::LeftButton, {}, edge);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), surface->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(surface, &move);
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+    EXPECT_TRUE(editor->RectChanged());
+    const int left = f.Label->Left();
+    f.Label->EndInplaceEdit();
+    const double mm = 40 / f.View.Device().XResScl();
+    EXPECT_NEAR(f.Label->Left(), left - mm, 1.5);
+    EXPECT_EQ(f.Label->Caption(), "Well");
+    EXPECT_EQ(f.Doc.LastDone()->GetName(), "Редактирование текста");
 }
