@@ -2,6 +2,7 @@
 
 #include "ClassRegistry.h"
 #include "ItemSetup.h"
+#include "PrintLabels.h"
 
 #include <QDateTime>
 #include <QFontMetrics>
@@ -118,6 +119,8 @@ TPrintComment::TPrintComment(QObject* owner) : TPrintItem(owner), FFont(new TFon
 }
 
 TPrintComment::TPrintComment(QObject* owner, const TFloatPoint& position) : TPrintComment(owner) {
+    if (const TFont* last = LastCommentFont()) FFont->Assign(last);
+    FClip = !LastCommentNoClip();
     if (const TPrintField* field = Field()) {
         FXOffset = position.x - field->GetAbsLeft();
         FYOffset = field->PrjVertMMToValue(position.y);

@@ -17,29 +17,41 @@ namespace Plotmere {
 namespace {
 const QString EmptyCaption = QStringLiteral("[Пустая строка]");
 
-std::unique_ptr<TFont>& LastLabelFont() {
-    static std::unique_ptr<TFont> font;
-    return font;
+struct TAnnotationDefaults {
+    std::unique_ptr<TFont> LabelFont, CommentFont;
+    bool CommentNoClip = false;
+};
+TAnnotationDefaults& Defaults() {
+    static TAnnotationDefaults defaults;
+    return defaults;
+}
+
+void Remember(std::unique_ptr<TFont>& slot, const TFont& font) {
+    if (!slot) slot = std::make_unique<TFont>();
+    slot->Assign(&font);
 }
 
 int CeilMM(double pixels) { return int(std::ceil(pixels / ScreenPixelsPerMM)); }
 }  // namespace
 
-void SetLastLabelFont(const TFont& font) {
-    if (!LastLabelFont()) LastLabelFont() = std::make_unique<TFont>();
-    LastLabelFont()->Assign(&font);
-}
+void SetLastLabelFont(const TFont& font) { Remember(Defaults().LabelFont, font); }
 
-void ResetAnnotationDefaults() { LastLabelFont().reset(); }
+void SetLastCommentFont(const TFont& font) { Remember(Defaults().CommentFont, font); }
+
+void SetLastCommentNoClip(bool noClip) { Defaults().CommentNoClip = noClip; }
+
+const TFont* LastLabelFont() { return Defaults().LabelFont.get(); }
+
+const TFont* LastCommentFont() { return Defaults().CommentFont.get(); }
+
+bool LastCommentNoClip() { return Defaults().CommentNoClip; }
+
+void ResetAnnotationDefaults() { Defaults() = TAnnotationDefaults(); }
 
 TPrintLabel::TPrintLabel(QObject* owner) : TPrintDBItem(owner), FCaption(EmptyCaption), FFont(new TFont(this)) {
-    if (const auto& last = LastLabelFont()) {
-        FFont->Assign(last.get());
-    } else {
-        FFont->SetName(QStringLiteral("Arial"));
-        FFont->SetCharset(RUSSIAN_CHARSET);
-        FFont->SetSize(12);
-    }
+    FFont->SetName(QStringLiteral("Arial"));
+    FFont->SetCharset(RUSSIAN_CHARSET);
+    FFont->SetSize(12);
     FWidth = 40;
     FHeight = 5;
     FState = TPrintItemState(psAutosize);
@@ -47,6 +59,7 @@ TPrintLabel::TPrintLabel(QObject* owner) : TPrintDBItem(owner), FCaption(EmptyCa
 
 TPrintLabel::TPrintLabel(QObject* owner, const TFloatPoint& position) : TPrintLabel(owner) {
     FRelPos = AbsoluteToRelativePos(FloatPointToPoint(position));
+    if (const TFont* last = LastLabelFont()) FFont->Assign(last);
 }
 
 TPrintLabel::~TPrintLabel() { delete FEditor.data(); }

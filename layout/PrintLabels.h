@@ -18,10 +18,19 @@ public:
     virtual void GetComponentProperties(QImage& image, QString& hint) const = 0;
 };
 
-// The font the label dialog chose last is given to new labels: one explicit
-// setting, reset by the host (and tests) at will. Without one new labels
-// take Arial 12.
+// What the label and comment dialogs chose last is given to labels and
+// comments placed at a point: one explicit setting, reset by the host (and
+// tests) at will. Items made otherwise (read from text, probed) always start
+// from Arial 12 (labels), Arial 10 and clipped (comments), so that what a
+// file holds never depends on the setting.
 void SetLastLabelFont(const TFont& font);
+void SetLastCommentFont(const TFont& font);
+// The comment dialog's "do not clip at the track's edge" choice.
+void SetLastCommentNoClip(bool noClip);
+// The last chosen fonts (null when none) and the clip choice.
+const TFont* LastLabelFont();
+const TFont* LastCommentFont();
+bool LastCommentNoClip();
 void ResetAnnotationDefaults();
 
 class TPrintLabel : public TPrintDBItem {

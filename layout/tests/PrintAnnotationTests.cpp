@@ -3,6 +3,7 @@
 #include "WellLogTestSupport.h"
 
 #include "ClipboardFormats.h"
+#include "PrintComments.h"
 #include "PrintLabels.h"
 #include "PrintPictures.h"
 #include "PrintTables.h"
@@ -61,14 +62,25 @@ TEST(PrintAnnotations, LabelSizesItselfToItsText) {
         doc.PrepareDocument();
         EXPECT_EQ(label->GetBounds().size(), c.Expected);
     }
-    // New labels take the font the label dialog chose last, until reset.
+    // Labels and comments placed at a point take what the dialogs chose
+    // last, until reset; items read from text never depend on it.
     TFont chosen;
     chosen.SetName("DejaVu Sans");
     chosen.SetSize(20);
     SetLastLabelFont(chosen);
-    EXPECT_EQ(TPrintLabel().Font()->Size(), 20);
-    ResetAnnotationDefaults();
+    SetLastCommentFont(chosen);
+    SetLastCommentNoClip(true);
+    EXPECT_EQ(TPrintLabel(nullptr, TFloatPoint{1, 1}).Font()->Size(), 20);
+    EXPECT_EQ(TPrintComment(nullptr, TFloatPoint{1, 1}).Font()->Size(), 20);
+    EXPECT_FALSE(TPrintComment(nullptr, TFloatPoint{1, 1}).Clip());
     EXPECT_EQ(TPrintLabel().Font()->Size(), 12);
+    TPrintLabel plain;
+    plain.Font()->SetSize(20);
+    const QString text = plain.GetAsText();
+    ResetAnnotationDefaults();
+    EXPECT_EQ(qobject_cast<TPrintLabel*>(ItemFromText(text).get())->Font()->Size(), 20);
+    EXPECT_EQ(TPrintLabel(nullptr, TFloatPoint{1, 1}).Font()->Size(), 12);
+    EXPECT_TRUE(TPrintComment(nullptr, TFloatPoint{1, 1}).Clip());
 }
 
 TEST(PrintAnnotations, TextStartsAtTheCornerTheAngleDictates) {
