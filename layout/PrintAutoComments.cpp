@@ -60,6 +60,12 @@ void TPrintAutoCommentSeries::ParseAndBind() {
     FTemplate = text;
 }
 
+void TPrintAutoCommentSeries::DropDataReferences() {
+    TPrintSeries::DropDataReferences();
+    FXSeg = nullptr;
+    FSegments.clear();
+}
+
 QString TPrintAutoCommentSeries::GetDisplayText(int row) const {
     QString text = FTemplate;
     qsizetype from = 0;

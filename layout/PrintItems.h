@@ -187,6 +187,9 @@ public:
     void SetGroup(const QString& value) { FGroup = value; }
     // Appends to gids the parameter IDs this item needs of source for group.
     virtual void RegisterParams(const QString& source, const QString& group, QStringList& gids);
+    // Forgets every pointer into the document's blocks, which are about to
+    // be replaced; the next prepare or render binds again.
+    virtual void DropDataReferences() {}
 
 private:
     QString FGroup;

@@ -101,6 +101,7 @@ public:
     const std::vector<TSeriesCache>& PageCache() const { return FPageCache; }
     // Forgets both caches (the blocks they point into are about to change).
     void ClearCaches();
+    void DropDataReferences() override { ClearCaches(); }
 
     void RegisterParams(const QString& source, const QString& group, QStringList& gids) override;
     void Prepare(TRenderDevice& device) override;
@@ -341,6 +342,7 @@ public:
 
     void ParseAndBind();
     QString GetDisplayText(int row) const;
+    void DropDataReferences() override;
     const QString& Template() const { return FTemplate; }
 
 private:

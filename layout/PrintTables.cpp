@@ -83,6 +83,11 @@ void TPrintTable::RegisterParams(const QString& source, const QString& group, QS
 
 bool TPrintTable::Setup(TRenderDevice* device) { return RunItemSetupDialog(*this, device); }
 
+void TPrintTable::DropDataReferences() {
+    FBlock = nullptr;
+    for (TPrintTableField* field : Fields()) field->SetSegment(nullptr);
+}
+
 void TPrintTable::Prepare(TRenderDevice& device) {
     FFieldWidths.clear();
     const TPrintDocument* doc = GetDocument();

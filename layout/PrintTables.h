@@ -102,6 +102,7 @@ public:
     void RegisterParams(const QString& source, const QString& group, QStringList& gids) override;
     void Render(TRenderDevice& device) override;
     bool Setup(TRenderDevice* device) override;
+    void DropDataReferences() override;
 
 private:
     void RenderVertical(TRenderDevice& device);

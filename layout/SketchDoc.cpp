@@ -119,7 +119,7 @@ void TSketchDocument::SetBlocks(const TDataBlockList& value) {
 
 void TSketchDocument::DropDataCaches() {
     Enum([](TPrintItem* item) {
-        if (auto* series = qobject_cast<TPrintSeries*>(item)) series->ClearCaches();
+        if (auto* data = qobject_cast<TPrintDBItem*>(item)) data->DropDataReferences();
     });
 }
 

@@ -120,7 +120,7 @@ public:
 private:
     // Equal positions: within one screen pixel of the view.
     bool SamePosition(TSketchView* view, double a, double b) const;
-    // Every curve drops its caches: the blocks they point into change.
+    // Every data item drops its pointers: the blocks they point into change.
     void DropDataCaches();
 
     TDataBlockList* FBlocks;  // child of this

@@ -229,6 +229,15 @@ TEST(PrintAnnotations, TableSizes) {
     EXPECT_EQ(f.Table->Height(), int(std::ceil(2 * l)));
     EXPECT_TRUE(f.Table->HasState(TPrintItem::psAutosize));
 
+    // Blocks replaced by the host: the table lets go of the old ones.
+    TDataBlockList replacement;
+    f.Doc.SetBlocks(replacement);
+    EXPECT_EQ(f.Table->Block(), nullptr);
+    EXPECT_EQ(f.Table->Fields()[0]->Segment(), nullptr);
+    f.Table->SetVertical(true);
+    f.Doc.PrepareDocument();
+    EXPECT_EQ(f.Table->Height(), int(std::ceil(h + l)));
+
     // A table whose block is missing shows its headers only.
     f.Table->SetVertical(true);
     f.Table->SetBlockName("missing.las");
