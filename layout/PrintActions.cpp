@@ -603,9 +603,12 @@ void TPrintPasteAction::DoPaste() {
         });
         entry.ID = item->ID();
         TPrintItem* raw = item.release();
+        // Redo re-creates exactly these items, with the GUIDs given here; an
+        // item that merged into another one is gone after the paste.
+        const QString text = raw->GetAsText();
+        const QPointer<TPrintItem> alive(raw);
         PasteItem(i, raw, parent);  // the parent owns it now
-        // Redo re-creates exactly these items, with the GUIDs given here.
-        entry.Text = raw->GetAsText();
+        entry.Text = alive ? raw->GetAsText() : text;
     }
 }
 

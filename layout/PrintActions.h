@@ -177,6 +177,10 @@ public:
     void Redo() override;
     void Undo() override;
 
+protected:
+    // The item's text form now, for an action that changes it after creation.
+    void RecordNewText(TPrintItem* item) { FEntry.NewText = item->GetAsText(); }
+
 private:
     void Apply(const QString& text);
     TIDObjectTexts FEntry;

@@ -62,7 +62,7 @@ void TPrintView::SetDocument(TPrintDocument* value) {
 }
 
 void TPrintView::HideFrames() {
-    if (FDevice->Frames().isEmpty()) return;
+    if (FDevice->Frames().isEmpty() && FDevice->Segments().isEmpty()) return;
     FDevice->ClearFrames();
     FramesChanged();
 }

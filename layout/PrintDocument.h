@@ -48,9 +48,12 @@ public:
     // The device's frame list changed: the frames are painted again.
     virtual void FramesChanged() { update(); }
     void HideFrames();
+    // The mouse press being handled is the second of a double click.
+    bool InDoubleClick() const { return FInDoubleClick; }
 
 protected:
     std::unique_ptr<TScreenDevice> FDevice;
+    bool FInDoubleClick = false;
     TPrintDocument* FDocument = nullptr;
     bool FMainView = false;
 };
@@ -134,6 +137,7 @@ public:
 
     // The clock of GetSysVar (today's date and the time); Now by default.
     void SetClock(std::function<TDateTime()> clock) { FClock = std::move(clock); }
+    TDateTime ClockNow() const { return FClock(); }
 
     virtual QString GetSysVar(int index) const;
     virtual void PrepareDocument();

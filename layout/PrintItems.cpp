@@ -247,6 +247,10 @@ void TPrintItem::Paste(TPrintItem* rootItem, QStringList& pasted) {
 
 void TPrintItem::Render(TRenderDevice& device) {
     for (TPrintItem* child : Items()) child->Render(device);
+    RenderSelection(device);
+}
+
+void TPrintItem::RenderSelection(TRenderDevice& device) {
     if (!Selected() || !device.Canvas()) return;
     QPainter& canvas = *device.Canvas();
     canvas.save();
@@ -342,6 +346,9 @@ TPrintItemManager& PrintItemManager() {
     return manager;
 }
 
+void TPrintDBItem::RegisterParams(const QString&, const QString&, QStringList&) {}
+
 WK_REGISTER_CLASS(TPrintItem)
+WK_REGISTER_CLASS(TPrintDBItem)
 
 }  // namespace Plotmere

@@ -157,6 +157,9 @@ public:
     void SetParentComponent(TComponentBase* parent) override;
 
 protected:
+    // The selection frame drawn over a selected item.
+    void RenderSelection(TRenderDevice& device);
+
     QRect FBounds;
     int FHeight = 0;
     QUuid FID;
@@ -171,6 +174,26 @@ private:
 Q_DECLARE_OPERATORS_FOR_FLAGS(TPrintItem::TPrintItemState)
 
 using TPrintItemState = TPrintItem::TPrintItemState;
+
+// An item that shows recorded data: it belongs to a data group and tells the
+// document which parameters of which source it needs loaded.
+class TPrintDBItem : public TPrintItem {
+    Q_OBJECT
+    Q_PROPERTY(QString Group READ Group WRITE SetGroup)
+public:
+    Q_INVOKABLE explicit TPrintDBItem(QObject* owner = nullptr) : TPrintItem(owner) {}
+    TPrintDBItem(QObject* owner, const TFloatPoint& position) : TPrintItem(owner, position) {}
+    QString Group() const { return FGroup; }
+    void SetGroup(const QString& value) { FGroup = value; }
+    // Appends to gids the parameter IDs this item needs of source for group.
+    virtual void RegisterParams(const QString& source, const QString& group, QStringList& gids);
+    // Forgets every pointer into the document's blocks, which are about to
+    // be replaced; the next prepare or render binds again.
+    virtual void DropDataReferences() {}
+
+private:
+    QString FGroup;
+};
 using TPrintItemClass = const QMetaObject*;
 
 // The text form of a component tree (component text, CR LF line ends).

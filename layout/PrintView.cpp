@@ -343,6 +343,7 @@ void TSketchView::paintEvent(QPaintEvent*) {
         rendering = false;
         FDevice->EndRender(&canvas);
         PaintFrames(canvas, FDevice->Frames());
+        PaintSegments(canvas, FDevice->Segments());
     } catch (const std::exception& e) {
         // Painting never raises: what was drawn is shown, the rest stays grey.
         DebugLog(QStringLiteral("TSketchView.Paint: ") + ExceptionMessage(e));
@@ -428,6 +429,7 @@ void TSketchView::DoUserAction(TPrintItem* item, TPrintEditActions actions, Qt::
 }
 
 void TSketchView::Press(QMouseEvent* event, bool doubleClick) {
+    const QScopedValueRollback pressKind(FInDoubleClick, doubleClick);
     if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
     if (!FDocument) return;
     const Qt::MouseButton button = event->button();

@@ -3,6 +3,7 @@
 #include "Formatting.h"
 #include "Printers.h"
 
+#include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
@@ -186,6 +187,13 @@ void TRenderDevice::TextOut(double x, double y, const QString& text) {
     FCanvas->restore();
 }
 
+void TRenderDevice::TextOutPx(const QPoint& point, const QString& text) {
+    FCanvas->save();
+    FCanvas->setPen(FTextColor);
+    FCanvas->drawText(QRect(point, QSize(0, 0)), int(Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip), text);
+    FCanvas->restore();
+}
+
 void TRenderDevice::TextRect(const QRect& rect, const QString& text) {
     const QRect r = PrjRect(rect);
     if (!MeetsPage(r)) return;
@@ -288,6 +296,25 @@ int TRenderDevice::ScaledFontHeight(int height) const {
     return h == 0 ? 1 : h;
 }
 
+QFont TRenderDevice::ScaledQFont(const TFont& font) const {
+    TFont scaled;
+    scaled.Assign(&font);
+    scaled.SetHeight(ScaledFontHeight(font.Height()));
+    QFont q = scaled.ToQFont();
+    const double yRes = FYRes > 0 ? FYRes : ScreenPixelsPerMM;
+    q.setPixelSize(std::max(1, R(q.pixelSize() * yRes / ScreenPixelsPerMM)));
+    return q;
+}
+
+int TRenderDevice::TextHeight(const TFont& font, const QString& text) const {
+    if (text.isEmpty()) return 0;
+    return QFontMetrics(ScaledQFont(font)).height();
+}
+
+int TRenderDevice::TextWidth(const TFont& font, const QString& text) const {
+    return QFontMetrics(ScaledQFont(font)).horizontalAdvance(text);
+}
+
 int TRenderDevice::SetScaledFont(const TFont& font) {
     TFont scaled;
     scaled.Assign(&font);
@@ -336,6 +363,10 @@ void TRenderDevice::ShowFrame(const QRect& rect, const QRect& clipRect) {
     if (!FFrames.removeOne(frame)) FFrames.append(frame);
 }
 
+void TRenderDevice::ShowSegment(const QLine& line) {
+    if (!FSegments.removeOne(line)) FSegments.append(line);
+}
+
 TClipRgn CombineRegions(QPainter& canvas, const QRect& rect) {
     TClipRgn old;
     if (canvas.hasClipping()) {
@@ -361,6 +392,18 @@ void PaintFrames(QPainter& canvas, const QList<QRect>& frames) {
     if (canvas.paintEngine() && canvas.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
         canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     for (const QRect& r : frames) canvas.drawRect(r.adjusted(0, 0, -1, -1));
+    canvas.restore();
+}
+
+void PaintSegments(QPainter& canvas, const QList<QLine>& segments) {
+    if (segments.isEmpty()) return;
+    canvas.save();
+    QPen pen(ColorToQColor(clYellow), 0);
+    pen.setCosmetic(true);
+    canvas.setPen(pen);
+    if (canvas.paintEngine() && canvas.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
+        canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    for (const QLine& line : segments) canvas.drawLine(line);
     canvas.restore();
 }
 

@@ -12,6 +12,7 @@
 #include "Graphics.h"
 
 #include <QImage>
+#include <QLine>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -107,6 +108,9 @@ public:
     void Rectangle(double l, double t, double r, double b);
     void TextOut(double x, double y, const QString& text);
     void TextRect(const QRect& rect, const QString& text);
+    // Text with its top-left corner at a point in device pixels, in the
+    // colour of the current font.
+    void TextOutPx(const QPoint& point, const QString& text);
     QRect DrawText(double l, double t, double r, double b, const QString& text, int format);
     QRect DrawText(double x, double y, const QString& text, int format);
     void Draw(double l, double t, double r, double b, const QImage& graphic);
@@ -118,6 +122,13 @@ public:
     int SetRotatedFont(const TFont& font, double angle);
     // The height SetScaledFont gives a font height at this scale.
     int ScaledFontHeight(int height) const;
+    // The font SetScaledFont selects, sized in this device's pixels, so that
+    // text can be measured also while no canvas is attached (layout).
+    QFont ScaledQFont(const TFont& font) const;
+    // Text extents in device pixels with the scaled font; the height of an
+    // empty text is 0.
+    int TextHeight(const TFont& font, const QString& text) const;
+    int TextWidth(const TFont& font, const QString& text) const;
     TClipRgn Clip(double l, double t, double r, double b, bool excludeBorder);
     TClipRgn SetNilClipRgn();
     void RestoreClipRgn(const TClipRgn& region);
@@ -127,7 +138,13 @@ public:
     // the list after the page content (PaintFrames).
     void ShowFrame(const QRect& rect, const QRect& clipRect);
     const QList<QRect>& Frames() const { return FFrames; }
-    void ClearFrames() { FFrames.clear(); }
+    // Rubber-band segments (lines between nodes), toggled the same way.
+    void ShowSegment(const QLine& line);
+    const QList<QLine>& Segments() const { return FSegments; }
+    void ClearFrames() {
+        FFrames.clear();
+        FSegments.clear();
+    }
 
     int TopPage = 0;
     TDeviceType DeviceType = dtScreen;
@@ -153,6 +170,7 @@ protected:
     QColor FTextColor = Qt::black;
     QPoint FPenPos;
     QList<QRect> FFrames;
+    QList<QLine> FSegments;
 };
 
 // Free routines of the unit. Rotated text (SetRotatedFont) turns the
@@ -167,5 +185,7 @@ void DoShowFrame(TRenderDevice& device, const QRect& rect, const QRect& clipRect
 // Paints frames with a clear brush and a yellow ($0000FFFF) dotted one-pixel
 // pen, XOR-combined where the canvas can do it.
 void PaintFrames(QPainter& canvas, const QList<QRect>& frames);
+// Paints segments in solid yellow, XOR-combined where the canvas can do it.
+void PaintSegments(QPainter& canvas, const QList<QLine>& segments);
 
 }  // namespace Plotmere

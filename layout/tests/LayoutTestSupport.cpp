@@ -1,7 +1,6 @@
 #include "LayoutTestSupport.h"
 
 #include "ClassRegistry.h"
-#include "ClipboardFormats.h"
 
 #include <QDir>
 #include <QPainter>
@@ -37,14 +36,6 @@ Plotmere::TPrintEditActions TFillItem::GetUserAction(Plotmere::TPrintView* view,
     return TPrintItem::GetUserAction(view, x, y, shift);
 }
 
-int TPictureItem::SupportsClipboardFormat(const QList<int>& formats) const { return int(formats.indexOf(CF_DIB)); }
-
-void TPictureItem::CreateFromClipboard() {
-    const QImage image = UIServices().Clipboard().GetImage();
-    SetWidth(int(image.width() / Plotmere::ScreenPixelsPerMM));
-    SetHeight(int(image.height() / Plotmere::ScreenPixelsPerMM));
-}
-
 TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color) {
     auto* item = new TFillItem(parent);
     item->SetLeft(left);
@@ -70,20 +61,44 @@ public:
         for (int i = 0; i < count; ++i) Add("rect", painter()->transform().mapRect(QRectF(rects[i])));
     }
     void drawLines(const QLineF* lines, int count) override {
-        for (int i = 0; i < count; ++i) Add("line", painter()->transform().mapRect(QRectF(lines[i].p1(), lines[i].p2()).normalized()));
+        for (int i = 0; i < count; ++i) {
+            Add("line", painter()->transform().mapRect(QRectF(lines[i].p1(), lines[i].p2()).normalized()));
+            Detail(QPolygonF{lines[i].p1(), lines[i].p2()});
+        }
     }
-    void drawPath(const QPainterPath& path) override { Add("path", path.boundingRect()); }
+    void drawPath(const QPainterPath& path) override {
+        Add("path", path.boundingRect());
+        Detail(path.toFillPolygon());
+        FCanvas.Calls.back().Color = painter()->brush().color();
+    }
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
-        Add("polygon", QPolygonF(QList<QPointF>(points, points + count)).boundingRect());
+        const QPolygonF polygon(QList<QPointF>(points, points + count));
+        Add("polygon", polygon.boundingRect());
+        Detail(polygon);
     }
     void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { Add("pixmap", r); }
     void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {
         Add("image", painter()->transform().mapRect(r));
     }
-    void drawTextItem(const QPointF& p, const QTextItem&) override { Add("text", QRectF(p, QSizeF(1, 1))); }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        Add("text", QRectF(p, QSizeF(1, 1)));
+        Detail(QPolygonF{p});
+        FCanvas.Calls.back().Text = item.text();
+        FCanvas.Calls.back().Color = painter()->pen().color();
+    }
 
 private:
     void Add(const char* kind, const QRectF& r) { FCanvas.Calls.push_back({QString::fromLatin1(kind), r}); }
+    // The device-pixel details of the call just added.
+    void Detail(const QPolygonF& points) {
+        TRecordingCanvas::TCall& call = FCanvas.Calls.back();
+        const QPainter* p = painter();
+        call.Points = p->transform().map(points);
+        call.Color = p->pen().color();
+        call.PenWidth = p->pen().widthF();
+        call.Style = p->pen().style();
+        if (p->hasClipping()) call.Clip = p->transform().mapRect(p->clipBoundingRect());
+    }
     TRecordingCanvas& FCanvas;
 };
 }  // namespace
@@ -112,6 +127,13 @@ int TRecordingCanvas::metric(PaintDeviceMetric metric) const {
     }
 }
 
+std::vector<TRecordingCanvas::TCall> TRecordingCanvas::Of(const QString& kind, const QColor& color) const {
+    std::vector<TCall> calls;
+    for (const TCall& call : Calls)
+        if (call.Kind == kind && call.Color == color) calls.push_back(call);
+    return calls;
+}
+
 QString LayoutText(Plotmere::TPrintItem& item) {
     QStringList lines = item.GetAsText().split(QStringLiteral("\r\n"));
     lines.removeIf([](const QString& line) { return line.trimmed().startsWith(QStringLiteral("State = ")); });
@@ -125,6 +147,5 @@ QString ArtifactsDir() {
 }
 
 WK_REGISTER_CLASS(TFillItem)
-WK_REGISTER_CLASS(TPictureItem)
 
 }  // namespace LayoutTests

@@ -38,16 +38,6 @@ private:
     int FColor = 0x808080;
 };
 
-// An item made from a picture on the clipboard: as large as the picture at
-// 96 dots per inch.
-class TPictureItem : public Plotmere::TPrintItem {
-    Q_OBJECT
-public:
-    Q_INVOKABLE explicit TPictureItem(QObject* owner = nullptr) : TPrintItem(owner) {}
-    int SupportsClipboardFormat(const QList<int>& formats) const override;
-    void CreateFromClipboard() override;
-};
-
 // A new fill item at (left, top) of width x height millimetres.
 TFillItem* AddFill(Plotmere::TPrintItem* parent, int left, int top, int width, int height, int color = 0x808080);
 
@@ -61,7 +51,18 @@ public:
     struct TCall {
         QString Kind;
         QRectF Rect;
+        // In device pixels: the points of a line, polyline or path, a text's
+        // baseline start; the text, the pen (or for paths the brush) colour,
+        // the pen width and style, and the clip (empty without one).
+        QPolygonF Points;
+        QString Text;
+        QColor Color;
+        double PenWidth = 0;
+        Qt::PenStyle Style = Qt::SolidLine;
+        QRectF Clip;
     };
+    // The calls of a kind drawn in a colour.
+    std::vector<TCall> Of(const QString& kind, const QColor& color) const;
     std::vector<TCall> Calls;
 
 protected:

@@ -1,6 +1,8 @@
 // Editing actions: every kind undoes to the text form before it and redoes to
 // the one after it; the edge cases of deleting, moving, ordering and pasting.
 #include "LayoutTestSupport.h"
+#include "PrintLabels.h"
+#include "PrintPictures.h"
 
 #include "ClipboardFormats.h"
 #include "QtPrinters.h"
@@ -217,7 +219,6 @@ TEST(PrintAction, ClipboardThatIsNoItemTextPastesNothing) {
         "object TPrintDocument\r\n  FormName = 'x'\r\nend\r\nяя",
         "object TNoSuchItem\r\nend\r\nяя",
         "garbage\r\nяя",
-        "plain words",
     };
     for (const QString& text : texts) {
         SCOPED_TRACE(text.toStdString());
@@ -228,6 +229,13 @@ TEST(PrintAction, ClipboardThatIsNoItemTextPastesNothing) {
         EXPECT_EQ(f.Text(), before);
         EXPECT_EQ(f.Doc.DoneCount(), 1) << "the empty paste stays on the done list";
     }
+    // Plain words are no item text: they become a label.
+    TEditFixture f;
+    f.UI->Clipboard().SetAsText("plain words");
+    f.Doc.PasteFromClipboard();
+    auto* label = qobject_cast<TPrintLabel*>(f.Doc.Items().last());
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Caption(), "plain words");
 }
 
 TEST(PrintAction, BringingTheLastItemToFrontKeepsTheOrder) {
@@ -303,9 +311,9 @@ TEST(PrintAction, APictureOnTheClipboardBecomesTheItemOfTheClassThatTakesIt) {
     EXPECT_EQ(ClipboardFormatNumbers(f.UI->Clipboard()), (QList<int>{CF_BITMAP, CF_DIB}));
     f.Doc.PasteFromClipboard();
     ASSERT_EQ(f.Doc.ItemCount(), 4);
-    auto* item = qobject_cast<TPictureItem*>(f.Doc.Items().last());
+    auto* item = qobject_cast<TPrintImage*>(f.Doc.Items().last());
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->GetBounds().size(), QSize(50, 20));
+    EXPECT_EQ(item->GetBounds().size(), QSize(50, 21)) << "the physical size, rounded up to whole millimetres";
     f.UI->Clipboard().SetAsText("x");
     EXPECT_EQ(ClipboardFormatNumbers(f.UI->Clipboard()), QList<int>{CF_TEXT});
 }

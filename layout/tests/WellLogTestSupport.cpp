@@ -1,0 +1,71 @@
+#include "WellLogTestSupport.h"
+
+#include <QPainter>
+
+using namespace Plotmere;
+
+namespace LayoutTests {
+
+TDataBlock* AddBlock(TSketchDocument& doc, const QString& source, const QString& name, const std::vector<double>& index,
+                     const std::vector<TColumnValues>& columns, const QString& group) {
+    TDataBlock* block = doc.Blocks().Add();
+    block->SetSourceID(source);
+    block->SetSystemID(source);
+    block->SetName(name);
+    block->SetGroup(group);
+    block->SetMainID(MDSegmentID);
+    auto main = std::make_unique<TDoubleDataSegment>();
+    main->SetID(MDSegmentID);
+    for (const double v : index) main->AddDouble(v);
+    block->AddSegment(std::move(main));
+    for (const auto& [id, values] : columns) {
+        auto column = std::make_unique<TDoubleDataSegment>();
+        column->SetID(id);
+        for (const double v : values) column->AddDouble(v);
+        block->AddSegment(std::move(column));
+    }
+    block->CropBuffers();
+    if (!index.empty()) {
+        block->SetStart(index.front());
+        block->SetStop(index.back());
+    }
+    return block;
+}
+
+void SetUpDepthDocument(TSketchDocument& doc, double min, double max, double scale, double step) {
+    doc.SetDataClass(1);
+    doc.SetMin(min);
+    doc.SetMax(max);
+    doc.SetScale(scale);
+    doc.SetStep(step);
+    doc.SetStrPageSize(QStringLiteral("A4, 210mm x 297mm"));
+    doc.SetIsFixedPageSize(true);
+}
+
+TPrintLineSeries* AddLineCurve(TPrintField* field, const QString& gid, double min, double max, TColor color) {
+    auto* series = new TPrintLineSeries(field);
+    series->SetSourceID(QStringLiteral("SRC"));
+    series->SetGID(gid);
+    series->SetCaption(gid);
+    series->SetMin(min);
+    series->SetMax(max);
+    series->SetColor(color);
+    return series;
+}
+
+void RenderPages(TPrintDocument& doc, TRecordingCanvas& canvas) {
+    doc.PrepareDocument();
+    TBitmapDevice device;
+    const QSizeF page = doc.PageSizeMM();
+    device.PageWidth = page.width();
+    device.PageHeight = page.height();
+    QPainter painter(&canvas);
+    device.BeginRender(&painter);
+    for (int n = 1; n <= doc.PageCount(); ++n) {
+        device.SetPageNo(n);
+        doc.RenderCurrentPage(device);
+    }
+    device.EndRender(&painter);
+}
+
+}  // namespace LayoutTests

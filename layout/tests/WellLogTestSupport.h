@@ -1,0 +1,34 @@
+#pragma once
+// Well-log documents with data blocks made in the test, and drawing a
+// document's pages onto a recording canvas.
+#include "LayoutTestSupport.h"
+#include "PrintSeries.h"
+
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace LayoutTests {
+
+inline constexpr double Empty = std::numeric_limits<double>::quiet_NaN();
+
+using TColumnValues = std::pair<QString, std::vector<double>>;
+
+// A block of double columns indexed by "__DEPTH__"; NaN rows are empty.
+Plotmere::TDataBlock* AddBlock(Plotmere::TSketchDocument& doc, const QString& source, const QString& name,
+                               const std::vector<double>& index, const std::vector<TColumnValues>& columns,
+                               const QString& group = QString());
+
+// A depth document from min to max at scale metres per mm, grid step step,
+// on a fixed A4 page.
+void SetUpDepthDocument(Plotmere::TSketchDocument& doc, double min, double max, double scale, double step);
+
+// A track with a line curve of column gid of source "SRC".
+Plotmere::TPrintLineSeries* AddLineCurve(Plotmere::TPrintField* field, const QString& gid, double min, double max,
+                                         TColor color);
+
+// Lays the document out and draws every page on a bitmap device of the
+// canvas's resolution.
+void RenderPages(Plotmere::TPrintDocument& doc, TRecordingCanvas& canvas);
+
+}  // namespace LayoutTests
