@@ -205,7 +205,7 @@ TScaleControl* TdmControlRes::PopupStrip(QObject* Sender) const {
 TSensGrid* TdmControlRes::PopupGrid(QObject* Sender, QPoint& Point) const {
     TPopupMenu* m = GetMenu(Sender);
     auto* grid = m ? qobject_cast<TSensGrid*>(m->PopupComponent()) : nullptr;
-    if (grid) Point = grid->mapFromGlobal(m->PopupPoint());
+    if (grid) Point = m->PopupPoint();  // the grid's item look-ups take screen points
     return grid;
 }
 

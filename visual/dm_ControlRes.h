@@ -129,7 +129,7 @@ private:
 
     // The popup strip, its scale and the series on it.
     TScaleControl* PopupStrip(QObject* Sender) const;
-    // The grid and the popup point in its coordinates.
+    // The grid and the popup point on the screen.
     TSensGrid* PopupGrid(QObject* Sender, QPoint& Point) const;
 
     bool FValuesPopulated = false;
