@@ -1,7 +1,6 @@
 // The whole road of a user form: a composite form the workstation saved is
 // opened in the designer, edited with the mouse and the keyboard, saved as a
-// user form file and read back by the reader the workstation's composite
-// forms use. This program links neither gauge package: both come in by
+// user form file and opened as the workstation opens composite forms. This program links neither gauge package: both come in by
 // class name through the class modules of the local configuration.
 #include "ComponentStreaming.h"
 #include "DesignerAppFixture.h"
@@ -10,11 +9,14 @@
 #include "ScrollBox.h"
 #include "WKFormText.h"
 #include "WKPlainControls.h"
+#include "FormsHost.h"
 #include "fm_BaseMDIForm.h"
+#include "fm_WKComplexForm.h"
 
 #include <QDir>
 #include <QFile>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -89,27 +91,30 @@ TEST_F(DesignerRoundTrip, DesignedFormOpensInTheWorkstationWithTheSameControls) 
         QFile::copy(wkf, artifacts + QStringLiteral("/designed.wkf"));
     }
 
-    // The workstation's composite form reads the file into its scroll box
-    // with the core's form reader.
-    TScrollBox host;
-    host.SetName(QStringLiteral("pnlMain"));
-    LoadForm(&host, wkf);
+    // The workstation opens it as its open command does: a composite form
+    // whose scroll box holds the controls, the controls owned by the form.
+    ASSERT_TRUE(FormKindHooks().CreateComplexForm);
+    std::unique_ptr<TBaseMDIForm> opened(FormKindHooks().CreateComplexForm(wkf));
+    auto* complex = qobject_cast<TfmWKComplexForm*>(opened.get());
+    ASSERT_NE(complex, nullptr);
+    TScrollBox* host = complex->ScrollBox();
+    ASSERT_NE(host, nullptr);
     const std::map<QString, TStreamObject> designed = StoredControls(Surface());
-    const std::map<QString, TStreamObject> opened = StoredControls(&host);
-    ASSERT_EQ(opened.size(), designed.size());
     for (const auto& [name, tree] : designed) {
         SCOPED_TRACE(name.toStdString());
-        ASSERT_EQ(opened.count(name), 1u);
-        EXPECT_EQ(ClassOf(opened.at(name)), ClassOf(tree));
-        EXPECT_TRUE(opened.at(name) == tree)
-            << WriteComponentText(opened.at(name)).toStdString() << "\n" << WriteComponentText(tree).toStdString();
-        const auto* control = qobject_cast<TControl*>(host.FindComponent(name)->Self());
+        TComponentBase* c = complex->FindComponent(name);
+        ASSERT_NE(c, nullptr);
+        const TStreamObject stored = WriteComponentTree(c, complex);
+        EXPECT_EQ(ClassOf(stored), ClassOf(tree));
+        EXPECT_TRUE(stored == tree) << WriteComponentText(stored).toStdString() << "\n"
+                                    << WriteComponentText(tree).toStdString();
+        const auto* control = qobject_cast<TControl*>(c->Self());
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->parentWidget(), &host);
+        EXPECT_EQ(control->parentWidget(), host);
     }
-    EXPECT_EQ(qobject_cast<TControl*>(host.FindComponent(QStringLiteral("WKSmoothGauge1"))->Self())->BoundsRect(),
+    EXPECT_EQ(qobject_cast<TControl*>(complex->FindComponent(QStringLiteral("WKSmoothGauge1"))->Self())->BoundsRect(),
               QRect(163, 10, 160, 160));
-    EXPECT_EQ(host.FindComponent(QStringLiteral("lblTitle"))->Self()->property("Caption").toString(),
+    EXPECT_EQ(complex->FindComponent(QStringLiteral("lblTitle"))->Self()->property("Caption").toString(),
               QStringLiteral("Буровая 12"));
     for (const char* module : {"WKExtCtrls.so", "WKComponents.so"})
         EXPECT_TRUE(IsModuleNameLoaded(QString::fromLatin1(module))) << module;
