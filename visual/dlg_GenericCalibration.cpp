@@ -186,7 +186,7 @@ TdlgGenericCalibration::TdlgGenericCalibration(QWidget* parent) : QDialog(parent
     connect(btnFinish, &QPushButton::clicked, this, &TdlgGenericCalibration::FinishClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(sgData, &QTableWidget::cellChanged, this, [this] {
-        if (!FFilling) CellChanged();
+        if (!FFilling) RefreshCurve();
     });
     connect(sgData, &QTableWidget::currentCellChanged, this, [this] { sgData->viewport()->update(); });
     UpdateButtons();
@@ -402,19 +402,14 @@ void TdlgGenericCalibration::KeepLatest(double value) {
     MeanSeries->Value = Mean;
     StdDev1Ser->Value = Mean + s;
     StdDev2Ser->Value = Mean - s;
-    if (Points.size() == KeptReadings && s < Accuracy) {
-        AppendTime();
-        StopReading();
-        return;
-    }
     AppendTime();
+    if (Points.size() == KeptReadings && s < Accuracy) StopReading();
 }
 
 void TdlgGenericCalibration::TimerTick() {
     if (FInTimer) return;
     FInTimer = true;
     if (FStarted) {
-        bool stopped = false;
         try {
             lblCustomText->hide();
             if (!Sensor) throw Exception(QStringLiteral("Датчик не задан"));
@@ -436,7 +431,6 @@ void TdlgGenericCalibration::TimerTick() {
                     y->SetMinMax(std::min(y->Min(), value), std::max(y->Max(), value));
                 FFirstReading = false;
                 KeepLatest(value);
-                stopped = !FStarted;
             }
             Timer->setInterval(ReadingInterval);
         } catch (const std::exception& e) {
@@ -445,7 +439,6 @@ void TdlgGenericCalibration::TimerTick() {
             AppendTime();
             ShowError(QString::fromUtf8(e.what()));
         }
-        Q_UNUSED(stopped);
     } else if (FOnTimerIdle) {
         try {
             FOnTimerIdle();
@@ -456,8 +449,6 @@ void TdlgGenericCalibration::TimerTick() {
     }
     FInTimer = false;
 }
-
-void TdlgGenericCalibration::CellChanged() { RefreshCurve(); }
 
 void TdlgGenericCalibration::RefreshCurve() {
     FType = static_cast<signed char>(cbType->currentIndex() - 1);

@@ -107,7 +107,6 @@ private:
     void FillGrid();
     void ShowError(const QString& text);
     void RemoveReadingSeries();
-    void CellChanged();
     void FinishClick();
     void AppendTime();
     void KeepLatest(double value);

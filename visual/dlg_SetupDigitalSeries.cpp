@@ -44,38 +44,62 @@ void TdlgSetupDigitalSeries::accept() {
     TSetupDialog::accept();
 }
 
-void FillDigitalDialog(TdlgSetupDigitalSeries& Dialog, const TScale& Scale, const TWKDigitalSeries& Series) {
-    Dialog.fd.TakeFrom(*Series.FontObject());
+void FillDigitalDialog(TdlgSetupDigitalSeries& Dialog, const TScale& Scale, const TDigitalMarks& Marks) {
+    if (Marks.Font) Dialog.fd.TakeFrom(*Marks.Font);
     Dialog.FontChosen = false;
     Dialog.cbColor->SetColor(Scale.PenColorValue());
     Dialog.shColor->SetBrushColor(Scale.PenColorValue());
-    Dialog.neStep->setText(FloatToStr(Series.Step()));
-    Dialog.rgIsMain->SetItemIndex(Series.ByMainParam() ? 0 : 1);
+    Dialog.neStep->setText(FloatToStr(Marks.Step));
+    Dialog.rgIsMain->SetItemIndex(Marks.ByMainParam ? 0 : 1);
 }
 
-void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TWKDigitalSeries& Series) {
-    Series.SetStep(Dialog.neStep->Value());
-    if (Dialog.FontChosen) Dialog.fd.ApplyTo(*Series.FontObject());
-    Series.SetByMainParam(Dialog.rgIsMain->ItemIndex() == 0);
+void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TDigitalMarks& Marks) {
+    Marks.Step = Dialog.neStep->Value();
+    if (Dialog.FontChosen && Marks.Font) Dialog.fd.ApplyTo(*Marks.Font);
+    Marks.ByMainParam = Dialog.rgIsMain->ItemIndex() == 0;
     Scale.SetPenColorValue(Dialog.cbColor->Color());
-    if (TGraphion* chart = Series.Chart()) chart->ForceRepaint();
 }
 
 namespace {
+TDigitalMarks MarksOf(const TWKDigitalSeries& Series) {
+    return {Series.Step(), Series.ByMainParam(), Series.FontObject()};
+}
+
 void FreeDigitalDialog() {
     delete dlgSetupDigitalSeries;
     dlgSetupDigitalSeries = nullptr;
 }
 }  // namespace
 
-bool SetupDigitalSeries(TScale& Scale, TWKDigitalSeries& Series) {
+void FillDigitalDialog(TdlgSetupDigitalSeries& Dialog, const TScale& Scale, const TWKDigitalSeries& Series) {
+    FillDigitalDialog(Dialog, Scale, MarksOf(Series));
+}
+
+void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TWKDigitalSeries& Series) {
+    TDigitalMarks marks = MarksOf(Series);
+    ApplyDigitalDialog(Dialog, Scale, marks);
+    Series.SetStep(marks.Step);
+    Series.SetByMainParam(marks.ByMainParam);
+    if (TGraphion* chart = Series.Chart()) chart->ForceRepaint();
+}
+
+bool SetupDigitalMarks(TScale& Scale, TDigitalMarks& Marks) {
     if (!dlgSetupDigitalSeries) {
         dlgSetupDigitalSeries = new TdlgSetupDigitalSeries;
         qAddPostRoutine(FreeDigitalDialog);
     }
     TdlgSetupDigitalSeries& dlg = *dlgSetupDigitalSeries;
-    FillDigitalDialog(dlg, Scale, Series);
+    FillDigitalDialog(dlg, Scale, Marks);
     if (ShowModal(dlg) != mrOk) return false;
-    ApplyDigitalDialog(dlg, Scale, Series);
+    ApplyDigitalDialog(dlg, Scale, Marks);
+    return true;
+}
+
+bool SetupDigitalSeries(TScale& Scale, TWKDigitalSeries& Series) {
+    TDigitalMarks marks = MarksOf(Series);
+    if (!SetupDigitalMarks(Scale, marks)) return false;
+    Series.SetStep(marks.Step);
+    Series.SetByMainParam(marks.ByMainParam);
+    if (TGraphion* chart = Series.Chart()) chart->ForceRepaint();
     return true;
 }

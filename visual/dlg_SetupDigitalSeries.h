@@ -34,9 +34,24 @@ public:
 // The one digital-series dialog, made on first use and reused.
 extern TdlgSetupDigitalSeries* dlgSetupDigitalSeries;
 
-// Fills the dialog from the series and its scale, and applies it back.
+class TFont;
+
+// What the dialog edits of any digital series (live or recorded): the step,
+// the binding and the font it draws with (changed in place).
+struct TDigitalMarks {
+    double Step = 1;
+    bool ByMainParam = true;
+    TFont* Font = nullptr;
+};
+
+// Fills the dialog from the marks and their scale, and applies it back.
+void FillDigitalDialog(TdlgSetupDigitalSeries& Dialog, const TScale& Scale, const TDigitalMarks& Marks);
+void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TDigitalMarks& Marks);
+// The same for a live series; the chart repaints after Apply.
 void FillDigitalDialog(TdlgSetupDigitalSeries& Dialog, const TScale& Scale, const TWKDigitalSeries& Series);
 void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TWKDigitalSeries& Series);
 
+// Runs the one dialog over the marks; true on OK (the marks and the scale's colour changed).
+bool SetupDigitalMarks(TScale& Scale, TDigitalMarks& Marks);
 // True on OK; the chart repaints then.
 bool SetupDigitalSeries(TScale& Scale, TWKDigitalSeries& Series);

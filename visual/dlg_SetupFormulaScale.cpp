@@ -16,18 +16,24 @@ TdlgSetupFormulaScale::TdlgSetupFormulaScale(QWidget* parent) : TdlgScalePropert
             [this] { OKBtn->setEnabled(frSetupFormula->IsValid()); });
 }
 
-bool SetupFormulaScale(TScale& Scale, TWKExpressionSeries& Series) {
+bool SetupFormulaScale(TScale& Scale, QString& Formula, bool IsDateTime) {
     TdlgSetupFormulaScale dlg;
     dlgSetupFormulaScale = &dlg;
     struct TClear {
         ~TClear() { dlgSetupFormulaScale = nullptr; }
     } clear;
-    const TGraphion* chart = ScaleChart(Scale);
-    dlg.frSetupFormula->FIsDateTime = chart && chart->XScale()->AsDateTime();
-    dlg.frSetupFormula->SetFormula(Series.FormulaText());
+    dlg.frSetupFormula->FIsDateTime = IsDateTime;
+    dlg.frSetupFormula->SetFormula(Formula);
     dlg.frSetupFormula->memFormulaChange();
     if (!SetupScaleDialog(Scale, dlg)) return false;
-    const QString formula = dlg.frSetupFormula->Formula();
+    Formula = dlg.frSetupFormula->Formula();
+    return true;
+}
+
+bool SetupFormulaScale(TScale& Scale, TWKExpressionSeries& Series) {
+    const TGraphion* chart = ScaleChart(Scale);
+    QString formula = Series.FormulaText();
+    if (!SetupFormulaScale(Scale, formula, chart && chart->XScale()->AsDateTime())) return false;
     if (formula != Series.FormulaText()) Series.SetFormulaText(formula);
     return true;
 }

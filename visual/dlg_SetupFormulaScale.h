@@ -2,6 +2,8 @@
 // The scale of a formula line series together with its formula.
 #include "dlg_SetupScale.h"
 
+#include <QString>
+
 class TfrSetupFormula;
 class TWKExpressionSeries;
 
@@ -18,3 +20,5 @@ extern TdlgSetupFormulaScale* dlgSetupFormulaScale;
 // The scale dialog with the series' formula; on OK a changed formula is given
 // to the series. True on OK.
 bool SetupFormulaScale(TScale& Scale, TWKExpressionSeries& Series);
+// The same over a formula text (on OK it holds the edited formula).
+bool SetupFormulaScale(TScale& Scale, QString& Formula, bool IsDateTime);

@@ -393,14 +393,15 @@ void TNetTree::AddItem(QTreeWidgetItem* parent, TNetworkItem* item, TNetworkItem
     const bool hidden = (qobject_cast<TWKNode*>(item) && FOptions.testFlag(nvHideNodes)) ||
                         (qobject_cast<TWKDevice*>(item) && FOptions.testFlag(nvHideDevices)) ||
                         item->GetOptions().Contains(niHidden);
-    QTreeWidgetItem* node = parent;
-    if (!hidden) {
-        node = NewNode(parent, item->FName, item->GetNetIndex());
-        node->setData(0, ItemRole, QVariant::fromValue<QObject*>(item));
-        if (item == selected) tvNetwork->setCurrentItem(node);
-        FNetNodesCache.emplace_back(item, node);
-    }
-    AddChildren(node, item, selected);
+    AddChildren(hidden ? parent : ItemNode(parent, item, selected), item, selected);
+}
+
+QTreeWidgetItem* TNetTree::ItemNode(QTreeWidgetItem* parent, TNetworkItem* item, TNetworkItem* selected) {
+    QTreeWidgetItem* node = NewNode(parent, item->FName, item->GetNetIndex());
+    node->setData(0, ItemRole, QVariant::fromValue<QObject*>(item));
+    if (item == selected) tvNetwork->setCurrentItem(node);
+    FNetNodesCache.emplace_back(item, node);
+    return node;
 }
 
 void TNetTree::AddChildren(QTreeWidgetItem* parent, TNetworkItem* item, TNetworkItem* selected) {
@@ -421,13 +422,7 @@ QTreeWidgetItem* TNetTree::LocationGroup(const QString& location) {
 void TNetTree::AddByLocation(TNetworkItem* item, TNetworkItem* selected) {
     auto* node = qobject_cast<TWKNode*>(item);
     if (!node || item->GetOptions().Contains(niHub)) {
-        if (qobject_cast<TWKServer*>(item)) {
-            QTreeWidgetItem* station = LocationGroup(SStation);
-            QTreeWidgetItem* n = NewNode(station, item->FName, item->GetNetIndex());
-            n->setData(0, ItemRole, QVariant::fromValue<QObject*>(item));
-            if (item == selected) tvNetwork->setCurrentItem(n);
-            FNetNodesCache.emplace_back(item, n);
-        }
+        if (qobject_cast<TWKServer*>(item)) ItemNode(LocationGroup(SStation), item, selected);
         for (int i = 0; i < item->Count(); ++i) AddByLocation(item->GetNetworkItem(i), selected);
         return;
     }

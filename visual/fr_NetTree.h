@@ -92,6 +92,8 @@ private:
     void AddByLocation(TNetworkItem* item, TNetworkItem* selected);
     QTreeWidgetItem* LocationGroup(const QString& location);
     QTreeWidgetItem* NewNode(QTreeWidgetItem* parent, const QString& text, int image);
+    // The node of an item, cached for the state overlays.
+    QTreeWidgetItem* ItemNode(QTreeWidgetItem* parent, TNetworkItem* item, TNetworkItem* selected);
     void SetOverlay(QTreeWidgetItem* node, int overlay);
     void RunItemAction(QAction* action);
     void SetLocationClick();
