@@ -63,6 +63,7 @@ protected:
             QStringList{PaperFormText("A4", 210, 297), PaperFormText("A5", 148, 210)}));
     }
     void TearDown() override {
+        TdlgSetupChart::SetLanguageSource({});
         SetPrinters(FOldPrinters);
         SetUIServices(FOldUI);
         ResetLayoutDialogs();
@@ -633,4 +634,28 @@ TEST_F(SetupDialogs, EveryControlShowsItsWholeCaption) {
             if (l->isVisibleTo(&d) && !l->text().isEmpty())
                 EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->text().toStdString();
     }
+}
+
+TEST_F(SetupDialogs, DocumentLanguagesComeFromTheTranslationLibrary) {
+    TSketchDocument doc;
+    doc.SetLanguage("Deutsch");
+    Script<TdlgSetupChart>([](TdlgSetupChart& d) {
+        EXPECT_EQ(d.cbLanguage->count(), 1) << "no library: only the document's own language";
+        EXPECT_EQ(d.cbLanguage->currentText(), "Deutsch");
+        return Cancel(d);
+    });
+    EXPECT_FALSE(doc.Setup(nullptr));
+
+    TdlgSetupChart::SetLanguageSource([] { return QStringList{"Русский", "English"}; });
+    doc.SetLanguage("English");
+    Script<TdlgSetupChart>([](TdlgSetupChart& d) {
+        EXPECT_EQ(d.cbLanguage->count(), 2);
+        EXPECT_EQ(d.cbLanguage->currentIndex(), 1);
+        d.cbLanguage->setCurrentIndex(0);
+        d.cbMainIDSubst->setChecked(true);
+        return Confirm(d);
+    });
+    ASSERT_TRUE(doc.Setup(nullptr));
+    EXPECT_EQ(doc.Language(), "Русский");
+    EXPECT_TRUE(doc.NeedsDataRebuild()) << "curves rebuild their caches for the true vertical depth";
 }
