@@ -4,7 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -85,6 +88,28 @@ void BM_CopyNewRecords(benchmark::State& state) {
     state.counters["ns/sample"] = benchmark::Counter(records * Sensors, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CopyNewRecords)->Arg(5)->Arg(1025);
+
+// The floor of the copy above: the same samples (a double and a state byte
+// each) moved by plain memcpy between buffers of the same total size.
+void BM_CopyFloor(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const size_t arrays = 10 * Sensors, bufferSize = Capacity + Capacity / 2;
+    std::vector<double> from(arrays * bufferSize, 1.0), to(arrays * bufferSize);
+    std::vector<uint8_t> fromStates(arrays * bufferSize, 2), toStates(arrays * bufferSize);
+    size_t at = 0;
+    for (auto _ : state) {
+        if (at + size_t(n) > bufferSize) at = 0;
+        for (size_t a = 0; a < arrays; ++a) {
+            std::memcpy(to.data() + a * bufferSize + at, from.data() + a * bufferSize + at, sizeof(double) * size_t(n));
+            std::memcpy(toStates.data() + a * bufferSize + at, fromStates.data() + a * bufferSize + at, size_t(n));
+        }
+        at += size_t(n);
+        benchmark::DoNotOptimize(to.data());
+    }
+    const double samples = static_cast<double>(state.iterations()) * n * double(arrays);
+    state.counters["ns/sample"] = benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CopyFloor)->Arg(5)->Arg(1025);
 
 // A reader walking a full window of one sensor through the data pointer.
 void BM_ReadWindow(benchmark::State& state) {
