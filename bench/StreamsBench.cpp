@@ -4,7 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -22,6 +25,18 @@ void FillRecord(TSensorDataStream& s, double v) {
     for (int k = 0; k < s.Count(); ++k) s.GetSensorByIndex(k)->SetLast(v + k);
 }
 
+// A primary list of 10 streams with full windows, and its secondary copy
+// holding the same: what is measured then is the steady state, not the
+// buffers growing to their size in the first thousands of records.
+void FillWindows(TWKStreamList& primary, TWKStreamList& secondary, double& v) {
+    for (int k = 0; k < 10; ++k) primary.Add(NewStream(QStringLiteral("S%1.W1").arg(k)));
+    secondary.SyncronizeWith(primary);
+    for (int k = 0; k < primary.Count(); ++k)
+        for (int r = 0; r < Capacity; ++r) FillRecord(*primary.GetStreamByIndex(k), ++v);
+    secondary.ResetNewCounters();
+    secondary.CopyFrom(primary);
+}
+
 // One record into a stream of 64 sensors: AddRecord and a SetLast per sensor.
 void BM_AppendRecord(benchmark::State& state) {
     auto s = NewStream("Time1s.W1");
@@ -29,6 +44,8 @@ void BM_AppendRecord(benchmark::State& state) {
     for (auto _ : state) FillRecord(*s, ++v);
     state.SetItemsProcessed(state.iterations() * Sensors);
     state.counters["records/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["ns/sample"] = benchmark::Counter(static_cast<double>(state.iterations()) * Sensors,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AppendRecord);
 
@@ -37,9 +54,8 @@ BENCHMARK(BM_AppendRecord);
 void BM_AppendAndCopy(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TWKStreamList primary, secondary;
-    for (int k = 0; k < 10; ++k) primary.Add(NewStream(QStringLiteral("S%1.W1").arg(k)));
-    secondary.SyncronizeWith(primary);
     double v = 0;
+    FillWindows(primary, secondary, v);
     for (auto _ : state) {
         for (int k = 0; k < primary.Count(); ++k)
             for (int r = 0; r < n; ++r) FillRecord(*primary.GetStreamByIndex(k), ++v);
@@ -56,9 +72,8 @@ BENCHMARK(BM_AppendAndCopy)->Arg(1)->Arg(5)->Arg(50)->Arg(1025);
 void BM_CopyNewRecords(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TWKStreamList primary, secondary;
-    for (int k = 0; k < 10; ++k) primary.Add(NewStream(QStringLiteral("S%1.W1").arg(k)));
-    secondary.SyncronizeWith(primary);
     double v = 0;
+    FillWindows(primary, secondary, v);
     for (auto _ : state) {
         state.PauseTiming();
         for (int k = 0; k < primary.Count(); ++k)
@@ -70,8 +85,31 @@ void BM_CopyNewRecords(benchmark::State& state) {
     const double records = static_cast<double>(state.iterations()) * n * 10;
     state.SetItemsProcessed(static_cast<int64_t>(records * Sensors));
     state.counters["records/s"] = benchmark::Counter(records, benchmark::Counter::kIsRate);
+    state.counters["ns/sample"] = benchmark::Counter(records * Sensors, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CopyNewRecords)->Arg(5)->Arg(1025);
+
+// The floor of the copy above: the same samples (a double and a state byte
+// each) moved by plain memcpy between buffers of the same total size.
+void BM_CopyFloor(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const size_t arrays = 10 * Sensors, bufferSize = Capacity + Capacity / 2;
+    std::vector<double> from(arrays * bufferSize, 1.0), to(arrays * bufferSize);
+    std::vector<uint8_t> fromStates(arrays * bufferSize, 2), toStates(arrays * bufferSize);
+    size_t at = 0;
+    for (auto _ : state) {
+        if (at + size_t(n) > bufferSize) at = 0;
+        for (size_t a = 0; a < arrays; ++a) {
+            std::memcpy(to.data() + a * bufferSize + at, from.data() + a * bufferSize + at, sizeof(double) * size_t(n));
+            std::memcpy(toStates.data() + a * bufferSize + at, fromStates.data() + a * bufferSize + at, size_t(n));
+        }
+        at += size_t(n);
+        benchmark::DoNotOptimize(to.data());
+    }
+    const double samples = static_cast<double>(state.iterations()) * n * double(arrays);
+    state.counters["ns/sample"] = benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CopyFloor)->Arg(5)->Arg(1025);
 
 // A reader walking a full window of one sensor through the data pointer.
 void BM_ReadWindow(benchmark::State& state) {

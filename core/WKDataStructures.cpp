@@ -5,6 +5,7 @@
 #include "StringLists.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -396,14 +397,22 @@ TSensorDataArray* TSensorDataStream::AddSensorCopy(const TSensorDataArray& Sourc
     return a;
 }
 
+uint64_t TSensorDataStream::NewLayoutStamp() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
 TSensorDataArray* TSensorDataStream::Append(std::unique_ptr<TSensorDataArray> Array) {
     FArrays.push_back(std::move(Array));
+    FLayoutStamp = NewLayoutStamp();
     return FArrays.back().get();
 }
 
 void TSensorDataStream::RemoveSensor(TSensorDataArray* Array) {
     auto it = std::find_if(FArrays.begin(), FArrays.end(), [&](const auto& a) { return a.get() == Array; });
-    if (it != FArrays.end()) FArrays.erase(it);
+    if (it == FArrays.end()) return;
+    FArrays.erase(it);
+    FLayoutStamp = NewLayoutStamp();
 }
 
 void TSensorDataStream::AddRecord() {
@@ -492,6 +501,7 @@ void TSensorDataStream::CopyFrom(const TSensorDataStream& Source) {
 void TSensorDataStream::ResyncWith(const TSensorDataStream& Source, int NewRecords) {
     std::vector<std::unique_ptr<TSensorDataArray>> old = std::move(FArrays);
     FArrays.clear();
+    FLayoutStamp = NewLayoutStamp();
     FCapacity = Source.FCapacity;
     for (const auto& src : Source.FArrays) {
         // Keep the own array object where it still fits, so that references to it stay valid.

@@ -248,6 +248,9 @@ public:
     TSensorDataArray* Append(std::unique_ptr<TSensorDataArray> Array);
     // Frees the array; nothing when it is not one of this stream's.
     void RemoveSensor(TSensorDataArray* Array);
+    // Changes whenever an array is added or removed, and no two streams ever
+    // share a value: arrays looked up once stay valid while it is unchanged.
+    uint64_t LayoutStamp() const { return FLayoutStamp; }
 
     // One empty sample in every array; the caller fills it with SetLast.
     void AddRecord();
@@ -293,6 +296,8 @@ private:
     // source's value, so that it notices a cleared source (-1: not a copy yet).
     int FDataVersion = 0;
     int FCopiedVersion = -1;
+    uint64_t FLayoutStamp = NewLayoutStamp();
+    static uint64_t NewLayoutStamp();
 };
 
 // The streams of one service group; owns them.

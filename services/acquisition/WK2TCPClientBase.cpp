@@ -3,8 +3,10 @@
 #include "CmdLine.h"
 #include "WKConsts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 bool WK2TVerbose() {
     static const bool verbose = FindCmdLineSwitch(QStringLiteral("VERBOSE"));
@@ -40,26 +42,56 @@ EWK2TFailure::EWK2TFailure(const QString& Where, const std::exception& Inner) : 
     FWhere = inner ? Where + QStringLiteral(": ") + inner->Where() : Where;
 }
 
-size_t TWKTCPDataQueue::ItemBytes(const TStreamDataItem& item) {
-    return sizeof(TStreamDataItem) + item.Pairs.capacity() * sizeof(TGIDValuePair) + size_t(item.StreamID.size()) * 2;
+TRecordBlock::TRecordBlock(QString StreamID, TGIDArray GIDs, size_t Rows)
+    : FStreamID(std::move(StreamID)),
+      FGIDs(std::move(GIDs)),
+      FRows(Rows),
+      FData(std::make_unique_for_overwrite<double[]>((FGIDs.size() + 1) * Rows)) {}
+
+void TWKTCPDataQueue::Push(std::shared_ptr<const TRecordBlock> Block) {
+    if (!Block || Block->Count() == 0) return;
+    FCount += Block->Count();
+    FBytes += Block->Bytes();
+    FBlocks.push_back({std::move(Block), 0});
 }
 
-void TWKTCPDataQueue::Push(TStreamDataItem&& item) {
-    FBytes += ItemBytes(item);
-    FItems.push_back(std::move(item));
-}
-
-bool TWKTCPDataQueue::Pop(TStreamDataItem& item) {
-    if (FItems.empty()) return false;
-    item = std::move(FItems.front());
-    FItems.pop_front();
-    const size_t bytes = ItemBytes(item);
+void TWKTCPDataQueue::Consumed(size_t Records) {
+    TEntry& front = FBlocks.front();
+    front.First += Records;
+    FCount -= Records;
+    if (front.First < front.Block->Count()) return;
+    const size_t bytes = front.Block->Bytes();
     FBytes = FBytes > bytes ? FBytes - bytes : 0;
-    if (FItems.empty()) {
-        FItems.shrink_to_fit();
+    FBlocks.pop_front();
+    if (FBlocks.empty()) {
+        FBlocks.shrink_to_fit();
         FBytes = 0;
     }
+}
+
+bool TWKTCPDataQueue::Pop(TStreamDataItem& Item) {
+    if (FBlocks.empty()) return false;
+    const TRecordBlock& block = *FBlocks.front().Block;
+    const size_t r = FBlocks.front().First;
+    Item.StreamID = block.StreamID();
+    Item.Time = block.Times()[r];
+    const TGIDArray& gids = block.GIDs();
+    Item.Pairs.resize(gids.size());
+    for (size_t k = 0; k < gids.size(); ++k) Item.Pairs[k] = {gids[k], block.Column(k)[r]};
+    Consumed(1);
     return true;
+}
+
+size_t TWKTCPDataQueue::Take(std::vector<TRecordRun>& Runs, size_t Max) {
+    size_t taken = 0;
+    while (taken < Max && !FBlocks.empty()) {
+        const TEntry& front = FBlocks.front();
+        const size_t n = std::min(Max - taken, front.Block->Count() - front.First);
+        Runs.push_back({front.Block, front.First, n});
+        taken += n;
+        Consumed(n);
+    }
+    return taken;
 }
 
 TWK2TClientBase::TWK2TClientBase() : FClock(Now) {}
@@ -77,6 +109,12 @@ size_t TWK2TClientBase::GetSensorsData(std::vector<TStreamDataItem>& Items, size
     Items.resize(std::min(Max, FQueue.Count()));
     for (TStreamDataItem& item : Items) FQueue.Pop(item);
     return Items.size();
+}
+
+size_t TWK2TClientBase::GetSensorsData(std::vector<TRecordRun>& Runs, size_t Max) {
+    Runs.clear();
+    TCriticalSectionGuard g(FCSLock);
+    return FQueue.Take(Runs, Max);
 }
 
 size_t TWK2TClientBase::QueuedRecords() const {
@@ -396,18 +434,19 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         TCriticalSectionGuard g(FCSLock);
         const size_t records = FQueue.Count() < FMaxQueuedRecords ? FMaxQueuedRecords - FQueue.Count() : 0;
         const size_t bytes = FQueue.Bytes() < FMaxQueuedBytes ? FMaxQueuedBytes - FQueue.Bytes() : 0;
-        const size_t itemBytes = sizeof(TStreamDataItem) + width * sizeof(TGIDValuePair) + size_t(Stream.StreamID.size()) * 2;
-        room = std::min(records, bytes / itemBytes);
+        const size_t fixed = TRecordBlock::Bytes(size_t(Stream.StreamID.size()), width, 0);
+        room = std::min(records, bytes > fixed ? (bytes - fixed) / TRecordBlock::RowBytes(width) : 0);
         latest = FClock() + kMaxClockLead;
     }
-    // Accepted records are gathered first and then queued, with the stream's
-    // last time, under one lock.
-    FDecoded.clear();
-    FDecoded.reserve(std::min(count, room));
+    // Accepted records are gathered in one block, column by column, and then
+    // queued, with the stream's last time, under one lock.
+    const size_t rows = std::min(count, room);
+    auto block = rows > 0 ? std::make_shared<TRecordBlock>(Stream.StreamID, Stream.CurrentStructure, rows) : nullptr;
+    const size_t stride = rows;
     TDateTime last = Stream.LastTime;
     uint64_t refused = 0;
     size_t r = 0;
-    for (; r < count && FDecoded.size() < room; ++r) {
+    for (; r < count && block && block->Count() < rows; ++r) {
         const uint8_t* rec = payload.Data + r * size;
         const TDateTime t = ReadRecordTime(rec);
         if (verbose) DebugLog(QStringLiteral("DecodeStreamData ") + Stream.StreamID + FormatQueryTime(t));
@@ -418,27 +457,23 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
                                 .arg(TimeText(t), TimeText(last)));
         // NaN fails the comparison and is refused with the rest. The microsecond
         // of slack absorbs the rounding of day numbers near 46,000.
-        if (!(IsValidDateTime(t) && t <= latest && t > last && t - last >= kMinTimeStep)) {
+        if (!(IsValidDateTime(t) && t <= latest && t > last && t - last >= kMinTimeStep)) [[unlikely]] {
             DebugLog(QStringLiteral(">>> DecodeStreamData - ignore time ") + Stream.StreamID +
                      QStringLiteral("New time: ") + TimeText(t) + QStringLiteral(" Last time: ") + TimeText(last));
             ++refused;
             continue;
         }
         last = t;
-        TStreamDataItem& item = FDecoded.emplace_back();
-        item.StreamID = Stream.StreamID;
-        item.Time = t;
-        item.Pairs.resize(width);
-        for (size_t i = 0; i < width; ++i) item.Pairs[i] = {Stream.CurrentStructure[i], double(ReadRecordValue(rec, i))};
+        double* values = block->NextRow(t);
+        for (size_t i = 0; i < width; ++i) values[i * stride] = double(ReadRecordValue(rec, i));
+        block->CommitRow();
     }
     {
         TCriticalSectionGuard g(FCSLock);
         Stream.LastTime = last;
         FRefusedRecords += refused;
         if (r < count) FQueueFull = true;  // the rest is asked for again from the last accepted time
-        for (auto& item : FDecoded) FQueue.Push(std::move(item));
+        if (block) FQueue.Push(std::move(block));
     }
-    FDecoded.clear();
-    if (FDecoded.capacity() * sizeof(TStreamDataItem) > kKeptScratchBytes) FDecoded.shrink_to_fit();
     if (FBuffers.Inflated.capacity() > kKeptScratchBytes) std::vector<uint8_t>().swap(FBuffers.Inflated);
 }

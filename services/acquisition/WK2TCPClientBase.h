@@ -67,19 +67,70 @@ struct TWKTCPStreamStructure {
 };
 using TWKTCPStreamStructures = std::vector<TWKTCPStreamStructure>;
 
-// First-in first-out queue of accepted records. Not locked itself.
-class TWKTCPDataQueue {
+// Accepted records of one reply: one stream, one structure. The times and the
+// values are kept column by column, so that a drain copies each sensor's
+// values as one block. Filled by the decoder, read-only once queued.
+class TRecordBlock {
 public:
-    void Push(TStreamDataItem&& item);
-    // An emptied queue gives its memory back.
-    bool Pop(TStreamDataItem& item);
-    size_t Count() const { return FItems.size(); }
-    // Memory the queued records take, about.
-    size_t Bytes() const { return FBytes; }
-    static size_t ItemBytes(const TStreamDataItem& item);
+    TRecordBlock(QString StreamID, TGIDArray GIDs, size_t Rows);
+
+    const QString& StreamID() const { return FStreamID; }
+    const TGIDArray& GIDs() const { return FGIDs; }
+    size_t Count() const { return FCount; }
+    const double* Times() const { return FData.get(); }
+    // The values of the k-th GID of the structure, one per record.
+    const double* Column(size_t k) const { return FData.get() + (k + 1) * FRows; }
+    // Memory the block takes, about.
+    size_t Bytes() const { return Bytes(size_t(FStreamID.size()), FGIDs.size(), FRows); }
+    static size_t Bytes(size_t IDLength, size_t Width, size_t Rows) {
+        return sizeof(TRecordBlock) + IDLength * 2 + Width * sizeof(uint16_t) + Rows * RowBytes(Width);
+    }
+    static constexpr size_t RowBytes(size_t Width) { return sizeof(double) * (Width + 1); }
+
+    // Decoder side: record Count() gets time and values (one per GID).
+    double* NextRow(TDateTime Time) {
+        FData[FCount] = Time;
+        return FData.get() + FRows + FCount;
+    }
+    size_t Stride() const { return FRows; }
+    void CommitRow() { ++FCount; }
 
 private:
-    std::deque<TStreamDataItem> FItems;
+    QString FStreamID;
+    TGIDArray FGIDs;
+    size_t FRows = 0;
+    size_t FCount = 0;
+    std::unique_ptr<double[]> FData;  // times, then one column per GID, FRows each
+};
+
+// A part of a queued block taken by the consumer: records First to First + Count - 1.
+struct TRecordRun {
+    std::shared_ptr<const TRecordBlock> Block;
+    size_t First = 0;
+    size_t Count = 0;
+};
+
+// First-in first-out queue of accepted records, held as the blocks the
+// decoder made. Not locked itself.
+class TWKTCPDataQueue {
+public:
+    void Push(std::shared_ptr<const TRecordBlock> Block);
+    // The oldest record as an item; an emptied queue gives its memory back.
+    bool Pop(TStreamDataItem& Item);
+    // The oldest records, at most Max, appended to Runs as parts of blocks.
+    size_t Take(std::vector<TRecordRun>& Runs, size_t Max);
+    size_t Count() const { return FCount; }
+    // Memory the queued blocks take, about.
+    size_t Bytes() const { return FBytes; }
+
+private:
+    struct TEntry {
+        std::shared_ptr<const TRecordBlock> Block;
+        size_t First = 0;
+    };
+    void Consumed(size_t Records);
+    std::deque<TEntry> FBlocks;
+    size_t FCount = 0;
     size_t FBytes = 0;
 };
 
@@ -114,6 +165,9 @@ public:
     // The oldest queued records, at most Max, in Items (its old content
     // replaced), under one lock; returns how many.
     size_t GetSensorsData(std::vector<TStreamDataItem>& Items, size_t Max);
+    // The same records as runs of the decoded blocks (Runs' old content
+    // replaced), under one lock and without copying a value; returns how many.
+    size_t GetSensorsData(std::vector<TRecordRun>& Runs, size_t Max);
     // The number of records waiting.
     size_t QueuedRecords() const;
     // The active streams (only those with StructureChanged set when OnlyChanged).
@@ -199,7 +253,6 @@ protected:
 
 private:
     TWK2TDecodeBuffers FBuffers;
-    std::vector<TStreamDataItem> FDecoded;
 };
 
 // True when the VERBOSE switch was given: exchange lines are written too.

@@ -230,34 +230,34 @@ void TWKTCPClientService::Poll(TWKStreamList& List) {
 
 namespace {
 
-// Whether two records carry the same GIDs in the same order.
-bool SameLayout(const TStreamDataItem& a, const TStreamDataItem& b) {
-    if (a.Pairs.size() != b.Pairs.size()) return false;
-    for (size_t k = 0; k < a.Pairs.size(); ++k)
-        if (a.Pairs[k].GID != b.Pairs[k].GID) return false;
-    return true;
+// The arrays a structure's values go to in the stream: the time array, and per
+// GID the stream's array of it (none for GID 0, whose array holds the time).
+const TDrainBuffers::TColumnMap& ColumnMap(TDrainBuffers& Buffers, const TSensorDataStream& Stream,
+                                           const TGIDArray& GIDs) {
+    for (const auto& m : Buffers.Maps)
+        if (m.Stream == &Stream && m.Layout == Stream.LayoutStamp() && m.GIDs == GIDs) return m;
+    // Maps of streams or layouts that are gone are never found again.
+    constexpr size_t MaxMaps = 64;
+    if (Buffers.Maps.size() >= MaxMaps) Buffers.Maps.clear();
+    TDrainBuffers::TColumnMap& m = Buffers.Maps.emplace_back();
+    m.Stream = &Stream;
+    m.Layout = Stream.LayoutStamp();
+    m.GIDs = GIDs;
+    m.Time = Stream.GetSensor(0);
+    m.Arrays.reserve(GIDs.size());
+    for (uint16_t gid : GIDs) m.Arrays.push_back(gid == 0 ? nullptr : Stream.GetSensor(gid));
+    return m;
 }
 
-// Appends Items[first, last) (one stream, one layout) to the stream: the
-// records in one step, then each column as a block.
-void AppendRun(TSensorDataStream& stream, const std::vector<TStreamDataItem>& items, size_t first, size_t last,
-               std::vector<double>& column) {
-    const int n = static_cast<int>(last - first);
-    stream.AddRecords(n);
-    column.resize(size_t(n));
-    if (TSensorDataArray* time = stream.GetSensor(0)) {
-        for (int j = 0; j < n; ++j) column[size_t(j)] = items[first + size_t(j)].Time;
-        time->SetLastValues(column.data(), n, false);
-    }
-    // The sensor-to-array map of this layout, looked up once for the run.
-    const TStreamDataItem& head = items[first];
-    for (size_t k = 0; k < head.Pairs.size(); ++k) {
-        if (head.Pairs[k].GID == 0) continue;  // the time array holds the record time
-        TSensorDataArray* a = stream.GetSensor(head.Pairs[k].GID);
-        if (!a) continue;
-        for (int j = 0; j < n; ++j) column[size_t(j)] = items[first + size_t(j)].Pairs[k].Value;
-        a->SetLastValues(column.data(), n, true);
-    }
+// Appends a run of records to the stream: the records in one step, then each
+// column as a block. A GID that occurs twice ends with the later value.
+void AppendRun(TSensorDataStream& Stream, const TRecordRun& Run, const TDrainBuffers::TColumnMap& Map) {
+    const TRecordBlock& block = *Run.Block;
+    const int n = int(Run.Count);
+    Stream.AddRecords(n);
+    if (Map.Time) Map.Time->SetLastValues(block.Times() + Run.First, n, false);
+    for (size_t k = 0; k < Map.Arrays.size(); ++k)
+        if (TSensorDataArray* a = Map.Arrays[k]) a->SetLastValues(block.Column(k) + Run.First, n, true);
 }
 
 }  // namespace
@@ -268,24 +268,21 @@ int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords) {
 }
 
 int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords, TDrainBuffers& Buffers) {
-    std::vector<TStreamDataItem>& batch = Buffers.Batch;
-    std::vector<double>& column = Buffers.Column;
-    const size_t taken = Client.GetSensorsData(batch, size_t(std::max(0, MaxRecords)));
-    for (size_t first = 0; first < taken;) {
-        const TStreamDataItem& head = batch[first];
-        size_t last = first + 1;
-        while (last < taken && batch[last].StreamID == head.StreamID && SameLayout(batch[last], head)) ++last;
+    const size_t taken = Client.GetSensorsData(Buffers.Runs, size_t(std::max(0, MaxRecords)));
+    for (const TRecordRun& run : Buffers.Runs) {
+        const TRecordBlock& block = *run.Block;
         // Records of a stream missing from the list are dropped.
-        if (TSensorDataStream* stream = List.GetStreamByExactID(head.StreamID)) {
-            try {
-                AppendRun(*stream, batch, first, last, column);
-            } catch (const std::exception& e) {
-                DebugLog(QStringLiteral("TWKTCPClientService.Poll ") + head.StreamID + QStringLiteral(": ") +
-                         ExceptionMessage(e));
-            }
+        TSensorDataStream* stream = List.GetStreamByExactID(block.StreamID());
+        if (!stream) continue;
+        try {
+            AppendRun(*stream, run, ColumnMap(Buffers, *stream, block.GIDs()));
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("TWKTCPClientService.Poll ") + block.StreamID() + QStringLiteral(": ") +
+                     ExceptionMessage(e));
         }
-        first = last;
     }
+    // The blocks' memory goes back once every run of them is written.
+    Buffers.Runs.clear();
     return int(taken);
 }
 

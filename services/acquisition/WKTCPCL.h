@@ -38,10 +38,19 @@ private:
     std::atomic<int> FStructureChanged{0};
 };
 
-// What a drain keeps between calls, so that a warmed-up drain allocates nothing.
+// What a drain keeps between calls, so that a warmed-up drain allocates
+// nothing: the runs taken, and for each stream structure the arrays its
+// values go to, looked up once.
 struct TDrainBuffers {
-    std::vector<TStreamDataItem> Batch;
-    std::vector<double> Column;
+    struct TColumnMap {
+        const TSensorDataStream* Stream = nullptr;
+        uint64_t Layout = 0;
+        TGIDArray GIDs;
+        TSensorDataArray* Time = nullptr;
+        std::vector<TSensorDataArray*> Arrays;  // one per GID; null: no array takes it
+    };
+    std::vector<TRecordRun> Runs;
+    std::vector<TColumnMap> Maps;
 };
 
 // The service through which live data from an acquisition server enter the
@@ -106,7 +115,7 @@ int StreamBufferCapacity(int BufferHours, double PeriodMs, bool IsDateTime);
 // a new record in the record's stream, its time in the array of GID 0, each
 // value in its sensor's array (NaN as an error sample). Records of streams
 // missing from List are dropped. Returns the number taken. The records are
-// taken under one lock and written run by run (records of one stream and
-// structure in a row), column by column.
+// taken under one lock and written run by run (the records of one reply in a
+// row), column by column.
 int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords);
 int DrainRecords(TWK2TClientBase& Client, TWKStreamList& List, int MaxRecords, TDrainBuffers& Buffers);

@@ -282,6 +282,7 @@ void TAcqSim::Answer(TConnection& conn, QChar cmd, const QString& args, std::sto
                     const QString id = action->ShortID.isEmpty() ? shortID : action->ShortID;
                     for (auto& s : FConfig.Streams)
                         if (s.ShortID() == id) s.Structure = action->Structure;
+                    FReplyCache.clear();
                     body = MakeStructureBody(action->Structure);
                     break;
                 }
@@ -377,6 +378,15 @@ QByteArray TAcqSim::DataReply(const QString& args, const TAcqSimAction* anomaly)
     const size_t width = s->Structure.size();
     if (FConfig.Compression == kWK2TRLECompression)
         count = std::min<int64_t>(count, int64_t(kWK2TRLEBufferSize / RecordSize(width)) - 4);
+    const bool cached = FReplyCacheMax > 0 && !anomaly;
+    const TReplyKey key{q.ShortID, first, count};
+    if (cached) {
+        const auto hit = FReplyCache.find(key);
+        if (hit != FReplyCache.end()) {
+            ++FCachedReplies;
+            return hit->second;
+        }
+    }
 
     QByteArray records;
     records.reserve(qsizetype((count + 1) * int64_t(RecordSize(width))));
@@ -402,7 +412,26 @@ QByteArray TAcqSim::DataReply(const QString& args, const TAcqSimAction* anomaly)
             AppendRecord(records, bad, values.data(), width);
         }
     }
-    return MakeDataBody(FConfig.Compression, records);
+    QByteArray body = MakeDataBody(FConfig.Compression, records);
+    ++FMadeReplies;
+    if (cached && FReplyCache.size() < FReplyCacheMax) FReplyCache.emplace(key, body);
+    return body;
+}
+
+void TAcqSim::SetReplyCache(size_t MaxReplies) {
+    std::lock_guard g(FLock);
+    FReplyCacheMax = MaxReplies;
+    FReplyCache.clear();
+}
+
+uint64_t TAcqSim::CachedReplies() const {
+    std::lock_guard g(FLock);
+    return FCachedReplies;
+}
+
+uint64_t TAcqSim::MadeReplies() const {
+    std::lock_guard g(FLock);
+    return FMadeReplies;
 }
 
 float TAcqSim::Value(uint16_t gid, int64_t k) {
@@ -469,21 +498,25 @@ void TAcqSim::SetWells(const QStringList& lines) {
 
 void TAcqSim::SetValueSource(TAcqSimValueSource source) {
     std::lock_guard g(FLock);
+    FReplyCache.clear();  // the kept replies were made of the old settings
     FValueSource = std::move(source);
 }
 
 void TAcqSim::SetCompression(char16_t compression) {
     std::lock_guard g(FLock);
+    FReplyCache.clear();  // the kept replies were made of the old settings
     FConfig.Compression = compression;
 }
 
 void TAcqSim::AddStream(const TAcqSimStream& stream) {
     std::lock_guard g(FLock);
+    FReplyCache.clear();  // the kept replies were made of the old settings
     FConfig.Streams.push_back(stream);
 }
 
 void TAcqSim::SetStructure(const QString& shortID, const TGIDArray& structure) {
     std::lock_guard g(FLock);
+    FReplyCache.clear();  // the kept replies were made of the old settings
     for (auto& s : FConfig.Streams)
         if (s.ShortID() == shortID) s.Structure = structure;
 }

@@ -13,10 +13,12 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 // One stream the simulator offers.
@@ -145,6 +147,14 @@ public:
     // Closes every open connection (the listener stays).
     void DropConnections();
 
+    // Data replies are kept (at most MaxReplies; 0 keeps none) and served
+    // again whenever the same records of a stream are asked for, so that a
+    // client measured against the simulator does not wait for its compression.
+    void SetReplyCache(size_t MaxReplies);
+    // Data replies served from the cache, and data replies made, so far.
+    uint64_t CachedReplies() const;
+    uint64_t MadeReplies() const;
+
     void Script(const TAcqSimAction& action);
     int PendingActions() const;
 
@@ -190,6 +200,18 @@ private:
     int FRefuse = 0;
     int FConnectionCount = 0;
     std::vector<std::shared_ptr<TConnection>> FOpen;
+    struct TReplyKey {
+        QString ShortID;
+        int64_t First = 0;
+        int64_t Count = 0;
+        bool operator<(const TReplyKey& o) const {
+            return std::tie(ShortID, First, Count) < std::tie(o.ShortID, o.First, o.Count);
+        }
+    };
+    std::map<TReplyKey, QByteArray> FReplyCache;
+    size_t FReplyCacheMax = 0;
+    uint64_t FCachedReplies = 0;
+    uint64_t FMadeReplies = 0;
 
     int FListenFd = -1;
     uint16_t FPort = 0;

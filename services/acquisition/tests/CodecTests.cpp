@@ -97,6 +97,32 @@ TEST(RLE, RefusesOverflowAndCutEscapes) {
     EXPECT_THROW(Decode(Bytes({0x42, 0x1E, 0x41}), 8), ERLEError);
 }
 
+// Literal stretches are copied 16 bytes at a time while both buffers have
+// room: every length of input and output near the buffers' ends, escapes at
+// every position of such a group, and a buffer one byte short.
+TEST(RLE, LongLiteralStretchesEndExactlyAtTheBuffer) {
+    std::mt19937 rng(11);
+    auto literal = [&] {
+        uint8_t b;
+        do b = uint8_t(rng()); while (RLEIsEscape(b));
+        return b;
+    };
+    for (size_t size = 0; size < 80; ++size) {
+        for (int round = 0; round < 6; ++round) {
+            std::vector<uint8_t> in(size);
+            for (uint8_t& b : in) b = literal();
+            // Now and then a short run or an escape byte among the literals.
+            for (size_t k = 0; k < size; ++k) {
+                if (rng() % 9 == 0) std::fill_n(in.begin() + k, std::min<size_t>(size - k, 3 + rng() % 7), in[k]);
+                if (rng() % 13 == 0) in[k] = 0x7F;
+            }
+            const auto enc = Encode(in);
+            ASSERT_EQ(Decode(enc, in.size()), in) << "size " << size << " round " << round;
+            if (!in.empty()) EXPECT_THROW(Decode(enc, in.size() - 1), ERLEError) << "size " << size;
+        }
+    }
+}
+
 TEST(WK2TCPProtocol, RequestLines) {
     EXPECT_EQ(EncodeRequest('L', ""), Raw({0x4C, 0, 0x0D, 0, 0x0A, 0}));
     QByteArray buf = EncodeRequest('D', "Time1s.5,,3600") + EncodeRequest('W', "Скв");

@@ -118,4 +118,39 @@ TEST(DrainRecords, BatchesMatchRecordByRecord) {
     }
 }
 
+// The drain remembers which array takes which GID; an array added to the
+// stream, or a stream replaced in the list, is written from the next drain on.
+TEST(DrainRecords, ArraysAddedOrStreamsReplacedBetweenDrainsGetTheirValues) {
+    TQueueClient client, reference;
+    auto drained = MakeList(), expected = MakeList();
+    TDrainBuffers buffers;
+    auto drainBoth = [&] {
+        const int n = DrainRecords(client, *drained, 1025, buffers);
+        TStreamDataItem item;
+        for (int k = 0; k < n; ++k) {
+            ASSERT_TRUE(reference.GetSensorsData(item));
+            WriteOneByOne(item, *expected);
+        }
+    };
+    for (TQueueClient* c : {&client, &reference}) c->Queue("B.1", {101, 300}, 0, 3);
+    drainBoth();
+    // GID 300 had no array; now it has one.
+    drained->GetStreamByID("B.1")->AddSensor(300);
+    expected->GetStreamByID("B.1")->AddSensor(300);
+    for (TQueueClient* c : {&client, &reference}) c->Queue("B.1", {101, 300}, 3, 4);
+    drainBoth();
+    ExpectSameLists(*drained, *expected);
+    EXPECT_EQ(drained->GetStreamByID("B.1")->GetSensor(300)->Last(), 300 * 1000 + 6);
+    // The list's stream is replaced by a copy (the old one freed).
+    for (auto* list : {drained.get(), expected.get()}) {
+        auto copy = std::make_unique<TSensorDataStream>(*list->GetStreamByID("B.1"));
+        list->Remove(list->GetStreamByID("B.1"));
+        list->Add(std::move(copy));
+    }
+    for (TQueueClient* c : {&client, &reference}) c->Queue("B.1", {101, 300}, 7, 2);
+    drainBoth();
+    ExpectSameLists(*drained, *expected);
+    EXPECT_EQ(drained->GetStreamByID("B.1")->TotalCount(), 9);
+}
+
 }  // namespace

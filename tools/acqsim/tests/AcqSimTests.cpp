@@ -153,6 +153,26 @@ TEST_F(AcqSimFixture, RunLengthRepliesFitTheClientBuffer) {
     EXPECT_GT(size, kWK2TRLEBufferSize / 2);
 }
 
+// Kept replies are served only for the same records made of the same
+// settings: a later clock, a new compression or structure makes new ones.
+TEST_F(AcqSimFixture, ReplyCacheServesOnlyRepliesOfTheSameRecordsAndSettings) {
+    Sim.SetReplyCache(16);
+    TRawClient c(Sim.Port());
+    const QByteArray first = c.Ask('D', "Time1s.5,,3600");
+    EXPECT_EQ(c.Ask('D', "Time1s.5,,3600"), first);
+    EXPECT_EQ(Sim.CachedReplies(), 1u);
+    Sim.SetTime(kStart + 69.5 / 86400);
+    EXPECT_EQ(Records(c.Ask('D', "Time1s.5,,3600"), 6).size(), 70u);
+    Sim.SetCompression(kWK2TZlibCompression);
+    const QByteArray zlib = c.Ask('D', "Time1s.5,,3600");
+    EXPECT_EQ(zlib.mid(2, 1), QByteArray(1, '2'));
+    EXPECT_EQ(Records(zlib, 6).size(), 70u);
+    Sim.SetStructure("Time1s.5", {101, 102});
+    EXPECT_EQ(Records(c.Ask('D', "Time1s.5,,3600"), 2).size(), 70u);
+    EXPECT_EQ(Records(c.Ask('D', "Time1s.5,,3600"), 2).size(), 70u);
+    EXPECT_EQ(Sim.CachedReplies(), 2u);
+}
+
 TEST_F(AcqSimFixture, ScriptedPushesAndAnomalies) {
     TRawClient c(Sim.Port());
     using K = TAcqSimAction;
