@@ -34,8 +34,11 @@ endfunction()
 # marked so (C entry points found by dlsym, with visibility("default")). For
 # libraries nobody links against: packages and modules loaded by file name,
 # whose classes reach the rest of the program through the class registry.
+# Inline functions of other libraries' headers (Qt's included) get private
+# copies too: no header of ours keeps state in an inline function.
 function(wk_hidden_symbols target)
-  set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden)
+  set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
   wk_no_interposition(${target})
 endfunction()
 
