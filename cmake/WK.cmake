@@ -15,6 +15,31 @@ function(wk_library name)
   add_library(${name} SHARED ${A_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_LIBS})
+  wk_no_interposition(${name})
+endfunction()
+
+# wk_no_interposition(<target>): a library's calls to its own functions bind
+# inside the library (direct calls, inlining across its units), as in a program.
+# Symbols that are meant to stand before another library's (an interposer for
+# a client library's entry point) still do: this changes only calls from inside.
+# Only the optimiser gains from it, so unoptimised (Debug) builds compile as
+# before and share the compile cache with every other Debug build.
+function(wk_no_interposition target)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-fno-semantic-interposition>)
+  endif()
+endfunction()
+
+# wk_hidden_symbols(<target>): nothing of the target is exported but what is
+# marked so (C entry points found by dlsym, with visibility("default")). For
+# libraries nobody links against: packages and modules loaded by file name,
+# whose classes reach the rest of the program through the class registry.
+# Inline functions of other libraries' headers (Qt's included) get private
+# copies too: no header of ours keeps state in an inline function.
+function(wk_hidden_symbols target)
+  set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+  wk_no_interposition(${target})
 endfunction()
 
 # wk_package(<name> [LIBS ...]): a plug-in package <name>.so, loaded by class name at run time.
@@ -25,6 +50,7 @@ function(wk_package name)
   endif()
   add_library(${name} MODULE ${A_SOURCES})
   set_target_properties(${name} PROPERTIES PREFIX "")
+  wk_hidden_symbols(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
@@ -53,4 +79,16 @@ function(wk_bench name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
                                            INSTALL_RPATH "$ORIGIN/../bin")
   target_link_libraries(${name} PRIVATE ${A_LIBS} Qt6::Widgets benchmark::benchmark)
+endfunction()
+
+# wk_lean_program_test(<target> [ARGS ...]): a test that the program, run with
+# ARGS, loads none of the GUI, sound or Firebird libraries.
+function(wk_lean_program_test target)
+  if(NOT WK_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "ARGS" ${ARGN})
+  add_test(NAME ${target}_loads_no_gui
+           COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> "-DARGS=${A_ARGS}"
+                   -P ${CMAKE_SOURCE_DIR}/cmake/CheckLeanProgram.cmake)
 endfunction()

@@ -18,14 +18,15 @@ TMapexServer& Mapex() {
 }
 }  // namespace
 
-extern "C" {
-HRESULT DllGetClassObject(const TGUID& clsid, const TGUID& iid, void** obj) {
+// The module is built with hidden symbols; the loader finds these by name.
+#define WK_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+
+WK_MODULE_EXPORT HRESULT DllGetClassObject(const TGUID& clsid, const TGUID& iid, void** obj) {
     return Mapex().Server.GetClassObject(clsid, iid, obj);
 }
 
-HRESULT DllCanUnloadNow() { return Mapex().Server.CanUnloadNow(); }
+WK_MODULE_EXPORT HRESULT DllCanUnloadNow() { return Mapex().Server.CanUnloadNow(); }
 
-HRESULT DllRegisterServer() { return Mapex().Server.RegisterServer(); }
+WK_MODULE_EXPORT HRESULT DllRegisterServer() { return Mapex().Server.RegisterServer(); }
 
-HRESULT DllUnregisterServer() { return Mapex().Server.UnregisterServer(); }
-}
+WK_MODULE_EXPORT HRESULT DllUnregisterServer() { return Mapex().Server.UnregisterServer(); }
