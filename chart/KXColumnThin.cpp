@@ -3,6 +3,8 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <algorithm>
+#include <cstdlib>
 
 int ThinPolylineColumns(QPoint* Points, int Count, bool Down) {
     if (Count < 3) return Count;
@@ -16,24 +18,54 @@ int ThinPolylineColumns(QPoint* Points, int Count, bool Down) {
     if (head >= tail) return Count;
 
     int w = head;
-    auto put = [&](const QPoint& p) {
-        if (Points[w - 1] != p) Points[w++] = p;
-    };
     // A run is read whole before it is written, and it never writes more points
     // than it has, so writing stays behind reading.
     for (int i = head; i < tail;) {
         const int c = column(Points[i]);
-        int lo = i, hi = i, j = i + 1;
-        for (; j < tail && column(Points[j]) == c; ++j) {
-            if (across(Points[j]) < across(Points[lo])) lo = j;
-            if (across(Points[j]) > across(Points[hi])) hi = j;
+        int j = i + 1;
+        while (j < tail && column(Points[j]) == c) ++j;
+        const int last = j - 1;
+        // The stroker joins a segment to the one before by that one's direction
+        // and last pixel, so the segments entering and leaving the column stay
+        // as they are: the second point and the one before the last are kept.
+        int second = i + 1;
+        while (second < last && Points[second] == Points[i]) ++second;
+        int beforeLast = last - 1;
+        while (beforeLast > i && Points[beforeLast] == Points[last]) --beforeLast;
+        // An extreme inside the run is a turn, whose pixel the stroker always
+        // draws; so an extreme the first point shares is taken where it recurs.
+        const int start = across(Points[i]);
+        int lo = i, hi = i;
+        for (int k = i + 1; k <= last; ++k) {
+            const int v = across(Points[k]);
+            if (v < across(Points[lo]) || (lo == i && v == start && k > second)) lo = k;
+            if (v > across(Points[hi]) || (hi == i && v == start && k > second)) hi = k;
         }
-        const QPoint first = Points[i], last = Points[j - 1], low = Points[lo], high = Points[hi];
-        // A run's first point never repeats the point before it: that one lies in another column.
-        Points[w++] = first;
-        put(lo <= hi ? low : high);
-        put(lo <= hi ? high : low);
-        put(last);
+        QPoint kept[6];
+        int n = 0;
+        auto keep = [&](int k) {
+            if (n == 0 || Points[k] != kept[n - 1]) kept[n++] = Points[k];
+        };
+        keep(i);
+        if (second < beforeLast) {
+            // Between the kept ends the line only has to reach both extremes: the
+            // nearer one first, so that fewer pixels are drawn twice.
+            const bool useLo = lo > i && lo <= beforeLast, useHi = hi > i && hi <= beforeLast;
+            const int s2 = across(Points[second]), b2 = across(Points[beforeLast]);
+            const bool loFirst = std::abs(s2 - across(Points[lo])) + std::abs(across(Points[hi]) - b2) <=
+                                 std::abs(s2 - across(Points[hi])) + std::abs(across(Points[lo]) - b2);
+            keep(second);
+            if (useLo && (loFirst || !useHi)) keep(lo);
+            if (useHi) keep(hi);
+            if (useLo && !loFirst && useHi) keep(lo);
+            keep(beforeLast);
+        } else {
+            int inner[4] = {std::min(second, last), lo, hi, std::max(beforeLast, i)};
+            std::sort(inner, inner + 4);
+            for (int k : inner) keep(k);
+        }
+        keep(last);
+        for (int k = 0; k < n; ++k) Points[w++] = kept[k];
         i = j;
     }
     for (int k = tail; k < Count; ++k) Points[w++] = Points[k];
