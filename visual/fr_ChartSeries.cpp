@@ -2,6 +2,7 @@
 
 #include "ClassRegistry.h"
 #include "DebugOutput.h"
+#include "KXColumnThin.h"
 #include "Kurvex.h"
 #include "WKServices.h"
 #include "WKUDF.h"
@@ -133,6 +134,7 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     const double* xv = FXData->GetDataPointer();
     const double* yv = FYData->GetDataPointer();
     const double a = FA == 0 ? 1 : FA;
+    const bool keepsPixels = ThinningKeepsPixels(DC);
     int p = 0, q = 0;
     while (q < count - 1) {
         q = std::min(q + ChunkRecords, count - 1);
@@ -149,12 +151,15 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                         const int v = Scale->Prj(yv[i] * a + FB), x = xs.Prj(xv[i]);
                         pts[static_cast<size_t>(n++)] = vertical ? QPoint(v, x) : QPoint(x, v);
                     }
+                    FLastPoints += n;
                 } else {
                     n = q - p + 1;
                     FChart->PrjSeries(Scale, FA, FB, xv + p, yv + p, n, pts.data());
+                    FLastPoints += n;
+                    // A dozen records share a pixel column in a two-hour window.
+                    if (keepsPixels) n = ThinPolylineColumns(pts.data(), n, vertical);
                 }
                 DC.drawPolyline(pts.data(), n);
-                FLastPoints += n;
             } catch (const std::exception& e) {
                 DebugLog(QStringLiteral("TWKChartSeries.Paint: chunk %1: %2").arg(p).arg(QString::fromUtf8(e.what())));
             }

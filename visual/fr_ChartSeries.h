@@ -80,7 +80,8 @@ public:
     void Paint(QPainter& DC, TScale* Scale, QImage* Bmp) override;
     bool MouseDown(TScale* XScale, TScale* Scale, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                    int Y) override;
-    // Points drawn by the last paint (all polylines together).
+    // Records the last paint drew, one per polyline point (chunks share their
+    // ends), before points that change no pixel are left out.
     int LastPointsDrawn() const { return FLastPoints; }
 
 private:

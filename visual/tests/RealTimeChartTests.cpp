@@ -13,9 +13,11 @@
 #include "fr_Chart.h"
 
 #include <QCheckBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <type_traits>
 
@@ -287,6 +289,60 @@ TEST_F(RealTimeChart, ThinnedWhileAStripIsDragged) {
     EXPECT_EQ(s->LastPointsDrawn(), 273 + 273 + 300);
     SendMouse(strip, QEvent::MouseButtonRelease, mid, Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(TScaleControl::AnyHoldsCapture());
+}
+
+// Dense lines are drawn from fewer points than records; the picture must stay the
+// one of every record drawn in chunks, across gaps, a sliding window, a changed value
+// range and a chart turned on its side.
+TEST_F(RealTimeChart, DenseLinesKeepEveryRecordsPixels) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    auto value = [](int i) { return i % 997 < 3 ? NAN : 50 + 30 * std::sin(i * 0.004) + 9 * std::sin(i * 0.7); };
+    int next = 0;
+    for (; next < 7200; ++next) AddRecord(t, Day0 + next * Sec, value(next));
+    auto chart = MakeChart(true);
+    TWKChartSeries* s = AddSeries(*chart, 1200);
+    chart->Notify(seBindStreams, nullptr);
+    chart->XScale()->SetMinMax(Day0 + 300 * Sec, Day0 + 7200 * Sec);
+    TChartField* f = chart->Fields().Items(0);
+    // The plot without the line, then every record's chunk drawn over it.
+    auto reference = [&] {
+        s->SetPen(QPen(Qt::NoPen));
+        QImage img = PlotImage(f);
+        s->SetPen(QPen(Qt::red, 1));
+        QPainter p(&img);
+        p.setPen(QPen(Qt::red, 1));
+        const int count = s->RecordCount();
+        std::vector<QPoint> pts(3001);
+        for (int a = 0, b = 0; b < count - 1; a = b) {
+            b = std::min(a + 3000, count - 1);
+            chart->PrjSeries(ValueScale(*chart), 1, 0, s->XData()->GetDataPointer() + a,
+                             s->YData()->GetDataPointer() + a, b - a + 1, pts.data());
+            p.drawPolyline(pts.data(), b - a + 1);
+        }
+        return img;
+    };
+    struct TStep {
+        const char* What;
+        std::function<void()> Do;
+    };
+    const TStep steps[] = {
+        {"two hours with gaps", [] {}},
+        {"window slid by a poll",
+         [&] {
+             for (int k = 0; k < 7; ++k, ++next) AddRecord(t, Day0 + next * Sec, value(next));
+             chart->Notify(sePoll, nullptr);
+         }},
+        {"value range narrowed past the line", [&] { ValueScale(*chart)->SetMinMax(40, 70); }},
+        {"chart on its side", [&] { chart->SetOrientation(coVertical); }},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.What);
+        step.Do();
+        const QImage shown = PlotImage(f);
+        EXPECT_EQ(shown, reference());
+        EXPECT_GT(s->LastPointsDrawn(), 7000);
+        SaveArtifact(shown, QStringLiteral("DenseLine_") + QString::fromLatin1(step.What).replace(' ', '_'));
+    }
 }
 
 TEST_F(RealTimeChart, Statistics) {
