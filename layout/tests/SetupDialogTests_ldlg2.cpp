@@ -435,16 +435,24 @@ TEST(LayoutSetupDialogs, TableWhoseSystemIsNotLoadedKeepsItsBinding) {
     table->SetTableName("old");
     table->SetBlockName("old");
     table->AddField({"A", "Колонка", dtString, 0, clBlack});
+    table->AddField({"B", "Глубина", dtDouble, 2, clBlack});
     ScriptOnce<TdlgSetupTable>(*f.UI, [&](TdlgSetupTable& d) {
         EXPECT_EQ(d.cbSource->currentText(), "NOSUCH: old");
+        EXPECT_FALSE(d.sePrecision->isVisibleTo(&d)) << "text has no precision";
+        d.clbFields->setCurrentRow(1);
+        EXPECT_TRUE(d.sePrecision->isVisibleTo(&d));
+        EXPECT_EQ(d.sePrecision->value(), 2);
+        d.sePrecision->setValue(4);
         d.swHeaderColor->SetColor(TColor(0x808000));
         return PressOK(d, d.OKBtn);
     });
     f.SetupAndCheckUndo(table, [&] {
         EXPECT_EQ(table->SystemID(), "NOSUCH");
         EXPECT_EQ(table->HeaderColor(), TColor(0x808000));
-        ASSERT_EQ(table->Fields().size(), 1);
+        ASSERT_EQ(table->Fields().size(), 2);
         EXPECT_EQ(table->Fields().at(0)->Name(), "Колонка");
+        EXPECT_EQ(table->Fields().at(1)->Precision(), 4);
+        EXPECT_EQ(table->Fields().at(1)->DataType(), int(dtDouble));
     });
 }
 
