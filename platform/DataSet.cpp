@@ -668,8 +668,11 @@ void TDataSet::Post() {
             if (action == TDataAction::daAbort) throw EPostAborted();
         }
     }
-    SetState(TDataSetState::dsBrowse);
+    // Listeners told of the state hear it with the posted record active, not
+    // the buffer of a record being inserted.
+    FState = TDataSetState::dsBrowse;
     Resync();
+    DataEvent(TDataEvent::deUpdateState);
     Fire(AfterPost);
 }
 

@@ -246,7 +246,18 @@ void TSqlDataSet::ClearCalcFields(char* buffer) {
 
 QVariant TSqlDataSet::BufferValue(const char* buffer, const TField& field) const {
     const char* p = buffer + FOffsets[size_t(field.Index())];
-    if (!p[0]) return {};
+    if (!p[0]) {
+        // A typed null: Qt's Firebird driver writes an untyped one as zero or an empty text.
+        switch (field.DataType()) {
+            case TFieldType::ftInteger: return QVariant(QMetaType(QMetaType::Int));
+            case TFieldType::ftBoolean: return QVariant(QMetaType(QMetaType::Bool));
+            case TFieldType::ftFloat: return QVariant(QMetaType(QMetaType::Double));
+            case TFieldType::ftDateTime: return QVariant(QMetaType(QMetaType::QDateTime));
+            case TFieldType::ftString: return QVariant(QMetaType(QMetaType::QString));
+            case TFieldType::ftUnknown: break;
+        }
+        return {};
+    }
     ++p;
     switch (field.DataType()) {
         case TFieldType::ftInteger: {

@@ -75,8 +75,8 @@ int ColumnOf(const TDBGrid& grid, const QString& field) {
     return -1;
 }
 
-void DoubleClick(QWidget& w) {
-    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(5, 30), QPointF(5, 30), Qt::LeftButton, Qt::LeftButton,
+void DoubleClick(QWidget& w, QPoint at = {5, 30}) {
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(at), QPointF(at), Qt::LeftButton, Qt::LeftButton,
                   Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &e);
 }
@@ -152,8 +152,10 @@ TEST_F(OperationLogEmbedded, GridShowsTheCurrentWellAndSendsCommands) {
     // Double click: 1225 with the current row's time; the other commands.
     TRecordingWindow main;
     SetMainWindow(&main);
+    grid.resize(600, 200);
     log.SetRecNo(2);
-    DoubleClick(grid);
+    ASSERT_EQ(grid.Row(), 2);
+    DoubleClick(grid, grid.CellRect(0, grid.Row()).center());
     ASSERT_EQ(main.Received.size(), 1u);
     EXPECT_EQ(main.Received[0].first, WM_EDITOPERATION);
     EXPECT_NEAR(main.Received[0].second.toDouble(), T2, 1e-8);
@@ -166,7 +168,7 @@ TEST_F(OperationLogEmbedded, GridShowsTheCurrentWellAndSendsCommands) {
     EXPECT_EQ(main.Received[2].first, WM_NEWOPERATION);
     EXPECT_EQ(main.Received[3].first, WM_NEWMESSAGE);
     SetMainWindow(nullptr);
-    DoubleClick(grid);
+    DoubleClick(grid, grid.CellRect(0, grid.Row()).center());
     EXPECT_EQ(main.Received.size(), 4u) << "no main window: nothing sent";
 }
 
@@ -210,6 +212,9 @@ TEST_F(OperationLogEmbedded, CopiesATimeRangeToTheClipboard) {
 }
 
 TEST_F(OperationLogEmbedded, DatabaseErrorsAndFieldMessagesInRussian) {
+    EnsureEmbeddedWellDatabase(EmbeddedWellDatabasePath());
+    RunSql("create domain POSITIVE_DEPTH as double precision check (value > 0)");
+    RunSql("create table CHECKED_DEPTHS (DEPTH POSITIVE_DEPTH)");
     OpenWellsWithOperations();
     TOpLogGrid grid;
     TSqlDataSet& log = *dmWKDBControls->tblOpLog;
@@ -233,24 +238,35 @@ TEST_F(OperationLogEmbedded, DatabaseErrorsAndFieldMessagesInRussian) {
     log.FieldByName("OPCLASS")->SetAsInteger(1);
     log.FieldByName("OPCODE")->SetAsInteger(1);
     EXPECT_EQ(postError(log), SDBDuplicateKey);
+    // Written without sub-operation and comment: both stay empty, not zero.
+    log.Append();
+    log.FieldByName("WELLID")->SetAsInteger(7);
+    log.FieldByName("OPTIME")->SetAsFloat(T4 + 0.5);
+    log.FieldByName("OPCLASS")->SetAsInteger(1);
+    log.FieldByName("OPCODE")->SetAsInteger(1);
+    log.Post();
+    EXPECT_EQ(log.FieldByName("DetailedOperation")->AsString(), QStringLiteral("Бурение ротором"));
+    EXPECT_EQ(dmWKDBControls->itOpLog.Connection()
+                  .Scalar("select count(*) from OPERATIONLOG where OPTIME = ? and OPSUBCODE is null and "
+                          "\"COMMENT\" is null and DEPTH is null",
+                          {DateTimeToQDateTime(T4 + 0.5)})
+                  .toInt(),
+              1);
 
-    // A column's validation, past fields that do not check it themselves.
+    // A value the column's domain refuses.
     TSqlDataSet plain;
     plain.Transaction = &dmWKDBControls->itOpLog;
-    plain.SelectSQL = {"select * from OPERATIONLOG"};
-    plain.InsertSQL = {"insert into OPERATIONLOG (WELLID, OPTIME, OPCLASS, OPCODE) values (:WELLID, :OPTIME, :OPCLASS, :OPCODE)"};
+    plain.SelectSQL = {"select * from CHECKED_DEPTHS"};
+    plain.InsertSQL = {"insert into CHECKED_DEPTHS (DEPTH) values (:DEPTH)"};
     plain.Open();
     FBErrorHandler->HookErrorHandler(&plain);
-    for (int i = 0; i < plain.FieldCount(); ++i) plain.Fields(i)->Required = false;
     plain.Append();
-    plain.FieldByName("WELLID")->SetAsInteger(7);
-    plain.FieldByName("OPTIME")->SetAsFloat(T4 + 1);
-    plain.FieldByName("OPCODE")->SetAsInteger(1);
+    plain.FieldByName("DEPTH")->SetAsFloat(-1);
     EXPECT_EQ(postError(plain), SDBInvalidValue);
     // Another database error passes as the engine gave it.
-    plain.InsertSQL = {"insert into NO_SUCH_TABLE (X) values (:WELLID)"};
+    plain.InsertSQL = {"insert into NO_SUCH_TABLE (X) values (:DEPTH)"};
     plain.Append();
-    plain.FieldByName("WELLID")->SetAsInteger(7);
+    plain.FieldByName("DEPTH")->SetAsFloat(1);
     const QString other = postError(plain);
     EXPECT_TRUE(other.contains("NO_SUCH_TABLE")) << other.toStdString();
 
