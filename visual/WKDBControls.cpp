@@ -11,9 +11,11 @@
 #include "fr_Align.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 
@@ -456,6 +458,18 @@ void TdmWKDBControls::actNewMessageExecute(QObject* Sender) {
 
 // ---- the grids
 
+namespace {
+// Room for the field's width in digits, its title and, for times, a whole
+// date and time: nothing shown is cut.
+int ColumnWidth(const TField& f, const QFontMetrics& m) {
+    int width = m.horizontalAdvance(f.DisplayLabel());
+    if (f.DisplayWidth > 0) width = std::max(width, m.horizontalAdvance(QString(f.DisplayWidth, QLatin1Char('0'))));
+    if (f.DataType() == TFieldType::ftDateTime)
+        width = std::max(width, m.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")));
+    return width + 10;
+}
+}  // namespace
+
 TStoredFieldsDBGrid::TStoredFieldsDBGrid(QObject* owner) : TDBGrid(owner) {}
 
 void TStoredFieldsDBGrid::MakePersistentFields() {
@@ -467,7 +481,7 @@ void TStoredFieldsDBGrid::MakePersistentFields() {
         const TField* f = ds->Fields(i);
         auto* c = qobject_cast<TColumn*>(Columns()->Add());
         c->SetFieldName(f->FieldName());
-        if (f->DisplayWidth > 0) c->SetWidth(f->DisplayWidth * fontMetrics().averageCharWidth() + 4);
+        c->SetWidth(ColumnWidth(*f, fontMetrics()));
         c->SetVisible(f->Visible);
     }
     Columns()->EndUpdate();
