@@ -11,6 +11,52 @@ void DatabaseError(const QString& message, const TComponentBase* component) {
     throw EDatabaseError(message);
 }
 
+// ---- field messages ----
+
+namespace {
+QString& FieldMessageSlot(TFieldMessage message) {
+    static QString texts[] = {
+        QStringLiteral("Field '%s' must have a value"),
+        QStringLiteral("%g is not a valid value for field '%s'. The allowed range is %g to %g"),
+        QStringLiteral("'%s' is not a valid integer value for field '%s'"),
+        QStringLiteral("'%s' is not a valid floating point value for field '%s'"),
+    };
+    return texts[int(message)];
+}
+
+[[noreturn]] void RangeError(double value, const TField& field, double minValue, double maxValue) {
+    throw EDatabaseError(FormatFieldMessage(TFieldMessage::fmFieldRangeError,
+                                            {value, field.DisplayLabel(), minValue, maxValue}));
+}
+}  // namespace
+
+QString FieldMessage(TFieldMessage message) { return FieldMessageSlot(message); }
+
+void SetFieldMessage(TFieldMessage message, const QString& format) { FieldMessageSlot(message) = format; }
+
+QString FormatFieldMessage(TFieldMessage message, const QVariantList& args) {
+    const QString format = FieldMessage(message);
+    QString out;
+    int next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c != QLatin1Char('%') || i + 1 >= format.size()) {
+            out += c;
+            continue;
+        }
+        const QChar kind = format[++i];
+        if (kind == QLatin1Char('%')) {
+            out += kind;
+            continue;
+        }
+        const QVariant arg = args.value(next++);
+        if (kind == QLatin1Char('g')) out += FloatToStr(arg.toDouble());
+        else if (kind == QLatin1Char('d')) out += QString::number(arg.toLongLong());
+        else out += arg.toString();
+    }
+    return out;
+}
+
 // ---- field definitions ----
 
 TFieldDef::TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
@@ -106,7 +152,10 @@ double TFloatField::AsFloat() const {
     return GetData(&v) ? v : 0.0;
 }
 
-void TFloatField::SetAsFloat(double value) { SetData(&value); }
+void TFloatField::SetAsFloat(double value) {
+    if ((MinValue != 0 || MaxValue != 0) && (value < MinValue || value > MaxValue)) RangeError(value, *this, MinValue, MaxValue);
+    SetData(&value);
+}
 
 int TFloatField::AsInteger() const { return int(Round(AsFloat())); }
 
@@ -117,8 +166,14 @@ QString TFloatField::AsString() const {
 }
 
 void TFloatField::SetAsString(const QString& value) {
-    if (value.trimmed().isEmpty()) Clear();
-    else SetAsFloat(StrToFloat(value));
+    if (value.trimmed().isEmpty()) {
+        Clear();
+        return;
+    }
+    double v = 0;
+    if (!TryStrToFloat(value, v))
+        throw EConvertError(FormatFieldMessage(TFieldMessage::fmInvalidFloatValue, {value, DisplayLabel()}));
+    SetAsFloat(v);
 }
 
 QVariant TFloatField::AsVariant() const {
@@ -152,6 +207,7 @@ int TIntegerField::AsInteger() const {
 }
 
 void TIntegerField::SetAsInteger(int value) {
+    if ((MinValue != 0 || MaxValue != 0) && (value < MinValue || value > MaxValue)) RangeError(value, *this, MinValue, MaxValue);
     const qint32 v = value;
     SetData(&v);
 }
@@ -168,8 +224,17 @@ QString TIntegerField::AsString() const {
 }
 
 void TIntegerField::SetAsString(const QString& value) {
-    if (value.trimmed().isEmpty()) Clear();
-    else SetAsInteger(StrToInt(value));
+    if (value.trimmed().isEmpty()) {
+        Clear();
+        return;
+    }
+    int v = 0;
+    try {
+        v = StrToInt(value);
+    } catch (const EConvertError&) {
+        throw EConvertError(FormatFieldMessage(TFieldMessage::fmInvalidIntegerValue, {value, DisplayLabel()}));
+    }
+    SetAsInteger(v);
 }
 
 QVariant TIntegerField::AsVariant() const {
@@ -590,10 +655,24 @@ void TDataSet::Post() {
     Fire(BeforePost);
     for (const auto& f : FFields)
         if (f->Required && f->IsNull())
-            DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->DisplayLabel()), this);
-    InternalPost();
-    SetState(TDataSetState::dsBrowse);
+            DatabaseError(FormatFieldMessage(TFieldMessage::fmFieldRequired, {f->DisplayLabel()}));
+    for (;;) {
+        try {
+            InternalPost();
+            break;
+        } catch (const EDatabaseError& e) {
+            if (!OnPostError) throw;
+            TDataAction action = TDataAction::daFail;
+            OnPostError(*this, e, action);
+            if (action == TDataAction::daFail) throw;
+            if (action == TDataAction::daAbort) throw EPostAborted();
+        }
+    }
+    // Listeners told of the state hear it with the posted record active, not
+    // the buffer of a record being inserted.
+    FState = TDataSetState::dsBrowse;
     Resync();
+    DataEvent(TDataEvent::deUpdateState);
     Fire(AfterPost);
 }
 

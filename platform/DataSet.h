@@ -45,6 +45,30 @@ inline const QString SDataSetEmpty = QStringLiteral("Cannot perform this operati
 inline const QString SNotEditing = QStringLiteral("Dataset not in edit or insert mode");
 inline const QString SFieldNotFound = QStringLiteral("Field '%1' not found");
 
+// The validation messages of fields. A program may replace them for the whole
+// process (in its own language); the arguments stay as listed.
+enum class TFieldMessage {
+    fmFieldRequired,       // %s: the field's label
+    fmFieldRangeError,     // %g value, %s label, %g minimum, %g maximum
+    fmInvalidIntegerValue, // %s text, %s label
+    fmInvalidFloatValue,   // %s text, %s label
+};
+QString FieldMessage(TFieldMessage message);
+void SetFieldMessage(TFieldMessage message, const QString& format);
+// The message with its %s, %d and %g conversions replaced by args in order
+// (%g: the general number form); "%%" is a percent sign.
+QString FormatFieldMessage(TFieldMessage message, const QVariantList& args);
+
+// What a failed post does next: raise the error (daFail), stop without a
+// message (daAbort: EPostAborted, the record stays in edit or insert) or try
+// the post again (daRetry).
+enum class TDataAction { daFail, daAbort, daRetry };
+// The silent end of an aborted post: callers stop, nobody reports it.
+class EPostAborted : public Exception {
+public:
+    EPostAborted() : Exception(QStringLiteral("Operation aborted")) {}
+};
+
 class TDataSet;
 
 // One field definition: what a field of the dataset will be.
@@ -168,6 +192,9 @@ public:
     explicit TFloatField(TDataSet* dataSet, TFieldType type = TFieldType::ftFloat);
     // Significant digits of the text form; 15 is the field's default.
     int Precision = 15;
+    // Values outside MinValue..MaxValue are refused; both 0: no check.
+    double MinValue = 0;
+    double MaxValue = 0;
     double AsFloat() const override;
     void SetAsFloat(double value) override;
     int AsInteger() const override;
@@ -190,6 +217,9 @@ public:
 class TIntegerField : public TField {
 public:
     explicit TIntegerField(TDataSet* dataSet);
+    // Values outside MinValue..MaxValue are refused; both 0: no check.
+    int MinValue = 0;
+    int MaxValue = 0;
     double AsFloat() const override { return AsInteger(); }
     void SetAsFloat(double value) override;
     int AsInteger() const override;
@@ -299,6 +329,10 @@ public:
     // Fills the calculated fields of every record fetched and of the record
     // being edited after a field changes; the state is dsCalcFields meanwhile.
     TDataSetNotifyEvent OnCalcFields;
+
+    // Called when posting fails with a database error; it may set action or
+    // raise an error of its own in place of the one given.
+    std::function<void(TDataSet& dataSet, const EDatabaseError& error, TDataAction& action)> OnPostError;
 
     // Value exchange between fields and the active record.
     virtual bool GetFieldData(const TField* field, void* buffer) const = 0;

@@ -4,11 +4,42 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <cmath>
 #include <cstring>
+
+// ---- errors ----
+
+long IBErrorCodeOf(const QString& engineText) {
+    static const std::pair<const char*, long> known[] = {
+        {"violation of PRIMARY or UNIQUE KEY constraint", 335544665},
+        {"attempt to store duplicate value", 335544349},
+        {"validation error for column", 335544347},
+        {"violation of FOREIGN KEY constraint", 335544466},
+        {"lock conflict on no wait transaction", 335544345},
+        {"deadlock", 335544336},
+    };
+    for (const auto& [text, code] : known)
+        if (engineText.contains(QLatin1String(text), Qt::CaseInsensitive)) return code;
+    return 0;
+}
+
+namespace {
+// Raises the error of a failed statement: EIBError for the Firebird client.
+[[noreturn]] void StatementError(const QSqlQuery& q, const TComponentBase* component) {
+    const QSqlError error = q.lastError();
+    QString message = error.text();
+    if (component && !component->Name().isEmpty()) message = component->Name() + QStringLiteral(": ") + message;
+    bool isCode = false;
+    const int sqlCode = error.nativeErrorCode().toInt(&isCode);
+    if (isCode && q.driver() && q.driver()->dbmsType() == QSqlDriver::Interbase)
+        throw EIBError(message, sqlCode, IBErrorCodeOf(error.databaseText()));
+    throw EDatabaseError(message);
+}
+}  // namespace
 
 // ---- transaction ----
 
@@ -129,7 +160,7 @@ QSqlQuery TSqlDataSet::Run(const QStringList& sql, const char* newValues, const 
         }
         q.bindValue(QLatin1Char(':') + name, value);
     }
-    if (!q.exec()) DatabaseError(q.lastError().text(), this);
+    if (!q.exec()) StatementError(q, this);
     return q;
 }
 
@@ -215,7 +246,18 @@ void TSqlDataSet::ClearCalcFields(char* buffer) {
 
 QVariant TSqlDataSet::BufferValue(const char* buffer, const TField& field) const {
     const char* p = buffer + FOffsets[size_t(field.Index())];
-    if (!p[0]) return {};
+    if (!p[0]) {
+        // A typed null: Qt's Firebird driver writes an untyped one as zero or an empty text.
+        switch (field.DataType()) {
+            case TFieldType::ftInteger: return QVariant(QMetaType(QMetaType::Int));
+            case TFieldType::ftBoolean: return QVariant(QMetaType(QMetaType::Bool));
+            case TFieldType::ftFloat: return QVariant(QMetaType(QMetaType::Double));
+            case TFieldType::ftDateTime: return QVariant(QMetaType(QMetaType::QDateTime));
+            case TFieldType::ftString: return QVariant(QMetaType(QMetaType::QString));
+            case TFieldType::ftUnknown: break;
+        }
+        return {};
+    }
     ++p;
     switch (field.DataType()) {
         case TFieldType::ftInteger: {

@@ -17,6 +17,24 @@
 #include <memory>
 #include <vector>
 
+// An error of the Firebird client: the engine's SQL code and its error code.
+// Qt's driver passes on only the SQL code and the texts, so the error code is
+// recognised from the engine's text (0 for a text the system does not know).
+class EIBError : public EDatabaseError {
+public:
+    EIBError(const QString& message, int sqlCode, long ibErrorCode)
+        : EDatabaseError(message), FSQLCode(sqlCode), FIBErrorCode(ibErrorCode) {}
+    int SQLCode() const { return FSQLCode; }
+    long IBErrorCode() const { return FIBErrorCode; }
+
+private:
+    int FSQLCode;
+    long FIBErrorCode;
+};
+
+// The engine's error code of a message text of the engine; 0 when unknown.
+long IBErrorCodeOf(const QString& engineText);
+
 class TSqlTransaction {
 public:
     TSqlTransaction() = default;

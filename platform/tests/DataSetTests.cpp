@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -97,6 +98,10 @@ protected:
     }
     void InternalSetToRecord(const char* buffer) override { InternalGotoBookmark(GetBookmarkData(buffer)); }
     void InternalPost() override {
+        if (FailPosts > 0) {
+            --FailPosts;
+            DatabaseError(QStringLiteral("write refused"));
+        }
         std::vector<char> values(ActiveBuffer(), ActiveBuffer() + ValuesSize);
         if (State() == TDataSetState::dsEdit) {
             Rows[size_t(Cur)].Values = values;
@@ -113,6 +118,7 @@ protected:
 
 public:
     bool FailOpen = false;
+    int FailPosts = 0;  // the next posts that fail
 
 private:
     bool FOpen = false;
@@ -213,6 +219,77 @@ TEST(DataSet, OpenFailureLeavesItClosedAndCloseCancelsEdits) {
     d.Fields(2)->SetAsString(QStringLiteral("2.5"));
     EXPECT_EQ(d.Fields(2)->AsFloat(), 2.5);
     EXPECT_THROW(d.Fields(0)->SetAsFloat(1e12), EConvertError);
+}
+
+TEST(DataSet, PostErrorHandlerDecidesWhatAFailedPostDoes) {
+    TMemoryDataSet d;
+    d.Open();
+    int calls = 0;
+    TDataAction answer = TDataAction::daFail;
+    d.OnPostError = [&](TDataSet&, const EDatabaseError& e, TDataAction& action) {
+        ++calls;
+        EXPECT_EQ(e.Message(), QStringLiteral("write refused"));
+        action = answer;
+    };
+    struct Case {
+        const char* name;
+        TDataAction action;
+        int failures;
+        bool raises, aborts;
+        TDataSetState state;
+        size_t rows;
+    };
+    const Case cases[] = {
+        {"fail", TDataAction::daFail, 1, true, false, TDataSetState::dsInsert, 0},
+        {"abort", TDataAction::daAbort, 1, false, true, TDataSetState::dsInsert, 0},
+        {"retry until written", TDataAction::daRetry, 2, false, false, TDataSetState::dsBrowse, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        calls = 0;
+        answer = c.action;
+        d.FailPosts = c.failures;
+        d.Append();
+        d.FieldByName("N")->SetAsInteger(1);
+        if (c.raises) EXPECT_THROW(d.Post(), EDatabaseError);
+        else if (c.aborts) EXPECT_THROW(d.Post(), EPostAborted);
+        else EXPECT_NO_THROW(d.Post());
+        EXPECT_EQ(calls, c.action == TDataAction::daRetry ? c.failures : 1);
+        EXPECT_EQ(d.State(), c.state);
+        EXPECT_EQ(d.Rows.size(), c.rows);
+        d.Cancel();
+    }
+}
+
+TEST(DataSet, FieldMessagesCanBeReplaced) {
+    TMemoryDataSet d;
+    d.Open();
+    auto* n = static_cast<TIntegerField*>(d.FieldByName("N"));
+    n->SetDisplayLabel(QStringLiteral("Number"));
+    n->Required = true;
+    n->MinValue = -5;
+    n->MaxValue = 5;
+    d.Append();
+    const auto message = [](const std::function<void()>& work) -> QString {
+        try {
+            work();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return {};
+    };
+    EXPECT_EQ(message([&] { n->SetAsInteger(7); }), "7 is not a valid value for field 'Number'. The allowed range is -5 to 5");
+    EXPECT_EQ(message([&] { n->SetAsString("x"); }), "'x' is not a valid integer value for field 'Number'");
+    EXPECT_EQ(message([&] { d.FieldByName("F")->SetAsString("abc"); }), "'abc' is not a valid floating point value for field 'F'");
+    EXPECT_EQ(message([&] { d.Post(); }), "Field 'Number' must have a value");
+    n->SetAsInteger(-5);
+    EXPECT_EQ(n->AsInteger(), -5) << "the bounds are allowed";
+
+    const QString saved = FieldMessage(TFieldMessage::fmFieldRangeError);
+    SetFieldMessage(TFieldMessage::fmFieldRangeError, QStringLiteral("%g вне диапазона поля '%s' (%g..%g, 100%%)"));
+    EXPECT_EQ(message([&] { n->SetAsInteger(9); }), QStringLiteral("9 вне диапазона поля 'Number' (-5..5, 100%)"));
+    SetFieldMessage(TFieldMessage::fmFieldRangeError, saved);
+    d.Cancel();
 }
 
 }  // namespace

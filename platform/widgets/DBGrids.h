@@ -108,6 +108,9 @@ public:
     int DataRowCount() const { return int(FTexts.size()); }
     // Reads the rows of the dataset again (the grid does it on every change).
     void DataChanged();
+    // True while the columns are the grid's own default ones, made again from
+    // the visible fields whenever the data changes.
+    bool DefaultColumns() const { return FDefaultColumns; }
 
     std::function<void(int from, int to)> OnColumnMoved;
     std::function<void()> OnDblClick;
@@ -118,6 +121,8 @@ public:
     void Loaded() override;
 
 protected:
+    // The columns held stay as they are when the data changes.
+    void KeepColumns() { FDefaultColumns = false; }
     void DrawCell(QPainter& p, int col, int row, const QRect& rect) override;
     void ColumnMoved(int from, int to) override;
     void mousePressEvent(QMouseEvent* e) override;
