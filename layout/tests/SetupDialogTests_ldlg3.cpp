@@ -677,6 +677,8 @@ TEST_F(SetupDialogsLdlg3, AutoCommentDialogBindsATableOfAPlugin) {
     auto* curve = AddLineCurve(f.Field, "GR", 0, 100, clRed);
     curve->SetGroup("Скв. 7");
     const QUuid id = series->ID();
+    // Laid out first: the curve's range and state as the document leaves them.
+    f.Doc.PrepareDocument();
     const QString before = series->GetAsText();
     Script<TdlgSetupAutoComment>(*UI, [&](TdlgSetupAutoComment& d) {
         EXPECT_EQ(d.windowTitle(), "Настройка авто-комментария");
@@ -726,7 +728,7 @@ TEST_F(SetupDialogsLdlg3, AutoCommentDialogBindsATableOfAPlugin) {
     f.Doc.Undo();
     EXPECT_EQ(f.Doc.FindItem(id)->GetAsText(), after);
     f.Doc.Undo();
-    EXPECT_EQ(f.Doc.FindItem(id)->GetAsText(), before);
+    EXPECT_EQ(f.Doc.FindItem(id)->GetAsText().toStdString(), before.toStdString());
     // Cancel changes nothing.
     Script<TdlgSetupAutoComment>(*UI, [](TdlgSetupAutoComment& d) {
         d.meText->setPlainText("x");
