@@ -48,6 +48,14 @@ int PressOk(QDialog& dialog) {
     return DialogResult(dialog);
 }
 
+// What the user looks at, kept when the run asks for it.
+void SaveDialog(QWidget& dialog, const QString& name) {
+    const QString dir = ArtifactsDir();
+    if (dir.isEmpty()) return;
+    dialog.adjustSize();
+    dialog.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 template <class TDialog, class F>
 void Script(TScriptedUIServices& ui, F script) {
     ui.ScriptDialogOnce(QString::fromLatin1(TDialog::staticMetaObject.className()), [script](QObject* d) {
@@ -155,6 +163,7 @@ TEST_F(SetupDialogsLdlg3, CommentDialogChecksConfirmsAndUndoes) {
         d.rgAlign->SetItemIndex(2);
         d.cbNoClip->setChecked(true);
         d.btFont->click();
+        SaveDialog(d, QStringLiteral("comment-dialog"));
         return PressOk(d);
     });
     f.Doc.SetupItem(comment);
@@ -350,6 +359,7 @@ TEST_F(SetupDialogsLdlg3, CommentListCopiesAndPastesThroughTheClipboard) {
     Script<TdlgSetupComments>(*UI, [&](TdlgSetupComments& d) {
         d.btPaste->click();
         EXPECT_EQ(d.List().size(), 4u);
+        SaveDialog(d, QStringLiteral("comment-list-dialog"));
         // The first two rows go to the clipboard.
         d.sgComments->setCurrentCell(0, 0);
         d.sgComments->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 1), true);
@@ -472,6 +482,7 @@ TEST_F(SetupDialogsLdlg3, LayerAndCorrelationLineDialogs) {
         EXPECT_EQ(d.cbWidth->currentIndex(), 1);
         d.sbColor->SetColor(clLime);
         d.cbWidth->setCurrentIndex(4);
+        SaveDialog(d, QStringLiteral("correlation-line-dialog"));
         return PressOk(d);
     });
     f.Doc.SetupItem(line);
@@ -702,6 +713,7 @@ TEST_F(SetupDialogsLdlg3, AutoCommentDialogBindsATableOfAPlugin) {
         EXPECT_EQ(PressOk(d), mrCancel);
         EXPECT_EQ(UI->Messages.value(0), "Смещение должно быть целым числом");
         d.edOffset->setText("3");
+        SaveDialog(d, QStringLiteral("auto-comment-dialog"));
         return PressOk(d);
     });
     f.Doc.SetupItem(series);
