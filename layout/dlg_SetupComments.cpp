@@ -178,8 +178,11 @@ void TdlgSetupComments::Add() {
         const QUuid id = comment->ID();
         AssignComment(*comment, *FList[size_t(row)]);
         comment->SetID(id);
-    } else if (const TFont* last = LastCommentFont()) {
-        comment->Font()->Assign(last);
+    } else {
+        if (const TFont* last = LastCommentFont()) comment->Font()->Assign(last);
+        // A first comment starts at the top of the document's range.
+        if (const auto* doc = qobject_cast<const TSketchDocument*>(FRoot ? FRoot->GetDocument() : nullptr))
+            comment->SetYOffset(doc->Min());
     }
     dialog.SetValues(*comment, TimeDocument(), Today());
     if (ShowModal(dialog) != mrOk) return;

@@ -397,6 +397,29 @@ TEST_F(SetupDialogsLdlg3, CommentListCopiesAndPastesThroughTheClipboard) {
     EXPECT_EQ(f.Doc.DoneCount(), 1);
 }
 
+TEST_F(SetupDialogsLdlg3, AnEmptyCommentListOffersOnlyAdding) {
+    TCommentDoc f;
+    Script<TdlgSetupComment>(*UI, [](TdlgSetupComment& d) {
+        EXPECT_TRUE(d.meText->toPlainText().isEmpty());
+        EXPECT_EQ(d.edPosition->text(), "1000") << "the top of the document's range";
+        d.meText->setPlainText("Начало");
+        return PressOk(d);
+    });
+    Script<TdlgSetupComments>(*UI, [](TdlgSetupComments& d) {
+        EXPECT_EQ(d.sgComments->rowCount(), 1) << "one empty row";
+        for (QPushButton* b : {d.btProps, d.btFont, d.btOffset, d.btDelete, d.btCopy}) EXPECT_FALSE(b->isEnabled());
+        d.btCopy->click();
+        d.btAdd->click();
+        EXPECT_TRUE(d.btDelete->isEnabled());
+        return PressOk(d);
+    });
+    UI->Clipboard().SetAsText("прежнее");
+    f.Doc.SetupItem(f.Root);
+    EXPECT_EQ(f.Texts(), QStringList{"Начало"});
+    EXPECT_EQ(f.FindRoot()->Comments()[0]->YOffset(), 1000.0);
+    EXPECT_EQ(UI->Clipboard().AsText(), "прежнее");
+}
+
 TEST_F(SetupDialogsLdlg3, CommentsRecreatedByTheListKeepTheirMovesUndoable) {
     TCommentDoc f;
     TPrintComment* comment = AddComment(f.Root, 5, 1040, "Приток");
