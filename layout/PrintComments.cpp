@@ -13,10 +13,7 @@
 
 namespace Plotmere {
 
-namespace {
-// A position text of a time document: a date and time, or a time of day
-// alone (taken on today's date).
-bool ReadDateTime(const QString& text, TDateTime today, TDateTime& value) {
+bool ReadCommentTime(const QString& text, TDateTime today, TDateTime& value) {
     const QString t = text.trimmed();
     for (const char* format : {"dd.MM.yyyy hh:mm:ss", "dd.MM.yyyy h:mm:ss", "dd.MM.yyyy hh:mm", "dd.MM.yyyy h:mm",
                                "dd.MM.yyyy", "dd.MM.yy hh:mm", "dd.MM.yy"}) {
@@ -34,6 +31,7 @@ bool ReadDateTime(const QString& text, TDateTime today, TDateTime& value) {
     return false;
 }
 
+namespace {
 TPrintField* SketchFirstField(const TPrintItem& item) {
     const auto* doc = qobject_cast<const TSketchDocument*>(item.GetDocument());
     return doc ? doc->FirstField() : nullptr;
@@ -97,7 +95,7 @@ void TPrintCommentsRoot::TryConvertTextToObjects(const QString& text, QList<TPri
         const QString comment = line.mid(tab + 1);
         if (comment.trimmed().isEmpty()) continue;
         double position = 0;
-        const bool ok = time ? ReadDateTime(line.left(tab), doc ? doc->ClockNow() : Now(), position)
+        const bool ok = time ? ReadCommentTime(line.left(tab), doc ? doc->ClockNow() : Now(), position)
                              : TryStrToFloat(line.left(tab), position);
         if (!ok) continue;
         auto* item = new TPrintComment();

@@ -13,6 +13,10 @@ namespace Plotmere {
 
 class TPrintComment;
 
+// A position text of a time document: a date and time, or a time of day
+// alone (taken on today's date).
+bool ReadCommentTime(const QString& text, TDateTime today, TDateTime& value);
+
 // The container of a track's comments.
 class TPrintCommentsRoot : public TPrintItem {
     Q_OBJECT
@@ -335,7 +339,9 @@ public:
     explicit TPrintAddFieldImage(TPrintDocument* document, const QString& fileName = QString())
         : TPrintAddItemAction(document), FFileName(fileName) {}
     QString GetName() const override { return QStringLiteral("Добавить изображение"); }
-    void MouseDown(TPrintView*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) override {}
+    void MouseDown(TPrintView* view, Qt::MouseButton, Qt::KeyboardModifiers, int, int) override;
+    // The cross while the action runs.
+    void MouseMove(TPrintView* view, Qt::KeyboardModifiers shift, int x, int y) override;
     void MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
 
 private:

@@ -143,6 +143,14 @@ void TPrintMoveCorellationLineNodeAction::MouseUp(TPrintView* view, Qt::MouseBut
 
 // ---- placing a track picture ----
 
+void TPrintAddFieldImage::MouseDown(TPrintView* view, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    if (view) view->setCursor(Qt::CrossCursor);
+}
+
+void TPrintAddFieldImage::MouseMove(TPrintView* view, Qt::KeyboardModifiers, int, int) {
+    if (view) view->setCursor(Qt::CrossCursor);
+}
+
 void TPrintAddFieldImage::MouseUp(TPrintView* view, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     TPrintField* field = button == Qt::LeftButton ? FieldAt(view, QPoint(x, y)) : nullptr;
     if (!field) {
