@@ -6,6 +6,7 @@
 #include "WellLogTestSupport.h"
 
 #include "ItemSetup.h"
+#include "ModalDialogs.h"
 #include "PrintActions.h"
 #include "PrintFields.h"
 #include "PrintLabels.h"
@@ -13,9 +14,17 @@
 #include "QtPrinters.h"
 #include "TestSupport.h"
 #include "UIServices.h"
+#include "dlg_Common.h"
+#include "dlg_SetupChart.h"
+#include "dlg_SetupField.h"
+#include "dlg_SetupLineSeries.h"
 
 #include <QDir>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -45,6 +54,30 @@ void SetUpItem(TPrintDocument& doc, TPrintItem* item, const std::function<void(T
     });
     doc.SetupItem(item);
     SetItemSetupDialog(previous);
+}
+
+// An item set up through its own dialog, filled and confirmed as a user
+// would; OK records the change as one undoable action.
+template <class TDialog>
+void SetUpInDialog(TScriptedUIServices& ui, TPrintDocument& doc, TPrintItem* item,
+                   const std::function<void(TDialog&)>& fill) {
+    int result = -1;
+    ui.ScriptDialogOnce(QString::fromLatin1(TDialog::staticMetaObject.className()), [&](QObject* shown) {
+        auto& dialog = *qobject_cast<TDialog*>(shown);
+        fill(dialog);
+        dialog.OKBtn->click();
+        result = DialogResult(dialog);
+        return result;
+    });
+    doc.SetupItem(item);
+    EXPECT_EQ(result, mrOk) << TDialog::staticMetaObject.className() << ": " << ui.Messages.join('\n').toStdString();
+}
+
+// Picks a list's entry by its text.
+void Choose(QComboBox& list, const QString& text) {
+    const int index = list.findText(text);
+    EXPECT_GE(index, 0) << "the list offers " << text.toStdString();
+    list.setCurrentIndex(index);
 }
 
 template <class T>
@@ -77,19 +110,18 @@ struct TBuilt {
 
 // Builds the plot step by step; each step is one done action whose layout
 // text is appended to texts.
-TBuilt BuildPlot(TSketchDocument& doc, QStringList& texts) {
+TBuilt BuildPlot(TScriptedUIServices& ui, TSketchDocument& doc, QStringList& texts) {
     const auto step = [&] { texts << LayoutText(doc); };
     TBuilt built;
 
-    SetUpItem(doc, &doc, [](TPrintItem& item) {
-        auto& d = static_cast<TSketchDocument&>(item);
-        d.SetMin(0);
-        d.SetMax(100);
-        d.SetScale(0.2);
-        d.SetStep(10);
-        d.SetIsFixedPageSize(true);
-        d.SetStrPageSize(QStringLiteral("A4, 210mm x 297mm"));
-        d.SetFormName(Title);
+    SetUpInDialog<TdlgSetupChart>(ui, doc, &doc, [](TdlgSetupChart& d) {
+        d.cbScale->setEditText(QStringLiteral("200"));
+        d.edStep->setText(QStringLiteral("10"));
+        d.edMin->setText(QStringLiteral("0"));
+        d.edMax->setText(QStringLiteral("100"));
+        d.edName->setText(Title);
+        d.cbFixedPageSize->setChecked(true);
+        Choose(*d.cbPageSize, QStringLiteral("A4, 210mm x 297mm"));
     });
     step();
 
@@ -101,41 +133,42 @@ TBuilt BuildPlot(TSketchDocument& doc, QStringList& texts) {
         return field;
     };
     TPrintField* grField = addTrack(10, built.GRField);
-    SetUpItem(doc, grField, [](TPrintItem& item) {
-        auto& f = static_cast<TPrintField&>(item);
-        f.SetWidth(45);
-        f.SetCaption(QStringLiteral("Гамма-каротаж"));
+    SetUpInDialog<TdlgSetupField>(ui, doc, grField, [](TdlgSetupField& d) {
+        d.edWidth->setText(QStringLiteral("45"));
+        d.edCaption->setText(QStringLiteral("Гамма-каротаж"));
+        d.cbShowBorders->setChecked(true);
     });
     step();
     TPrintField* resField = addTrack(55, built.RESField);
-    SetUpItem(doc, resField, [](TPrintItem& item) {
-        auto& f = static_cast<TPrintField&>(item);
-        f.SetWidth(45);
-        f.SetCaption(QStringLiteral("Сопротивление"));
-        f.SetDecades(3);
-        f.SetFlags(f.Flags() | TFieldFlags{TFieldFlag::ffLogarithmic, TFieldFlag::ffShowGridMarks});
+    SetUpInDialog<TdlgSetupField>(ui, doc, resField, [](TdlgSetupField& d) {
+        d.edWidth->setText(QStringLiteral("45"));
+        d.edCaption->setText(QStringLiteral("Сопротивление"));
+        d.cbLogarithmic->setChecked(true);
+        d.cbDecades->setEditText(QStringLiteral("3"));
+        d.cbShowGridMarks->setChecked(true);
+        d.cbShowBorders->setChecked(true);
     });
     step();
 
     // A curve is made from what the plug-in offers and placed into its track.
-    const auto addCurve = [&](const QUuid& fieldID, const QString& gid, double min, double max, TColor color,
+    const auto addCurve = [&](const QUuid& fieldID, const QString& gid, const QString& min, const QString& max, TColor color,
                               QUuid& id) {
         auto* series = new TPrintLineSeries(Find<TPrintField>(doc, fieldID));
         series->SetDescr(Curve(gid));
         id = series->ID();
         doc.PlaceItem(series);
         step();
-        SetUpItem(doc, series, [&](TPrintItem& item) {
-            auto& s = static_cast<TPrintLineSeries&>(item);
-            s.SetMin(min);
-            s.SetMax(max);
-            s.SetColor(color);
-            s.SetPenWidth(2);
+        SetUpInDialog<TdlgSetupLineSeries>(ui, doc, series, [&](TdlgSetupLineSeries& d) {
+            d.cbMin->setEditText(min);
+            d.cbMax->setEditText(max);
+            ui.ColorAnswers.push_back(color);
+            d.scColor->Button()->click();
+            Choose(*d.cbPenWidth, QStringLiteral("2"));
         });
         step();
     };
-    addCurve(built.GRField, QStringLiteral("GR"), 0, 100, Red, built.GR);
-    addCurve(built.RESField, QStringLiteral("RES"), 1, 1000, Blue, built.RES);
+    addCurve(built.GRField, QStringLiteral("GR"), QStringLiteral("0"), QStringLiteral("100"), Red, built.GR);
+    addCurve(built.RESField, QStringLiteral("RES"), QStringLiteral("1"), QStringLiteral("1000"), Blue, built.RES);
 
     auto* heading = new TPrintLabel(&doc, TFloatPoint{10, 5});
     built.Heading = heading->ID();
@@ -246,6 +279,7 @@ TEST(WellLogPrintEndToEnd, BuildsPrintsSavesAndReloads) {
     const QString artifacts = ArtifactsDir();
     const QString out = artifacts.isEmpty() ? work.path() : artifacts;
 
+    ResetLayoutDialogs();
     auto ui = std::make_shared<TScriptedUIServices>();
     const auto oldUI = SetUIServices(ui);
     auto printers = std::make_shared<TScriptedPrinters>(out + "/welllog.pdf");
@@ -262,7 +296,7 @@ TEST(WellLogPrintEndToEnd, BuildsPrintsSavesAndReloads) {
 
     TSketchDocument doc;
     QStringList texts{LayoutText(doc)};
-    const TBuilt built = BuildPlot(doc, texts);
+    const TBuilt built = BuildPlot(*ui, doc, texts);
     ASSERT_FALSE(HasFailure());
     ASSERT_EQ(doc.DoneCount(), texts.size() - 1);
 
