@@ -4,7 +4,11 @@
 #include "ClipboardFormats.h"
 #include "ItemSetup.h"
 #include "SketchDoc.h"
+#include "dlg_SetupDBLabel.h"
+#include "dlg_SetupLabel.h"
+#include "dlg_SetupSysVar.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
@@ -182,6 +186,28 @@ bool TPrintLabel::Setup(TRenderDevice* device) { return RunItemSetupDialog(*this
 
 int TPrintLabel::SupportsClipboardFormat(const QList<int>& formats) const { return int(formats.indexOf(CF_TEXT)); }
 
+void TPrintLabel::BeforeSetup(TRenderDevice*, TdlgSetupLabel& dialog) {
+    dialog.SetSampleFont(*FFont);
+    dialog.SetText(FCaption);
+    const QPoint position = GetAbsPos();
+    dialog.SetPosition(position.x(), position.y());
+    dialog.SetAngle(FTextAngle);
+    dialog.cbEnableSetup->setChecked(FEnSetup);
+    dialog.cbEveryPage->setChecked(FEveryPage);
+    const TPrintDocument* doc = GetDocument();
+    dialog.SetPositionVisible(doc && doc->IsDesigner());
+}
+
+void TPrintLabel::AfterSetup(TRenderDevice*, TdlgSetupLabel& dialog) {
+    FCaption = dialog.Text();
+    FFont->Assign(&dialog.SampleFont());
+    SetAbsLeft(dialog.PosX());
+    SetAbsTop(dialog.PosY());
+    FEnSetup = dialog.cbEnableSetup->isChecked();
+    FEveryPage = dialog.cbEveryPage->isChecked();
+    FTextAngle = dialog.Angle();
+}
+
 void TPrintLabel::CreateFromClipboard() {
     FCaption = UIServices().Clipboard().AsText();
     AutoSize();
@@ -211,16 +237,31 @@ void TPrintSysLabel::Render(TRenderDevice& device) {
     TPrintLabel::Render(device);
 }
 
+void TPrintSysLabel::BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog) {
+    TPrintLabel::BeforeSetup(device, dialog);
+    if (auto* sysVar = qobject_cast<TdlgSetupSysVar*>(&dialog)) sysVar->Fill(GetDocument(), FSysVarType);
+}
+
+void TPrintSysLabel::AfterSetup(TRenderDevice* device, TdlgSetupLabel& dialog) {
+    TPrintLabel::AfterSetup(device, dialog);
+    if (auto* sysVar = qobject_cast<TdlgSetupSysVar*>(&dialog)) FSysVarType = sysVar->SysVarType();
+}
+
 void TPrintSysLabel::BuildTree(TTreeView& tree, QTreeWidgetItem* node) {
     if (HasState(psCanSetup)) tree.AddChild(node, FCaption.isEmpty() ? EmptyCaption : FCaption, 3, this);
 }
 
+QString TPrintDBLabel::ShownValue(const TPrintDocument* doc, const TParamDescr& descr, const QString& group,
+                                  const QString& fallback) {
+    const auto* sketch = qobject_cast<const TSketchDocument*>(doc);
+    if (sketch && sketch->Blocks().Count() > 0)
+        return sketch->GetParamValue(descr.SourceID, descr.Path, descr.ID, group);
+    if (!descr.Name.isEmpty()) return QLatin1Char('[') + descr.Name + QLatin1Char(']');
+    return fallback;
+}
+
 void TPrintDBLabel::Prepare(TRenderDevice& device) {
-    const auto* doc = qobject_cast<const TSketchDocument*>(GetDocument());
-    if (doc && doc->Blocks().Count() > 0)
-        FCaption = doc->GetParamValue(FDescr.SourceID, FDescr.Path, FDescr.ID, Group());
-    else if (!FDescr.Name.isEmpty())
-        FCaption = QLatin1Char('[') + FDescr.Name + QLatin1Char(']');
+    FCaption = ShownValue(GetDocument(), FDescr, Group(), FCaption);
     PrepareLabel();
     SetStateFlag(psInplaceEditor, false);
     const bool designer = GetDocument() && GetDocument()->IsDesigner();
@@ -228,6 +269,19 @@ void TPrintDBLabel::Prepare(TRenderDevice& device) {
     SetStateFlag(psCanSetup, designer);
     FFrameColor = DataFrameColor;
     TPrintDBItem::Prepare(device);
+}
+
+void TPrintDBLabel::BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog) {
+    TPrintLabel::BeforeSetup(device, dialog);
+    if (auto* data = qobject_cast<TdlgSetupDBLabel*>(&dialog)) data->Fill(GetDocument(), FDescr, Group());
+}
+
+void TPrintDBLabel::AfterSetup(TRenderDevice* device, TdlgSetupLabel& dialog) {
+    TPrintLabel::AfterSetup(device, dialog);
+    if (auto* data = qobject_cast<TdlgSetupDBLabel*>(&dialog)) {
+        FDescr = data->Param();
+        SetGroup(data->Group());
+    }
 }
 
 void TPrintDBLabel::BuildTree(TTreeView& tree, QTreeWidgetItem* node) {

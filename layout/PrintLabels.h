@@ -9,6 +9,8 @@
 
 namespace Plotmere {
 
+class TdlgSetupLabel;
+
 // The extension point for item classes that plug-ins contribute.
 class TPrintCustomComponent : public TPrintItem {
     Q_OBJECT
@@ -67,6 +69,11 @@ public:
 
     TPrintInplaceTextEditor* Editor() const { return FEditor; }
 
+    // The label dialog is filled from the label before it shows, and on OK
+    // the label takes the values back; derived labels add their own choices.
+    virtual void AfterSetup(TRenderDevice* device, TdlgSetupLabel& dialog);
+    virtual void BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog);
+
     void BeginInplaceEdit(TPrintView* view) override;
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
     void CreateFromClipboard() override;
@@ -101,6 +108,8 @@ public:
     Q_INVOKABLE explicit TPrintSysLabel(QObject* owner = nullptr) : TPrintLabel(owner) {}
     int SysVarType() const { return FSysVarType; }
     void SetSysVarType(int value) { FSysVarType = value; }
+    void AfterSetup(TRenderDevice* device, TdlgSetupLabel& dialog) override;
+    void BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog) override;
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
     void Prepare(TRenderDevice& device) override;
     QString PrintClassName() const override { return QStringLiteral("Информация"); }
@@ -143,6 +152,15 @@ public:
     void SetName(const QString& v) { FDescr.Name = v; }
     TSeriesFlagSet StoredFlags() const { return TSeriesFlagSet::fromInt(int(FDescr.Flags.Bits())); }
     void SetStoredFlags(TSeriesFlagSet v) { FDescr.Flags = TSeriesFlags::FromBits(uint64_t(v.toInt())); }
+
+    // What a data label of descr and group shows in doc: the value of the
+    // document's blocks, or without blocks the parameter's name in brackets;
+    // fallback when neither applies.
+    static QString ShownValue(const TPrintDocument* doc, const TParamDescr& descr, const QString& group,
+                              const QString& fallback);
+
+    void AfterSetup(TRenderDevice* device, TdlgSetupLabel& dialog) override;
+    void BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog) override;
 
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
     void Prepare(TRenderDevice& device) override;

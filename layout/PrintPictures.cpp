@@ -51,17 +51,18 @@ bool TPrintImage::SetImageFile(const QString& fileName) {
     return true;
 }
 
-void TPrintImage::AutoSize() {
-    const QImage& image = FImage->Graphic();
-    if (FImage->Empty() || image.isNull() || image.width() == 0 || image.height() == 0) {
-        FWidth = FHeight = 50;
-        return;
-    }
+QSize PictureSizeMM(const QImage& image) {
+    if (image.isNull() || image.width() == 0 || image.height() == 0) return {50, 50};
     const auto mm = [](int pixels, int dotsPerMeter) {
         return int(std::ceil(pixels * 1000.0 / (dotsPerMeter > 0 ? dotsPerMeter : DefaultDotsPerMeter) - 1e-9));
     };
-    FWidth = mm(image.width(), image.dotsPerMeterX());
-    FHeight = mm(image.height(), image.dotsPerMeterY());
+    return {mm(image.width(), image.dotsPerMeterX()), mm(image.height(), image.dotsPerMeterY())};
+}
+
+void TPrintImage::AutoSize() {
+    const QSize size = FImage->Empty() ? QSize(50, 50) : PictureSizeMM(FImage->Graphic());
+    FWidth = size.width();
+    FHeight = size.height();
 }
 
 void TPrintImage::BuildTree(TTreeView& tree, QTreeWidgetItem* node) {
@@ -127,6 +128,23 @@ void TPrintShape::Prepare(TRenderDevice& device) {
     TPrintItem::Prepare(device);
 }
 
+void DrawPanel(QPainter& canvas, const QRect& r, TColor brushColor, TColor topColor, TColor bottomColor, int frameWidth) {
+    canvas.save();
+    canvas.fillRect(r, ColorToQColor(brushColor));
+    const QColor top = ColorToQColor(topColor), bottom = ColorToQColor(bottomColor);
+    for (int i = 0; i < frameWidth; ++i) {
+        const QRect f = r.adjusted(i, i, -i, -i);
+        if (f.width() <= 0 || f.height() <= 0) break;
+        canvas.setPen(top);
+        canvas.drawLine(f.left(), f.top(), f.right(), f.top());
+        canvas.drawLine(f.left(), f.top(), f.left(), f.bottom());
+        canvas.setPen(bottom);
+        canvas.drawLine(f.right(), f.top(), f.right(), f.bottom());
+        canvas.drawLine(f.left(), f.bottom(), f.right(), f.bottom());
+    }
+    canvas.restore();
+}
+
 void TPrintShape::Render(TRenderDevice& device) {
     if (!device.Canvas()) return;
     QPainter& canvas = *device.Canvas();
@@ -136,20 +154,7 @@ void TPrintShape::Render(TRenderDevice& device) {
         const int pageBottom = device.PageBounds.top() + device.PageBounds.height();
         if (r.top() < device.PageBounds.top()) r.setTop(-100);
         if (r.top() + r.height() > pageBottom) r.setBottom(pageBottom + 100);
-        canvas.save();
-        canvas.fillRect(r, ColorToQColor(FBrushColor));
-        const QColor top = ColorToQColor(FTopColor), bottom = ColorToQColor(FBottomColor);
-        for (int i = 0; i < FFrameWidth; ++i) {
-            const QRect f = r.adjusted(i, i, -i, -i);
-            if (f.width() <= 0 || f.height() <= 0) break;
-            canvas.setPen(top);
-            canvas.drawLine(f.left(), f.top(), f.right(), f.top());
-            canvas.drawLine(f.left(), f.top(), f.left(), f.bottom());
-            canvas.setPen(bottom);
-            canvas.drawLine(f.right(), f.top(), f.right(), f.bottom());
-            canvas.drawLine(f.left(), f.bottom(), f.right(), f.bottom());
-        }
-        canvas.restore();
+        DrawPanel(canvas, r, FBrushColor, FTopColor, FBottomColor, FFrameWidth);
     }
     TPrintItem::Render(device);
 }

@@ -5,7 +5,17 @@
 #include "Pictures.h"
 #include "PrintDocument.h"
 
+class QPainter;
+
 namespace Plotmere {
+
+// A picture's physical size in whole millimetres, rounded up (96 dots per
+// inch when it stores no resolution); 50 x 50 mm for none.
+QSize PictureSizeMM(const QImage& image);
+
+// A panel: the rectangle filled, with a 3-D frame of frameWidth pixels,
+// topColor at the top and left, bottomColor at the bottom and right.
+void DrawPanel(QPainter& canvas, const QRect& r, TColor brushColor, TColor topColor, TColor bottomColor, int frameWidth);
 
 class TPrintImage : public TPrintItem {
     Q_OBJECT
