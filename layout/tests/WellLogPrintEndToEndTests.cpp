@@ -5,7 +5,6 @@
 // saved, read back as a new document and exported again.
 #include "WellLogTestSupport.h"
 
-#include "ItemSetup.h"
 #include "ModalDialogs.h"
 #include "PrintActions.h"
 #include "PrintFields.h"
@@ -18,12 +17,15 @@
 #include "dlg_SetupChart.h"
 #include "dlg_SetupField.h"
 #include "dlg_SetupLineSeries.h"
+#include "dlg_SetupSysVar.h"
+#include "dlg_SetupTable.h"
 
 #include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -44,17 +46,6 @@ constexpr TColor Red = TColor(0x0000FF), Blue = TColor(0xFF0000);
 
 double PixelsPerMM() { return Dpi / 25.4; }
 int Px(double mm) { return int(Round(mm * PixelsPerMM())); }
-
-// An item set up the way its dialog's OK does it: the item takes the values
-// and the document records the change as one undoable action.
-void SetUpItem(TPrintDocument& doc, TPrintItem* item, const std::function<void(TPrintItem&)>& fill) {
-    const TItemSetupDialog previous = SetItemSetupDialog([&](TPrintItem& target, TRenderDevice*) {
-        fill(target);
-        return true;
-    });
-    doc.SetupItem(item);
-    SetItemSetupDialog(previous);
-}
 
 // An item set up through its own dialog, filled and confirmed as a user
 // would; OK records the change as one undoable action.
@@ -93,13 +84,6 @@ TParamDescr Curve(const QString& id) {
     for (const TParamDescr& p : PluginManager().GetSysParamsList(las->Descr().SystemID))
         if (p.ID == id) return p;
     ADD_FAILURE() << "no curve " << id.toStdString();
-    return {};
-}
-
-TSketchTableDescr WellTable() {
-    for (const TSketchTableDescr& t : PluginManager().GetSystemByID(QStringLiteral("LAS"))->GetTableList())
-        if (t.TableName == LasFile) return t;
-    ADD_FAILURE() << "no well table";
     return {};
 }
 
@@ -174,7 +158,7 @@ TBuilt BuildPlot(TScriptedUIServices& ui, TSketchDocument& doc, QStringList& tex
     built.Heading = heading->ID();
     doc.PlaceItem(heading);
     step();
-    SetUpItem(doc, heading, [](TPrintItem& item) { static_cast<TPrintLabel&>(item).SetCaption(Heading); });
+    SetUpInDialog<TdlgSetupLabel>(ui, doc, heading, [](TdlgSetupLabel& d) { d.meText->setPlainText(Heading); });
     step();
 
     auto* page = new TPrintSysLabel(&doc);
@@ -183,10 +167,9 @@ TBuilt BuildPlot(TScriptedUIServices& ui, TSketchDocument& doc, QStringList& tex
     built.PageNumber = page->ID();
     doc.PlaceItem(page);
     step();
-    SetUpItem(doc, page, [](TPrintItem& item) {
-        auto& l = static_cast<TPrintSysLabel&>(item);
-        l.SetSysVarType(-1);
-        l.SetEveryPage(true);
+    SetUpInDialog<TdlgSetupSysVar>(ui, doc, page, [](TdlgSetupSysVar& d) {
+        Choose(*d.cbVariable, QStringLiteral("Номер страницы"));
+        d.cbEveryPage->setChecked(true);
     });
     step();
 
@@ -196,14 +179,9 @@ TBuilt BuildPlot(TScriptedUIServices& ui, TSketchDocument& doc, QStringList& tex
     built.Table = table->ID();
     doc.PlaceItem(table);
     step();
-    SetUpItem(doc, table, [](TPrintItem& item) {
-        auto& t = static_cast<TPrintTable&>(item);
-        const TSketchTableDescr descr = WellTable();
-        t.SetSystemID(descr.SystemID);
-        t.SetBlockName(descr.BlockName);
-        t.SetTableName(descr.TableName);
-        t.SetVertical(true);
-        for (const TSketchFieldDescr& f : descr.Fields) t.AddField(f);
+    SetUpInDialog<TdlgSetupTable>(ui, doc, table, [](TdlgSetupTable& d) {
+        Choose(*d.cbSource, QStringLiteral("LAS: ") + LasFile);
+        d.cbVertical->setChecked(true);
     });
     step();
     return built;
@@ -280,6 +258,7 @@ TEST(WellLogPrintEndToEnd, BuildsPrintsSavesAndReloads) {
     const QString out = artifacts.isEmpty() ? work.path() : artifacts;
 
     ResetLayoutDialogs();
+    ResetAnnotationDefaults();
     auto ui = std::make_shared<TScriptedUIServices>();
     const auto oldUI = SetUIServices(ui);
     auto printers = std::make_shared<TScriptedPrinters>(out + "/welllog.pdf");
@@ -386,4 +365,5 @@ TEST(WellLogPrintEndToEnd, BuildsPrintsSavesAndReloads) {
     EXPECT_TRUE(ui->Messages.isEmpty()) << ui->Messages.join('\n').toStdString();
     SetPrinters(oldPrinters);
     SetUIServices(oldUI);
+    ResetAnnotationDefaults();
 }
