@@ -126,6 +126,7 @@ TdlgSetupLineSeries::TdlgSetupLineSeries(QWidget* parent)
     auto* right = new QVBoxLayout;
     left->addLayout(range);
     left->addWidget(header);
+    left->addStretch(1);
     right->addWidget(conversion);
     right->addWidget(line);
     right->addWidget(fills);

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -62,6 +63,7 @@ protected:
             QStringList{PaperFormText("A4", 210, 297), PaperFormText("A5", 148, 210)}));
     }
     void TearDown() override {
+        TdlgSetupChart::SetLanguageSource({});
         SetPrinters(FOldPrinters);
         SetUIServices(FOldUI);
         ResetLayoutDialogs();
@@ -604,4 +606,56 @@ TEST_F(SetupDialogs, DigitalCurveWantsAPositiveStepAndAnIntegerOffset) {
     });
     f.Doc.SetupItem(marks);
     EXPECT_EQ(marks->Precision(), 4);
+}
+
+TEST_F(SetupDialogs, EveryControlShowsItsWholeCaption) {
+    TTrackFixture f;
+    auto* marks = new TPrintDigitalSeries(f.Field);
+    const std::pair<const char*, std::function<void()>> dialogs[] = {
+        {"document", [&] { KeptDialog<TdlgSetupChart>().Fill(f.Doc); }},
+        {"track", [&] { KeptDialog<TdlgSetupField>().Fill(*f.Field); }},
+        {"line", [&] { KeptDialog<TdlgSetupLineSeries>().Fill(*f.A); }},
+        {"digital", [&] { KeptDialog<TdlgSetupDiSeries>().Fill(*marks); }},
+    };
+    const QList<QDialog*> shown = {&KeptDialog<TdlgSetupChart>(), &KeptDialog<TdlgSetupField>(),
+                                   &KeptDialog<TdlgSetupLineSeries>(), &KeptDialog<TdlgSetupDiSeries>()};
+    for (int i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(dialogs[i].first);
+        dialogs[i].second();
+        QDialog& d = *shown[i];
+        d.adjustSize();
+        const QImage picture = d.grab().toImage();
+        if (!ArtifactsDir().isEmpty())
+            picture.save(ArtifactsDir() + QStringLiteral("/setup-dialog-%1.png").arg(dialogs[i].first));
+        for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
+            if (b->isVisibleTo(&d) && !b->text().isEmpty())
+                EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->text().toStdString();
+        for (QLabel* l : d.findChildren<QLabel*>())
+            if (l->isVisibleTo(&d) && !l->text().isEmpty())
+                EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->text().toStdString();
+    }
+}
+
+TEST_F(SetupDialogs, DocumentLanguagesComeFromTheTranslationLibrary) {
+    TSketchDocument doc;
+    doc.SetLanguage("Deutsch");
+    Script<TdlgSetupChart>([](TdlgSetupChart& d) {
+        EXPECT_EQ(d.cbLanguage->count(), 1) << "no library: only the document's own language";
+        EXPECT_EQ(d.cbLanguage->currentText(), "Deutsch");
+        return Cancel(d);
+    });
+    EXPECT_FALSE(doc.Setup(nullptr));
+
+    TdlgSetupChart::SetLanguageSource([] { return QStringList{"Русский", "English"}; });
+    doc.SetLanguage("English");
+    Script<TdlgSetupChart>([](TdlgSetupChart& d) {
+        EXPECT_EQ(d.cbLanguage->count(), 2);
+        EXPECT_EQ(d.cbLanguage->currentIndex(), 1);
+        d.cbLanguage->setCurrentIndex(0);
+        d.cbMainIDSubst->setChecked(true);
+        return Confirm(d);
+    });
+    ASSERT_TRUE(doc.Setup(nullptr));
+    EXPECT_EQ(doc.Language(), "Русский");
+    EXPECT_TRUE(doc.NeedsDataRebuild()) << "curves rebuild their caches for the true vertical depth";
 }
