@@ -55,6 +55,14 @@ void ScriptOnce(TScriptedUIServices& ui, std::function<int(T&)> script) {
     });
 }
 
+// What the user looks at, kept when the run asks for it.
+void SaveArtifact(QWidget& dialog, const QString& name) {
+    const QString dir = ArtifactsDir();
+    if (dir.isEmpty()) return;
+    dialog.adjustSize();
+    dialog.grab().save(dir + "/" + name + ".png");
+}
+
 // Presses OK; the dialog's result tells whether it closed.
 int PressOK(QDialog& dialog, QPushButton* ok) {
     ok->click();
@@ -157,6 +165,7 @@ TEST(LayoutSetupDialogs, LabelTakesTextFontPositionAngleAndFlagsAndUndoes) {
         d.cbAngle->setCurrentText("90");
         d.cbEnableSetup->setChecked(true);
         d.cbEveryPage->setChecked(true);
+        SaveArtifact(d, "label-dialog");
         return PressOK(d, d.OKBtn);
     });
     f.SetupAndCheckUndo(label, [&] {
@@ -262,6 +271,7 @@ TEST(LayoutSetupDialogs, SystemVariableIsChosenByListIndexAndShowsItsValue) {
         d.cbVariable->setCurrentIndex(8);
         EXPECT_EQ(d.cbVariable->currentText(), "Масштаб");
         EXPECT_EQ(d.lbSample->text(), "1:200");
+        SaveArtifact(d, "system-variable-dialog");
         return PressOK(d, d.OKBtn);
     });
     f.SetupAndCheckUndo(label, [&] { EXPECT_EQ(label->SysVarType(), 7); });
@@ -300,6 +310,7 @@ TEST(LayoutSetupDialogs, DataLabelTakesTheWholeParameterOfTheChosenSystem) {
         d.cbParam->setCurrentText("Gamma ray");
         EXPECT_EQ(d.lbSample->text(), "[Gamma ray]") << "without blocks the parameter's name";
         d.cbGroup->setCurrentText("Скв. 7");
+        SaveArtifact(d, "data-label-dialog");
         return PressOK(d, d.OKBtn);
     });
     label = f.SetupAndCheckUndo(label, [&] {
@@ -353,6 +364,7 @@ TEST(LayoutSetupDialogs, TableIsBoundToTheChosenTableWithItsColumns) {
         d.cbFrameWidth->setCurrentIndex(3);
         d.cbVertical->setChecked(false);
         d.cbGroup->setCurrentText("Скв. 7");
+        SaveArtifact(d, "table-dialog");
         return PressOK(d, d.OKBtn);
     });
     table = f.SetupAndCheckUndo(table, [&] {
@@ -473,6 +485,7 @@ TEST(LayoutSetupDialogs, PictureNeedsAPositiveSizeAndTakesTheFileOpened) {
         d.edWidth->setText("30");
         d.edHeight->setText("15");
         d.edLeft->setText("5");
+        SaveArtifact(d, "picture-dialog");
         return PressOK(d, d.OKBtn);
     });
     f.SetupAndCheckUndo(image, [&] {
@@ -515,6 +528,7 @@ TEST(LayoutSetupDialogs, PanelTakesColoursFrameAndPositionAndALinkedPanelKeepsIt
         d.swTop->Button()->click();
         d.edY->setText("80");
         d.cbAutosize->setChecked(true);
+        SaveArtifact(d, "panel-dialog");
         return PressOK(d, d.OKBtn);
     });
     panel = f.SetupAndCheckUndo(panel, [&] {
