@@ -6,7 +6,6 @@
 #include "WellLogTestSupport.h"
 
 #include "ModalDialogs.h"
-#include "PrintActions.h"
 #include "PrintFields.h"
 #include "PrintLabels.h"
 #include "PrintTables.h"
@@ -20,14 +19,14 @@
 #include "dlg_SetupSysVar.h"
 #include "dlg_SetupTable.h"
 
-#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QToolButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cmath>
