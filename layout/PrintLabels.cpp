@@ -229,6 +229,14 @@ void TPrintSysLabel::Prepare(TRenderDevice& device) {
     TPrintDBItem::Prepare(device);
 }
 
+void TPrintSysLabel::Render(TRenderDevice& device) {
+    // The layout runs once for all pages, so the number it saw is that of
+    // whichever page was drawn last; each page must show its own.
+    if (FSysVarType == -1)
+        if (const TPrintDocument* doc = GetDocument()) FCaption = doc->GetSysVar(FSysVarType);
+    TPrintLabel::Render(device);
+}
+
 void TPrintSysLabel::BeforeSetup(TRenderDevice* device, TdlgSetupLabel& dialog) {
     TPrintLabel::BeforeSetup(device, dialog);
     if (auto* sysVar = qobject_cast<TdlgSetupSysVar*>(&dialog)) sysVar->Fill(GetDocument(), FSysVarType);

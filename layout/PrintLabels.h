@@ -113,6 +113,8 @@ public:
     void BuildTree(TTreeView& tree, QTreeWidgetItem* node) override;
     void Prepare(TRenderDevice& device) override;
     QString PrintClassName() const override { return QStringLiteral("Информация"); }
+    // A page number shows the page being drawn.
+    void Render(TRenderDevice& device) override;
     int SupportsClipboardFormat(const QList<int>&) const override { return -1; }
 
 private:

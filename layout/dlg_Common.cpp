@@ -4,6 +4,7 @@
 #include "Swatchbox.h"
 #include "UIServices.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -57,6 +58,14 @@ QDialog* FindKeptDialog(std::type_index type) {
 }
 
 QDialog& KeepDialog(std::type_index type, std::unique_ptr<QDialog> dialog) {
+    // Widgets must go while the application still exists, not with the
+    // static store after it: a program that used a dialog once would crash
+    // on exit.
+    static const bool cleanup = [] {
+        qAddPostRoutine(ResetLayoutDialogs);
+        return true;
+    }();
+    Q_UNUSED(cleanup);
     auto& slot = Kept()[type];
     slot = std::move(dialog);
     return *slot;

@@ -2,7 +2,6 @@
 // plug-in manager and the project's LAS plug-ins, exported as a picture.
 #include "WellLogTestSupport.h"
 
-#include "Logsheaf10.h"
 #include "RegIniFile.h"
 #include "TestSupport.h"
 #include "UIServices.h"
@@ -13,33 +12,6 @@
 
 using namespace Plotmere;
 using namespace LayoutTests;
-
-namespace {
-// 0 - 100 m every 0.1 m; GR in 0..100, empty strictly between 40 and 50 m;
-// RES from 1 to 1000, a straight line on a logarithmic track.
-void WriteWellLas(const QString& path) {
-    TLogsheaf t;
-    t.SetFileName(path);
-    t.LASFieldDefs()->Add("DEPT", "M", "Depth");
-    t.LASFieldDefs()->Add("GR", "API", "Gamma ray");
-    t.LASFieldDefs()->Add("RES", "OHMM", "Resistivity");
-    t.SetWell("WELL 7");
-    t.CreateTable();
-    t.Open();
-    for (int i = 0; i <= 1000; ++i) {
-        const double depth = i / 10.0;
-        t.Append();
-        t.Fields(0)->SetAsFloat(depth);
-        const bool gap = i > 400 && i < 500;
-        t.Fields(1)->SetAsFloat(gap ? -9999 : 50 + 45 * std::sin(depth / 3));
-        t.Fields(2)->SetAsFloat(std::pow(10.0, 3 * depth / 100));
-        t.Post();
-    }
-    t.Close();
-}
-
-bool IsColour(const QImage& image, int x, int y, QRgb colour) { return (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF); }
-}  // namespace
 
 TEST(WellLogRender, WellLogCurvesRender) {
     TTempXdgHome home;

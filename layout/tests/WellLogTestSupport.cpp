@@ -1,6 +1,9 @@
 #include "WellLogTestSupport.h"
 
+#include "Logsheaf10.h"
+
 #include <QPainter>
+#include <cmath>
 
 using namespace Plotmere;
 
@@ -51,6 +54,30 @@ TPrintLineSeries* AddLineCurve(TPrintField* field, const QString& gid, double mi
     series->SetMax(max);
     series->SetColor(color);
     return series;
+}
+
+void WriteWellLas(const QString& path) {
+    TLogsheaf t;
+    t.SetFileName(path);
+    t.LASFieldDefs()->Add("DEPT", "M", "Depth");
+    t.LASFieldDefs()->Add("GR", "API", "Gamma ray");
+    t.LASFieldDefs()->Add("RES", "OHMM", "Resistivity");
+    t.SetWell("WELL 7");
+    t.SetStart(0);
+    t.SetStop(100);
+    t.SetStep(0.1);
+    t.CreateTable();
+    t.Open();
+    for (int i = 0; i <= 1000; ++i) {
+        const double depth = i / 10.0;
+        t.Append();
+        t.Fields(0)->SetAsFloat(depth);
+        const bool gap = i > 400 && i < 500;
+        t.Fields(1)->SetAsFloat(gap ? -9999 : 50 + 45 * std::sin(depth / 3));
+        t.Fields(2)->SetAsFloat(std::pow(10.0, 3 * depth / 100));
+        t.Post();
+    }
+    t.Close();
 }
 
 void RenderPages(TPrintDocument& doc, TRecordingCanvas& canvas) {

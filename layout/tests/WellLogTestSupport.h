@@ -4,6 +4,8 @@
 #include "LayoutTestSupport.h"
 #include "PrintSeries.h"
 
+#include <QImage>
+
 #include <limits>
 #include <utility>
 #include <vector>
@@ -26,6 +28,16 @@ void SetUpDepthDocument(Plotmere::TSketchDocument& doc, double min, double max, 
 // A track with a line curve of column gid of source "SRC".
 Plotmere::TPrintLineSeries* AddLineCurve(Plotmere::TPrintField* field, const QString& gid, double min, double max,
                                          TColor color);
+
+// A LAS file of one well, 0 - 100 m every 0.1 m: GR in 0..100, empty
+// strictly between 40 and 50 m; RES from 1 to 1000, a straight line on a
+// logarithmic track of three decades.
+void WriteWellLas(const QString& path);
+
+// The pixel has the colour (alpha aside).
+inline bool IsColour(const QImage& image, int x, int y, QRgb colour) {
+    return (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+}
 
 // Lays the document out and draws every page on a bitmap device of the
 // canvas's resolution.
