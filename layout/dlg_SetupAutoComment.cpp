@@ -27,14 +27,6 @@ namespace {
 const QString NoSource = QStringLiteral("[Нет источника]");
 }
 
-QList<TSketchTableSource> SketchTableSources(const TPluginManager& manager) {
-    QList<TSketchTableSource> sources;
-    for (const auto& [name, system] : manager.GetSysList())
-        for (const TSketchTableDescr& table : system->GetTableList())
-            sources.append({name, system->Descr().SystemID, table});
-    return sources;
-}
-
 TdlgSetupAutoComment::TdlgSetupAutoComment(QWidget* parent) : TdlgSetupComment(parent) {
     setWindowTitle(QStringLiteral("Настройка авто-комментария"));
     for (QWidget* w : std::initializer_list<QWidget*>{lbPosition, edPosition, cbNoClip, rgAlign}) w->hide();
@@ -65,7 +57,7 @@ TdlgSetupAutoComment::TdlgSetupAutoComment(QWidget* parent) : TdlgSetupComment(p
 }
 
 void TdlgSetupAutoComment::SetValues(const TPrintAutoCommentSeries& series, const QStringList& groups,
-                                     const QList<TSketchTableSource>& tables) {
+                                     const QList<TSystemTable>& tables) {
     FTables = tables;
     meText->setPlainText(series.Text());
     FFont->Assign(series.Font());
@@ -80,7 +72,7 @@ void TdlgSetupAutoComment::SetValues(const TPrintAutoCommentSeries& series, cons
     cbSource->addItem(NoSource);
     int current = 0;
     for (int i = 0; i < FTables.size(); ++i) {
-        const TSketchTableSource& t = FTables.at(i);
+        const TSystemTable& t = FTables.at(i);
         cbSource->addItem(t.Caption());
         if (current == 0 && !series.BlockName().isEmpty() && t.Table.BlockName == series.BlockName() &&
             t.SystemID == series.SourceID())
@@ -98,7 +90,7 @@ void TdlgSetupAutoComment::GetValues(TPrintAutoCommentSeries& series) const {
     series.SetGroup(cbGroup->currentText());
     const int index = cbSource->currentIndex() - 1;
     if (index >= 0 && index < FTables.size()) {
-        const TSketchTableSource& t = FTables.at(index);
+        const TSystemTable& t = FTables.at(index);
         series.SetBlockName(t.Table.BlockName);
         series.SetTableName(t.Table.TableName);
         series.SetSourceID(t.SystemID);
@@ -139,7 +131,7 @@ bool SetupAutoComment(TPrintItem& item, TRenderDevice*) {
     QStringList groups;
     if (TSketchDocument* doc = series.GetSketchDocument()) doc->RegisterGroups(groups, true);
     auto& dialog = KeptDialog<TdlgSetupAutoComment>();
-    dialog.SetValues(series, groups, SketchTableSources(PluginManager()));
+    dialog.SetValues(series, groups, SystemTableList(PluginManager()));
     if (ShowModal(dialog) != mrOk) return false;
     dialog.GetValues(series);
     return true;

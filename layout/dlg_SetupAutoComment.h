@@ -4,6 +4,7 @@
 // and its columns, inserted into the template as "{~ID}".
 #include "DataStructures.h"
 #include "dlg_SetupComment.h"
+#include "dlg_SetupTable.h"
 
 class QListWidget;
 class QToolButton;
@@ -13,17 +14,6 @@ namespace Plotmere {
 class TPluginManager;
 class TPrintAutoCommentSeries;
 
-// A table a system plug-in offers, with the system's name and ID.
-struct TSketchTableSource {
-    QString SystemName, SystemID;
-    TSketchTableDescr Table;
-    // As the source lists show it: system name + ": " + table name.
-    QString Caption() const { return SystemName + QStringLiteral(": ") + Table.TableName; }
-};
-
-// Every table of every system plug-in of the manager that lists its tables.
-QList<TSketchTableSource> SketchTableSources(const TPluginManager& manager);
-
 class TdlgSetupAutoComment : public TdlgSetupComment {
     Q_OBJECT
 public:
@@ -32,7 +22,7 @@ public:
     // The choice is "[Нет источника]" and the tables; the groups are the
     // document's non-empty ones.
     void SetValues(const TPrintAutoCommentSeries& series, const QStringList& groups,
-                   const QList<TSketchTableSource>& tables);
+                   const QList<TSystemTable>& tables);
     void GetValues(TPrintAutoCommentSeries& series) const;
 
     QComboBox* cbGroup;
@@ -46,7 +36,7 @@ protected:
 private:
     void FillVariables();
     void InsertVariable();
-    QList<TSketchTableSource> FTables;
+    QList<TSystemTable> FTables;
 };
 
 }  // namespace Plotmere

@@ -1,11 +1,13 @@
 #include "dlg_SetupChart.h"
 
+#include "DictionaryIntf.h"
 #include "Formatting.h"
 #include "Exceptions.h"
 #include "ItemSetup.h"
 #include "ModalDialogs.h"
 #include "Printers.h"
 #include "SketchDoc.h"
+#include "WKConsts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +28,20 @@ const QString StartPageWrong = QStringLiteral("Неверно задана на�
 std::function<QStringList()>& LanguageSource() {
     static std::function<QStringList()> source;
     return source;
+}
+
+// The translation library's languages, when it is loaded; a library that
+// answers nonsense offers none rather than keeping the dialog from opening.
+QStringList DictionaryLanguages() {
+    QStringList names;
+    try {
+        TLanguageList languages;
+        WKDictionary().GetLanguages(languages);
+        for (const TLanguage& language : languages) names.append(language.Name);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdlgSetupChart.Fill: ") + ExceptionMessage(e));
+    }
+    return names;
 }
 
 // The paper forms of the print spooler; a spooler that fails offers none.
@@ -130,7 +146,7 @@ void TdlgSetupChart::Fill(const TSketchDocument& document) {
     edAuthor->setText(document.FormDesigner());
     edName->setText(document.FormName());
     memComment->setPlainText(document.Comment());
-    const QStringList languages = LanguageSource() ? LanguageSource()() : QStringList();
+    const QStringList languages = LanguageSource() ? LanguageSource()() : DictionaryLanguages();
     ShowInList(*cbLanguage, languages, document.Language());
     cbFixedPageSize->setChecked(document.IsFixedPageSize());
     cbPageSize->setEnabled(document.IsFixedPageSize());

@@ -29,8 +29,9 @@ public:
     void Fill(const TSketchDocument& document);
     void Apply(TSketchDocument& document) const;
 
-    // The languages the translation library offers; none while no library
-    // is bound (the list then holds only the document's own language).
+    // Replaces the source of the language list, which is the translation
+    // library's languages (none without the library; the list then holds
+    // only the document's own language).
     static void SetLanguageSource(std::function<QStringList()> source);
 
     QCheckBox* cbShowBottomHeader;

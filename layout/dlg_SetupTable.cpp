@@ -46,7 +46,7 @@ QPushButton* FontButton(const QString& caption, TFont& font, QWidget* parent) {
 QList<TSystemTable> SystemTableList(const TPluginManager& manager) {
     QList<TSystemTable> tables;
     for (const auto& [name, system] : manager.GetSysList())
-        for (const TSketchTableDescr& table : system->GetTableList()) tables.append({name, table});
+        for (const TSketchTableDescr& table : system->GetTableList()) tables.append({name, system->Descr().SystemID, table});
     return tables;
 }
 
@@ -177,7 +177,7 @@ void TdlgSetupTable::Fill(TPrintTable& table, const TPluginManager& manager) {
             // A table no plug-in offers now keeps its binding and its columns.
             TSketchTableDescr own{table.SystemID(), table.TableName(), table.BlockName(), {}};
             for (const TColumnEntry& column : FBoundColumns) own.Fields.append(column.Descr);
-            FTables.append({table.SystemID(), own});
+            FTables.append({table.SystemID(), table.SystemID(), own});
             FBoundIndex = int(FTables.size());
         } else {
             FBoundIndex = int(bound - FTables.begin()) + 1;

@@ -22,9 +22,9 @@ namespace Plotmere {
 class TPluginManager;
 class TPrintTable;
 
-// A table that a system plug-in offers, with the name of its system.
+// A table that a system plug-in offers, with the name and ID of its system.
 struct TSystemTable {
-    QString SystemName;
+    QString SystemName, SystemID;
     TSketchTableDescr Table;
     // "System: table", as the lists of data sources show it.
     QString Caption() const { return SystemName + QStringLiteral(": ") + Table.TableName; }

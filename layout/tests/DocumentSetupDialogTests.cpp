@@ -3,6 +3,7 @@
 // user would through the scripted UI services.
 #include "WellLogTestSupport.h"
 
+#include "DictionaryIntf.h"
 #include "Formatting.h"
 #include "ModalDialogs.h"
 #include "Printers.h"
@@ -639,8 +640,11 @@ TEST_F(SetupDialogs, EveryControlShowsItsWholeCaption) {
 TEST_F(SetupDialogs, DocumentLanguagesComeFromTheTranslationLibrary) {
     TSketchDocument doc;
     doc.SetLanguage("Deutsch");
-    Script<TdlgSetupChart>([](TdlgSetupChart& d) {
-        EXPECT_EQ(d.cbLanguage->count(), 1) << "no library: only the document's own language";
+    TLanguageList known;
+    WKDictionary().GetLanguages(known);
+    Script<TdlgSetupChart>([&](TdlgSetupChart& d) {
+        EXPECT_EQ(d.cbLanguage->count(), known.size() + 1) << "the program's library's languages and the document's own";
+        for (int i = 0; i < known.size() && i < d.cbLanguage->count(); ++i) EXPECT_EQ(d.cbLanguage->itemText(i), known[i].Name);
         EXPECT_EQ(d.cbLanguage->currentText(), "Deutsch");
         return Cancel(d);
     });

@@ -134,9 +134,9 @@ QFont ChosenFont() {
     return font;
 }
 
-using SetupDialogsLdlg3 = TDialogTest;
+using CommentSetupDialogs = TDialogTest;
 
-TEST_F(SetupDialogsLdlg3, CommentDialogChecksConfirmsAndUndoes) {
+TEST_F(CommentSetupDialogs, CommentDialogChecksConfirmsAndUndoes) {
     TCommentDoc f;
     TPrintComment* comment = AddComment(f.Root, 5, 1040, "Приток");
     const QUuid id = comment->ID();
@@ -207,7 +207,7 @@ TEST_F(SetupDialogsLdlg3, CommentDialogChecksConfirmsAndUndoes) {
     EXPECT_EQ(f.Doc.DoneCount(), 1);
 }
 
-TEST_F(SetupDialogsLdlg3, CommentPositionByDocumentKind) {
+TEST_F(CommentSetupDialogs, CommentPositionByDocumentKind) {
     struct TCase {
         int DataClass;
         const char* Typed;
@@ -251,7 +251,7 @@ TEST_F(SetupDialogsLdlg3, CommentPositionByDocumentKind) {
     }
 }
 
-TEST_F(SetupDialogsLdlg3, CommentListEditsCopiesUntilConfirmed) {
+TEST_F(CommentSetupDialogs, CommentListEditsCopiesUntilConfirmed) {
     TCommentDoc f;
     AddComment(f.Root, 5, 1060, "Третий");
     AddComment(f.Root, 5, 1020.256, "Первый");
@@ -337,7 +337,7 @@ TEST_F(SetupDialogsLdlg3, CommentListEditsCopiesUntilConfirmed) {
     EXPECT_EQ(f.Texts(), (QStringList{"Первый, исправлен", "Второй", "Новый"}));
 }
 
-TEST_F(SetupDialogsLdlg3, CommentListCopiesAndPastesThroughTheClipboard) {
+TEST_F(CommentSetupDialogs, CommentListCopiesAndPastesThroughTheClipboard) {
     TCommentDoc f;
     AddComment(f.Root, 5, 1020, "Первый");
     AddComment(f.Root, 5, 1040.5, "Второй");
@@ -397,7 +397,7 @@ TEST_F(SetupDialogsLdlg3, CommentListCopiesAndPastesThroughTheClipboard) {
     EXPECT_EQ(f.Doc.DoneCount(), 1);
 }
 
-TEST_F(SetupDialogsLdlg3, AnEmptyCommentListOffersOnlyAdding) {
+TEST_F(CommentSetupDialogs, AnEmptyCommentListOffersOnlyAdding) {
     TCommentDoc f;
     Script<TdlgSetupComment>(*UI, [](TdlgSetupComment& d) {
         EXPECT_TRUE(d.meText->toPlainText().isEmpty());
@@ -420,7 +420,7 @@ TEST_F(SetupDialogsLdlg3, AnEmptyCommentListOffersOnlyAdding) {
     EXPECT_EQ(UI->Clipboard().AsText(), "прежнее");
 }
 
-TEST_F(SetupDialogsLdlg3, CommentsRecreatedByTheListKeepTheirMovesUndoable) {
+TEST_F(CommentSetupDialogs, CommentsRecreatedByTheListKeepTheirMovesUndoable) {
     TCommentDoc f;
     TPrintComment* comment = AddComment(f.Root, 5, 1040, "Приток");
     AddComment(f.Root, 5, 1080, "Уход");
@@ -470,7 +470,7 @@ TEST_F(SetupDialogsLdlg3, CommentsRecreatedByTheListKeepTheirMovesUndoable) {
     view.SetDocument(nullptr);
 }
 
-TEST_F(SetupDialogsLdlg3, LayerAndCorrelationLineDialogs) {
+TEST_F(CommentSetupDialogs, LayerAndCorrelationLineDialogs) {
     TCommentDoc f;
     auto* layer = new TPrintCollector(f.Field);
     layer->SetColor(TColor(0xFF0000));
@@ -680,7 +680,7 @@ TEST(LayerOnPaper, LayerOnAPrinterShowsItsColourOnWhite) {
     }
 }
 
-TEST_F(SetupDialogsLdlg3, AutoCommentDialogBindsATableOfAPlugin) {
+TEST_F(CommentSetupDialogs, AutoCommentDialogBindsATableOfAPlugin) {
     TTempXdgHome home;
     QTemporaryDir lasDir;
     {
@@ -699,8 +699,8 @@ TEST_F(SetupDialogsLdlg3, AutoCommentDialogBindsATableOfAPlugin) {
     }
     TRegIniFile("Software\\Korva\\Plotmere").WriteString("LAS", "Folder", lasDir.path());
     PluginManager().Activate(atPath, BinDir() + "/Plugins");
-    const QList<TSketchTableSource> tables = SketchTableSources(PluginManager());
-    const auto well = std::find_if(tables.begin(), tables.end(), [](const TSketchTableSource& t) { return t.Table.TableName == "well7.las"; });
+    const QList<TSystemTable> tables = SystemTableList(PluginManager());
+    const auto well = std::find_if(tables.begin(), tables.end(), [](const TSystemTable& t) { return t.Table.TableName == "well7.las"; });
     ASSERT_NE(well, tables.end()) << UI->Messages.join('\n').toStdString();
     ASSERT_FALSE(well->Table.Fields.isEmpty());
 
