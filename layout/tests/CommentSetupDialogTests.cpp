@@ -84,22 +84,6 @@ struct TDialogTest : ::testing::Test {
     std::shared_ptr<IUIServices> Old;
 };
 
-TPrintField* AddTrack(TPrintItem* parent, int left, int top, int width) {
-    auto* field = new TPrintField(parent);
-    field->SetLeft(left);
-    field->SetTop(top);
-    field->SetWidth(width);
-    return field;
-}
-
-TPrintComment* AddComment(TPrintItem* root, double x, double value, const QString& text) {
-    auto* comment = new TPrintComment(root);
-    comment->SetXOffset(x);
-    comment->SetYOffset(value);
-    comment->SetComment(text);
-    return comment;
-}
-
 // A depth document with one track and its comments root.
 struct TCommentDoc {
     explicit TCommentDoc(int dataClass = 1) {

@@ -18,22 +18,6 @@ using namespace Plotmere;
 using namespace LayoutTests;
 
 namespace {
-TPrintField* AddTrack(TPrintItem* parent, int left, int top, int width) {
-    auto* field = new TPrintField(parent);
-    field->SetLeft(left);
-    field->SetTop(top);
-    field->SetWidth(width);
-    return field;
-}
-
-TPrintComment* AddComment(TPrintItem* root, double x, double value, const QString& text) {
-    auto* comment = new TPrintComment(root);
-    comment->SetXOffset(x);
-    comment->SetYOffset(value);
-    comment->SetComment(text);
-    return comment;
-}
-
 struct TCommentView {
     TCommentView() {
         SetUpDepthDocument(Doc, 1000, 1100, 0.5, 10);

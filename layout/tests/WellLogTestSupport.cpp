@@ -95,4 +95,20 @@ void RenderPages(TPrintDocument& doc, TRecordingCanvas& canvas) {
     device.EndRender(&painter);
 }
 
+Plotmere::TPrintField* AddTrack(Plotmere::TPrintItem* parent, int left, int top, int width) {
+    auto* field = new Plotmere::TPrintField(parent);
+    field->SetLeft(left);
+    field->SetTop(top);
+    field->SetWidth(width);
+    return field;
+}
+
+Plotmere::TPrintComment* AddComment(Plotmere::TPrintItem* root, double x, double value, const QString& text) {
+    auto* comment = new Plotmere::TPrintComment(root);
+    comment->SetXOffset(x);
+    comment->SetYOffset(value);
+    comment->SetComment(text);
+    return comment;
+}
+
 }  // namespace LayoutTests

@@ -2,6 +2,7 @@
 // Well-log documents with data blocks made in the test, and drawing a
 // document's pages onto a recording canvas.
 #include "LayoutTestSupport.h"
+#include "PrintComments.h"
 #include "PrintSeries.h"
 
 #include <QImage>
@@ -33,6 +34,10 @@ Plotmere::TPrintLineSeries* AddLineCurve(Plotmere::TPrintField* field, const QSt
 // strictly between 40 and 50 m; RES from 1 to 1000, a straight line on a
 // logarithmic track of three decades.
 void WriteWellLas(const QString& path);
+
+// A track at the given place, and a comment at offset x and index value.
+Plotmere::TPrintField* AddTrack(Plotmere::TPrintItem* parent, int left, int top, int width);
+Plotmere::TPrintComment* AddComment(Plotmere::TPrintItem* root, double x, double value, const QString& text);
 
 // The pixel has the colour (alpha aside).
 inline bool IsColour(const QImage& image, int x, int y, QRgb colour) {
