@@ -60,8 +60,8 @@ void TdlgSetupAutoComment::SetValues(const TPrintAutoCommentSeries& series, cons
                                      const QList<TSystemTable>& tables) {
     FTables = tables;
     meText->setPlainText(series.Text());
-    FFont->Assign(series.Font());
-    meText->setFont(FFont->ToQFont());
+    btFont->SetFont(*series.Font());
+    meText->setFont(btFont->Font().ToQFont());
     cbAngle->setCurrentIndex((((series.Rotation() % 360) + 360) % 360) / 90);
     edOffset->setText(QString::number(series.Offset()));
     cbGroup->clear();
@@ -84,7 +84,7 @@ void TdlgSetupAutoComment::SetValues(const TPrintAutoCommentSeries& series, cons
 
 void TdlgSetupAutoComment::GetValues(TPrintAutoCommentSeries& series) const {
     series.SetText(meText->toPlainText());
-    series.SetFont(FFont);
+    series.SetFont(&btFont->Font());
     series.SetRotation(std::max(cbAngle->currentIndex(), 0) * 90);
     series.SetOffset(StrToInt(edOffset->text()));
     series.SetGroup(cbGroup->currentText());

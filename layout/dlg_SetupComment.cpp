@@ -1,6 +1,5 @@
 #include "dlg_SetupComment.h"
 
-#include "CommonDialogs.h"
 #include "EditControls.h"
 #include "Exceptions.h"
 #include "ItemSetup.h"
@@ -24,12 +23,12 @@
 
 namespace Plotmere {
 
-TdlgSetupComment::TdlgSetupComment(QWidget* parent) : TLayoutSetupDialog(parent), FFont(new TFont(this)) {
+TdlgSetupComment::TdlgSetupComment(QWidget* parent) : TLayoutSetupDialog(parent) {
     setWindowTitle(QStringLiteral("Настройка комментария"));
     auto* layout = new QVBoxLayout(this);
     auto* textRow = new QHBoxLayout;
     meText = new QPlainTextEdit(this);
-    btFont = new QPushButton(QStringLiteral("Шрифт..."), this);
+    btFont = new TFontButton(QStringLiteral("Шрифт..."), this);
     textRow->addWidget(meText, 1);
     textRow->addWidget(btFont, 0, Qt::AlignTop);
     layout->addLayout(textRow);
@@ -56,22 +55,16 @@ TdlgSetupComment::TdlgSetupComment(QWidget* parent) : TLayoutSetupDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // Until a comment fills it, the form holds a new comment's font.
-    FFont->Assign(TPrintComment().Font());
-    connect(btFont, &QPushButton::clicked, this, [this] {
-        TFontDialog dialog;
-        dialog.TakeFrom(*FFont);
-        if (!dialog.Execute()) return;
-        dialog.ApplyTo(*FFont);
-        meText->setFont(FFont->ToQFont());
-    });
+    btFont->SetFont(*TPrintComment().Font());
+    connect(btFont, &TFontButton::FontChanged, this, [this] { meText->setFont(btFont->Font().ToQFont()); });
 }
 
 void TdlgSetupComment::SetValues(const TPrintComment& comment, bool timeDocument, TDateTime today) {
     FTimeDocument = timeDocument;
     FToday = today;
     meText->setPlainText(comment.Comment());
-    FFont->Assign(comment.Font());
-    meText->setFont(FFont->ToQFont());
+    btFont->SetFont(*comment.Font());
+    meText->setFont(btFont->Font().ToQFont());
     FPosition = comment.YOffset();
     FOffset = comment.XOffset();
     FFilledPosition = timeDocument ? DateTimeToStr(FPosition) : FloatToStr(FPosition);
@@ -104,7 +97,7 @@ void TdlgSetupComment::GetValues(TPrintComment& comment) const {
         comment.SetComment(meText->toPlainText());
         comment.SetYOffset(ReadPosition());
     }
-    comment.SetFont(FFont);
+    comment.SetFont(&btFont->Font());
     comment.SetXOffset(ReadOffset());
     comment.SetClip(!cbNoClip->isChecked());
     comment.SetTextAngle(std::max(cbAngle->currentIndex(), 0) * 90);

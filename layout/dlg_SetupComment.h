@@ -3,7 +3,7 @@
 // angle and alignment. The comment list uses it to edit one entry and, as a
 // template with its sample text fixed and no position, to style pasted lines.
 #include "Formatting.h"
-#include "dlg_Common.h"
+#include "dlg_SetupForms.h"
 
 class QCheckBox;
 class QComboBox;
@@ -33,10 +33,10 @@ public:
     // position hidden; an empty offset becomes 2.
     void SetTemplateMode(bool on);
     bool TemplateMode() const { return FTemplate; }
-    TFont& Font() const { return *FFont; }
+    TFont& Font() const { return btFont->Font(); }
 
     QPlainTextEdit* meText;
-    QPushButton* btFont;
+    TFontButton* btFont;
     QLabel* lbPosition;
     QLineEdit* edPosition;
     QLabel* lbOffset;
@@ -52,7 +52,6 @@ protected:
     double ReadPosition() const;
     double ReadOffset() const;
 
-    TFont* FFont;
     bool FTimeDocument = false;
     TDateTime FToday = 0;
     bool FTemplate = false;

@@ -1,6 +1,5 @@
 #include "dlg_SetupTable.h"
 
-#include "CommonDialogs.h"
 #include "DLLMan.h"
 #include "ItemSetup.h"
 #include "ModalDialogs.h"
@@ -28,19 +27,6 @@ namespace Plotmere {
 namespace {
 const QString NoSource = QStringLiteral("[Нет источника]");
 const QString SNoFieldSource = QStringLiteral("Источника для поля таблицы не найдено");
-
-bool HasPrecision(int dataType) { return dataType == 4 || dataType == 5; }
-
-// A font button: the font dialog starts from font and gives its choice back.
-QPushButton* FontButton(const QString& caption, TFont& font, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    QObject::connect(button, &QPushButton::clicked, parent, [&font] {
-        TFontDialog dialog;
-        dialog.TakeFrom(font);
-        if (dialog.Execute()) dialog.ApplyTo(font);
-    });
-    return button;
-}
 }  // namespace
 
 QList<TSystemTable> SystemTableList(const TPluginManager& manager) {
@@ -100,9 +86,9 @@ TdlgSetupTable::TdlgSetupTable(QWidget* parent) : TLayoutSetupDialog(parent) {
     swFrameColor = new TColorSwatch(look);
     cbFrameWidth = new QComboBox(look);
     for (int width = 1; width <= 5; ++width) cbFrameWidth->addItem(QString::number(width));
-    btnHeaderFont = FontButton(QStringLiteral("Шрифт заголовка..."), FHeaderFont, look);
+    btnHeaderFont = new TFontButton(QStringLiteral("Шрифт заголовка..."), look);
     swGridColor = new TColorSwatch(look);
-    btnFont = FontButton(QStringLiteral("Шрифт таблицы..."), FFont, look);
+    btnFont = new TFontButton(QStringLiteral("Шрифт таблицы..."), look);
     cbVertical = new QCheckBox(QStringLiteral("Вертикальное расположение"), look);
     lookLayout->addRow(QStringLiteral("Цвет заголовка"), swHeaderColor);
     lookLayout->addRow(QStringLiteral("Цвет рамки"), swFrameColor);
@@ -202,8 +188,8 @@ void TdlgSetupTable::Fill(TPrintTable& table, const TPluginManager& manager) {
     swFrameColor->SetColor(table.ExtPenColor());
     cbFrameWidth->setCurrentIndex(std::clamp(table.ExtPenWidth(), 1, 5) - 1);
     swGridColor->SetColor(table.IntPenColor());
-    FHeaderFont.Assign(table.HeaderFont());
-    FFont.Assign(table.Font());
+    btnHeaderFont->SetFont(*table.HeaderFont());
+    btnFont->SetFont(*table.Font());
     cbVertical->setChecked(table.Vertical());
     pcPages->setCurrentIndex(0);
 }
@@ -234,7 +220,7 @@ void TdlgSetupTable::ShowCurrentField() {
     edCaption->setText(shown.Name);
     swFieldColor->SetColor(row >= 0 ? shown.Color : clWhite);
     sePrecision->setValue(shown.Precision);
-    lbPrecision->setVisible(row >= 0 && HasPrecision(shown.DataType));
+    lbPrecision->setVisible(row >= 0 && IsFloatDataType(shown.DataType));
     sePrecision->setVisible(lbPrecision->isVisibleTo(this));
 }
 
@@ -275,8 +261,8 @@ void TdlgSetupTable::ApplyTo(TPrintTable& table) const {
     table.SetExtPenColor(swFrameColor->Color());
     table.SetExtPenWidth(cbFrameWidth->currentIndex() + 1);
     table.SetIntPenColor(swGridColor->Color());
-    table.HeaderFont()->Assign(&FHeaderFont);
-    table.Font()->Assign(&FFont);
+    table.HeaderFont()->Assign(&btnHeaderFont->Font());
+    table.Font()->Assign(&btnFont->Font());
     table.SetVertical(cbVertical->isChecked());
 }
 

@@ -5,7 +5,7 @@
 // frame, fonts and layout. On OK the table's columns are made anew from the
 // list.
 #include "DataStructures.h"
-#include "dlg_Common.h"
+#include "dlg_SetupForms.h"
 
 class QCheckBox;
 class QComboBox;
@@ -58,9 +58,9 @@ public:
     TColorSwatch* swHeaderColor;
     TColorSwatch* swFrameColor;
     QComboBox* cbFrameWidth;
-    QPushButton* btnHeaderFont;
+    TFontButton* btnHeaderFont;
     TColorSwatch* swGridColor;
-    QPushButton* btnFont;
+    TFontButton* btnFont;
     QCheckBox* cbVertical;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
@@ -83,7 +83,6 @@ private:
     int FBoundIndex = -1;         // list index of the table bound when filled
     QList<TColumnEntry> FBoundColumns;
     QList<TSketchFieldDescr> FEntries;  // one per list row
-    TFont FFont, FHeaderFont;
 };
 
 }  // namespace Plotmere

@@ -425,3 +425,15 @@ private:
     int FDisableCount = 0;
     char* FCalcBuffer = nullptr;
 };
+
+// A data set's controls stay disabled while it lives, also when the work raises.
+class TControlsDisabled {
+public:
+    explicit TControlsDisabled(TDataSet& DataSet) : FDataSet(DataSet) { FDataSet.DisableControls(); }
+    ~TControlsDisabled() { FDataSet.EnableControls(); }
+    TControlsDisabled(const TControlsDisabled&) = delete;
+    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
+
+private:
+    TDataSet& FDataSet;
+};

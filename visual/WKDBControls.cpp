@@ -49,18 +49,6 @@ QString StringValue(const TDataSet& d, const char* name) {
     return f ? f->AsString() : QString();
 }
 
-// The data set's controls stay disabled while it lives, also when the work raises.
-class TControlsDisabled {
-public:
-    explicit TControlsDisabled(TDataSet& DataSet) : FDataSet(DataSet) { FDataSet.DisableControls(); }
-    ~TControlsDisabled() { FDataSet.EnableControls(); }
-    TControlsDisabled(const TControlsDisabled&) = delete;
-    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
-
-private:
-    TDataSet& FDataSet;
-};
-
 QImage Glyph(int index) {
     QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);

@@ -43,18 +43,6 @@ QStringList ModifyStatement() {
 
 double OrZero(const TField* f) { return f->IsNull() ? 0.0 : f->AsFloat(); }
 
-// The dataset's controls stay disabled while it lives, also when the work raises.
-class TControlsDisabled {
-public:
-    explicit TControlsDisabled(TDataSet& DataSet) : FDataSet(DataSet) { FDataSet.DisableControls(); }
-    ~TControlsDisabled() { FDataSet.EnableControls(); }
-    TControlsDisabled(const TControlsDisabled&) = delete;
-    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
-
-private:
-    TDataSet& FDataSet;
-};
-
 // Both up-to-date ids of the well database, or nothing without one.
 bool CurrentObjects(int& Well, int& Run) {
     const TdmWells* wells = dmWells();
