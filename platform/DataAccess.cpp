@@ -9,13 +9,6 @@
 
 #include "StringLists.h"
 
-#include <atomic>
-
-namespace {
-// Set once this process subscribes to Firebird events, read when the program ends.
-std::atomic<bool> FirebirdEventsUsed{false};
-}  // namespace
-
 QString NewConnectionName() { return QStringLiteral("wk-") + QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
 TDataConnection TDataConnection::OpenSQLite(const QString& fileName) {
@@ -84,12 +77,9 @@ QVariant TDataConnection::Scalar(const QString& sql, const QVariantList& params)
     return q.next() ? q.value(0) : QVariant();
 }
 
-bool FirebirdEventsWereUsed() { return FirebirdEventsUsed; }
-
 QStringList TDataConnection::SubscribeToEvents(const QStringList& names) const {
     QSqlDriver* driver = Database().driver();
     if (!driver) return names;
-    FirebirdEventsUsed = FirebirdEventsUsed || driver->dbmsType() == QSqlDriver::Interbase;
     QStringList failed;
     for (const QString& name : names)
         if (!driver->subscribeToNotification(name)) failed << name;

@@ -73,9 +73,6 @@ private:
 void ShutdownFirebird();
 // True once this process has opened or created a Firebird database.
 bool FirebirdWasUsed();
-// True once this process has subscribed to Firebird events (the client keeps
-// a thread for them that outlives the engine's shutdown).
-bool FirebirdEventsWereUsed();
 
 // Splits a SQL script into statements at ';' outside quotes; drops "--" and
 // block comments. "SET TERM x ;" changes the terminator as isql does, so
