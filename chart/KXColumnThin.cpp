@@ -4,75 +4,72 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 
-int ThinPolylineColumns(QPoint* Points, int Count, bool Down) {
-    if (Count < 3) return Count;
+int PolylineColumnSpans(const QPoint* Points, int Count, bool Down, QLine* Lines) {
+    if (Count < 2) return 0;
     auto column = [Down](const QPoint& p) { return Down ? p.y() : p.x(); };
     auto across = [Down](const QPoint& p) { return Down ? p.x() : p.y(); };
-    // The first run is [0, head), the last [tail, Count).
-    int head = 1;
-    while (head < Count && column(Points[head]) == column(Points[0])) ++head;
-    int tail = Count - 1;
-    while (tail > head && column(Points[tail - 1]) == column(Points[Count - 1])) --tail;
-    if (head >= tail) return Count;
-
-    int w = head;
-    // A run is read whole before it is written, and it never writes more points
-    // than it has, so writing stays behind reading.
-    for (int i = head; i < tail;) {
-        const int c = column(Points[i]);
-        int j = i + 1;
-        while (j < tail && column(Points[j]) == c) ++j;
-        const int last = j - 1;
-        // The stroker joins a segment to the one before by that one's direction
-        // and last pixel, so the segments entering and leaving the column stay
-        // as they are: the second point and the one before the last are kept.
-        int second = i + 1;
-        while (second < last && Points[second] == Points[i]) ++second;
-        int beforeLast = last - 1;
-        while (beforeLast > i && Points[beforeLast] == Points[last]) --beforeLast;
-        // An extreme inside the run is a turn, whose pixel the stroker always
-        // draws; so an extreme the first point shares is taken where it recurs.
-        const int start = across(Points[i]);
-        int lo = i, hi = i;
-        for (int k = i + 1; k <= last; ++k) {
-            const int v = across(Points[k]);
-            if (v < across(Points[lo]) || (lo == i && v == start && k > second)) lo = k;
-            if (v > across(Points[hi]) || (hi == i && v == start && k > second)) hi = k;
+    auto span = [Down](int c, int from, int to) { return Down ? QLine(from, c, to, c) : QLine(c, from, c, to); };
+    int n = 0;
+    int c = column(Points[0]), lo = across(Points[0]), hi = lo;
+    // The column was entered by a step of its own, which already draws its
+    // first pixel.
+    bool entered = false;
+    for (int i = 1; i < Count; ++i) {
+        const QPoint& p = Points[i - 1];
+        const QPoint& q = Points[i];
+        const int qc = column(q), qa = across(q);
+        if (qc == c) {
+            lo = std::min(lo, qa);
+            hi = std::max(hi, qa);
+            continue;
         }
-        QPoint kept[6];
-        int n = 0;
-        auto keep = [&](int k) {
-            if (n == 0 || Points[k] != kept[n - 1]) kept[n++] = Points[k];
-        };
-        keep(i);
-        if (second < beforeLast) {
-            // Between the kept ends the line only has to reach both extremes: the
-            // nearer one first, so that fewer pixels are drawn twice.
-            const bool useLo = lo > i && lo <= beforeLast, useHi = hi > i && hi <= beforeLast;
-            const int s2 = across(Points[second]), b2 = across(Points[beforeLast]);
-            const bool loFirst = std::abs(s2 - across(Points[lo])) + std::abs(across(Points[hi]) - b2) <=
-                                 std::abs(s2 - across(Points[hi])) + std::abs(across(Points[lo]) - b2);
-            keep(second);
-            if (useLo && (loFirst || !useHi)) keep(lo);
-            if (useHi) keep(hi);
-            if (useLo && !loFirst && useHi) keep(lo);
-            keep(beforeLast);
-        } else {
-            int inner[4] = {std::min(second, last), lo, hi, std::max(beforeLast, i)};
-            std::sort(inner, inner + 4);
-            for (int k : inner) keep(k);
+        if (qc == c + 1 || qc == c - 1) {
+            // A step to a neighbouring column that rises or falls by more than a
+            // pixel: the stroker draws all of it but the end in the higher column
+            // in the lower one.
+            const int pa = across(p), d = qa - pa;
+            const int s = d > 0 ? 1 : -1;
+            const bool steep = d > 1 || d < -1;
+            const bool toHigher = qc > c;
+            if (toHigher && steep) {
+                lo = std::min(lo, qa - s);
+                hi = std::max(hi, qa - s);
+            }
+            if (lo != hi || !entered) Lines[n++] = span(c, lo, hi);
+            c = qc;
+            lo = std::min(qa, !toHigher && steep ? pa + s : qa);
+            hi = std::max(qa, !toHigher && steep ? pa + s : qa);
+            entered = false;
+            continue;
         }
-        keep(last);
-        for (int k = 0; k < n; ++k) Points[w++] = kept[k];
-        i = j;
+        // A longer step: the column so far, then the step as a segment; the
+        // segment's start is the column's pixel when it has only one.
+        if (lo != hi) Lines[n++] = span(c, lo, hi);
+        Lines[n++] = QLine(p, q);
+        c = qc;
+        lo = hi = qa;
+        entered = true;
     }
-    for (int k = tail; k < Count; ++k) Points[w++] = Points[k];
-    return w;
+    if (lo != hi || !entered) Lines[n++] = span(c, lo, hi);
+    return n;
 }
 
-bool ThinningKeepsPixels(const QPainter& DC) {
+void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, std::vector<QLine>& Buffer) {
+    if (Buffer.size() < static_cast<size_t>(Count) * 2) Buffer.resize(static_cast<size_t>(Count) * 2);
+    const int n = PolylineColumnSpans(Points, Count, Down, Buffer.data());
+    const QPen pen = DC.pen();
+    if (pen.capStyle() == Qt::FlatCap) {
+        // A flat cap leaves out a line's last pixel, which here is a column's end.
+        QPen square = pen;
+        square.setCapStyle(Qt::SquareCap);
+        DC.setPen(square);
+    }
+    DC.drawLines(Buffer.data(), n);
+    DC.setPen(pen);
+}
+
+bool ColumnSpansFit(const QPainter& DC) {
     const QPaintEngine* engine = DC.paintEngine();
     if (!engine || engine->type() != QPaintEngine::Raster) return false;
     if (DC.testRenderHint(QPainter::Antialiasing)) return false;

@@ -1,26 +1,32 @@
 #pragma once
-// Thinning of an already projected polyline to the points that decide its pixels.
-// A thin solid pen covers, in a pixel column that a run of consecutive points
-// shares, every pixel between the run's lowest and highest point, and it joins the
-// neighbouring columns at the run's first and last point. The stroker places the
-// pixels of a join by the direction and the last pixel of the segment before it,
-// so the segments entering and leaving the column are kept too: the first, second,
-// lowest, highest, second-to-last and last point, in path order, draw the same
-// pixels as the whole run. A live chart has a dozen records per column, so this
-// saves half the segments the stroker walks.
+// A dense projected polyline drawn as one short line per pixel column.
+// A live chart puts a dozen records into each pixel column. A thin solid pen
+// covers, in such a column, one unbroken run of pixels: from the lowest to the
+// highest point of the column, with the part of the joins to its neighbours
+// that falls into it. One line per column draws that run, so the stroker walks
+// a few hundred short lines where the whole polyline has thousands of
+// segments. Steps of more than one column stay segments of their own. The
+// picture differs from the whole polyline's at most by a pixel next to a turn,
+// where the stroker's joins place a pixel of their own.
+#include <QLine>
 #include <QPoint>
+#include <vector>
 
 class QPainter;
 
-// Shrinks every run of consecutive points that share a column (a row when Down:
-// the X axis runs down the plot) to the six points above, in path order and
-// without repeats. The first and the last run stay whole, so the
-// ends of the line, where the pen's caps apply, are drawn point for point.
-// Works in place; returns the new count.
-int ThinPolylineColumns(QPoint* Points, int Count, bool Down);
+// Writes the lines that draw the polyline through Points into Lines, which has
+// room for 2 * Count of them: one along each pixel column the line crosses
+// (a row when Down: the X axis runs down the plot) and one for each step of more
+// than a column. A column whose only pixel ends such a step gets no line. Fewer
+// than two points draw nothing. Returns the number of lines.
+int PolylineColumnSpans(const QPoint* Points, int Count, bool Down, QLine* Lines);
 
-// Whether the painter, as set up now, draws a thinned polyline with exactly the
-// pixels of the full one: the raster engine without antialiasing, a solid opaque
-// pen at most one pixel wide, a plain copy of the colour (no blending that a pixel
-// drawn twice would show) and no scaling or rotation.
-bool ThinningKeepsPixels(const QPainter& DC);
+// Draws the polyline through Points as PolylineColumnSpans gives it, with the
+// painter's pen drawing both ends of every line. Buffer holds the lines.
+void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, std::vector<QLine>& Buffer);
+
+// Whether the painter, as set up now, draws those lines as it would draw the
+// polyline: the raster engine without antialiasing, a solid opaque pen at most
+// one pixel wide, a plain copy of the colour (no blending that a pixel drawn
+// twice would show) and no scaling or rotation.
+bool ColumnSpansFit(const QPainter& DC);

@@ -24,6 +24,11 @@ std::vector<QPoint>& ChartPointBuffer(size_t MinSize) {
     return buffer;
 }
 
+std::vector<QLine>& ChartLineBuffer() {
+    static std::vector<QLine> buffer(2 * (ChunkRecords + 1));
+    return buffer;
+}
+
 // --- binding ---
 
 TWKChart* TWKChartBaseSeries::WKChart() const { return qobject_cast<TWKChart*>(FChart.data()); }
@@ -134,7 +139,7 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     const double* xv = FXData->GetDataPointer();
     const double* yv = FYData->GetDataPointer();
     const double a = FA == 0 ? 1 : FA;
-    const bool keepsPixels = ThinningKeepsPixels(DC);
+    const bool spans = ColumnSpansFit(DC);
     int p = 0, q = 0;
     while (q < count - 1) {
         q = std::min(q + ChunkRecords, count - 1);
@@ -152,14 +157,15 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                         pts[static_cast<size_t>(n++)] = vertical ? QPoint(v, x) : QPoint(x, v);
                     }
                     FLastPoints += n;
+                    DC.drawPolyline(pts.data(), n);
                 } else {
                     n = q - p + 1;
                     FChart->PrjSeries(Scale, FA, FB, xv + p, yv + p, n, pts.data());
                     FLastPoints += n;
                     // A dozen records share a pixel column in a two-hour window.
-                    if (keepsPixels) n = ThinPolylineColumns(pts.data(), n, vertical);
+                    if (spans) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartLineBuffer());
+                    else DC.drawPolyline(pts.data(), n);
                 }
-                DC.drawPolyline(pts.data(), n);
             } catch (const std::exception& e) {
                 DebugLog(QStringLiteral("TWKChartSeries.Paint: chunk %1: %2").arg(p).arg(QString::fromUtf8(e.what())));
             }

@@ -5,6 +5,7 @@
 #include "WKSensorItems.h"
 
 #include <QFont>
+#include <QLine>
 
 class TSensorDataArray;
 class TUDFDataArray;
@@ -174,3 +175,5 @@ private:
 
 // The projection buffer shared by every series of the chart (main thread only).
 std::vector<QPoint>& ChartPointBuffer(size_t MinSize);
+// The lines a dense series is drawn with, shared the same way.
+std::vector<QLine>& ChartLineBuffer();

@@ -47,6 +47,36 @@ inline void SaveArtifact(const QImage& image, const QString& name) {
 }
 
 // What the plot area of a field shows, painted now.
+// Where two pictures of a line of colour Line differ by more than the pixel
+// next to a turn that the stroker's joins may place: a pixel of the line in
+// one picture with none of the line beside it along the same column (row when
+// Down) in the other, or any other pixel that differs. Empty when none; else
+// the first few places.
+inline QString PixelsOffTheLine(const QImage& A, const QImage& B, QRgb Line, bool Down) {
+    auto line = [Line](const QImage& img, int x, int y) {
+        return x >= 0 && y >= 0 && x < img.width() && y < img.height() && img.pixel(x, y) == Line;
+    };
+    if (A.size() != B.size()) return QStringLiteral("sizes differ");
+    QString off;
+    int count = 0;
+    auto note = [&](int x, int y, const char* what) {
+        if (++count <= 5) off += QStringLiteral(" (%1,%2 %3)").arg(x).arg(y).arg(QLatin1String(what));
+    };
+    for (int y = 0; y < A.height(); ++y)
+        for (int x = 0; x < A.width(); ++x) {
+            const bool a = line(A, x, y), b = line(B, x, y);
+            if (a == b) {
+                if (!a && A.pixel(x, y) != B.pixel(x, y)) note(x, y, "differs");
+                continue;
+            }
+            const QImage& other = a ? B : A;
+            const bool near = Down ? line(other, x - 1, y) || line(other, x + 1, y)
+                                   : line(other, x, y - 1) || line(other, x, y + 1);
+            if (!near) note(x, y, a ? "only in the first" : "only in the second");
+        }
+    return off;
+}
+
 inline QImage PlotImage(TChartField* f) { return f->Client()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // The labels a strip draws, with their extents along it (strip coordinates).

@@ -1,5 +1,7 @@
 #include "KXColumnThin.h"
 
+#include "ChartTestSupport.h"
+
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -30,23 +32,25 @@ std::vector<QPoint> DenseLine(unsigned Seed, int Count, int Columns, int Across,
     return pts;
 }
 
-QImage Draw(const std::vector<QPoint>& Points, int Count, const QPen& Pen, QSize Size, QPoint Shift = {}) {
+QImage Draw(const std::function<void(QPainter&)>& Paint, const QPen& Pen, QSize Size, QPoint Shift) {
     QImage img(Size, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     p.translate(Shift);
     p.setPen(Pen);
-    p.drawPolyline(Points.data(), Count);
+    Paint(p);
     return img;
 }
+
 }  // namespace
 
-TEST(ColumnThinning, DrawsThePixelsOfTheWholeLine) {
+TEST(ColumnThinning, DrawsTheWholeLineToWithinAPixel) {
     struct TCase {
         const char* What;
         bool Down;
         QPen Pen;
         QPoint Shift;
+        bool Backwards = false;  // the line runs towards the lower columns
     };
     QPen flat(Qt::darkGreen, 1);
     flat.setCapStyle(Qt::FlatCap);
@@ -59,51 +63,59 @@ TEST(ColumnThinning, DrawsThePixelsOfTheWholeLine) {
         {"flat caps", false, flat, {}},
         {"round caps, down", true, round, {}},
         {"painter moved", false, QPen(Qt::magenta, 1), QPoint(7, -3)},
+        {"backwards", false, QPen(Qt::blue, 1), {}, true},
+        {"backwards, down", true, QPen(Qt::blue, 1), {}, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
         for (unsigned seed = 1; seed <= 4; ++seed) {
             const QSize size = c.Down ? QSize(200, 300) : QSize(300, 200);
             std::vector<QPoint> pts = DenseLine(seed, 3601, 280, 200, c.Down);
-            const QImage whole = Draw(pts, static_cast<int>(pts.size()), c.Pen, size, c.Shift);
-            const int n = ThinPolylineColumns(pts.data(), static_cast<int>(pts.size()), c.Down);
-            EXPECT_LT(n, 280 * 6 + 400);
-            const QImage thin = Draw(pts, n, c.Pen, size, c.Shift);
-            int diff = 0;
-            QString where;
-            for (int y = 0; y < thin.height(); ++y)
-                for (int x = 0; x < thin.width(); ++x)
-                    if (thin.pixel(x, y) != whole.pixel(x, y)) {
-                        if (++diff < 6) where += QString(" (%1,%2 %3)").arg(x).arg(y).arg(whole.pixel(x, y) == 0xffffffff ? "extra" : "missing");
-                    }
-            EXPECT_EQ(diff, 0) << "seed " << seed << where.toStdString();
+            if (c.Backwards) std::reverse(pts.begin(), pts.end());
+            const int count = static_cast<int>(pts.size());
+            const QImage whole = Draw([&](QPainter& p) { p.drawPolyline(pts.data(), count); }, c.Pen, size, c.Shift);
+            std::vector<QLine> buffer;
+            const QPen before = c.Pen;
+            const QImage spans = Draw(
+                [&](QPainter& p) {
+                    DrawPolylineColumns(p, pts.data(), count, c.Down, buffer);
+                    EXPECT_EQ(p.pen(), before) << "the painter's pen is given back";
+                },
+                c.Pen, size, c.Shift);
+            std::vector<QLine> lines(pts.size() * 2);
+            EXPECT_LE(PolylineColumnSpans(pts.data(), count, c.Down, lines.data()), 281)
+                << "a line per column and the step from the clamped points";
+            EXPECT_EQ(PixelsOffTheLine(whole, spans, c.Pen.color().rgb(), c.Down).toStdString(), "") << "seed " << seed;
         }
     }
 }
 
-TEST(ColumnThinning, KeepsEndsAndOrderAndNeverGrows) {
-    // Column 0: 3 5 1 (first run, whole); column 1: 4 6 9 2 7 9 3 4 -> 4 6 9 2 3 4 (first,
-    // second, highest, lowest, second-to-last, last in path order); column 2: 6 6 -> 6;
-    // column 3: 1 8 8 (last run, whole).
-    std::vector<QPoint> pts = {{0, 3}, {0, 5}, {0, 1}, {1, 4}, {1, 6}, {1, 9}, {1, 2}, {1, 7}, {1, 9},
-                               {1, 3}, {1, 4}, {2, 6}, {2, 6}, {3, 1}, {3, 8}, {3, 8}};
-    const int n = ThinPolylineColumns(pts.data(), static_cast<int>(pts.size()), false);
-    const std::vector<QPoint> expected = {{0, 3}, {0, 5}, {0, 1}, {1, 4}, {1, 6}, {1, 9}, {1, 2},
-                                          {1, 3}, {1, 4}, {2, 6}, {3, 1}, {3, 8}, {3, 8}};
-    EXPECT_EQ(std::vector<QPoint>(pts.begin(), pts.begin() + n), expected);
+TEST(ColumnThinning, OneLinePerColumnAndSegmentsForLongerSteps) {
+    // Column 0: 3 5 1, then a step of four pixels to column 1, whose pixels but
+    // the last stay in column 0; column 1: 5 2 7, a step of one pixel to column 2
+    // (nothing of it stays in column 1); column 2: 8 alone, where a step of three
+    // columns starts, drawn as a segment; column 5: 6 alone is that segment's end;
+    // a step of four pixels back to column 4 (2) puts all of them but 6 into
+    // column 4, which ends the line.
+    const std::vector<QPoint> pts = {{0, 3}, {0, 5}, {0, 1}, {1, 5}, {1, 2}, {1, 7},
+                                     {2, 8}, {5, 6}, {4, 2}};
+    std::vector<QLine> lines(pts.size() * 2);
+    const int n = PolylineColumnSpans(pts.data(), static_cast<int>(pts.size()), false, lines.data());
+    const std::vector<QLine> expected = {QLine(0, 1, 0, 5), QLine(1, 2, 1, 7), QLine(QPoint(2, 8), QPoint(5, 6)),
+                                         QLine(4, 2, 4, 5)};
+    EXPECT_EQ(std::vector<QLine>(lines.begin(), lines.begin() + n), expected);
 
-    // Rows instead of columns; repeats around the ends of a run are skipped; a line
-    // in one row or of two points stays as it is.
-    std::vector<QPoint> down = {{5, 0}, {7, 1}, {7, 1}, {3, 1}, {5, 1}, {6, 1}, {9, 1}, {8, 1}, {4, 1}, {4, 1}, {6, 2}};
-    EXPECT_EQ(ThinPolylineColumns(down.data(), 11, true), 7);
-    const std::vector<QPoint> rows = {{5, 0}, {7, 1}, {3, 1}, {9, 1}, {8, 1}, {4, 1}, {6, 2}};
-    EXPECT_EQ(std::vector<QPoint>(down.begin(), down.begin() + 7), rows);
-    std::vector<QPoint> flat = {{4, 0}, {4, 9}, {4, 3}, {4, 9}};
-    EXPECT_EQ(ThinPolylineColumns(flat.data(), 4, false), 4);
-    EXPECT_EQ(ThinPolylineColumns(flat.data(), 2, false), 2);
+    // Rows instead of columns (the step of two pixels leaves one in row 0); a
+    // segment's end alone in the last row draws nothing more.
+    const std::vector<QPoint> down = {{5, 0}, {7, 0}, {9, 1}, {9, 4}};
+    const int m = PolylineColumnSpans(down.data(), 4, true, lines.data());
+    const std::vector<QLine> rows = {QLine(5, 0, 8, 0), QLine(QPoint(9, 1), QPoint(9, 4))};
+    EXPECT_EQ(std::vector<QLine>(lines.begin(), lines.begin() + m), rows);
+
+    EXPECT_EQ(PolylineColumnSpans(pts.data(), 1, false, lines.data()), 0) << "a single point is no line";
 }
 
-TEST(ColumnThinning, OnlyWherePixelsStayTheSame) {
+TEST(ColumnThinning, OnlyWhereThePenDrawsEveryPixelAlike) {
     QImage img(20, 20, QImage::Format_RGB32);
     QPainter p(&img);
     struct TCase {
@@ -127,7 +139,7 @@ TEST(ColumnThinning, OnlyWherePixelsStayTheSame) {
         SCOPED_TRACE(c.What);
         p.save();
         c.Set(p);
-        EXPECT_EQ(ThinningKeepsPixels(p), c.Keeps);
+        EXPECT_EQ(ColumnSpansFit(p), c.Keeps);
         p.restore();
     }
 }
