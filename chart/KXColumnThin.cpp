@@ -55,18 +55,33 @@ int PolylineColumnSpans(const QPoint* Points, int Count, bool Down, QLine* Lines
     return n;
 }
 
-void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, std::vector<QLine>& Buffer) {
-    if (Buffer.size() < static_cast<size_t>(Count) * 2) Buffer.resize(static_cast<size_t>(Count) * 2);
-    const int n = PolylineColumnSpans(Points, Count, Down, Buffer.data());
+void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, TColumnSpanBuffers& Buffers) {
+    const size_t room = static_cast<size_t>(std::max(Count, 0)) * 2;
+    if (Buffers.Lines.size() < room) Buffers.Lines.resize(room);
+    if (Buffers.Rects.size() < room) Buffers.Rects.resize(room);
+    const int n = PolylineColumnSpans(Points, Count, Down, Buffers.Lines.data());
+    int rects = 0, lines = 0;
+    for (int k = 0; k < n; ++k) {
+        const QLine& l = Buffers.Lines[static_cast<size_t>(k)];
+        if (l.x1() == l.x2() || l.y1() == l.y2())
+            Buffers.Rects[static_cast<size_t>(rects++)] = QRect(l.p1(), l.p2()).normalized();
+        else
+            Buffers.Lines[static_cast<size_t>(lines++)] = l;  // never ahead of k
+    }
     const QPen pen = DC.pen();
-    if (pen.capStyle() == Qt::FlatCap) {
-        // A flat cap leaves out a line's last pixel, which here is a column's end.
+    const QBrush brush = DC.brush();
+    DC.setPen(Qt::NoPen);
+    DC.setBrush(pen.color());
+    DC.drawRects(Buffers.Rects.data(), rects);
+    if (lines > 0) {
         QPen square = pen;
+        // A flat cap leaves out a line's last pixel, which is the next column's first.
         square.setCapStyle(Qt::SquareCap);
         DC.setPen(square);
+        DC.drawLines(Buffers.Lines.data(), lines);
     }
-    DC.drawLines(Buffer.data(), n);
     DC.setPen(pen);
+    DC.setBrush(brush);
 }
 
 bool ColumnSpansFit(const QPainter& DC) {

@@ -10,6 +10,7 @@
 // where the stroker's joins place a pixel of their own.
 #include <QLine>
 #include <QPoint>
+#include <QRect>
 #include <vector>
 
 class QPainter;
@@ -21,9 +22,18 @@ class QPainter;
 // than two points draw nothing. Returns the number of lines.
 int PolylineColumnSpans(const QPoint* Points, int Count, bool Down, QLine* Lines);
 
-// Draws the polyline through Points as PolylineColumnSpans gives it, with the
-// painter's pen drawing both ends of every line. Buffer holds the lines.
-void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, std::vector<QLine>& Buffer);
+// Room for the lines and for the rectangles they become.
+struct TColumnSpanBuffers {
+    std::vector<QLine> Lines;
+    std::vector<QRect> Rects;
+};
+
+// Draws the polyline through Points as PolylineColumnSpans gives it, both ends
+// of every line included: a line along a column or a row as a rectangle one
+// pixel wide in the pen's colour (the raster engine fills those several times
+// faster than it strokes them), any other with the pen. The painter's pen and
+// brush are as they were afterwards.
+void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Down, TColumnSpanBuffers& Buffers);
 
 // Whether the painter, as set up now, draws those lines as it would draw the
 // polyline: the raster engine without antialiasing, a solid opaque pen at most

@@ -24,9 +24,9 @@ std::vector<QPoint>& ChartPointBuffer(size_t MinSize) {
     return buffer;
 }
 
-std::vector<QLine>& ChartLineBuffer() {
-    static std::vector<QLine> buffer(2 * (ChunkRecords + 1));
-    return buffer;
+TColumnSpanBuffers& ChartSpanBuffers() {
+    static TColumnSpanBuffers buffers;
+    return buffers;
 }
 
 // --- binding ---
@@ -163,7 +163,7 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                     FChart->PrjSeries(Scale, FA, FB, xv + p, yv + p, n, pts.data());
                     FLastPoints += n;
                     // A dozen records share a pixel column in a two-hour window.
-                    if (spans) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartLineBuffer());
+                    if (spans) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartSpanBuffers());
                     else DC.drawPolyline(pts.data(), n);
                 }
             } catch (const std::exception& e) {

@@ -1,11 +1,11 @@
 #pragma once
 // The series of the real-time chart: they read live arrays of the secondary
 // stream list, which owns them; a series only refers to them.
+#include "KXColumnThin.h"
 #include "KXSeries.h"
 #include "WKSensorItems.h"
 
 #include <QFont>
-#include <QLine>
 
 class TSensorDataArray;
 class TUDFDataArray;
@@ -176,4 +176,4 @@ private:
 // The projection buffer shared by every series of the chart (main thread only).
 std::vector<QPoint>& ChartPointBuffer(size_t MinSize);
 // The lines a dense series is drawn with, shared the same way.
-std::vector<QLine>& ChartLineBuffer();
+TColumnSpanBuffers& ChartSpanBuffers();

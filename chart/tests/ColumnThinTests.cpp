@@ -74,12 +74,13 @@ TEST(ColumnThinning, DrawsTheWholeLineToWithinAPixel) {
             if (c.Backwards) std::reverse(pts.begin(), pts.end());
             const int count = static_cast<int>(pts.size());
             const QImage whole = Draw([&](QPainter& p) { p.drawPolyline(pts.data(), count); }, c.Pen, size, c.Shift);
-            std::vector<QLine> buffer;
+            TColumnSpanBuffers buffer;
             const QPen before = c.Pen;
             const QImage spans = Draw(
                 [&](QPainter& p) {
                     DrawPolylineColumns(p, pts.data(), count, c.Down, buffer);
                     EXPECT_EQ(p.pen(), before) << "the painter's pen is given back";
+                    EXPECT_EQ(p.brush(), QBrush()) << "and its brush";
                 },
                 c.Pen, size, c.Shift);
             std::vector<QLine> lines(pts.size() * 2);
