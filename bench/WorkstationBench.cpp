@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -148,9 +149,15 @@ void BM_WorkstationStartToFirstLiveChart(benchmark::State& state) {
         TfmMain main;
         main.show();
         TWKChart* chart = nullptr;
-        while (!(chart = FirstLiveChart(main))) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!(chart = FirstLiveChart(main)) && waited.elapsed() < 60000) {
             if (SecondaryServices) SecondaryServices->ProcessTimer();
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        if (!chart) {
+            state.SkipWithError("no live chart within 60 s (is the acquisition client plug-in built?)");
+            break;
         }
         chart->repaint();
         state.PauseTiming();
