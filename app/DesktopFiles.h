@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 inline const QString DefaultDesktopName = QStringLiteral("По умолчанию");
 inline const QString DesktopExt = QStringLiteral(".sd2");
 inline constexpr int MultiWindowActivePage = -2;
@@ -43,3 +45,5 @@ void WriteDesktopFile(const QString& fileName, const TDesktopContent& content);
 TDesktopContent ReadDesktopFile(const QString& fileName);
 // The text a desktop file holds (CR LF lines).
 QString DesktopText(const TDesktopContent& content);
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 // standard folders. Only Version is stored with a form.
 #include "Components.h"
 
+#pragma GCC visibility push(default)
+
 class TExeInfo : public TComponent {
     Q_OBJECT
     Q_PROPERTY(QString CompanyName READ CompanyName STORED false)
@@ -70,3 +72,5 @@ private:
 
 // The version record file of a program file.
 QString VersionRecordFile(const QString& programFile);
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 class TBaseMDIForm;
 
 // The component text of a form.
@@ -21,3 +23,5 @@ TBaseMDIForm* ReadMonitoringForm(const QString& text);
 void SaveFormFile(TBaseMDIForm* form, const QString& fileName);
 // The text of a form file (any encoding a form file may have).
 QString ReadFormFileText(const QString& fileName);
+
+#pragma GCC visibility pop

@@ -5,4 +5,8 @@
 #include <QImage>
 #include <QList>
 
+#pragma GCC visibility push(default)
+
 QList<QImage> MonitoringFormIcons();
+
+#pragma GCC visibility pop

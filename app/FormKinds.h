@@ -1,4 +1,6 @@
 #pragma once
+
+#pragma GCC visibility push(default)
 // The form kinds of the workstation, as the main window reaches them through
 // FormKindHooks(): the gallery, composite forms from files, and which forms
 // offer the chart commands.
@@ -11,3 +13,5 @@ class TGraphion;
 TGraphion* ActiveChartOf(TBaseMDIForm* form);
 // Fills the hooks; done once when the library loads.
 void InstallFormKindHooks();
+
+#pragma GCC visibility pop

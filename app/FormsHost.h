@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QWidget;
 class TBaseMDIForm;
 class TWKChart;
@@ -47,3 +49,5 @@ struct TFormKindHooks {
 
 // The hooks in force; units fill in their members at start-up.
 TFormKindHooks& FormKindHooks();
+
+#pragma GCC visibility pop

@@ -1,4 +1,6 @@
 #pragma once
+
+#pragma GCC visibility push(default)
 // The live chart that the chart forms and the tabbed form put into a form:
 // owned by the form, named uniquely in it, filling it, on time (the next two
 // hours) or on depth (0 to 100 m).
@@ -14,3 +16,5 @@ QString UniqueComponentName(const TComponentBase& owner, const QString& base);
 TWKChart* NewMonitoringChart(TForm& form, bool isDateTime);
 // The X display and range of a new chart.
 void SetNewChartRange(TWKChart& chart, bool isDateTime);
+
+#pragma GCC visibility pop

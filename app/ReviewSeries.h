@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class TReviewDataDocument;
 class TFont;
 
@@ -240,3 +242,5 @@ struct TReviewSetupDialogs {
 };
 TReviewSetupDialogs& ReviewSetupDialogs();
 inline const QString SSetupUnavailable = QStringLiteral("Диалог настройки недоступен");
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 class TfmMain;
 class TWKChart;
 
@@ -23,3 +25,5 @@ qint64 MsSinceProcessStart();
 // main window; 0 on success, 1 when no chart got records in time or the file
 // could not be written.
 int RunScreenshot(TfmMain& main, const QString& fileName, int timeoutMs = 60000);
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 // engine's own global manager.
 #include "DLLMan.h"
 
+#pragma GCC visibility push(default)
+
 namespace Welvista {
 
 using Plotmere::TDataSourceLibrary;
@@ -19,3 +21,5 @@ TPluginManager& PluginManager();
 void ActivatePlugins();
 
 }  // namespace Welvista
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TfmReview;
 
 class TReviewDataDocument : public Plotmere::TDataDocument {
@@ -40,3 +42,5 @@ private:
     TfmReview* FForm;
     Plotmere::TDataSelection FRange;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // "Отмена", centred on the screen.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,3 +23,5 @@ public:
     QPushButton* btnOK;
     QPushButton* btnCancel;
 };
+
+#pragma GCC visibility pop

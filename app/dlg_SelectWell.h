@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class QPushButton;
 class QTreeWidget;
 class TWells;
@@ -36,3 +38,5 @@ struct TWellChoice {
     QString WellID;
 };
 TWellChoice WellChoiceOf(const TWellDescr* well);
+
+#pragma GCC visibility pop

@@ -12,6 +12,8 @@
 #include <QString>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class TChartField;
 class TGraphion;
@@ -100,3 +102,5 @@ private:
 
 // The module, created at program start (owned by the application).
 TdmCommonRes& dmCommonRes();
+
+#pragma GCC visibility pop

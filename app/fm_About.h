@@ -4,6 +4,8 @@
 // computer and system it runs on.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QPushButton;
 class TExeInfo;
@@ -21,3 +23,5 @@ public:
     QLabel* lbComputer;
     QPushButton* btnOK;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 // (1048, sent) and closing (1047, sent).
 #include "Forms.h"
 
+#pragma GCC visibility push(default)
+
 class TBaseMDIForm : public TForm {
     Q_OBJECT
     Q_CLASSINFO("AlwaysStored", "NormalLeft,NormalTop,NormalRight,NormalBottom")
@@ -68,3 +70,5 @@ private:
 // The caption text without its well part: everything from the first " ["
 // on, when the text also holds "]".
 QString StripWellPart(const QString& caption);
+
+#pragma GCC visibility pop

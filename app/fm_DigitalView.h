@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TSensGrid;
 
 class TfmDigitalView : public TBaseMDIForm {
@@ -19,3 +21,5 @@ public:
 private:
     QPointer<TSensGrid> FGrid;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 class IWKFormsHost;
 class QLineEdit;
 class QPushButton;
@@ -50,3 +52,5 @@ private:
 // The main window's new-form command: the gallery, then the chosen form is
 // made (or the template opened) and the host's active-form rule applied.
 void NewFormCommand(IWKFormsHost& host);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TWKChart;
 
 class TfmRealtimeChart : public TBaseMDIForm {
@@ -20,3 +22,5 @@ public:
 private:
     QPointer<TWKChart> FChart;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TGraphion;
 
 inline const QString SNoDataPlugins =
@@ -44,3 +46,5 @@ private:
 // A new review form with its chart on time (isDateTime) or depth, the X range
 // given; what the new-form gallery calls for its review entries.
 TfmReview* CreateReviewForm(bool isDateTime, double xMin, double xMax, QObject* owner = nullptr);
+
+#pragma GCC visibility pop

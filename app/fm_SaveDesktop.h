@@ -4,6 +4,8 @@
 // форм"). OK is enabled while the name, blanks trimmed, is not empty.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QComboBox;
 class QPushButton;
 
@@ -23,3 +25,5 @@ public:
 private:
     void UpdateOK();
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TWKChart;
 class QAction;
 
@@ -56,3 +58,5 @@ private:
     QAction* FmiNewTab = nullptr;
     QAction* FmiRename = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 // component text holds them.
 #include "fm_BaseMDIForm.h"
 
+#pragma GCC visibility push(default)
+
 class TScrollBox;
 
 class TfmWKComplexForm : public TBaseMDIForm {
@@ -18,3 +20,5 @@ public:
     // The scroll box (the first one among the form's controls), or null.
     TScrollBox* ScrollBox() const;
 };
+
+#pragma GCC visibility pop

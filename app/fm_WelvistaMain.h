@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class QComboBox;
 class QMenu;
@@ -139,3 +141,5 @@ private:
 // The settings key of the main window and its section.
 inline const QString WelvistaRegistryKey = QStringLiteral("Software\\Korva\\Welvista");
 inline const QString MainFormSection = QStringLiteral("MainForm");
+
+#pragma GCC visibility pop

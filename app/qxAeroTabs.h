@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QPolygon>
 
+#pragma GCC visibility push(default)
+
 class QMenu;
 
 class TqxAeroTabs : public TControl {
@@ -147,3 +149,5 @@ private:
     int FTabWidth = MaxTabWidth + TabOverlap;
     TMethod FOnAddClick, FOnCloseTab, FOnGetImageIndex, FOnTabChange;
 };
+
+#pragma GCC visibility pop

@@ -13,6 +13,8 @@
 #include <QRect>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 
 // Writes the lines that draw the polyline through Points into Lines, which has
@@ -40,3 +42,5 @@ void DrawPolylineColumns(QPainter& DC, const QPoint* Points, int Count, bool Dow
 // one pixel wide, a plain copy of the colour (no blending that a pixel drawn
 // twice would show) and no scaling or rotation.
 bool ColumnSpansFit(const QPainter& DC);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#pragma GCC visibility push(default)
+
 class TGraphion;
 
 class TGraphionLegend : public QTreeWidget {
@@ -35,3 +37,5 @@ private:
     TGraphion* FChartRaw = nullptr;
     bool FBuilding = false;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 
 class TLinePath {
@@ -55,3 +57,5 @@ private:
     std::vector<QPoint> FDots;  // pieces of one point
     int FPieceStart = 0;
 };
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 #include <vector>
 
 #pragma pack(push, 1)
+
+#pragma GCC visibility push(default)
 // One value of a point array and a flag byte whose meaning belongs to the user of the array.
 struct TChartValue {
     double Value;
@@ -154,3 +156,5 @@ private:
     int FCapacity = 1000;
     TChartTableType FType = ctLimitedLength;
 };
+
+#pragma GCC visibility pop

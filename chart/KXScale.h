@@ -12,6 +12,8 @@
 #include <QString>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class TScaleControl;
 class TScales;
 
@@ -278,3 +280,5 @@ inline constexpr TStepType sttFixedSize = TScale::sttFixedSize;
 inline constexpr int PrjNone = -3000;
 inline constexpr int PrjLimit = 3000;
 inline constexpr int MarkNone = -30000;
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 class TScale;
 class TGraphion;
@@ -133,3 +135,5 @@ private:
     bool FDown = false;
     int FLast = 0;
 };
+
+#pragma GCC visibility pop

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 class TGraphion;
 class TScale;
@@ -159,3 +161,5 @@ private:
     TLinePath FPath;
     std::vector<std::pair<int, int>> FLastChunks;
 };
+
+#pragma GCC visibility pop

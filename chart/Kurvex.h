@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class TChartField;
 class TGraphion;
 
@@ -346,3 +348,5 @@ private:
 
 // Whether two X values count as the same end of a selection.
 bool SameXValue(double A, double B);
+
+#pragma GCC visibility pop

@@ -15,7 +15,16 @@ function(wk_library name)
   add_library(${name} SHARED ${A_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_LIBS})
-  wk_no_interposition(${name})
+  wk_headers_export(${name})
+endfunction()
+
+# wk_headers_export(<target>): a linked library's headers are its interface:
+# each one exports what it declares (a visibility push(default) around its
+# declarations); whatever only a source file declares stays inside the
+# library, so calls to it bind directly and it can be inlined.
+function(wk_headers_export target)
+  set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden)
+  wk_no_interposition(${target})
 endfunction()
 
 # wk_no_interposition(<target>): a library's calls to its own functions bind

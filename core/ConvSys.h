@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // The catalogue object, held from InitConvSys to FinalizeConvSys.
 extern TComPtr<ISensMap> MAPEX;
 // The selected profile; empty means no conversion for ConvertInput and ConvertOutput.
@@ -127,3 +129,5 @@ public:
 private:
     std::vector<std::unique_ptr<TFieldConversion>> FItems;
 };
+
+#pragma GCC visibility pop

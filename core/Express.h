@@ -20,6 +20,8 @@
 #include <type_traits>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Values are evaluated in extended precision throughout.
 using Extended = long double;
 
@@ -447,3 +449,5 @@ inline const QString Or = QStringLiteral(" или ");
 // The name of a token type in the expectation message.
 QString TokenTypeName(TTokenType type);
 }  // namespace ExpressTexts
+
+#pragma GCC visibility pop

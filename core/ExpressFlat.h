@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class TFlatExpression {
 public:
     // Samples per block; a block's working rows stay in the first-level cache.
@@ -82,3 +84,5 @@ private:
     int64_t FBlocks = 0;
     int64_t FFallbackBlocks = 0;
 };
+
+#pragma GCC visibility pop

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <limits>
 
+#pragma GCC visibility push(default)
+
 namespace ExtendedMath {
 
 using Extended = long double;
@@ -157,3 +159,5 @@ inline bool SameValue(Extended a, Extended b) {
 }
 
 }  // namespace ExtendedMath
+
+#pragma GCC visibility pop

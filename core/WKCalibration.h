@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class ECalibrationError : public Exception {
 public:
     using Exception::Exception;
@@ -98,3 +100,5 @@ double CalibrationCodeToValue(signed char Type, const std::vector<double>& Codes
                               const std::vector<double>& A, const std::vector<double>& B, double x);
 // " [Эталон, Код]: " and one " [value, code] " per point.
 QString CalibrationPointsText(const std::vector<double>& Codes, const std::vector<double>& Values);
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 enum TWKAppMode { amNoNetwork, amNoBoost, amDebug, amDevMode, amServMode };
 using TWKAppModes = TSet<TWKAppMode>;
 
@@ -45,3 +47,5 @@ void DebugLog(const QString& text);
 
 // The local configuration database's file name in this system.
 inline const QString WKLocalDatabaseName = QStringLiteral("WK.db");
+
+#pragma GCC visibility pop

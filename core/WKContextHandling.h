@@ -10,6 +10,8 @@
 #include <QString>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 using TWKImageList = QList<QIcon>;
 
 // A plug-in's action list: actions with their category and image index, and
@@ -65,3 +67,5 @@ private:
 };
 
 TWKContextHandlers& WKContextHandlers();
+
+#pragma GCC visibility pop

@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Guards the primary stream list (poll thread and main thread).
 TCriticalSection& Ring0();
 // Guards the secondary stream list; taken by the main thread only.
@@ -400,3 +402,5 @@ protected:
     double FPrevData;
     bool FFixed = false;
 };
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 enum TWKHintClass { hcInformation, hcWarning, hcError };
 
 // Called with a nil sender when the user activates the hint.
@@ -66,3 +68,5 @@ TWKHintList& Hints();
 
 // Adds through the global list.
 TWKHint AddHint(TWKHintClass HintClass, const QString& Caption, const QString& Message, TWKHintEvent Event = {});
+
+#pragma GCC visibility pop

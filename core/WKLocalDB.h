@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 // The *.sql files of a folder, sorted by file name (plain character order).
 QStringList LocalDatabaseScripts(const QString& folder);
 
@@ -12,3 +14,5 @@ QStringList LocalDatabaseScripts(const QString& folder);
 // only when every script succeeded, so a failure leaves any earlier file as it
 // was. Raises EDatabaseError naming the failing script.
 void BuildLocalDatabase(const QString& fileName, const QStringList& scripts);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 // Severities: -1 hint, 0 user, 1 information, 2 warning, 3 error, 4 silent.
 constexpr int MinMessageSeverity = -1;
 constexpr int MaxMessageSeverity = 4;
@@ -63,3 +65,5 @@ enum TServiceEvent : uint8_t {
 
 // The identifier of an event ("seIdle" ...), for diagnostic lines.
 QString ServiceEventName(TServiceEvent event);
+
+#pragma GCC visibility pop

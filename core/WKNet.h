@@ -21,6 +21,8 @@
 #include <optional>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class TCalibrationObject;
 
 enum TNetworkItemOption : uint8_t {
@@ -245,3 +247,5 @@ private:
 extern TWKNetwork* Network;
 // Creates the root from NetTree and hands it to the bus (ServicesNetwork).
 TWKNetwork* CreateNetwork();
+
+#pragma GCC visibility pop

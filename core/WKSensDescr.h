@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 enum TSensorFlag { sfHidden, sfFiltered, sfFixed, sfService, sfNeedCalibration, sfLogging, sfNoLogIndex, sfCalculated };
 using TSensorFlags = TSet<TSensorFlag>;
 
@@ -49,3 +51,5 @@ struct TSensDescr {
 };
 
 using TSensDescrArray = QList<TSensDescr>;
+
+#pragma GCC visibility pop

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 enum TWKServiceOption { soPrimary, soSystem, soHidden };
 using TWKServiceOptions = TSet<TWKServiceOption>;
 
@@ -225,3 +227,5 @@ void BindStreams();
 void ThreadNotifyServices(TServiceEvent Event, void* Sender);
 // Frees the secondary group, the primary group and the equipment tree.
 void FreeServicesAndNetwork();
+
+#pragma GCC visibility pop

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Recognises "S" or "s" followed by decimal digits.
 class TWKSensorIdentConstructor : public TArgumentConstructor {
 public:
@@ -136,3 +138,5 @@ private:
     // gets the stored value instead of recursing.
     bool FInScan = false;
 };
+
+#pragma GCC visibility pop

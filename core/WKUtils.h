@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 // True for opDrilling and opRotorDrilling.
 bool IsDrilling(TOpCode code);
 
@@ -21,3 +23,5 @@ double FloatFloor(double x);
 // Asks for the name of the computer with the well database. Returns false
 // (and an empty name) when the user cancels.
 bool SelectComputer(QString& name);
+
+#pragma GCC visibility pop

@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // One well: name=value lines read from and written as comma text. Keys WELL,
 // FIELD, PAD, OILFIELD, SHORTID and WELLID.
 class TWellDescr {
@@ -112,3 +114,5 @@ TWells& Wells();
 // ("%1:s"), left alignment ("-"), width and precision; "%%" is a percent sign.
 // Raises EConvertError for any other conversion or a missing argument.
 QString FormatText(const QString& format, const QStringList& args);
+
+#pragma GCC visibility pop

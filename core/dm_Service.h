@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 
+#pragma GCC visibility push(default)
+
 // The calibrations with their sensors' short names, as the calibration list shows them.
 inline const QString SensorsCalibrationsSql = QStringLiteral(
     "SELECT CalibrationData.*, Sensors.Name\n"
@@ -94,3 +96,5 @@ extern TdmService* dmService;
 // Creates dmService on WKLocalDatabasePath, owned by the application object;
 // raises when the database cannot be opened.
 TdmService* CreateDmService();
+
+#pragma GCC visibility pop

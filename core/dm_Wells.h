@@ -20,6 +20,8 @@
 #include <memory>
 #include <optional>
 
+#pragma GCC visibility push(default)
+
 // ---- The module
 
 // One row of FORMULAS.
@@ -163,3 +165,5 @@ TdmWells* dmWells();
 // cannot be opened gives one debug line and null, and the program goes on
 // without it.
 std::unique_ptr<TdmWells> CreateWellsModule();
+
+#pragma GCC visibility pop

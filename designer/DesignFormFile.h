@@ -6,6 +6,8 @@
 // touched.
 #include "ComponentText.h"
 
+#pragma GCC visibility push(default)
+
 class TControl;
 
 inline const char* const SOnlyComplexForms = "Разрешается редактировать только составные формы";
@@ -22,3 +24,5 @@ TStreamObject ReadDesignedFormTree(const QString& fileName);
 // fails the surface gets back what it held before, and the error passes on.
 // The surface keeps its name.
 void LoadDesignedForm(TControl* surface, const TStreamObject& tree);
+
+#pragma GCC visibility pop

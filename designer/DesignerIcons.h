@@ -3,4 +3,8 @@
 // control, 2 delete controls, 3 open, 4 save, 5 control properties.
 #include <QIcon>
 
+#pragma GCC visibility push(default)
+
 QIcon DesignerIcon(int index);
+
+#pragma GCC visibility pop

@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TDEng;
 class TCustomFormDesignPanel;
 struct TClassInfo;
@@ -192,3 +194,5 @@ public:
 
 // The clipboard format a designer uses when the application names none.
 inline const char* const DefaultDesignerClipboardFormat = "WKDesignerControls";
+
+#pragma GCC visibility pop

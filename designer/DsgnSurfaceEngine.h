@@ -21,6 +21,8 @@
 #include <memory>
 #include <optional>
 
+#pragma GCC visibility push(default)
+
 enum TDEngDrawProcFlag { pfInitAndDraw, pfMove, pfOkRemoveAndDispose, ddpfCancelRemoveAndDispose };
 
 // The overlay of a drag: a transparent child of the container that the mouse
@@ -130,3 +132,5 @@ private:
     bool FInitSkipXCursorMoving = false;
     bool FInitSkipYCursorMoving = false;
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QWidget;
 
@@ -59,3 +61,5 @@ private:
     bool FHooked = false;
     std::function<QWidget*()> FUnderCursor;
 };
+
+#pragma GCC visibility pop

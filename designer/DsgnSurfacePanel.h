@@ -4,6 +4,8 @@
 // area. While a designer uses the panel, the root is moved into that form.
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class TCustomFormDesigner;
 
 // The form inside a design panel: a child window without caption or frame.
@@ -52,3 +54,5 @@ class TFormDesignPanel : public TCustomFormDesignPanel {
 public:
     Q_INVOKABLE explicit TFormDesignPanel(QObject* owner = nullptr) : TCustomFormDesignPanel(owner) {}
 };
+
+#pragma GCC visibility pop

@@ -14,6 +14,8 @@
 #include <array>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TCustomFormDesigner;
 
 enum TFormDesignerLockModeItem {
@@ -136,3 +138,5 @@ private:
     bool FChanged = false;
     bool FDestroying = false;
 };
+
+#pragma GCC visibility pop

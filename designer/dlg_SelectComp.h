@@ -3,6 +3,8 @@
 // Controls rows that are not always loaded, in table order.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QListWidget;
 class QPushButton;
 
@@ -23,3 +25,5 @@ public:
     void FillList();
     void done(int r) override;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 // The default binding of the data controls a new form gets: time or depth.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class TRadioGroup;
 class QPushButton;
 
@@ -15,3 +17,5 @@ public:
     QPushButton* btnOK;
     QPushButton* btnCancel;
 };
+
+#pragma GCC visibility pop

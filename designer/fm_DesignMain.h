@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class QMenu;
 class QToolBar;
@@ -83,3 +85,5 @@ private:
     std::unique_ptr<TfmDesigned> FDesignedWindow;  // the separate edit window; null when embedded
     bool FPlacing = false;
 };
+
+#pragma GCC visibility pop

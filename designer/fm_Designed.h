@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class TFormDesignPanel;
 class TScrollBox;
 
@@ -23,3 +25,5 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
 };
+
+#pragma GCC visibility pop

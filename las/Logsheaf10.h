@@ -17,6 +17,8 @@
 #include <limits>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 // A curve's field.
 class TLASField : public TFloatField {
 public:
@@ -275,3 +277,5 @@ private:
     // it, so it is freed only after the line list.
     QByteArray FRecordArena;
 };
+
+#pragma GCC visibility pop

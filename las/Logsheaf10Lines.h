@@ -9,6 +9,8 @@
 #include <functional>
 #include <string_view>
 
+#pragma GCC visibility push(default)
+
 enum TLASSections { lsVersion, lsWell, lsCurves, lsConstants, lsComments, lsData };
 enum TLASCodepage { cpANSI, cpOEM };
 
@@ -135,3 +137,5 @@ bool TryStrToFloatPt(const QString& s, double& value);
 bool TryStrToFloatPt(std::string_view s, double& value);
 // Header number text ("0.###", "0.0").
 QByteArray FormatPt(const QString& pattern, double value);
+
+#pragma GCC visibility pop

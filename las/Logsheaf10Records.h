@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Reads the tokens of one data line into values[0..count): a token is a run
 // of bytes from '-' (2D hex) upwards, and a '+' that carries an exponent
 // ("1.5e+10"); everything else separates. A token that does not read, or a
@@ -67,3 +69,5 @@ private:
 
 // Values per line after the index line of a wrapped record.
 int WrapCount(int curves);
+
+#pragma GCC visibility pop

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 enum TPluginActivationType { atNone, atPath, atRelativePath, atRegistry };
@@ -205,3 +207,5 @@ private:
 TPluginManager& PluginManager();
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

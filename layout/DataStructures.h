@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class ERangeError : public Exception {
@@ -393,3 +395,5 @@ public:
 void RegisterDataClasses();
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

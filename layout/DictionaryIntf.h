@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class QLibrary;
 
 namespace Plotmere {
@@ -53,3 +55,5 @@ private:
 TWKDictionary& WKDictionary();
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

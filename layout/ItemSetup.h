@@ -6,6 +6,8 @@
 #include <functional>
 #include <typeindex>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintItem;
@@ -30,3 +32,5 @@ struct TItemSetupRegistration {
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -18,6 +18,8 @@
 
 #define PLOTMERE_ENTRY extern "C" __attribute__((visibility("default")))
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 // Systems ("*6.ssl").
@@ -54,3 +56,5 @@ inline const QString MDSegmentID = QStringLiteral("__DEPTH__");
 inline const QString TVDSegmentID = QStringLiteral("__TVD__");
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

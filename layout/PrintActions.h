@@ -7,6 +7,8 @@
 // so that undo and redo find or re-create exactly the same items.
 #include "PrintDocument.h"
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintAction {
@@ -256,3 +258,5 @@ private:
 QStringList SplitClipboardItems(const QString& text);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include "PrintInplaceEditor.h"
 #include "PrintPictures.h"
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintComment;
@@ -373,3 +375,5 @@ private:
 TPrintField* FieldAt(TPrintView* view, const QPoint& point);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

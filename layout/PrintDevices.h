@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class IPrintJob;
 
 namespace Plotmere {
@@ -94,3 +96,5 @@ public:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintAction;
@@ -266,3 +268,5 @@ QSize StrPageSizeToPageSize(const QString& text);
 const TPictureList& LayoutNodeImages();
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

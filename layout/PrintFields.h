@@ -6,6 +6,8 @@
 // logarithmic decades. Tracks of one parent share their top and header height.
 #include "SketchDoc.h"
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintSeries;
@@ -107,3 +109,5 @@ private:
 Q_DECLARE_OPERATORS_FOR_FLAGS(TPrintField::TFieldFlagSet)
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintInplaceTextEditor : public QPlainTextEdit {
@@ -66,3 +68,5 @@ public:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

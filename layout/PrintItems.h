@@ -14,6 +14,8 @@
 #include <QUuid>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QTreeWidgetItem;
 class QWidget;
 class TTreeView;
@@ -217,3 +219,5 @@ TPrintItemManager& PrintItemManager();
 }  // namespace Plotmere
 
 Q_DECLARE_METATYPE(Plotmere::TFloatPoint)
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include "PrintDocument.h"
 #include "PrintInplaceEditor.h"
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TdlgSetupLabel;
@@ -173,3 +175,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include "Pictures.h"
 #include "PrintDocument.h"
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 
 namespace Plotmere {
@@ -78,3 +80,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 // One drawable run of a parameter's column: rows StartIndex .. StopIndex.
@@ -396,3 +398,5 @@ public:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintTableField : public TPrintItem {
@@ -122,3 +124,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 
 #include <QScrollBar>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 // One axis of the scroll bars as UpdateScroll sets it.
@@ -117,3 +119,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -21,6 +21,8 @@
 #include <QSizeF>
 #include <optional>
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 
 namespace Plotmere {
@@ -189,3 +191,5 @@ void PaintFrames(QPainter& canvas, const QList<QRect>& frames);
 void PaintSegments(QPainter& canvas, const QList<QLine>& segments);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include <array>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintField;
@@ -142,3 +144,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

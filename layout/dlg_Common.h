@@ -11,6 +11,8 @@
 #include <memory>
 #include <typeindex>
 
+#pragma GCC visibility push(default)
+
 class QToolButton;
 class TColorRect;
 
@@ -63,3 +65,5 @@ TDialog& KeptDialog() {
 void ResetLayoutDialogs();
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // to the host; nothing inside the layout engine asks it.
 #include "dlg_SetupForms.h"
 
+#pragma GCC visibility push(default)
+
 class QListWidget;
 
 namespace Plotmere {
@@ -20,3 +22,5 @@ public:
 bool SelectSketchDataClass(int& dataClass);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include "dlg_SetupComment.h"
 #include "dlg_SetupTable.h"
 
+#pragma GCC visibility push(default)
+
 class QListWidget;
 class QToolButton;
 
@@ -40,3 +42,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -71,3 +73,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

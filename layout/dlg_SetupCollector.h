@@ -3,6 +3,8 @@
 // line width.
 #include "dlg_Common.h"
 
+#pragma GCC visibility push(default)
+
 class QComboBox;
 class QFormLayout;
 
@@ -19,3 +21,5 @@ protected:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

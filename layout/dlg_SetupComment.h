@@ -5,6 +5,8 @@
 #include "Formatting.h"
 #include "dlg_SetupForms.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -61,3 +63,5 @@ protected:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -68,3 +70,5 @@ private:
 void AssignComment(TPrintComment& to, const TPrintComment& from);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include "dlg_SetupCollector.h"
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TdlgSetupCorLine : public TdlgSetupCollector {
@@ -12,3 +14,5 @@ public:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPluginManager;
@@ -42,3 +44,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 // step of the document's index.
 #include "dlg_SetupForms.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -47,3 +49,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include <QList>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -57,3 +59,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

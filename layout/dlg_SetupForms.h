@@ -9,6 +9,8 @@
 #include <QBoxLayout>
 #include <QPushButton>
 
+#pragma GCC visibility push(default)
+
 class QComboBox;
 
 namespace Plotmere {
@@ -65,3 +67,5 @@ int DialogInt(const QString& text, const QString& message = QString());
 TDateTime DialogDateTime(const QString& text);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include "Graphics.h"
 #include "dlg_Common.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
@@ -71,3 +73,5 @@ private:
 bool RunLabelSetup(TPrintLabel& label, TdlgSetupLabel& dialog, TRenderDevice* device);
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // value + B, the crop value, line, fills on both sides and the marks' format.
 #include "dlg_SetupForms.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -59,3 +61,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

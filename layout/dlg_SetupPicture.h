@@ -6,6 +6,8 @@
 #include "Pictures.h"
 #include "dlg_Common.h"
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,3 +50,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 // a preview of the fill and the frame.
 #include "dlg_Common.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -42,3 +44,5 @@ protected:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

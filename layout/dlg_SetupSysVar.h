@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 namespace Plotmere {
 
 class TPrintDocument;
@@ -30,3 +32,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include "DataStructures.h"
 #include "dlg_SetupForms.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -86,3 +88,5 @@ private:
 };
 
 }  // namespace Plotmere
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 using TComponentFactory = std::function<QObject*(QObject* owner)>;
 
 struct TClassInfo {
@@ -44,3 +46,5 @@ const TClassInfo* ResolveClass(const QString& name);
         return true;                                                                           \
     }();                                                                                       \
     }
+
+#pragma GCC visibility pop

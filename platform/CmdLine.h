@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 // The program's arguments (without the program name), read once from the process.
 QStringList ProgramArguments();
 // The running program file, absolute.
@@ -10,3 +12,5 @@ QString ProgramFileName();
 
 bool FindCmdLineSwitch(const QStringList& args, const QString& name);
 bool FindCmdLineSwitch(const QString& name);
+
+#pragma GCC visibility pop

@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 enum class TCodePage { cpAnsi, cpOem };
 
 QString DecodeCodePage(const QByteArray& bytes, TCodePage page);
 // Characters the page lacks become '?'.
 QByteArray EncodeCodePage(const QString& text, TCodePage page);
+
+#pragma GCC visibility pop

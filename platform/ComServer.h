@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 using HRESULT = int32_t;
 using TGUID = QUuid;
 
@@ -300,3 +302,5 @@ using TDllCanUnloadNow = HRESULT (*)();
 using TDllRegisterServer = HRESULT (*)();
 using TDllUnregisterServer = HRESULT (*)();
 }
+
+#pragma GCC visibility pop

@@ -25,6 +25,8 @@
 #include <QString>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class EReadError : public Exception {
 public:
     using Exception::Exception;
@@ -115,3 +117,5 @@ TComponentBase* ReadComponentFromBinary(const QByteArray& data, TComponentBase* 
 void WriteComponentFile(TComponentBase* component, const QString& fileName, bool binary = false);
 TStreamObject ReadComponentFileTree(const QString& fileName);
 TComponentBase* ReadComponentFile(const QString& fileName, TComponentBase* root, const TReaderOptions& options = {});
+
+#pragma GCC visibility pop

@@ -26,6 +26,8 @@
 #include <QStringList>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class EParserError : public Exception {
 public:
     using Exception::Exception;
@@ -86,3 +88,5 @@ QString WriteComponentText(const TStreamObject& root);
 // honoured; without one the bytes are UTF-8 when they are valid UTF-8,
 // windows-1251 otherwise.
 QString DecodeComponentFile(const QByteArray& bytes);
+
+#pragma GCC visibility pop

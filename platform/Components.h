@@ -77,6 +77,8 @@
 #include <functional>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TComponentBase;
 class TFiler;
 
@@ -367,3 +369,5 @@ private:
     int FUpdateCount = 0;
     bool FPendingChange = false;
 };
+
+#pragma GCC visibility pop

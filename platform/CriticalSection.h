@@ -4,6 +4,8 @@
 #include <mutex>
 #include <thread>
 
+#pragma GCC visibility push(default)
+
 class TCriticalSection {
 public:
     void Enter() {
@@ -51,3 +53,5 @@ public:
 private:
     TCriticalSection& FCS;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#pragma GCC visibility push(default)
+
 class EDatabaseError : public Exception {
 public:
     using Exception::Exception;
@@ -78,3 +80,5 @@ bool FirebirdWasUsed();
 // block comments. "SET TERM x ;" changes the terminator as isql does, so
 // trigger bodies with ';' inside can stand between "SET TERM ^ ;" and "SET TERM ; ^".
 QStringList SplitSqlScript(const QString& script);
+
+#pragma GCC visibility pop

@@ -41,8 +41,9 @@ const char WellTransactionParameters[] = {isc_tpb_version3, isc_tpb_write, isc_t
 // client's entry point stands before the client library's (the driver
 // resolves it through the program's libraries first): a request without a
 // parameter block gets the parameters above; any other passes unchanged.
-extern "C" ISC_STATUS ISC_EXPORT_VARARG isc_start_transaction(ISC_STATUS* status, isc_tr_handle* transaction,
-                                                              short count, ...) {
+// Exported explicitly: the library hides what its headers do not declare.
+extern "C" __attribute__((visibility("default"))) ISC_STATUS ISC_EXPORT_VARARG isc_start_transaction(
+    ISC_STATUS* status, isc_tr_handle* transaction, short count, ...) {
     std::vector<TTransactionElement> elements(count > 0 ? count : 0);
     va_list args;
     va_start(args, count);

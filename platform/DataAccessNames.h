@@ -3,5 +3,9 @@
 // SQLite and Firebird halves (DataAccess.cpp, DataAccessFirebird.cpp).
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 // A name no other connection of the process has.
 QString NewConnectionName();
+
+#pragma GCC visibility pop

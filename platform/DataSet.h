@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // dsCalcFields: only while OnCalcFields fills the calculated fields of a record.
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
 // A data field holds a value of the record; a calculated one is filled by OnCalcFields.
@@ -437,3 +439,5 @@ public:
 private:
     TDataSet& FDataSet;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 // Writes one diagnostic line to the sink, whatever the debug switch says.
 void OutputDebugString(const QString& line);
 
@@ -34,3 +36,5 @@ private:
     TDebugOutputCapture* FPrevious = nullptr;
     QStringList FLines;
 };
+
+#pragma GCC visibility pop

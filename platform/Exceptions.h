@@ -3,6 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
+#pragma GCC visibility push(default)
+
 class Exception : public std::runtime_error {
 public:
     explicit Exception(const QString& message)
@@ -24,3 +26,5 @@ inline QString ExceptionMessage(const std::exception& e) {
     if (auto* ex = dynamic_cast<const Exception*>(&e)) return ex->Message();
     return QString::fromLocal8Bit(e.what());
 }
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 // Day number with a fraction of a day, counted from 1899-12-30 (local time).
 using TDateTime = double;
 
@@ -55,3 +57,5 @@ QString DateTimeToStr(TDateTime value);  // date, and the time when it is not mi
 inline const QString ShortDateFormat = QStringLiteral("dd.mm.yyyy");
 inline const QString LongTimeFormat = QStringLiteral("hh:nn:ss");
 inline const QString ShortTimeFormat = QStringLiteral("hh:nn");
+
+#pragma GCC visibility pop

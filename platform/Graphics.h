@@ -10,6 +10,8 @@
 #include <QFont>
 #include <QPen>
 
+#pragma GCC visibility push(default)
+
 namespace Colors {
 Q_NAMESPACE
 enum TColor : int {
@@ -158,3 +160,5 @@ private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
 };
+
+#pragma GCC visibility pop

@@ -20,6 +20,8 @@
 #include <QPointer>
 #include <QVariant>
 
+#pragma GCC visibility push(default)
+
 enum TWKMessageId : int {
     CM_CHARTDESTROYED = 1025,
     CM_CHARTCHANGED = 1026,
@@ -78,3 +80,5 @@ QObject* MainWindow();
 // From any thread: queues, on the main thread, a broadcast of msg over the
 // main window that is current when it runs (nothing when there is none).
 void PostBroadcastToMainWindow(int msg);
+
+#pragma GCC visibility pop

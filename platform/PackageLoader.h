@@ -3,6 +3,8 @@
 // runs its static initialisers, which register its classes.
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 // Loads the package file; raises Exception with the loader's message on failure.
 // Loading an already loaded file does nothing.
 void LoadPackage(const QString& fileName);
@@ -11,3 +13,5 @@ bool IsPackageLoaded(const QString& fileName);
 // True when a module of this file name (folders ignored) is loaded in this
 // process, from whatever folder it came.
 bool IsModuleNameLoaded(const QString& fileName);
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class QPaintDevice;
 
 class EPrinterError : public Exception {
@@ -68,3 +70,5 @@ std::shared_ptr<IPrinters> SetPrinters(std::shared_ptr<IPrinters> printers);
 
 // A paper form as the system lists it: "%s, %dmm x %dmm".
 QString PaperFormText(const QString& name, int widthMM, int heightMM);
+
+#pragma GCC visibility pop

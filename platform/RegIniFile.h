@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#pragma GCC visibility push(default)
+
 class TRegIniFile {
 public:
     explicit TRegIniFile(QString registryKey);
@@ -40,3 +42,5 @@ private:
     void SetValue(const QString& section, const QString& ident, const QVariant& value);
     QString FKey;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 struct QMetaObject;
 
 using TRegisterComponentsProc = std::function<void(const QString& page, const QList<const QMetaObject*>& classes)>;
@@ -14,3 +16,5 @@ using TRegisterComponentsProc = std::function<void(const QString& page, const QL
 void RegisterComponents(const QString& page, const QList<const QMetaObject*>& classes);
 // Installs the procedure; returns the previous one.
 TRegisterComponentsProc SetRegisterComponentsProc(TRegisterComponentsProc proc);
+
+#pragma GCC visibility pop

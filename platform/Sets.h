@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#pragma GCC visibility push(default)
+
 template <typename E>
 class TSet {
 public:
@@ -25,3 +27,5 @@ private:
     static constexpr uint64_t Bit(E m) { return uint64_t{1} << static_cast<unsigned>(m); }
     uint64_t FBits = 0;
 };
+
+#pragma GCC visibility pop

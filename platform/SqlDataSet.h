@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // An error of the Firebird client: the engine's SQL code and its error code.
 // Qt's driver passes on only the SQL code and the texts, so the error code is
 // recognised from the engine's text (0 for a text the system does not know).
@@ -129,3 +131,5 @@ private:
     qint64 FNextId = 1;
     bool FOpen = false;
 };
+
+#pragma GCC visibility pop

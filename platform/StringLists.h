@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 class TStringList {
 public:
     TStringList() = default;
@@ -48,3 +50,5 @@ private:
 
 // Quotes s with q, doubling every q inside.
 QString AnsiQuotedStr(const QString& s, QChar q);
+
+#pragma GCC visibility pop

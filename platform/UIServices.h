@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Buttons and results of message boxes, with the old numbers.
 enum TMsgDlgBtn { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64 };
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
@@ -171,3 +173,5 @@ private:
     std::map<QString, TDialogScript> FScripts;
     std::map<QString, std::deque<TDialogScript>> FOnceScripts;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 // The registry key of the core's settings (an INI file, see RegIniFile.h).
 inline const QString WKRegistryKey = QStringLiteral("Software\\Tessaline\\Boremont2");
 // The server's alias of the well database.
@@ -48,3 +50,5 @@ TDataConnection OpenWellDatabase();
 // Opens the well database the settings name; a missing embedded file is an
 // error and nothing is created (readers that have nothing to read without it).
 TDataConnection OpenExistingWellDatabase();
+
+#pragma GCC visibility pop

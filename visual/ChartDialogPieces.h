@@ -4,6 +4,8 @@
 // group.
 #include "Graphics.h"
 
+#pragma GCC visibility push(default)
+
 class QComboBox;
 class QWidget;
 class TUpDownEdit;
@@ -14,3 +16,5 @@ TUpDownEdit* CreateLineWidthEdit(QWidget* parent);
 // The combo's index as a pen style; a style it does not list reads as solid.
 TPen::TPenStyle LineStyleOf(const QComboBox& combo);
 void SetLineStyle(QComboBox& combo, TPen::TPenStyle style);
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 // colour goes to the colour box.
 #include <Qt>
 
+#pragma GCC visibility push(default)
+
 class QGroupBox;
 class QPushButton;
 class QWidget;
@@ -17,3 +19,5 @@ void BindColorPreview(TShape& shape, TColorRect& box, QPushButton& button, TColo
 
 // The group " Цвет" of those dialogs: preview shape, colour box and button.
 QGroupBox* CreateColorGroup(QWidget* parent, TShape*& shape, TColorRect*& box, QPushButton*& button);
+
+#pragma GCC visibility pop

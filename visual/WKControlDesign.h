@@ -5,6 +5,8 @@
 
 #include <QtPlugin>
 
+#pragma GCC visibility push(default)
+
 class IControlDesign {
 public:
     virtual ~IControlDesign() = default;
@@ -30,3 +32,5 @@ public:
 Q_DECLARE_INTERFACE(IControlDesign, "{054A3D20-8D6E-11D8-8C28-000A48063925}")
 Q_DECLARE_INTERFACE(IControlDesignEx, "{E1B17CED-05DD-4D91-84D1-3B59D56D4190}")
 Q_DECLARE_INTERFACE(IWKParameterContext, "{7915C8E0-7712-4648-B88C-6C2E480A9CE9}")
+
+#pragma GCC visibility pop

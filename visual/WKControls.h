@@ -2,6 +2,8 @@
 // The one parameter picker as callers use it.
 #include "WKParamSource.h"
 
+#pragma GCC visibility push(default)
+
 // Multi choice: true on OK, descr then holds the checked descriptions in tree order.
 bool SelectParameters(TSensSelection selection, TSensDescrArray& descr, const TGetCustomParams& source = {});
 // Single choice: true on OK, descr then holds a copy of the chosen description.
@@ -16,3 +18,5 @@ QObject* ApplicationToolbar();
 // Large toolbar images for plug-ins; nothing in the core assigns it, so it is
 // null unless the host program sets it.
 extern TCustomImageList* WKLargeImages;
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 // Texts raised in place of the engine's own.
 inline const QString SDBInvalidValue = QStringLiteral("Недопустимое значение вводимых данных");
 inline const QString SDBDuplicateKey =
@@ -38,3 +40,5 @@ void HookErrorHandlers(QObject* DataModule);
 void SetDefFloatFmt(QObject* DataModule, const QString& Fmt);
 // Installs the Russian field messages (done once at library start-up).
 void InstallRussianFieldMessages();
+
+#pragma GCC visibility pop

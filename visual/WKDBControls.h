@@ -16,6 +16,8 @@
 #include <QHash>
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TdmWells;
 
 class TdmWKDBControls : public TComponent, public IWKNotification {
@@ -149,3 +151,5 @@ public:
     Q_INVOKABLE explicit TMessageLogGrid(QObject* owner = nullptr);
     void Setup() override;
 };
+
+#pragma GCC visibility pop

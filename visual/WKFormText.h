@@ -9,6 +9,8 @@
 #include <QList>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 QString ComponentToString(TComponentBase* component);
 // Reads text into root (its own class name in the text is not checked), or
 // into a new root of the text's class when root is null (an unknown class
@@ -30,3 +32,5 @@ const QList<const QMetaObject*>& DesignerList();
 // Once per process: the form controls' class registrations and the
 // registration hook that fills DesignerList.
 void InitWKControls();
+
+#pragma GCC visibility pop

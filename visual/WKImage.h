@@ -3,6 +3,8 @@
 #include "Pictures.h"
 #include "WKControlDesign.h"
 
+#pragma GCC visibility push(default)
+
 class TWKImage : public TImage, public IControlDesign {
     Q_OBJECT
     Q_INTERFACES(IControlDesign)
@@ -11,3 +13,5 @@ public:
     // Alignment and picture; on OK stretched and opaque.
     void Setup() override;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include "ComCtrls.h"
 #include "WKControlDesign.h"
 
+#pragma GCC visibility push(default)
+
 class TWKPageControl : public TPageControl, public IControlDesign {
     Q_OBJECT
     Q_INTERFACES(IControlDesign)
@@ -23,3 +25,5 @@ public:
 private:
     int FActiveIndex = 0;
 };
+
+#pragma GCC visibility pop

@@ -5,4 +5,8 @@
 
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 using TGetCustomParams = std::function<TSensDescrArray(const QString& profile)>;
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include "StdCtrls.h"
 #include "WKControlDesign.h"
 
+#pragma GCC visibility push(default)
+
 class TWKLabel : public TLabel, public IControlDesign {
     Q_OBJECT
     Q_INTERFACES(IControlDesign)
@@ -36,3 +38,5 @@ public:
     Q_INVOKABLE explicit TWKGroupBox(QObject* owner = nullptr);
     void Setup() override;
 };
+
+#pragma GCC visibility pop

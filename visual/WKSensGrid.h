@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class TComponent;
 
 // The popup menu a new grid gets (the value grids' shared menu); the chart
@@ -110,3 +112,5 @@ private:
     QString FStreamSuffix;
     bool FRegistered = false;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include "Graphics.h"
 #include "WKSensDescr.h"
 
+#pragma GCC visibility push(default)
+
 class TSensorDataArray;
 class TSensorDataStream;
 class TUDFDataArray;
@@ -92,3 +94,5 @@ public:
     TSensorItem* Items(int index) const { return ItemAs<TSensorItem>(index); }
     TSensorItem* Add() { return static_cast<TSensorItem*>(TCollection::Add()); }
 };
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include "WKSensorItems.h"
 #include "WKServices.h"
 
+#pragma GCC visibility push(default)
+
 class TWKSensorLabel : public TLabel, public IControlDesign, public IControlDesignEx, public IWKNotification {
     Q_OBJECT
     Q_INTERFACES(IControlDesign IControlDesignEx)
@@ -42,3 +44,5 @@ private:
     bool FShowName = false;
     bool FRegistered = false;
 };
+
+#pragma GCC visibility pop

@@ -1,4 +1,6 @@
 #pragma once
+
+#pragma GCC visibility push(default)
 // Recoloured copies of toolbar image lists (the disabled look of the main
 // program's buttons: tone 0, contrast 0.1, grey 1, alpha 0.5).
 class TCustomImageList;
@@ -9,3 +11,5 @@ class TCustomImageList;
 // list belongs to the source's owner; without one the caller frees it.
 TCustomImageList* CreateSpecialImageList(const TCustomImageList* source, float tone, float contrast, float grey,
                                          float alpha);
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QPushButton;
 class QTableWidget;
 
@@ -54,3 +56,5 @@ private:
     std::vector<TRow> FRows;
     std::vector<TRow> FDeleted;
 };
+
+#pragma GCC visibility pop

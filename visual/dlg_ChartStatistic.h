@@ -2,6 +2,8 @@
 // The statistics of a chart over a selected X range: one row per series.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class QPushButton;
 class QTableWidget;
@@ -21,3 +23,5 @@ public:
     QAction* actCopy;
     QPushButton* btnExit;
 };
+
+#pragma GCC visibility pop

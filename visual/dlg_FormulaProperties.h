@@ -8,6 +8,8 @@
 
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -52,3 +54,5 @@ private:
 
 // The application's one formula properties dialog, created on first use.
 TdlgFormulaProperties& dlgFormulaProperties();
+
+#pragma GCC visibility pop

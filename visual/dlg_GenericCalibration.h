@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -130,3 +132,5 @@ private:
 
 // Installs the wizard as the equipment tree's calibration hook.
 void InstallCalibrationWizard();
+
+#pragma GCC visibility pop

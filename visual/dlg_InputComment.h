@@ -3,6 +3,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QLineEdit;
 class TColorRect;
 class TShape;
@@ -21,3 +23,5 @@ public:
 
 // The one comment dialog, made on first use and kept until the application ends.
 TdlgInputComment& dlgInputComment();
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // configuration's Locations table, in their order.
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QStandardItemModel;
 class QTableView;
 
@@ -19,3 +21,5 @@ public:
     QTableView* grdLocations;
     QStandardItemModel* dsLocations;
 };
+
+#pragma GCC visibility pop

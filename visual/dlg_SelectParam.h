@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QMap>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -82,3 +84,5 @@ private:
 
     QMap<QString, TTreeNode*> FGroups;  // upper-cased path -> node
 };
+
+#pragma GCC visibility pop

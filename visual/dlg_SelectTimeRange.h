@@ -4,6 +4,8 @@
 #include "Formatting.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QDateEdit;
 class QTimeEdit;
 
@@ -23,3 +25,5 @@ public:
     QDateEdit* dtpStopDate;
     QTimeEdit* dtpStopTime;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // dialog fills, and the "OK" (modal result OK) and "Отмена" (cancel) buttons.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QPushButton;
 class QVBoxLayout;
 
@@ -23,3 +25,5 @@ private:
 
 // A push button that keeps the dialog's default button for OK.
 QPushButton* DialogButton(const QString& caption, QWidget* parent);
+
+#pragma GCC visibility pop

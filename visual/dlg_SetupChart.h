@@ -2,6 +2,8 @@
 // The setup of a real-time chart: the panel's settings, orientation and time axis.
 #include "dlg_SetupPanel.h"
 
+#pragma GCC visibility push(default)
+
 class TdlgSetupChart : public TdlgSetupPanel {
     Q_OBJECT
 public:
@@ -9,3 +11,5 @@ public:
     QCheckBox* cbVert;
     QCheckBox* cbTime;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 // The value marks of a digital formula series, with the formula.
 #include "dlg_SetupDigitalSeries.h"
 
+#pragma GCC visibility push(default)
+
 class TfrSetupFormula;
 class TWKDigitalExpressionSeries;
 
@@ -15,3 +17,5 @@ public:
 // A new dialog each time; on OK a changed formula is given to the series as
 // well. True on OK.
 bool SetupDigitalExpSeries(TScale& Scale, TWKDigitalExpressionSeries& Series);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class TColorRect;
 class TNumField;
 class TRadioGroup;
@@ -55,3 +57,5 @@ void ApplyDigitalDialog(const TdlgSetupDigitalSeries& Dialog, TScale& Scale, TWK
 bool SetupDigitalMarks(TScale& Scale, TDigitalMarks& Marks);
 // True on OK; the chart repaints then.
 bool SetupDigitalSeries(TScale& Scale, TWKDigitalSeries& Series);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 class TfrSetupFormula;
 class TWKExpressionSeries;
 
@@ -22,3 +24,5 @@ extern TdlgSetupFormulaScale* dlgSetupFormulaScale;
 bool SetupFormulaScale(TScale& Scale, TWKExpressionSeries& Series);
 // The same over a formula text (on OK it holds the edited formula).
 bool SetupFormulaScale(TScale& Scale, QString& Formula, bool IsDateTime);
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class TfrAlign;
 class TLabeledEdit;
 
@@ -15,3 +17,5 @@ public:
     QPushButton* btnFont;
     TFontDialog fd;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // values, header colours and the grid's options.
 #include "dlg_SetupPanel.h"
 
+#pragma GCC visibility push(default)
+
 class TCheckListBox;
 
 // Items of the options list, in order.
@@ -21,3 +23,5 @@ public:
     TColorDialog cd2;
     TCheckListBox* lvCheckboxes;
 };
+
+#pragma GCC visibility pop

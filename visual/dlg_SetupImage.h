@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class TfrAlign;
 
@@ -34,3 +36,5 @@ private:
     QImage FPicture;
     QByteArray FPictureData;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class TLabeledEdit;
 
 class TdlgSetupLabel : public TSetupDialog {
@@ -13,3 +15,5 @@ public:
     QPushButton* btnFont;
     TFontDialog fd;
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class QGroupBox;
 class QListWidget;
 class TfrAlign;
@@ -50,3 +52,5 @@ protected:
 private:
     void Exchange(int a, int b);
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class TfrAlign;
 class TRadioGroup;
@@ -23,3 +25,5 @@ public:
 protected:
     TdlgSetupPanel(const QString& caption, QWidget* parent);
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class TColorRect;
 class TGraphion;
 class TRadioGroup;
@@ -32,3 +34,5 @@ public:
 // of every field, orientation and, when a font was chosen, the font of every
 // scale (the marks along the grid). Cancel changes nothing.
 void SetupChart(TGraphion& Chart);
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -58,3 +60,5 @@ std::vector<TSeries*> SeriesOnScale(const TScale& Scale);
 bool SetupScale(TScale& Scale);
 // Fills the dialog from the scale, runs it and applies it on OK; true on OK.
 bool SetupScaleDialog(TScale& Scale, TdlgScaleProperties& Dialog);
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include "WKSensDescr.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QGroupBox;
 class TColorRect;
@@ -37,3 +39,5 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
 };
+
+#pragma GCC visibility pop

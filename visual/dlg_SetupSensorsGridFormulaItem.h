@@ -3,6 +3,8 @@
 // colour and its formula; OK only for a valid formula.
 #include "dlg_SetupSensorsGridItem.h"
 
+#pragma GCC visibility push(default)
+
 class TfrSetupFormula;
 
 class TdlgSetupSensorsGridFormulaItem : public TdlgSetupSensorsGridItem {
@@ -11,3 +13,5 @@ public:
     explicit TdlgSetupSensorsGridFormulaItem(QWidget* parent = nullptr);
     TfrSetupFormula* frSetupFormula;
 };
+
+#pragma GCC visibility pop

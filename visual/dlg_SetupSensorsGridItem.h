@@ -4,6 +4,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QGroupBox;
 class TColorRect;
 class TLabeledEdit;
@@ -22,3 +24,5 @@ public:
     TColorRect* cbScaleColor;
     QPushButton* btnOk;  // the OK button
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include "CommonDialogs.h"
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QComboBox;
 class TColorRect;
 class TSeries;
@@ -25,3 +27,5 @@ public:
 // The dialog over the series' pen; on OK the pen takes it and the chart
 // repaints. True on OK.
 bool SetupSeriesPen(TSeries& Series);
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 // tree dialog starts from it.
 #include "dlg_SetupBase.h"
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class TfrAlign;
 
@@ -17,3 +19,5 @@ public:
 protected:
     TdlgSetupSplitter(const QString& caption, QWidget* parent);
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 // The list of the suite's hints, oldest first, where the user deletes them.
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QPushButton;
 class QTreeWidget;
 
@@ -29,3 +31,5 @@ private:
     void DeleteRow(int row);
     void UpdateDeleteButton();
 };
+
+#pragma GCC visibility pop

@@ -12,6 +12,8 @@
 #include <QIcon>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class TChartField;
 class TCustomGrid;
@@ -151,3 +153,5 @@ bool AddChartSeries(TChartField* Field, TScale* Scale = nullptr);
 
 // The icons of the menus, in ilCommon's order.
 void FillCommonImages(TCustomImageList& List);
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#pragma GCC visibility push(default)
+
 class TRadioGroup;
 
 class TfrAlign : public QWidget {
@@ -18,3 +20,5 @@ public:
 
     TRadioGroup* rgAlign;
 };
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include "WKServices.h"
 #include "fr_ChartSeries.h"
 
+#pragma GCC visibility push(default)
+
 class TWKChart : public TGraphion,
                  public IControlDesign,
                  public IControlDesignEx,
@@ -57,3 +59,5 @@ private:
     bool FFirstUpdate = false;
     bool FRegistered = false;
 };
+
+#pragma GCC visibility pop

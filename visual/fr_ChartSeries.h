@@ -7,6 +7,8 @@
 
 #include <QFont>
 
+#pragma GCC visibility push(default)
+
 class TSensorDataArray;
 class TUDFDataArray;
 class TSensorDataStream;
@@ -177,3 +179,5 @@ private:
 std::vector<QPoint>& ChartPointBuffer(size_t MinSize);
 // The lines a dense series is drawn with, shared the same way.
 TColumnSpanBuffers& ChartSpanBuffers();
+
+#pragma GCC visibility pop

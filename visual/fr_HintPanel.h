@@ -7,6 +7,8 @@
 #include "TreeView.h"
 #include "WKControlDesign.h"
 
+#pragma GCC visibility push(default)
+
 class QLabel;
 class QPlainTextEdit;
 class QToolButton;
@@ -65,3 +67,5 @@ private:
 // Hands message 1334 to the main window's controls and to every floating
 // form, so that panels on forms out of the main window follow the list too.
 void BroadcastHintsChanged();
+
+#pragma GCC visibility pop

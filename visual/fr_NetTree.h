@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -107,3 +109,5 @@ private:
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TNetTree::TNetViewOptions)
+
+#pragma GCC visibility pop

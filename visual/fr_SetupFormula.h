@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
@@ -64,3 +66,5 @@ signals:
     // After the live check of a change.
     void FormulaChanged();
 };
+
+#pragma GCC visibility pop

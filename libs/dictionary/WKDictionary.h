@@ -5,6 +5,8 @@
 // a missing translation and a debug line.
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 // The language ID that stands for no language.
 constexpr int32_t NoLanguageID = static_cast<int32_t>(0x80000001u);
 
@@ -21,3 +23,5 @@ __attribute__((visibility("default"))) int32_t FindLanguage(const char16_t* name
 using TTranslateFunc = const char16_t* (*)(int32_t, const char16_t*);
 using TGetLanguagesFunc = const char16_t* (*)();
 using TFindLanguageFunc = int32_t (*)(const char16_t*);
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QPair>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 struct TDictionaryItem {
     int LanguageID = 0;
     QString SourceText;  // compared exactly, letter case counts
@@ -35,3 +37,5 @@ private:
     QList<QPair<int, QString>> FLanguageRows;  // in name order
     QHash<TDictionaryItem, QString> FCache;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TActionList;
 
 class TAction : public TComponent {
@@ -109,3 +111,5 @@ private:
     QList<TAction*> FActions;
     TComponent* FImages = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 // are written in.
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class TPageControl;
 
 class TTabSheet : public TControl {
@@ -70,3 +72,5 @@ private:
     int FActive = -1;
     TTabPosition FTabPosition = tpTop;
 };
+
+#pragma GCC visibility pop

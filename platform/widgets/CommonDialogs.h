@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 class TFont;
 
 class TFontDialog {
@@ -35,3 +37,5 @@ public:
     QString FileName() const { return Options.FileName; }
     bool Execute() { return UIServices().OpenFileDialog(Options); }
 };
+
+#pragma GCC visibility pop

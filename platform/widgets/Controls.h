@@ -25,6 +25,8 @@
 #include <QWidget>
 #include <map>
 
+#pragma GCC visibility push(default)
+
 class TControl : public QWidget, public TComponentBase {
     Q_OBJECT
     Q_CLASSINFO("Component", "1")
@@ -194,3 +196,5 @@ class TGraphicControl : public TControl {
 public:
     Q_INVOKABLE explicit TGraphicControl(QObject* owner = nullptr) : TControl(owner) {}
 };
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 // Joins a dataset to data-bound controls; they hear the dataset's changes
 // through it (OnDataChange: the field that changed, or null for the row).
 class TDataSource : public TComponent {
@@ -144,3 +146,5 @@ private:
     std::vector<QStringList> FTexts;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TDBGrid::TDBGridOptions)
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 // background (the design grid), under its children.
 #include <QRect>
 
+#pragma GCC visibility push(default)
+
 class QEvent;
 class QPainter;
 class QWidget;
@@ -24,3 +26,5 @@ public:
 void SetDesignHook(QWidget* form, IDesignHook* hook);
 // The hook of form, or null.
 IDesignHook* DesignHookOf(const QWidget* form);
+
+#pragma GCC visibility pop

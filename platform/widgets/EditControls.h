@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#pragma GCC visibility push(default)
+
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
@@ -94,3 +96,5 @@ private:
     TColor FBrush = clWhite;
     TColor FPen = clBlack;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 // The panel: a container with a caption, two bevels and a border.
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class QPainter;
 
 class TPanel : public TControl {
@@ -60,3 +62,5 @@ struct TPanelFrame {
     int Width() const;
     void Paint(QPainter& DC, QRect& Rect, const QPalette& Palette, const QColor& BorderFill = QColor()) const;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 // were read in.
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -78,3 +80,5 @@ private:
     bool FShowRoot = true;
     bool FWideNodes = false;
 };
+
+#pragma GCC visibility pop

@@ -13,6 +13,8 @@
 #include <QList>
 #include <QRect>
 
+#pragma GCC visibility push(default)
+
 class TForm : public TControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -141,3 +143,5 @@ private:
 
 // The application's forms in creation order.
 QList<TForm*> Forms();
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#pragma GCC visibility push(default)
+
 class TCustomGrid : public TControl {
     Q_OBJECT
     Q_PROPERTY(int ColCount READ ColCount WRITE SetColCount)
@@ -145,3 +147,5 @@ private:
     int FDragTo = -1;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomGrid::TGridOptions)
+
+#pragma GCC visibility pop

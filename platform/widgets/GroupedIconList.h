@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#pragma GCC visibility push(default)
+
 class TGroupedIconList : public QWidget {
     Q_OBJECT
 public:
@@ -75,3 +77,5 @@ private:
     int FSelected = -1;
     TLayout FLayout;
 };
+
+#pragma GCC visibility pop

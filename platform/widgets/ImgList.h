@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#pragma GCC visibility push(default)
+
 class TCustomImageList : public TComponent {
     Q_OBJECT
     Q_PROPERTY(int Width READ Width WRITE SetWidth)
@@ -58,3 +60,5 @@ class TImageList : public TCustomImageList {
 public:
     Q_INVOKABLE explicit TImageList(QObject* owner = nullptr) : TCustomImageList(owner) {}
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 class QMainWindow;
 class QMenu;
 class QToolBar;
@@ -52,3 +54,5 @@ private:
     QPointer<QMainWindow> FWindow;
     TPictureList FMenuImages;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#pragma GCC visibility push(default)
+
 class QPlainTextEdit;
 
 class TMemo : public TControl {
@@ -59,3 +61,5 @@ private:
     TScrollStyle FScrollBars = ssNone;
     bool FWordWrap = true;
 };
+
+#pragma GCC visibility pop

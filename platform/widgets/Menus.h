@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 // A context menu component. Controls name it in their PopupMenu property; the
 // control that opens it is recorded as PopupComponent and the screen point as
 // PopupPoint, so that the menu's commands know what they were asked about.
@@ -44,3 +46,5 @@ private:
     QPoint FPopupPoint;
     bool FAutoPopup = true;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 // A dialog never calls exec() itself.
 #include "UIServices.h"
 
+#pragma GCC visibility push(default)
+
 class QDialog;
 
 // Shows the dialog modally; returns its TModalResult (mrCancel when closed
@@ -12,3 +14,5 @@ int ShowModal(QDialog& dialog);
 // The TModalResult a dialog set through done()/accept()/reject(): a rejected
 // or unfinished dialog gives mrCancel. Scripts return it after pressing a button.
 int DialogResult(const QDialog& dialog);
+
+#pragma GCC visibility pop

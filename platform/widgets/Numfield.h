@@ -5,6 +5,8 @@
 // as not valid.
 #include <QLineEdit>
 
+#pragma GCC visibility push(default)
+
 class TNumField : public QLineEdit {
     Q_OBJECT
 public:
@@ -37,3 +39,5 @@ private:
     double FMin = -1e300;
     double FMax = 1e300;
 };
+
+#pragma GCC visibility pop

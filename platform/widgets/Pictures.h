@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#pragma GCC visibility push(default)
+
 class TPicture : public TPersistent {
     Q_OBJECT
 public:
@@ -88,3 +90,5 @@ private:
     bool FProportional = false;
     bool FTransparent = false;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QPrinter;
 
 class TQtPrinters : public IPrinters {
@@ -56,3 +58,5 @@ public:
 
 // Installs TQtPrinters as the program's printers.
 void InstallQtPrinters();
+
+#pragma GCC visibility pop

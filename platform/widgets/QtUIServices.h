@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class TQtUIServices : public IUIServices {
 public:
     TQtUIServices();
@@ -28,3 +30,5 @@ std::unique_ptr<IClipboard> CreateQtClipboard();
 
 // Installs TQtUIServices as the program's UI services.
 void InstallQtUIServices();
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 // and the box scrolls its children (the wheel scrolls vertically).
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class QScrollBar;
 
 class TScrollBox : public TControl {
@@ -47,3 +49,5 @@ private:
     QScrollBar* FVert;
     bool FUpdating = false;
 };
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 // for the parent's other controls keeps MinSize too.
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class TSplitter : public TGraphicControl {
     Q_OBJECT
     Q_PROPERTY(bool AutoSnap READ AutoSnap WRITE SetAutoSnap)
@@ -63,3 +65,5 @@ private:
     int FMaxSize = 0;
     int FPendingSize = -1;
 };
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 class TTreeNode : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
@@ -69,3 +71,5 @@ private:
     QList<QIcon> FImages;
     int FUpdating = 0;
 };
+
+#pragma GCC visibility pop

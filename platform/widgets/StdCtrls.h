@@ -3,6 +3,8 @@
 // window) and the group box (a captioned frame around its children).
 #include "Controls.h"
 
+#pragma GCC visibility push(default)
+
 class TCustomLabel : public TGraphicControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -64,3 +66,5 @@ protected:
 private:
     QString FCaption;
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <map>
 
+#pragma GCC visibility push(default)
+
 class TStringGrid : public TCustomGrid {
     Q_OBJECT
 public:
@@ -33,3 +35,5 @@ private:
     QPointer<QLineEdit> FEditor;
     int FEditCol = -1, FEditRow = -1;
 };
+
+#pragma GCC visibility pop

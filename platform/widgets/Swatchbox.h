@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#pragma GCC visibility push(default)
+
 class TColorRect : public QWidget {
     Q_OBJECT
 public:
@@ -27,3 +29,5 @@ protected:
 private:
     TColor FColor = clBlack;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#pragma GCC visibility push(default)
+
 class TTimer : public TComponent {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -38,3 +40,5 @@ private:
     TMethod FOnTimer;
     QTimer FTimer;
 };
+
+#pragma GCC visibility pop

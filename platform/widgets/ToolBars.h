@@ -11,6 +11,8 @@
 
 #include <QPointer>
 
+#pragma GCC visibility push(default)
+
 class TCustomImageList;
 class TToolBar;
 
@@ -217,3 +219,5 @@ private:
     int FNumGlyphs = 1;
     int FSpacing = 4;
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 // Small pictures by index.
 class TPictureList {
 public:
@@ -57,3 +59,5 @@ private:
     const TPictureList* FImages = nullptr;
     int FUpdateCount = 0;
 };
+
+#pragma GCC visibility pop

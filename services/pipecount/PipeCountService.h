@@ -14,6 +14,8 @@
 #include <cmath>
 #include <limits>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 
 class TPipeCountService : public TWKService {
@@ -113,3 +115,5 @@ private:
     QPointer<QAction> FMenuItem;
     QPointer<QAction> FToolButton;
 };
+
+#pragma GCC visibility pop

@@ -3,4 +3,8 @@
 // 1 a bottom-hole-assembly element, 2 no element, 3 a casing joint.
 #include "TreeView.h"
 
+#pragma GCC visibility push(default)
+
 TPictureList DrawPipeImages(int Size);
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -36,3 +38,5 @@ public:
 private:
     void SearchChanged(const QString& Text);
 };
+
+#pragma GCC visibility pop

@@ -12,6 +12,8 @@
 #include <limits>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // One element of the string.
 struct TTubingItem {
     int ItemNo = 0;
@@ -95,3 +97,5 @@ public:
 TdmJointcount* dmJointcount();
 // The module, made on first use with the application as owner.
 TdmJointcount& CreateJointcountModule();
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 
+#pragma GCC visibility push(default)
+
 class QCheckBox;
 class QDateEdit;
 class QLineEdit;
@@ -53,3 +55,5 @@ private:
     [[noreturn]] void FailCell(int col, int row, const QString& message);
     TDateTime StartTime() const;
 };
+
+#pragma GCC visibility pop

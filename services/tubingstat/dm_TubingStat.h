@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class TSensorDataArray;
 class TSensorDataStream;
 class TWKStreamList;
@@ -169,3 +171,5 @@ private:
     int FNotSendingDataCount = 0;
     TTubingStatItem FTubingStat;
 };
+
+#pragma GCC visibility pop

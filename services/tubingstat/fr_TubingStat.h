@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class QAction;
 class QTimer;
 class QToolBar;
@@ -74,3 +76,5 @@ private:
     QTimer* FUpdateTimer;
     QPointer<TdlgTubingStatEdit> FEditDialog;
 };
+
+#pragma GCC visibility pop
