@@ -539,14 +539,14 @@ TPrintPasteAction::TPrintPasteAction(TPrintDocument* document) : TPrintAction(TP
         QList<const TClassInfo*> classes;
         PrintItemManager().GetClassGroup(&TPrintItem::staticMetaObject, classes, false);
         const TClassInfo* best = nullptr;
-        int bestIndex = -1;
+        int bestPriority = -1;
         for (const TClassInfo* cls : classes) {
             if (!cls->Create || cls->InheritsFrom(&TPrintDocument::staticMetaObject)) continue;
             const std::unique_ptr<QObject> probe(cls->Create(nullptr));
-            const int index = static_cast<TPrintItem*>(probe.get())->SupportsClipboardFormat(formats);
-            if (index >= 0 && (bestIndex < 0 || index < bestIndex)) {
+            const int priority = static_cast<TPrintItem*>(probe.get())->SupportsClipboardFormat(formats);
+            if (priority >= 0 && (bestPriority < 0 || priority < bestPriority)) {
                 best = cls;
-                bestIndex = index;
+                bestPriority = priority;
             }
         }
         if (best) {

@@ -121,8 +121,8 @@ public:
 
     virtual void NotifyItems(TPrintItem* item, const QString& text);
     virtual void OnDetachView(TPrintView* view);
-    // The index in formats (clipboard format numbers) of the first format this
-    // class can be created from; -1 for none.
+    // How strongly this class wants to be created from a clipboard offering
+    // formats (clipboard format numbers): the lowest answer wins; -1 for none.
     virtual int SupportsClipboardFormat(const QList<int>& formats) const;
     // Clears psChanged here and in all descendants.
     virtual void Validate();

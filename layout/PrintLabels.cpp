@@ -184,7 +184,8 @@ void TPrintLabel::Render(TRenderDevice& device) {
 
 bool TPrintLabel::Setup(TRenderDevice* device) { return RunItemSetupDialog(*this, device); }
 
-int TPrintLabel::SupportsClipboardFormat(const QList<int>& formats) const { return int(formats.indexOf(CF_TEXT)); }
+// Behind pictures: a copied picture often brings a caption or address as text too.
+int TPrintLabel::SupportsClipboardFormat(const QList<int>& formats) const { return formats.contains(CF_TEXT) ? 100 : -1; }
 
 void TPrintLabel::BeforeSetup(TRenderDevice*, TdlgSetupLabel& dialog) {
     dialog.SetSampleFont(*FFont);

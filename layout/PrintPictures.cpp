@@ -71,9 +71,7 @@ void TPrintImage::BuildTree(TTreeView& tree, QTreeWidgetItem* node) {
 }
 
 int TPrintImage::SupportsClipboardFormat(const QList<int>& formats) const {
-    for (int i = 0; i < formats.size(); ++i)
-        if (formats.at(i) == CF_BITMAP || formats.at(i) == CF_DIB) return i;
-    return -1;
+    return formats.contains(CF_BITMAP) || formats.contains(CF_DIB) ? 99 : -1;
 }
 
 void TPrintImage::CreateFromClipboard() {

@@ -4,6 +4,7 @@
 #include "Formatting.h"
 #include "ItemSetup.h"
 #include "ModalDialogs.h"
+#include "PrintComments.h"
 #include "PrintPictures.h"
 
 #include <QDialogButtonBox>
@@ -147,18 +148,27 @@ void TdlgSetupPicture::Validate() {
 }
 
 namespace {
-const TItemSetupRegistration ImageSetup(typeid(TPrintImage), [](TPrintItem& item, TRenderDevice*) {
-    auto& image = static_cast<TPrintImage&>(item);
+// Runs the picture dialog over an image; on OK it takes the picture, the
+// left edge, the size and, where the image has one of its own, the top.
+bool SetupImage(TPrintImage& image, bool withTop) {
     auto& dialog = KeptDialog<TdlgSetupPicture>();
-    dialog.Fill(*image.Image(), QRect(image.GetAbsPos(), QSize(image.Width(), image.Height())));
+    dialog.Fill(*image.Image(), QRect(image.GetAbsPos(), QSize(image.Width(), image.Height())), withTop);
     if (ShowModal(dialog) != mrOk) return false;
     const QRect bounds = dialog.Bounds();
     image.Image()->Assign(&dialog.Picture());
     image.SetAbsLeft(bounds.left());
-    image.SetAbsTop(bounds.top());
+    if (withTop) image.SetAbsTop(bounds.top());
     image.SetWidth(bounds.width());
     image.SetHeight(bounds.height());
     return true;
+}
+
+const TItemSetupRegistration ImageSetup(typeid(TPrintImage), [](TPrintItem& item, TRenderDevice*) {
+    return SetupImage(static_cast<TPrintImage&>(item), true);
+});
+// A track picture's top follows its index position, which the dialog leaves alone.
+const TItemSetupRegistration FieldImageSetup(typeid(TPrintFieldImage), [](TPrintItem& item, TRenderDevice*) {
+    return SetupImage(static_cast<TPrintImage&>(item), false);
 });
 }  // namespace
 

@@ -29,6 +29,16 @@ struct TUIFixture {
     std::shared_ptr<TScriptedUIServices> UI;
     std::shared_ptr<IUIServices> Old;
 };
+
+// A clipboard offering text and a picture at once, as programs that copy a
+// picture often do.
+struct TTextAndPictureUI : TScriptedUIServices {
+    struct TBoth : TMemoryClipboard {
+        QImage Picture;
+        QImage GetImage() const override { return Picture; }
+    } Both;
+    IClipboard& Clipboard() override { return Both; }
+};
 }  // namespace
 
 TEST(PrintAnnotations, LabelSizesItselfToItsText) {
@@ -288,6 +298,22 @@ TEST(PrintAnnotations, ItemsFromTheClipboard) {
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->GetBounds().size(), c.MM);
     }
+}
+
+TEST(PrintAnnotations, APictureOfferedWithTextIsPastedAsAPicture) {
+    const auto ui = std::make_shared<TTextAndPictureUI>();
+    const std::shared_ptr<IUIServices> old = SetUIServices(ui);
+    ui->Both.SetAsText("https://example.invalid/core.png");
+    ui->Both.Picture = QImage(38, 19, QImage::Format_RGB32);
+    ui->Both.Picture.fill(Qt::darkGreen);
+    ASSERT_EQ(ClipboardFormatNumbers(ui->Both), (QList<int>{CF_TEXT, CF_BITMAP, CF_DIB}));
+    TPrintDocument doc;
+    doc.PasteFromClipboard();
+    ASSERT_EQ(doc.ItemCount(), 1);
+    auto* image = qobject_cast<TPrintImage*>(doc.Items().last());
+    ASSERT_NE(image, nullptr) << "the picture goes before the text that came with it";
+    EXPECT_EQ(image->GetBounds().size(), QSize(11, 6));
+    SetUIServices(old);
 }
 
 TEST(PrintAnnotations, PicturesAndPanels) {

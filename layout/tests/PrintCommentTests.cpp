@@ -1,6 +1,6 @@
-// Index-anchored items: comments (anchor, text conversion, merging paste,
-// moving, emptying), layers (colour rule, adding with the mouse), and the
-// annotated well-log page as a picture.
+// Index-anchored items: comments (anchor, clip and alignment of their text,
+// text conversion, merging paste, moving, emptying), layers (colour rule,
+// adding with the mouse), and the annotated well-log page as a picture.
 #include "WellLogTestSupport.h"
 
 #include "ItemSetup.h"
@@ -12,6 +12,7 @@
 
 #include <QTest>
 #include <cmath>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace Plotmere;
@@ -219,6 +220,55 @@ TEST(PrintComments, LayersAddedWithTheMouseAndTheirColourRule) {
     QTest::mousePress(&f.View, Qt::LeftButton, {}, f.View.Device().AbsPrj(150, 50));
     EXPECT_EQ(f.Doc.CurAction(), nullptr);
     EXPECT_EQ(f.Doc.DoneCount(), 1);
+}
+
+TEST(PrintComments, TextKeepsToItsTrackUnlessFreeAndFollowsItsAlignment) {
+    struct TCase {
+        const char* What;
+        bool Clip;
+        TPrintComment::TTextAlign Align;
+    };
+    const TCase cases[] = {
+        {"clipped, left", true, TPrintComment::taLeftJustify},
+        {"free, right", false, TPrintComment::taRightJustify},
+        {"free, centre", false, TPrintComment::taCenter},
+    };
+    // How far the short second line starts right of the long first one.
+    std::map<int, double> indent;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TSketchDocument doc;
+        SetUpDepthDocument(doc, 0, 100, 0.5, 10);  // the track fits on the first page
+        TPrintField* field = AddTrack(&doc, 10, 20, 40);
+        TPrintComment* comment = AddComment(new TPrintCommentsRoot(field), 30, 50, "Водонефтяной контакт\nВНК");
+        comment->SetClip(c.Clip);
+        comment->SetTextAlign(c.Align);
+        TRecordingCanvas canvas(96, {1000, 1300});
+        RenderPages(doc, canvas);
+        std::map<QString, TRecordingCanvas::TCall> lines;
+        for (const auto& call : canvas.Calls)
+            if (call.Kind == "text") lines[call.Text] = call;
+        ASSERT_EQ(lines.count("Водонефтяной контакт"), 1u);
+        ASSERT_EQ(lines.count("ВНК"), 1u);
+        const TRecordingCanvas::TCall &wide = lines["Водонефтяной контакт"], &narrow = lines["ВНК"];
+        const auto px = [](double mm) { return mm * ScreenPixelsPerMM; };
+        const QRect client = field->ClientRect();
+        ASSERT_FALSE(wide.Clip.isEmpty());
+        if (c.Clip) {
+            EXPECT_NEAR(wide.Clip.right(), px(client.left() + client.width()), 2) << "cut at the track's edge";
+        } else {
+            EXPECT_NEAR(wide.Clip.left(), 0, 1) << "across the page";
+            EXPECT_NEAR(wide.Clip.right(), px(210), 2);
+        }
+        EXPECT_NEAR(wide.Clip.top(), px(client.top()), 2);
+        EXPECT_NEAR(wide.Clip.bottom(), px(client.top() + client.height()), 2);
+        EXPECT_NEAR(wide.Points[0].x(), px(field->GetAbsLeft() + 30), 2) << "the widest line starts at the anchor";
+        EXPECT_GT(narrow.Points[0].y(), wide.Points[0].y());
+        indent[c.Align] = narrow.Points[0].x() - wide.Points[0].x();
+    }
+    EXPECT_NEAR(indent[TPrintComment::taLeftJustify], 0, 1);
+    EXPECT_GT(indent[TPrintComment::taRightJustify], 40) << "the short line ends where the long one does";
+    EXPECT_NEAR(indent[TPrintComment::taCenter], indent[TPrintComment::taRightJustify] / 2, 1.5);
 }
 
 TEST(LayoutAnnotations, LayoutAnnotationsRender) {

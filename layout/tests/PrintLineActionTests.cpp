@@ -1,11 +1,17 @@
-// Drawing correlation lines click by click, moving their nodes, placing
-// track pictures and selecting an index range, with synthetic mouse events.
+// Drawing correlation lines click by click, moving their nodes, placing,
+// moving and setting up track pictures and selecting an index range, with
+// synthetic mouse events.
 #include "WellLogTestSupport.h"
 
+#include "ModalDialogs.h"
 #include "PrintComments.h"
 #include "PrintView.h"
 #include "UIServices.h"
+#include "dlg_SetupPicture.h"
 
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -132,6 +138,18 @@ TEST(PrintLineActions, TrackPictureAndIndexRange) {
     f.Doc.SetCurAction(new TPrintAddFieldImage(&f.Doc));
     QTest::mouseClick(&f.View, Qt::LeftButton, {}, f.At(30, 1070));
     EXPECT_EQ(f.Doc.DoneCount(), 1);
+    // A file that is no picture is reported and adds nothing either.
+    QFile bad(dir.filePath("core.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a picture");
+    bad.close();
+    f.UI->OpenFileAnswers.push_back(bad.fileName());
+    f.Doc.SetCurAction(new TPrintAddFieldImage(&f.Doc));
+    QTest::mouseClick(&f.View, Qt::LeftButton, {}, f.At(30, 1070));
+    EXPECT_EQ(f.Doc.CurAction(), nullptr);
+    EXPECT_EQ(f.Doc.DoneCount(), 1);
+    ASSERT_EQ(f.UI->Messages.size(), 1);
+    EXPECT_TRUE(f.UI->Messages[0].contains("core.bmp"));
 
     auto* range = new TPrintAddDataRangeAction(&f.Doc);
     f.Doc.SetCurAction(range);
@@ -143,4 +161,78 @@ TEST(PrintLineActions, TrackPictureAndIndexRange) {
     QTest::mouseRelease(&f.View, Qt::LeftButton, {}, f.At(30, 1030));
     EXPECT_EQ(f.Doc.CurAction(), nullptr);
     EXPECT_EQ(f.Doc.LastDone(), range);
+}
+
+TEST(PrintLineActions, TrackPictureMovedAndSetUpWithTheMouse) {
+    TLineView f;
+    auto* image = new TPrintFieldImage(f.Field);
+    QImage picture(80, 40, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    picture.setDotsPerMeterX(4000);  // 20 mm by 10 mm
+    picture.setDotsPerMeterY(4000);
+    image->SetGraphic(picture);
+    image->AutoSize();
+    image->SetLeft(10);
+    image->SetPosition(1040);
+    f.Doc.Changed(dcContents);
+    const QUuid id = image->ID();
+    const auto find = [&] { return qobject_cast<TPrintFieldImage*>(f.Doc.FindItem(id)); };
+
+    // Dragged by its inside: the left edge lands on a whole millimetre, the top on an index value.
+    const QRect r = f.View.Device().GetAbsPrjRect(image->Bounds().left(), image->Bounds().top(),
+                                                  image->Bounds().left() + image->Bounds().width(),
+                                                  image->Bounds().top() + image->Bounds().height());
+    EXPECT_EQ(image->GetUserAction(&f.View, r.center().x(), r.center().y(), {}), (TPrintEditActions{saMove}));
+    EXPECT_EQ(image->GetUserAction(&f.View, r.center().x(), r.center().y(), Qt::ShiftModifier), (TPrintEditActions{saSetup}));
+    EXPECT_TRUE(image->GetUserAction(&f.View, r.right() + 5, r.center().y(), {}).Empty());
+    const QPoint shift(17, 30);
+    QTest::mousePress(&f.View, Qt::LeftButton, {}, r.center());
+    ASSERT_NE(f.Doc.CurAction(), nullptr);
+    QTest::mouseMove(&f.View, r.center() + shift);
+    EXPECT_EQ(f.View.Device().Frames().size(), 1) << "the moved frame is in the view's frame list";
+    QTest::mouseRelease(&f.View, Qt::LeftButton, {}, r.center() + shift);
+    EXPECT_TRUE(f.View.Device().Frames().isEmpty());
+    ASSERT_EQ(f.Doc.DoneCount(), 1);
+    EXPECT_EQ(f.Doc.LastDone()->GetName(), "Переместить изображение");
+    const double mmPerPixel = 1 / f.View.Device().YResScl();
+    EXPECT_NEAR(find()->Position(), 1040 + shift.y() * mmPerPixel * 0.5, 0.5);
+    EXPECT_NEAR(find()->Left(), 10 + shift.x() * mmPerPixel, 0.6);
+    EXPECT_NEAR(find()->Bounds().top(), f.Field->PrjVertValueToMM(find()->Position()), 0.5) << "laid out anew";
+    const int left = find()->Left();
+    const double position = find()->Position();
+    f.Doc.Undo();
+    EXPECT_EQ(find()->Left(), 10);
+    EXPECT_EQ(find()->Position(), 1040.0);
+    f.Doc.Redo();
+    EXPECT_EQ(find()->Left(), left);
+    EXPECT_EQ(find()->Position(), position);
+
+    // A double click opens the picture dialog without the top, which the position decides.
+    const QPoint inside = f.View.Device().AbsPrj(f.Field->GetAbsLeft() + left + 5, f.Field->PrjVertValueToMM(position) + 5);
+    int absLeft = 0;
+    f.UI->ScriptDialogOnce(QString::fromLatin1(TdlgSetupPicture::staticMetaObject.className()), [&](QObject* o) {
+        auto& d = *qobject_cast<TdlgSetupPicture*>(o);
+        EXPECT_FALSE(d.edTop->isVisibleTo(&d));
+        EXPECT_EQ(d.edWidth->text(), "20");
+        EXPECT_EQ(d.edHeight->text(), "10");
+        absLeft = d.edLeft->text().toInt();
+        d.edLeft->setText(QString::number(absLeft + 5));
+        d.edWidth->setText("30");
+        d.OKBtn->click();
+        return DialogResult(d);
+    });
+    QTest::mouseDClick(&f.View, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(&f.View, Qt::LeftButton, {}, inside);
+    EXPECT_EQ(f.UI->ShownDialogs, QStringList{"Plotmere::TdlgSetupPicture: Настройка изображения"});
+    ASSERT_EQ(f.Doc.DoneCount(), 2);
+    EXPECT_EQ(absLeft, f.Field->GetAbsLeft() + left);
+    EXPECT_EQ(find()->Left(), left + 5);
+    EXPECT_EQ(find()->Width(), 30);
+    EXPECT_EQ(find()->Position(), position);
+    EXPECT_EQ(find()->Image()->Graphic().size(), QSize(80, 40));
+    f.Doc.Undo();
+    EXPECT_EQ(find()->Left(), left);
+    EXPECT_EQ(find()->Width(), 20);
+    f.Doc.Redo();
+    EXPECT_EQ(find()->Width(), 30);
 }
