@@ -35,7 +35,6 @@ int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity / 2); }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-
 }  // namespace
 
 // Fixed notation as the old runtime's FloatToStrF(ffFixed, 7, Decimals):
@@ -137,23 +136,33 @@ void TSensorDataArray::SetCapacity(int n) {
     // One slot from the start: SetLast before any AddEmpty writes there, as it always could.
     std::vector<double>(1, EmptySampleValue()).swap(FData);
     std::vector<TSensorState>(1, ssEmpty).swap(FStates);
+    FAllocated = 1;
 }
 
 bool TSensorDataArray::Grow(int Needed) {
-    const int allocated = static_cast<int>(FData.size());
+    const int allocated = FAllocated;
     if (Needed <= allocated) return true;
     if (allocated >= FBufferSize) return false;
     if (Needed > FBufferSize) {
         // The window moves back to slot 0 now: it does so in the whole buffer.
         FData.resize(static_cast<size_t>(FBufferSize), EmptySampleValue());
         FStates.resize(static_cast<size_t>(FBufferSize), ssEmpty);
+        FAllocated = FBufferSize;
         return false;
     }
     constexpr int MinAllocation = 256;
     const int size = std::min(FBufferSize, std::max({Needed, 2 * allocated, MinAllocation}));
     FData.resize(static_cast<size_t>(size), EmptySampleValue());
     FStates.resize(static_cast<size_t>(size), ssEmpty);
+    FAllocated = size;
     return true;
+}
+
+void TSensorDataArray::AddEmptyAtBufferEnd() {
+    if (!Grow(FStart + FCount)) CompactForNewSample();
+    FLastIndex = FStart + FCount - 1;
+    FStates[FLastIndex] = ssEmpty;
+    FData[FLastIndex] = EmptySampleValue();
 }
 
 void TSensorDataArray::AddEmpty(int n) {
@@ -162,8 +171,7 @@ void TSensorDataArray::AddEmpty(int n) {
     const int kept = count - std::min(n, count);  // the newest old samples that stay
     int start = FStart + FCount - kept;
     if (!Grow(start + count)) {
-        std::memmove(FData.data(), FData.data() + start, sizeof(double) * kept);
-        std::memmove(FStates.data(), FStates.data() + start, sizeof(TSensorState) * kept);
+        MoveToBufferStart(start, kept);
         start = 0;
     }
     FStart = start;
@@ -190,9 +198,14 @@ void TSensorDataArray::SetLastValues(const double* Values, int n, bool NaNIsErro
 
 void TSensorDataArray::CompactForNewSample() {
     // Only the older FCount - 1 samples are worth moving; the new one is written after.
-    std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * (FCount - 1));
-    std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * (FCount - 1));
+    MoveToBufferStart(FStart, FCount - 1);
     FStart = 0;
+}
+
+void TSensorDataArray::MoveToBufferStart(int From, int Keep) {
+    if (Keep <= 0) return;
+    std::memmove(FData.data(), FData.data() + From, sizeof(double) * size_t(Keep));
+    std::memmove(FStates.data(), FStates.data() + From, sizeof(TSensorState) * size_t(Keep));
 }
 
 void TSensorDataArray::SetLastOutOfRange() { DebugLog(QStringLiteral("TSensorDataArray.SetLast - Data range error")); }
@@ -246,9 +259,7 @@ void TSensorDataArray::Clear() { FStart = FCount = FLastIndex = 0; }
 void TSensorDataArray::SetCount(int n) {
     n = std::clamp(n, 0, FCapacity);
     if (!Grow(FStart + n)) {
-        const int keep = std::min(FCount, n);
-        std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * keep);
-        std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * keep);
+        MoveToBufferStart(FStart, std::min(FCount, n));
         FStart = 0;
     }
     // Samples that join the window are empty, not left-overs of the buffer.
@@ -277,8 +288,7 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
         n = FCapacity;
     }
     if (!Grow(FStart + n)) {
-        std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * FCount);
-        std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * FCount);
+        MoveToBufferStart(FStart, FCount);
         FStart = 0;
     }
     const int from = Source.Slot(Start);
@@ -288,6 +298,44 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
     FLastReal = Source.FLastReal;
     // SetLast after a copy writes the newest sample, never a slot outside the window.
     FLastIndex = Slot(FCount - 1);
+}
+
+void TSensorDataArray::PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const {
+#if defined(__GNUC__)
+    // The placement CopyFrom works out, without changing anything.
+    Start = std::max(0, Start);
+    Count = std::min(Count, Source.FCount - Start);
+    if (Count <= 0 || FCapacity == 0) return;
+    if (Count > FCapacity) {
+        Start += Count - FCapacity;
+        Count = FCapacity;
+    }
+    const int excess = std::max(0, FCount + Count - FCapacity);
+    const int first = FStart + excess, kept = FCount - excess;
+    // One line in every page: the page walks are the slow part of a cold
+    // copy, and the hardware streams the lines of a page by itself.
+    constexpr int PageSlots = 4096 / sizeof(double);
+    auto pages = [](const double* p, int n, bool write) {
+        for (int i = 0; i < n; i += PageSlots) {
+            if (write)
+                __builtin_prefetch(p + i, 1);
+            else
+                __builtin_prefetch(p + i, 0);
+        }
+    };
+    pages(Source.FData.data() + Source.Slot(Start), Count, false);
+    __builtin_prefetch(Source.FStates.data() + Source.Slot(Start), 0);
+    int to = first + kept;
+    if (to + Count > FAllocated) {
+        if (FAllocated < FBufferSize) return;  // the buffer grows first: its memory is not there yet
+        pages(FData.data() + first, kept, false);  // the window moves back to slot 0
+        to = 0;
+    }
+    pages(FData.data() + to, std::min(Count + (to == 0 ? kept : 0), FAllocated - to), true);
+    __builtin_prefetch(FStates.data() + to, 1);
+#else
+    (void)Source, (void)Start, (void)Count;
+#endif
 }
 
 double* TSensorDataArray::GetDataPointer() { return FData.empty() ? nullptr : FData.data() + FStart; }
@@ -415,12 +463,6 @@ void TSensorDataStream::RemoveSensor(TSensorDataArray* Array) {
     FLayoutStamp = NewLayoutStamp();
 }
 
-void TSensorDataStream::AddRecord() {
-    for (auto& a : FArrays) a->AddEmpty();
-    ++FNewCount;
-    ++FTotalCount;
-}
-
 void TSensorDataStream::AddRecords(int n) {
     if (n <= 0) return;
     for (auto& a : FArrays) a->AddEmpty(n);
@@ -490,7 +532,10 @@ void TSensorDataStream::CopyFrom(const TSensorDataStream& Source) {
     }
     const int start = Source.GetDataCount() - a;
     const int sourceArrays = Source.Count();
-    for (int k = 0; k < sourceArrays; ++k) FArrays[k]->CopyFrom(*Source.FArrays[k], start, a);
+    for (int k = 0; k < sourceArrays; ++k) {
+        if (k + 1 < sourceArrays) FArrays[k + 1]->PrefetchCopyFrom(*Source.FArrays[k + 1], start, a);
+        FArrays[k]->CopyFrom(*Source.FArrays[k], start, a);
+    }
     for (int k = sourceArrays; k < Count(); ++k)
         for (int r = 0; r < a; ++r) FArrays[k]->AddEmpty();
     FTotalCount = Source.FTotalCount;

@@ -87,7 +87,7 @@ public:
     // Memory for it is taken as samples arrive, not when the capacity is set.
     int GetBufferSize() const { return FBufferSize; }
     // Slots allocated so far (at most the buffer size).
-    int GetAllocatedSize() const { return static_cast<int>(FData.size()); }
+    int GetAllocatedSize() const { return FAllocated; }
     double GetLastReal() const { return FLastReal; }
     void SetLastReal(double Value) { FLastReal = Value; }
 
@@ -96,18 +96,23 @@ public:
     virtual void SetCapacity(int n);
 
     // Appends one empty sample; the oldest one leaves a full window. Inline:
-    // it runs once per sensor and record.
+    // it runs once per sensor and record, and only the buffer's end (growing
+    // or compacting) leaves this path.
     void AddEmpty() {
-        if (FCapacity == 0) return;  // a window of no samples never holds one
+        const int slot = FStart + FCount;  // the new sample's slot while the buffer has room
         if (FCount < FCapacity)
             ++FCount;
-        else
+        else if (FCapacity > 0)
             ++FStart;
-        if (FStart + FCount > static_cast<int>(FData.size())) [[unlikely]]
-            if (!Grow(FStart + FCount)) CompactForNewSample();
-        FLastIndex = FStart + FCount - 1;
-        FStates[FLastIndex] = ssEmpty;
-        FData[FLastIndex] = EmptySampleValue();
+        else
+            return;  // a window of no samples never holds one
+        if (slot >= FAllocated) [[unlikely]] {
+            AddEmptyAtBufferEnd();
+            return;
+        }
+        FLastIndex = slot;
+        FStates[slot] = ssEmpty;
+        FData[slot] = EmptySampleValue();
     }
     // The same as n calls of AddEmpty (the window may be compacted at another
     // record, never differently).
@@ -119,7 +124,8 @@ public:
     void SetLast(double Value) { SetLast(Value, ssNormal); }
     // Writes the sample AddEmpty prepared; a fixed value leaves LastReal alone.
     void SetLast(double Value, TSensorState State) {
-        if (FLastIndex < 0 || FLastIndex >= static_cast<int>(FData.size())) [[unlikely]] {
+        // One unsigned comparison covers both ends (a negative index wraps high).
+        if (static_cast<unsigned>(FLastIndex) >= static_cast<unsigned>(FAllocated)) [[unlikely]] {
             SetLastOutOfRange();
             return;
         }
@@ -169,9 +175,18 @@ public:
     }
 
 protected:
+    friend class TSensorDataStream;
+    // Starts fetching the memory that CopyFrom(Source, Start, Count) reads and
+    // writes, so that a stream's copy overlaps one array's misses with the
+    // previous array's copying.
+    void PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const;
     int Slot(int i) const { return FStart + i; }
+    // AddEmpty once the window has reached the allocated slots' end.
+    void AddEmptyAtBufferEnd();
     // Moves the window (less its newest slot) back to slot 0.
     void CompactForNewSample();
+    // Moves Keep samples from slot From down to slot 0.
+    void MoveToBufferStart(int From, int Keep);
     // Allocates up to Needed slots (doubling, at most the buffer size); false
     // when the buffer is fully allocated and the window must move instead.
     bool Grow(int Needed);
@@ -182,6 +197,8 @@ protected:
     int FCount = 0;
     std::vector<double> FData;
     std::vector<TSensorState> FStates;
+    // FData's (and FStates') size, kept apart for the inline appends.
+    int FAllocated = 0;
     int FID = 0;
     int FLastIndex = 0;
     int FStart = 0;
@@ -253,7 +270,12 @@ public:
     uint64_t LayoutStamp() const { return FLayoutStamp; }
 
     // One empty sample in every array; the caller fills it with SetLast.
-    void AddRecord();
+    // Inline: it runs once per record.
+    void AddRecord() {
+        for (auto& a : FArrays) a->AddEmpty();
+        ++FNewCount;
+        ++FTotalCount;
+    }
     // n empty samples in every array (n calls of AddRecord).
     void AddRecords(int n);
     // Empties every array and zeroes both counters.
