@@ -137,6 +137,7 @@ void TSensorDataArray::SetCapacity(int n) {
     std::vector<double>(1, EmptySampleValue()).swap(FData);
     std::vector<TSensorState>(1, ssEmpty).swap(FStates);
     FAllocated = 1;
+    FAppendEnd = n > 0 ? FAllocated : 0;
 }
 
 bool TSensorDataArray::Grow(int Needed) {
@@ -148,6 +149,7 @@ bool TSensorDataArray::Grow(int Needed) {
         FData.resize(static_cast<size_t>(FBufferSize), EmptySampleValue());
         FStates.resize(static_cast<size_t>(FBufferSize), ssEmpty);
         FAllocated = FBufferSize;
+        FAppendEnd = FAllocated;
         return false;
     }
     constexpr int MinAllocation = 256;
@@ -155,10 +157,16 @@ bool TSensorDataArray::Grow(int Needed) {
     FData.resize(static_cast<size_t>(size), EmptySampleValue());
     FStates.resize(static_cast<size_t>(size), ssEmpty);
     FAllocated = size;
+    FAppendEnd = FAllocated;
     return true;
 }
 
 void TSensorDataArray::AddEmptyAtBufferEnd() {
+    if (FCapacity == 0) return;
+    if (FCount < FCapacity)
+        ++FCount;
+    else
+        ++FStart;
     if (!Grow(FStart + FCount)) CompactForNewSample();
     FLastIndex = FStart + FCount - 1;
     FStates[FLastIndex] = ssEmpty;
@@ -452,6 +460,7 @@ uint64_t TSensorDataStream::NewLayoutStamp() {
 
 TSensorDataArray* TSensorDataStream::Append(std::unique_ptr<TSensorDataArray> Array) {
     FArrays.push_back(std::move(Array));
+    FArrayCount = static_cast<int>(FArrays.size());
     FLayoutStamp = NewLayoutStamp();
     return FArrays.back().get();
 }
@@ -460,6 +469,7 @@ void TSensorDataStream::RemoveSensor(TSensorDataArray* Array) {
     auto it = std::find_if(FArrays.begin(), FArrays.end(), [&](const auto& a) { return a.get() == Array; });
     if (it == FArrays.end()) return;
     FArrays.erase(it);
+    FArrayCount = static_cast<int>(FArrays.size());
     FLayoutStamp = NewLayoutStamp();
 }
 
@@ -546,6 +556,7 @@ void TSensorDataStream::CopyFrom(const TSensorDataStream& Source) {
 void TSensorDataStream::ResyncWith(const TSensorDataStream& Source, int NewRecords) {
     std::vector<std::unique_ptr<TSensorDataArray>> old = std::move(FArrays);
     FArrays.clear();
+    FArrayCount = 0;
     FLayoutStamp = NewLayoutStamp();
     FCapacity = Source.FCapacity;
     for (const auto& src : Source.FArrays) {
@@ -566,6 +577,7 @@ void TSensorDataStream::ResyncWith(const TSensorDataStream& Source, int NewRecor
         o->SetCount(Source.GetDataCount());
         FArrays.push_back(std::move(o));
     }
+    FArrayCount = static_cast<int>(FArrays.size());
     FTotalCount = Source.FTotalCount;
     FNewCount = NewRecords;
     FCopiedVersion = Source.FDataVersion;

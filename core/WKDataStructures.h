@@ -99,18 +99,17 @@ public:
     // it runs once per sensor and record, and only the buffer's end (growing
     // or compacting) leaves this path.
     void AddEmpty() {
-        const int slot = FStart + FCount;  // the new sample's slot while the buffer has room
-        if (FCount < FCapacity)
-            ++FCount;
-        else if (FCapacity > 0)
-            ++FStart;
-        else
-            return;  // a window of no samples never holds one
-        if (slot >= FAllocated) [[unlikely]] {
+        // The new sample's slot, when the window has room to move into.
+        const unsigned slot = static_cast<unsigned>(FStart + FCount);
+        if (slot >= static_cast<unsigned>(FAppendEnd)) [[unlikely]] {
             AddEmptyAtBufferEnd();
             return;
         }
-        FLastIndex = slot;
+        if (FCount < FCapacity)
+            ++FCount;
+        else
+            ++FStart;
+        FLastIndex = static_cast<int>(slot);
         FStates[slot] = ssEmpty;
         FData[slot] = EmptySampleValue();
     }
@@ -181,7 +180,7 @@ protected:
     // previous array's copying.
     void PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const;
     int Slot(int i) const { return FStart + i; }
-    // AddEmpty once the window has reached the allocated slots' end.
+    // AddEmpty once the window has reached the allocated slots' end (or has no samples).
     void AddEmptyAtBufferEnd();
     // Moves the window (less its newest slot) back to slot 0.
     void CompactForNewSample();
@@ -197,8 +196,11 @@ protected:
     int FCount = 0;
     std::vector<double> FData;
     std::vector<TSensorState> FStates;
-    // FData's (and FStates') size, kept apart for the inline appends.
+    // FData's (and FStates') size, in a member of its own for the inline appends.
     int FAllocated = 0;
+    // The slots AddEmpty's inline path may take: the allocated ones, none
+    // for a window of no samples (that never holds one).
+    int FAppendEnd = 0;
     int FID = 0;
     int FLastIndex = 0;
     int FStart = 0;
@@ -286,7 +288,7 @@ public:
     // The last array of that GID, or null.
     TSensorDataArray* GetSensor(int GID) const;
     TSensorDataArray* GetSensorByIndex(int i) const { return FArrays[i].get(); }
-    int Count() const { return static_cast<int>(FArrays.size()); }
+    int Count() const { return FArrayCount; }
     // Records in the window (the first array's count; 0 without arrays).
     int GetDataCount() const { return FArrays.empty() ? 0 : FArrays.front()->GetCount(); }
     int GetCapacity() const { return FCapacity; }
@@ -314,6 +316,8 @@ private:
     double FPeriod = 0;
     int FNewCount = 0;
     std::vector<std::unique_ptr<TSensorDataArray>> FArrays;
+    // FArrays' size: loops over a stream's arrays test it once per array.
+    int FArrayCount = 0;
     // Bumped whenever the stream's samples are dropped; a copy remembers the
     // source's value, so that it notices a cleared source (-1: not a copy yet).
     int FDataVersion = 0;
