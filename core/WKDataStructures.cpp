@@ -153,7 +153,11 @@ bool TSensorDataArray::Grow(int Needed) {
         return false;
     }
     constexpr int MinAllocation = 256;
-    const int size = std::min(FBufferSize, std::max({Needed, 2 * allocated, MinAllocation}));
+    // Room for a full window takes the whole buffer at once: a full window
+    // moves on with every record, into the spare slots, and would otherwise
+    // be copied once more when it reaches the allocation's end.
+    const int grown = std::max({Needed, 2 * allocated, MinAllocation});
+    const int size = grown >= FCapacity ? FBufferSize : grown;
     FData.resize(static_cast<size_t>(size), EmptySampleValue());
     FStates.resize(static_cast<size_t>(size), ssEmpty);
     FAllocated = size;

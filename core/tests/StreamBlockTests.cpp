@@ -113,3 +113,41 @@ TEST(SensorDataArray, BuffersGrowAsSamplesArrive) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window that fills moves on with the next record: however its samples
+// arrive, a full window has its whole buffer, and keeps that buffer (and
+// so its data pointer's base) from then on.
+TEST(SensorDataArray, AFullWindowHasItsWholeBuffer) {
+    constexpr int Capacity = 3000;
+    TSensorDataArray source(1, nullptr);
+    source.SetCapacity(Capacity);
+    source.AddEmpty(Capacity);
+    struct Case {
+        const char* Name;
+        void (*Add)(TSensorDataArray& a, const TSensorDataArray& source, int n);
+    };
+    const Case cases[] = {
+        {"one by one", [](TSensorDataArray& a, const TSensorDataArray&, int n) {
+             for (int k = 0; k < n; ++k) a.AddEmpty();
+         }},
+        {"block", [](TSensorDataArray& a, const TSensorDataArray&, int n) { a.AddEmpty(n); }},
+        {"copy", [](TSensorDataArray& a, const TSensorDataArray& source, int n) { a.CopyFrom(source, 0, n); }},
+        {"count", [](TSensorDataArray& a, const TSensorDataArray&, int n) { a.SetCount(a.GetCount() + n); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSensorDataArray a(1, nullptr);
+        a.SetCapacity(Capacity);
+        c.Add(a, source, Capacity - 1);
+        c.Add(a, source, 1);
+        ASSERT_EQ(a.GetCount(), Capacity);
+        EXPECT_EQ(a.GetAllocatedSize(), a.GetBufferSize());
+        const double* buffer = a.GetDataPointer() - a.GetStart();
+        for (int k = 0; k < 10; ++k) c.Add(a, source, 100);
+        EXPECT_EQ(a.GetDataPointer() - a.GetStart(), buffer);
+    }
+}
+
+}  // namespace
