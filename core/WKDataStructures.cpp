@@ -102,6 +102,43 @@ QString FloatToStrFixed7(double value, int decimals) {
 
 
 // ---------------------------------------------------------------------------
+// Sample buffers
+
+namespace {
+
+// Buffers from this size on start at one of the 64 line offsets of a page,
+// in turn; smaller ones come from the heap as they are.
+constexpr size_t StaggeredFrom = 4096;
+constexpr size_t LineSize = 64;
+
+}  // namespace
+
+void* AllocateSampleBuffer(size_t Bytes) {
+    if (Bytes < StaggeredFrom) return ::operator new(Bytes);
+    static std::atomic<unsigned> next{0};
+    // An odd step visits all 64 offsets, and buffers allocated one after
+    // the other (a value and a state buffer, array after array) land apart.
+    const size_t offset = (next.fetch_add(1, std::memory_order_relaxed) * 37u % 64u) * LineSize;
+    // The heap's own block goes in front of the buffer, for FreeSampleBuffer.
+    char* raw = static_cast<char*>(::operator new(Bytes + 4096 + LineSize));
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw) + sizeof(void*);
+    const size_t toLine = (LineSize - start % LineSize) % LineSize;
+    char* buffer = raw + sizeof(void*) + toLine + offset;
+    std::memcpy(buffer - sizeof(void*), &raw, sizeof(void*));
+    return buffer;
+}
+
+void FreeSampleBuffer(void* Buffer, size_t Bytes) {
+    if (Bytes < StaggeredFrom) {
+        ::operator delete(Buffer);
+        return;
+    }
+    void* raw;
+    std::memcpy(&raw, static_cast<char*>(Buffer) - sizeof(void*), sizeof(void*));
+    ::operator delete(raw);
+}
+
+// ---------------------------------------------------------------------------
 // TSensorDataArrayClass
 
 bool TSensorDataArrayClass::InheritsFrom(const TSensorDataArrayClass& Ancestor) const {
@@ -134,8 +171,8 @@ void TSensorDataArray::SetCapacity(int n) {
     // A server may declare long windows of many sensors that never fill:
     // the buffers grow as samples arrive.
     // One slot from the start: SetLast before any AddEmpty writes there, as it always could.
-    std::vector<double>(1, EmptySampleValue()).swap(FData);
-    std::vector<TSensorState>(1, ssEmpty).swap(FStates);
+    decltype(FData)(1, EmptySampleValue()).swap(FData);
+    decltype(FStates)(1, ssEmpty).swap(FStates);
     FAllocated = 1;
     FAppendEnd = n > 0 ? FAllocated : 0;
 }

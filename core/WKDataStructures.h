@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -45,6 +46,24 @@ inline double EmptySampleValue() { return std::bit_cast<double>(uint64_t{0xFFF80
 class TSensorDataArray;
 class TSensorDataStream;
 class TWKStreamList;
+
+// Memory for sample buffers. The arrays of a stream advance in step, so
+// buffers that all began at the same offset in a page would put every
+// array's newest samples into the same cache sets, which then evict each
+// other on every record; large buffers start at staggered offsets instead.
+void* AllocateSampleBuffer(size_t Bytes);
+void FreeSampleBuffer(void* Buffer, size_t Bytes);
+
+template <class T>
+struct TSampleBufferAllocator {
+    using value_type = T;
+    TSampleBufferAllocator() = default;
+    template <class U>
+    TSampleBufferAllocator(const TSampleBufferAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocateSampleBuffer(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { FreeSampleBuffer(p, n * sizeof(T)); }
+    bool operator==(const TSampleBufferAllocator&) const { return true; }
+};
 
 // The class reference of a sensor array type: its name, its parent class and
 // its virtual constructor (a new array of that class for a GID in a stream,
@@ -194,8 +213,8 @@ protected:
     int FCapacity = 0;
     int FBufferSize = 0;
     int FCount = 0;
-    std::vector<double> FData;
-    std::vector<TSensorState> FStates;
+    std::vector<double, TSampleBufferAllocator<double>> FData;
+    std::vector<TSensorState, TSampleBufferAllocator<TSensorState>> FStates;
     // FData's (and FStates') size, in a member of its own for the inline appends.
     int FAllocated = 0;
     // The slots AddEmpty's inline path may take: the allocated ones, none

@@ -3,8 +3,11 @@
 #include "WKDataStructures.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <random>
 
 namespace {
@@ -148,6 +151,33 @@ TEST(SensorDataArray, AFullWindowHasItsWholeBuffer) {
         for (int k = 0; k < 10; ++k) c.Add(a, source, 100);
         EXPECT_EQ(a.GetDataPointer() - a.GetStart(), buffer);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The arrays of a stream advance in step: their newest samples must not all
+// fall into the same cache sets, as they would if every large buffer began
+// at the same offset in its page (a 12-way cache holds at most 12 of them).
+TEST(SensorDataStream, ArrayBuffersStartAtStaggeredPageOffsets) {
+    TSensorDataStream s(0, "Time1s.W1", "Time1s", "SrcTime", 1, true, 10000);
+    for (int g = 0; g < 64; ++g) s.AddSensor(g == 0 ? 0 : 100 + g);
+    for (int r = 0; r < 12000; ++r) {
+        s.AddRecord();
+        for (int k = 0; k < s.Count(); ++k) s.GetSensorByIndex(k)->SetLast(r);
+    }
+    std::map<uintptr_t, int> arraysAtOffset;
+    for (int k = 0; k < s.Count(); ++k) {
+        TSensorDataArray& a = *s.GetSensorByIndex(k);
+        ASSERT_EQ(a.GetAllocatedSize(), a.GetBufferSize());
+        const auto base = reinterpret_cast<uintptr_t>(a.GetDataPointer() - a.GetStart());
+        ASSERT_EQ(base % alignof(double), 0u);
+        ++arraysAtOffset[base % 4096 / 64];
+    }
+    int most = 0;
+    for (const auto& [offset, arrays] : arraysAtOffset) most = std::max(most, arrays);
+    EXPECT_LE(most, 4);
 }
 
 }  // namespace
