@@ -35,7 +35,6 @@ int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity / 2); }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-
 }  // namespace
 
 // Fixed notation as the old runtime's FloatToStrF(ffFixed, 7, Decimals):
@@ -103,6 +102,43 @@ QString FloatToStrFixed7(double value, int decimals) {
 
 
 // ---------------------------------------------------------------------------
+// Sample buffers
+
+namespace {
+
+// Buffers from this size on start at one of the 64 line offsets of a page,
+// in turn; smaller ones come from the heap as they are.
+constexpr size_t StaggeredFrom = 4096;
+constexpr size_t LineSize = 64;
+
+}  // namespace
+
+void* AllocateSampleBuffer(size_t Bytes) {
+    if (Bytes < StaggeredFrom) return ::operator new(Bytes);
+    static std::atomic<unsigned> next{0};
+    // An odd step visits all 64 offsets, and buffers allocated one after
+    // the other (a value and a state buffer, array after array) land apart.
+    const size_t offset = (next.fetch_add(1, std::memory_order_relaxed) * 37u % 64u) * LineSize;
+    // The heap's own block goes in front of the buffer, for FreeSampleBuffer.
+    char* raw = static_cast<char*>(::operator new(Bytes + 4096 + LineSize));
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw) + sizeof(void*);
+    const size_t toLine = (LineSize - start % LineSize) % LineSize;
+    char* buffer = raw + sizeof(void*) + toLine + offset;
+    std::memcpy(buffer - sizeof(void*), &raw, sizeof(void*));
+    return buffer;
+}
+
+void FreeSampleBuffer(void* Buffer, size_t Bytes) {
+    if (Bytes < StaggeredFrom) {
+        ::operator delete(Buffer);
+        return;
+    }
+    void* raw;
+    std::memcpy(&raw, static_cast<char*>(Buffer) - sizeof(void*), sizeof(void*));
+    ::operator delete(raw);
+}
+
+// ---------------------------------------------------------------------------
 // TSensorDataArrayClass
 
 bool TSensorDataArrayClass::InheritsFrom(const TSensorDataArrayClass& Ancestor) const {
@@ -135,25 +171,47 @@ void TSensorDataArray::SetCapacity(int n) {
     // A server may declare long windows of many sensors that never fill:
     // the buffers grow as samples arrive.
     // One slot from the start: SetLast before any AddEmpty writes there, as it always could.
-    std::vector<double>(1, EmptySampleValue()).swap(FData);
-    std::vector<TSensorState>(1, ssEmpty).swap(FStates);
+    decltype(FData)(1, EmptySampleValue()).swap(FData);
+    decltype(FStates)(1, ssEmpty).swap(FStates);
+    FAllocated = 1;
+    FAppendEnd = n > 0 ? FAllocated : 0;
 }
 
 bool TSensorDataArray::Grow(int Needed) {
-    const int allocated = static_cast<int>(FData.size());
+    const int allocated = FAllocated;
     if (Needed <= allocated) return true;
     if (allocated >= FBufferSize) return false;
     if (Needed > FBufferSize) {
         // The window moves back to slot 0 now: it does so in the whole buffer.
         FData.resize(static_cast<size_t>(FBufferSize), EmptySampleValue());
         FStates.resize(static_cast<size_t>(FBufferSize), ssEmpty);
+        FAllocated = FBufferSize;
+        FAppendEnd = FAllocated;
         return false;
     }
     constexpr int MinAllocation = 256;
-    const int size = std::min(FBufferSize, std::max({Needed, 2 * allocated, MinAllocation}));
+    // Room for a full window takes the whole buffer at once: a full window
+    // moves on with every record, into the spare slots, and would otherwise
+    // be copied once more when it reaches the allocation's end.
+    const int grown = std::max({Needed, 2 * allocated, MinAllocation});
+    const int size = grown >= FCapacity ? FBufferSize : grown;
     FData.resize(static_cast<size_t>(size), EmptySampleValue());
     FStates.resize(static_cast<size_t>(size), ssEmpty);
+    FAllocated = size;
+    FAppendEnd = FAllocated;
     return true;
+}
+
+void TSensorDataArray::AddEmptyAtBufferEnd() {
+    if (FCapacity == 0) return;
+    if (FCount < FCapacity)
+        ++FCount;
+    else
+        ++FStart;
+    if (!Grow(FStart + FCount)) CompactForNewSample();
+    FLastIndex = FStart + FCount - 1;
+    FStates[FLastIndex] = ssEmpty;
+    FData[FLastIndex] = EmptySampleValue();
 }
 
 void TSensorDataArray::AddEmpty(int n) {
@@ -162,8 +220,7 @@ void TSensorDataArray::AddEmpty(int n) {
     const int kept = count - std::min(n, count);  // the newest old samples that stay
     int start = FStart + FCount - kept;
     if (!Grow(start + count)) {
-        std::memmove(FData.data(), FData.data() + start, sizeof(double) * kept);
-        std::memmove(FStates.data(), FStates.data() + start, sizeof(TSensorState) * kept);
+        MoveToBufferStart(start, kept);
         start = 0;
     }
     FStart = start;
@@ -190,9 +247,14 @@ void TSensorDataArray::SetLastValues(const double* Values, int n, bool NaNIsErro
 
 void TSensorDataArray::CompactForNewSample() {
     // Only the older FCount - 1 samples are worth moving; the new one is written after.
-    std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * (FCount - 1));
-    std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * (FCount - 1));
+    MoveToBufferStart(FStart, FCount - 1);
     FStart = 0;
+}
+
+void TSensorDataArray::MoveToBufferStart(int From, int Keep) {
+    if (Keep <= 0) return;
+    std::memmove(FData.data(), FData.data() + From, sizeof(double) * size_t(Keep));
+    std::memmove(FStates.data(), FStates.data() + From, sizeof(TSensorState) * size_t(Keep));
 }
 
 void TSensorDataArray::SetLastOutOfRange() { DebugLog(QStringLiteral("TSensorDataArray.SetLast - Data range error")); }
@@ -246,9 +308,7 @@ void TSensorDataArray::Clear() { FStart = FCount = FLastIndex = 0; }
 void TSensorDataArray::SetCount(int n) {
     n = std::clamp(n, 0, FCapacity);
     if (!Grow(FStart + n)) {
-        const int keep = std::min(FCount, n);
-        std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * keep);
-        std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * keep);
+        MoveToBufferStart(FStart, std::min(FCount, n));
         FStart = 0;
     }
     // Samples that join the window are empty, not left-overs of the buffer.
@@ -277,8 +337,7 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
         n = FCapacity;
     }
     if (!Grow(FStart + n)) {
-        std::memmove(FData.data(), FData.data() + FStart, sizeof(double) * FCount);
-        std::memmove(FStates.data(), FStates.data() + FStart, sizeof(TSensorState) * FCount);
+        MoveToBufferStart(FStart, FCount);
         FStart = 0;
     }
     const int from = Source.Slot(Start);
@@ -288,6 +347,44 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
     FLastReal = Source.FLastReal;
     // SetLast after a copy writes the newest sample, never a slot outside the window.
     FLastIndex = Slot(FCount - 1);
+}
+
+void TSensorDataArray::PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const {
+#if defined(__GNUC__)
+    // The placement CopyFrom works out, without changing anything.
+    Start = std::max(0, Start);
+    Count = std::min(Count, Source.FCount - Start);
+    if (Count <= 0 || FCapacity == 0) return;
+    if (Count > FCapacity) {
+        Start += Count - FCapacity;
+        Count = FCapacity;
+    }
+    const int excess = std::max(0, FCount + Count - FCapacity);
+    const int first = FStart + excess, kept = FCount - excess;
+    // One line in every page: the page walks are the slow part of a cold
+    // copy, and the hardware streams the lines of a page by itself.
+    constexpr int PageSlots = 4096 / sizeof(double);
+    auto pages = [](const double* p, int n, bool write) {
+        for (int i = 0; i < n; i += PageSlots) {
+            if (write)
+                __builtin_prefetch(p + i, 1);
+            else
+                __builtin_prefetch(p + i, 0);
+        }
+    };
+    pages(Source.FData.data() + Source.Slot(Start), Count, false);
+    __builtin_prefetch(Source.FStates.data() + Source.Slot(Start), 0);
+    int to = first + kept;
+    if (to + Count > FAllocated) {
+        if (FAllocated < FBufferSize) return;  // the buffer grows first: its memory is not there yet
+        pages(FData.data() + first, kept, false);  // the window moves back to slot 0
+        to = 0;
+    }
+    pages(FData.data() + to, std::min(Count + (to == 0 ? kept : 0), FAllocated - to), true);
+    __builtin_prefetch(FStates.data() + to, 1);
+#else
+    (void)Source, (void)Start, (void)Count;
+#endif
 }
 
 double* TSensorDataArray::GetDataPointer() { return FData.empty() ? nullptr : FData.data() + FStart; }
@@ -404,6 +501,7 @@ uint64_t TSensorDataStream::NewLayoutStamp() {
 
 TSensorDataArray* TSensorDataStream::Append(std::unique_ptr<TSensorDataArray> Array) {
     FArrays.push_back(std::move(Array));
+    FArrayCount = static_cast<int>(FArrays.size());
     FLayoutStamp = NewLayoutStamp();
     return FArrays.back().get();
 }
@@ -412,13 +510,8 @@ void TSensorDataStream::RemoveSensor(TSensorDataArray* Array) {
     auto it = std::find_if(FArrays.begin(), FArrays.end(), [&](const auto& a) { return a.get() == Array; });
     if (it == FArrays.end()) return;
     FArrays.erase(it);
+    FArrayCount = static_cast<int>(FArrays.size());
     FLayoutStamp = NewLayoutStamp();
-}
-
-void TSensorDataStream::AddRecord() {
-    for (auto& a : FArrays) a->AddEmpty();
-    ++FNewCount;
-    ++FTotalCount;
 }
 
 void TSensorDataStream::AddRecords(int n) {
@@ -490,7 +583,10 @@ void TSensorDataStream::CopyFrom(const TSensorDataStream& Source) {
     }
     const int start = Source.GetDataCount() - a;
     const int sourceArrays = Source.Count();
-    for (int k = 0; k < sourceArrays; ++k) FArrays[k]->CopyFrom(*Source.FArrays[k], start, a);
+    for (int k = 0; k < sourceArrays; ++k) {
+        if (k + 1 < sourceArrays) FArrays[k + 1]->PrefetchCopyFrom(*Source.FArrays[k + 1], start, a);
+        FArrays[k]->CopyFrom(*Source.FArrays[k], start, a);
+    }
     for (int k = sourceArrays; k < Count(); ++k)
         for (int r = 0; r < a; ++r) FArrays[k]->AddEmpty();
     FTotalCount = Source.FTotalCount;
@@ -501,6 +597,7 @@ void TSensorDataStream::CopyFrom(const TSensorDataStream& Source) {
 void TSensorDataStream::ResyncWith(const TSensorDataStream& Source, int NewRecords) {
     std::vector<std::unique_ptr<TSensorDataArray>> old = std::move(FArrays);
     FArrays.clear();
+    FArrayCount = 0;
     FLayoutStamp = NewLayoutStamp();
     FCapacity = Source.FCapacity;
     for (const auto& src : Source.FArrays) {
@@ -521,6 +618,7 @@ void TSensorDataStream::ResyncWith(const TSensorDataStream& Source, int NewRecor
         o->SetCount(Source.GetDataCount());
         FArrays.push_back(std::move(o));
     }
+    FArrayCount = static_cast<int>(FArrays.size());
     FTotalCount = Source.FTotalCount;
     FNewCount = NewRecords;
     FCopiedVersion = Source.FDataVersion;

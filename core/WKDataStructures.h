@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -47,6 +48,24 @@ inline double EmptySampleValue() { return std::bit_cast<double>(uint64_t{0xFFF80
 class TSensorDataArray;
 class TSensorDataStream;
 class TWKStreamList;
+
+// Memory for sample buffers. The arrays of a stream advance in step, so
+// buffers that all began at the same offset in a page would put every
+// array's newest samples into the same cache sets, which then evict each
+// other on every record; large buffers start at staggered offsets instead.
+void* AllocateSampleBuffer(size_t Bytes);
+void FreeSampleBuffer(void* Buffer, size_t Bytes);
+
+template <class T>
+struct TSampleBufferAllocator {
+    using value_type = T;
+    TSampleBufferAllocator() = default;
+    template <class U>
+    TSampleBufferAllocator(const TSampleBufferAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocateSampleBuffer(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { FreeSampleBuffer(p, n * sizeof(T)); }
+    bool operator==(const TSampleBufferAllocator&) const { return true; }
+};
 
 // The class reference of a sensor array type: its name, its parent class and
 // its virtual constructor (a new array of that class for a GID in a stream,
@@ -89,7 +108,7 @@ public:
     // Memory for it is taken as samples arrive, not when the capacity is set.
     int GetBufferSize() const { return FBufferSize; }
     // Slots allocated so far (at most the buffer size).
-    int GetAllocatedSize() const { return static_cast<int>(FData.size()); }
+    int GetAllocatedSize() const { return FAllocated; }
     double GetLastReal() const { return FLastReal; }
     void SetLastReal(double Value) { FLastReal = Value; }
 
@@ -98,18 +117,22 @@ public:
     virtual void SetCapacity(int n);
 
     // Appends one empty sample; the oldest one leaves a full window. Inline:
-    // it runs once per sensor and record.
+    // it runs once per sensor and record, and only the buffer's end (growing
+    // or compacting) leaves this path.
     void AddEmpty() {
-        if (FCapacity == 0) return;  // a window of no samples never holds one
+        // The new sample's slot, when the window has room to move into.
+        const unsigned slot = static_cast<unsigned>(FStart + FCount);
+        if (slot >= static_cast<unsigned>(FAppendEnd)) [[unlikely]] {
+            AddEmptyAtBufferEnd();
+            return;
+        }
         if (FCount < FCapacity)
             ++FCount;
         else
             ++FStart;
-        if (FStart + FCount > static_cast<int>(FData.size())) [[unlikely]]
-            if (!Grow(FStart + FCount)) CompactForNewSample();
-        FLastIndex = FStart + FCount - 1;
-        FStates[FLastIndex] = ssEmpty;
-        FData[FLastIndex] = EmptySampleValue();
+        FLastIndex = static_cast<int>(slot);
+        FStates[slot] = ssEmpty;
+        FData[slot] = EmptySampleValue();
     }
     // The same as n calls of AddEmpty (the window may be compacted at another
     // record, never differently).
@@ -121,7 +144,8 @@ public:
     void SetLast(double Value) { SetLast(Value, ssNormal); }
     // Writes the sample AddEmpty prepared; a fixed value leaves LastReal alone.
     void SetLast(double Value, TSensorState State) {
-        if (FLastIndex < 0 || FLastIndex >= static_cast<int>(FData.size())) [[unlikely]] {
+        // One unsigned comparison covers both ends (a negative index wraps high).
+        if (static_cast<unsigned>(FLastIndex) >= static_cast<unsigned>(FAllocated)) [[unlikely]] {
             SetLastOutOfRange();
             return;
         }
@@ -171,9 +195,18 @@ public:
     }
 
 protected:
+    friend class TSensorDataStream;
+    // Starts fetching the memory that CopyFrom(Source, Start, Count) reads and
+    // writes, so that a stream's copy overlaps one array's misses with the
+    // previous array's copying.
+    void PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const;
     int Slot(int i) const { return FStart + i; }
+    // AddEmpty once the window has reached the allocated slots' end (or has no samples).
+    void AddEmptyAtBufferEnd();
     // Moves the window (less its newest slot) back to slot 0.
     void CompactForNewSample();
+    // Moves Keep samples from slot From down to slot 0.
+    void MoveToBufferStart(int From, int Keep);
     // Allocates up to Needed slots (doubling, at most the buffer size); false
     // when the buffer is fully allocated and the window must move instead.
     bool Grow(int Needed);
@@ -182,8 +215,13 @@ protected:
     int FCapacity = 0;
     int FBufferSize = 0;
     int FCount = 0;
-    std::vector<double> FData;
-    std::vector<TSensorState> FStates;
+    std::vector<double, TSampleBufferAllocator<double>> FData;
+    std::vector<TSensorState, TSampleBufferAllocator<TSensorState>> FStates;
+    // FData's (and FStates') size, in a member of its own for the inline appends.
+    int FAllocated = 0;
+    // The slots AddEmpty's inline path may take: the allocated ones, none
+    // for a window of no samples (that never holds one).
+    int FAppendEnd = 0;
     int FID = 0;
     int FLastIndex = 0;
     int FStart = 0;
@@ -255,7 +293,12 @@ public:
     uint64_t LayoutStamp() const { return FLayoutStamp; }
 
     // One empty sample in every array; the caller fills it with SetLast.
-    void AddRecord();
+    // Inline: it runs once per record.
+    void AddRecord() {
+        for (auto& a : FArrays) a->AddEmpty();
+        ++FNewCount;
+        ++FTotalCount;
+    }
     // n empty samples in every array (n calls of AddRecord).
     void AddRecords(int n);
     // Empties every array and zeroes both counters.
@@ -266,7 +309,7 @@ public:
     // The last array of that GID, or null.
     TSensorDataArray* GetSensor(int GID) const;
     TSensorDataArray* GetSensorByIndex(int i) const { return FArrays[i].get(); }
-    int Count() const { return static_cast<int>(FArrays.size()); }
+    int Count() const { return FArrayCount; }
     // Records in the window (the first array's count; 0 without arrays).
     int GetDataCount() const { return FArrays.empty() ? 0 : FArrays.front()->GetCount(); }
     int GetCapacity() const { return FCapacity; }
@@ -294,6 +337,8 @@ private:
     double FPeriod = 0;
     int FNewCount = 0;
     std::vector<std::unique_ptr<TSensorDataArray>> FArrays;
+    // FArrays' size: loops over a stream's arrays test it once per array.
+    int FArrayCount = 0;
     // Bumped whenever the stream's samples are dropped; a copy remembers the
     // source's value, so that it notices a cleared source (-1: not a copy yet).
     int FDataVersion = 0;

@@ -3,8 +3,11 @@
 #include "WKDataStructures.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <random>
 
 namespace {
@@ -110,6 +113,71 @@ TEST(SensorDataArray, BuffersGrowAsSamplesArrive) {
     EXPECT_LE(a.GetStart() + a.GetCount(), a.GetAllocatedSize());
     a.SetCapacity(10);
     EXPECT_LE(a.GetAllocatedSize(), 1);  // a new window gives the old memory back
+}
+
+}  // namespace
+
+namespace {
+
+// A window that fills moves on with the next record: however its samples
+// arrive, a full window has its whole buffer, and keeps that buffer (and
+// so its data pointer's base) from then on.
+TEST(SensorDataArray, AFullWindowHasItsWholeBuffer) {
+    constexpr int Capacity = 3000;
+    TSensorDataArray source(1, nullptr);
+    source.SetCapacity(Capacity);
+    source.AddEmpty(Capacity);
+    struct Case {
+        const char* Name;
+        void (*Add)(TSensorDataArray& a, const TSensorDataArray& source, int n);
+    };
+    const Case cases[] = {
+        {"one by one", [](TSensorDataArray& a, const TSensorDataArray&, int n) {
+             for (int k = 0; k < n; ++k) a.AddEmpty();
+         }},
+        {"block", [](TSensorDataArray& a, const TSensorDataArray&, int n) { a.AddEmpty(n); }},
+        {"copy", [](TSensorDataArray& a, const TSensorDataArray& source, int n) { a.CopyFrom(source, 0, n); }},
+        {"count", [](TSensorDataArray& a, const TSensorDataArray&, int n) { a.SetCount(a.GetCount() + n); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSensorDataArray a(1, nullptr);
+        a.SetCapacity(Capacity);
+        c.Add(a, source, Capacity - 1);
+        c.Add(a, source, 1);
+        ASSERT_EQ(a.GetCount(), Capacity);
+        EXPECT_EQ(a.GetAllocatedSize(), a.GetBufferSize());
+        const double* buffer = a.GetDataPointer() - a.GetStart();
+        for (int k = 0; k < 10; ++k) c.Add(a, source, 100);
+        EXPECT_EQ(a.GetDataPointer() - a.GetStart(), buffer);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The arrays of a stream advance in step: their newest samples must not all
+// fall into the same cache sets, as they would if every large buffer began
+// at the same offset in its page (a 12-way cache holds at most 12 of them).
+TEST(SensorDataStream, ArrayBuffersStartAtStaggeredPageOffsets) {
+    TSensorDataStream s(0, "Time1s.W1", "Time1s", "SrcTime", 1, true, 10000);
+    for (int g = 0; g < 64; ++g) s.AddSensor(g == 0 ? 0 : 100 + g);
+    for (int r = 0; r < 12000; ++r) {
+        s.AddRecord();
+        for (int k = 0; k < s.Count(); ++k) s.GetSensorByIndex(k)->SetLast(r);
+    }
+    std::map<uintptr_t, int> arraysAtOffset;
+    for (int k = 0; k < s.Count(); ++k) {
+        TSensorDataArray& a = *s.GetSensorByIndex(k);
+        ASSERT_EQ(a.GetAllocatedSize(), a.GetBufferSize());
+        const auto base = reinterpret_cast<uintptr_t>(a.GetDataPointer() - a.GetStart());
+        ASSERT_EQ(base % alignof(double), 0u);
+        ++arraysAtOffset[base % 4096 / 64];
+    }
+    int most = 0;
+    for (const auto& [offset, arrays] : arraysAtOffset) most = std::max(most, arrays);
+    EXPECT_LE(most, 4);
 }
 
 }  // namespace

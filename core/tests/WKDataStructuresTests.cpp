@@ -13,6 +13,7 @@
 #include <deque>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -632,6 +633,63 @@ TEST(WKStreamList, TicksWithSkippedCopiesLoseAndDuplicateNothing) {
         }
     }
     EXPECT_GT(lost, 0);  // the run did push some backlogs past the window
+}
+
+// Copies whose batches make the copy's window move back to slot 0, end right
+// at the buffer's end or bring more than the window: after every tick each
+// copied array holds exactly the source's window, through its data pointer
+// too, and the own computed channel stays aligned and empty.
+TEST(WKStreamList, CopiesAcrossTheBufferEndHoldTheSourceWindow) {
+    struct Case {
+        int Capacity;
+        std::vector<int> Batches;  // records per tick, repeated
+    };
+    const Case cases[] = {
+        {40, {1, 3, 17, 41, 90}},      // small window, 1024 spare slots
+        {3000, {1025}},                // half-capacity spare, the copy compacts every few ticks
+        {3000, {1499, 1, 1500, 2}},    // batches that end exactly at the buffer's end
+        {3000, {4000, 1}},             // more than the window in one tick
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Capacity);
+        TWKStreamList primary, secondary;
+        TSensorDataStream& src = *primary.Add(NewStream("Time1s.W1", c.Capacity, {0, 101, 122}));
+        secondary.SyncronizeWith(primary);
+        TSensorDataStream& own = *secondary.GetStreamByIndex(0);
+        auto* computed = own.CreateSensor<TSensorDataArray>(-1);
+        int stamp = 0, compactions = 0;
+        for (int tick = 0; tick < 60; ++tick) {
+            const int n = c.Batches[size_t(tick) % c.Batches.size()];
+            for (int k = 0; k < n; ++k, ++stamp) {
+                AddStampedRecord(src, stamp);
+                if (stamp % 7 == 0) src.GetSensorByIndex(1)->SetLast(NaN, ssError);
+            }
+            const int oldStart = own.GetSensorByIndex(1)->GetStart();
+            secondary.ResetNewCounters();
+            secondary.CopyFrom(primary);
+            if (own.GetSensorByIndex(1)->GetStart() < oldStart) {
+                ASSERT_EQ(own.GetSensorByIndex(1)->GetStart(), 0) << "tick " << tick;
+                ++compactions;
+            }
+            ASSERT_EQ(own.NewCount(), std::min(n, c.Capacity)) << "tick " << tick;
+            const int count = src.GetDataCount();
+            for (int k = 0; k < src.Count(); ++k) {
+                TSensorDataArray& from = *src.GetSensorByIndex(k);
+                TSensorDataArray& to = *own.GetSensorByIndex(k);
+                ASSERT_EQ(to.GetCount(), count) << "tick " << tick;
+                ASSERT_LE(to.GetStart() + count, to.GetBufferSize());
+                const double* p = to.GetDataPointer();
+                for (int i = 0; i < count; ++i) {
+                    ASSERT_EQ(Bits(p[i]), Bits(from.GetValue(i))) << "tick " << tick << " array " << k << " index " << i;
+                    ASSERT_EQ(to.GetState(i), from.GetState(i)) << "tick " << tick << " array " << k << " index " << i;
+                }
+                ASSERT_EQ(Bits(to.GetLastReal()), Bits(from.GetLastReal()));
+            }
+            ASSERT_EQ(computed->GetCount(), count);
+            ASSERT_EQ(computed->GetState(count - 1), ssEmpty);
+        }
+        EXPECT_GT(compactions, 0);
+    }
 }
 
 // ---------------------------------------------------------------------------
