@@ -171,10 +171,16 @@ void TSensorDataArray::SetCapacity(int n) {
     // A server may declare long windows of many sensors that never fill:
     // the buffers grow as samples arrive.
     // One slot from the start: SetLast before any AddEmpty writes there, as it always could.
-    decltype(FData)(1, EmptySampleValue()).swap(FData);
-    decltype(FStates)(1, ssEmpty).swap(FStates);
-    FAllocated = 1;
-    FAppendEnd = n > 0 ? FAllocated : 0;
+    decltype(FData)().swap(FData);
+    decltype(FStates)().swap(FStates);
+    Allocate(1);
+}
+
+void TSensorDataArray::Allocate(int Size) {
+    FData.resize(static_cast<size_t>(Size), EmptySampleValue());
+    FStates.resize(static_cast<size_t>(Size), ssEmpty);
+    FAllocated = Size;
+    FAppendEnd = FCapacity > 0 ? Size : 0;
 }
 
 bool TSensorDataArray::Grow(int Needed) {
@@ -183,10 +189,7 @@ bool TSensorDataArray::Grow(int Needed) {
     if (allocated >= FBufferSize) return false;
     if (Needed > FBufferSize) {
         // The window moves back to slot 0 now: it does so in the whole buffer.
-        FData.resize(static_cast<size_t>(FBufferSize), EmptySampleValue());
-        FStates.resize(static_cast<size_t>(FBufferSize), ssEmpty);
-        FAllocated = FBufferSize;
-        FAppendEnd = FAllocated;
+        Allocate(FBufferSize);
         return false;
     }
     constexpr int MinAllocation = 256;
@@ -195,10 +198,7 @@ bool TSensorDataArray::Grow(int Needed) {
     // be copied once more when it reaches the allocation's end.
     const int grown = std::max({Needed, 2 * allocated, MinAllocation});
     const int size = grown >= FCapacity ? FBufferSize : grown;
-    FData.resize(static_cast<size_t>(size), EmptySampleValue());
-    FStates.resize(static_cast<size_t>(size), ssEmpty);
-    FAllocated = size;
-    FAppendEnd = FAllocated;
+    Allocate(size);
     return true;
 }
 

@@ -207,6 +207,9 @@ protected:
     void CompactForNewSample();
     // Moves Keep samples from slot From down to slot 0.
     void MoveToBufferStart(int From, int Keep);
+    // Resizes both buffers to Size slots (new slots empty) and keeps
+    // FAllocated and FAppendEnd, which the inline paths read, in step.
+    void Allocate(int Size);
     // Allocates up to Needed slots (doubling, at most the buffer size); false
     // when the buffer is fully allocated and the window must move instead.
     bool Grow(int Needed);

@@ -71,12 +71,17 @@ void EnsureFirebirdLockFolder() {
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("FIREBIRD_LOCK", QFile::encodeName(folder));
 }
+
+// Every entry into the client: remembered for the shutdown, lock folder set.
+void UseFirebirdClient() {
+    FirebirdUsed = true;
+    EnsureFirebirdLockFolder();
+}
 }  // namespace
 
 TDataConnection TDataConnection::OpenFirebird(const QString& database, const QString& user, const QString& password,
                                               const QString& host) {
-    FirebirdUsed = true;
-    EnsureFirebirdLockFolder();
+    UseFirebirdClient();
     TDataConnection c(NewConnectionName());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), c.FName);
     db.setDatabaseName(host.isEmpty() ? database : host + ':' + database);
@@ -91,7 +96,12 @@ namespace {
 // A database parameter block: a version byte, then tag, length and value items.
 class TDpb {
 public:
-    TDpb() { FData += char(isc_dpb_version1); }
+    // With the user's name and password, as every attachment needs.
+    TDpb(const QString& user, const QString& password) {
+        FData += char(isc_dpb_version1);
+        Add(isc_dpb_user_name, user.toUtf8());
+        Add(isc_dpb_password, password.toUtf8());
+    }
     void Add(char tag, const QByteArray& value) {
         FData += tag;
         FData += char(value.size());
@@ -119,11 +129,8 @@ QString StatusText(const ISC_STATUS* status) {
 
 void TDataConnection::CreateFirebird(const QString& database, const QString& user, const QString& password,
                                      bool forcedWrites) {
-    FirebirdUsed = true;
-    EnsureFirebirdLockFolder();
-    TDpb dpb;
-    dpb.Add(isc_dpb_user_name, user.toUtf8());
-    dpb.Add(isc_dpb_password, password.toUtf8());
+    UseFirebirdClient();
+    TDpb dpb(user, password);
     dpb.AddInt(isc_dpb_page_size, 8192);
     dpb.AddInt(isc_dpb_sql_dialect, SQL_DIALECT_V6);
     dpb.Add(isc_dpb_set_db_charset, "UTF8");
@@ -138,11 +145,8 @@ void TDataConnection::CreateFirebird(const QString& database, const QString& use
 
 void TDataConnection::SetFirebirdForcedWrites(const QString& database, const QString& user, const QString& password,
                                               bool forcedWrites) {
-    FirebirdUsed = true;
-    EnsureFirebirdLockFolder();
-    TDpb dpb;
-    dpb.Add(isc_dpb_user_name, user.toUtf8());
-    dpb.Add(isc_dpb_password, password.toUtf8());
+    UseFirebirdClient();
+    TDpb dpb(user, password);
     dpb.AddInt(isc_dpb_force_write, forcedWrites ? 1 : 0);
     const QByteArray name = database.toUtf8();
     ISC_STATUS_ARRAY status{};

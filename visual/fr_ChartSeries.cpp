@@ -156,16 +156,14 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                         const int v = Scale->Prj(yv[i] * a + FB), x = xs.Prj(xv[i]);
                         pts[static_cast<size_t>(n++)] = vertical ? QPoint(v, x) : QPoint(x, v);
                     }
-                    FLastPoints += n;
-                    DC.drawPolyline(pts.data(), n);
                 } else {
                     n = q - p + 1;
                     FChart->PrjSeries(Scale, FA, FB, xv + p, yv + p, n, pts.data());
-                    FLastPoints += n;
-                    // A dozen records share a pixel column in a two-hour window.
-                    if (spans) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartSpanBuffers());
-                    else DC.drawPolyline(pts.data(), n);
                 }
+                FLastPoints += n;
+                // A dozen records share a pixel column in a two-hour window.
+                if (spans && !thin) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartSpanBuffers());
+                else DC.drawPolyline(pts.data(), n);
             } catch (const std::exception& e) {
                 DebugLog(QStringLiteral("TWKChartSeries.Paint: chunk %1: %2").arg(p).arg(QString::fromUtf8(e.what())));
             }
