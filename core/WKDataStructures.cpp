@@ -28,10 +28,12 @@ namespace {
 
 // Spare slots behind the window: a full window moves back to slot 0 once
 // every this many records instead of shifting on every record. Large windows
-// get half their capacity as spare, so that the move costs about two samples
-// per record whatever the window's size.
+// get a spare as large as themselves, so that the move costs about one sample
+// per record whatever the window's size: the move's reads and writes are the
+// larger part of a steady append's memory traffic, so the buffer trades a
+// window's worth of memory for them.
 constexpr int MinSpareSlots = 1024;
-int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity / 2); }
+int SpareSlots(int capacity) { return std::max(MinSpareSlots, capacity); }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 

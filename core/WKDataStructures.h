@@ -4,7 +4,7 @@
 // A stream is a table of records that share one index (time or depth): every
 // sensor is one column, a TSensorDataArray, and all arrays of a stream hold the
 // same number of samples. Each array is a sliding window over a buffer of
-// capacity + spare slots (1024, or half the capacity for windows beyond 2048),
+// capacity + spare slots (1024, or as many as the capacity beyond 1024),
 // so a full window advances in constant time and is compacted once every
 // spare-many records.
 //
@@ -104,7 +104,7 @@ public:
     // The slot of the oldest sample and the slot SetLast writes to.
     int GetStart() const { return FStart; }
     int GetLastIndex() const { return FLastIndex; }
-    // Buffer size: capacity + spare slots (1024, or half a larger capacity).
+    // Buffer size: capacity + spare slots (1024, or a larger capacity).
     // Memory for it is taken as samples arrive, not when the capacity is set.
     int GetBufferSize() const { return FBufferSize; }
     // Slots allocated so far (at most the buffer size).

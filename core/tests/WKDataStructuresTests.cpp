@@ -646,8 +646,8 @@ TEST(WKStreamList, CopiesAcrossTheBufferEndHoldTheSourceWindow) {
     };
     const Case cases[] = {
         {40, {1, 3, 17, 41, 90}},      // small window, 1024 spare slots
-        {3000, {1025}},                // half-capacity spare, the copy compacts every few ticks
-        {3000, {1499, 1, 1500, 2}},    // batches that end exactly at the buffer's end
+        {3000, {1025}},                // a spare as large as the window, the copy compacts every few ticks
+        {3000, {2999, 1, 3000, 2}},    // batches that end exactly at the buffer's end
         {3000, {4000, 1}},             // more than the window in one tick
     };
     for (const Case& c : cases) {
