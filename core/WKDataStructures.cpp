@@ -322,29 +322,32 @@ void TSensorDataArray::SetCount(int n) {
     if (n > 0) FLastIndex = Slot(n - 1);
 }
 
-void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int Count) {
+std::optional<TSensorDataArray::TCopyPlacement> TSensorDataArray::PlaceCopyFrom(const TSensorDataArray& Source,
+                                                                               int Start, int Count) const {
     // Stay inside the source's window.
     Start = std::max(0, Start);
     Count = std::min(Count, Source.FCount - Start);
-    if (Count <= 0 || FCapacity == 0) return;
+    if (Count <= 0 || FCapacity == 0) return std::nullopt;
     if (Count > FCapacity) {  // only the newest capacity samples can stay
         Start += Count - FCapacity;
         Count = FCapacity;
     }
-    int n = FCount + Count;
-    if (n > FCapacity) {
-        const int excess = n - FCapacity;
-        FStart += excess;
-        FCount -= excess;
-        n = FCapacity;
-    }
+    return TCopyPlacement{Start, Count, std::max(0, FCount + Count - FCapacity)};
+}
+
+void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int Count) {
+    const std::optional<TCopyPlacement> p = PlaceCopyFrom(Source, Start, Count);
+    if (!p) return;
+    FStart += p->Dropped;
+    FCount -= p->Dropped;
+    const int n = FCount + p->Count;
     if (!Grow(FStart + n)) {
         MoveToBufferStart(FStart, FCount);
         FStart = 0;
     }
-    const int from = Source.Slot(Start);
-    std::memcpy(FData.data() + Slot(FCount), Source.FData.data() + from, sizeof(double) * Count);
-    std::memcpy(FStates.data() + Slot(FCount), Source.FStates.data() + from, sizeof(TSensorState) * Count);
+    const int from = Source.Slot(p->Start);
+    std::memcpy(FData.data() + Slot(FCount), Source.FData.data() + from, sizeof(double) * p->Count);
+    std::memcpy(FStates.data() + Slot(FCount), Source.FStates.data() + from, sizeof(TSensorState) * p->Count);
     FCount = n;
     FLastReal = Source.FLastReal;
     // SetLast after a copy writes the newest sample, never a slot outside the window.
@@ -352,41 +355,30 @@ void TSensorDataArray::CopyFrom(const TSensorDataArray& Source, int Start, int C
 }
 
 void TSensorDataArray::PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const {
-#if defined(__GNUC__)
-    // The placement CopyFrom works out, without changing anything.
-    Start = std::max(0, Start);
-    Count = std::min(Count, Source.FCount - Start);
-    if (Count <= 0 || FCapacity == 0) return;
-    if (Count > FCapacity) {
-        Start += Count - FCapacity;
-        Count = FCapacity;
-    }
-    const int excess = std::max(0, FCount + Count - FCapacity);
-    const int first = FStart + excess, kept = FCount - excess;
+    const std::optional<TCopyPlacement> p = PlaceCopyFrom(Source, Start, Count);
+    if (!p) return;
+    const int first = FStart + p->Dropped, kept = FCount - p->Dropped;
     // One line in every page: the page walks are the slow part of a cold
     // copy, and the hardware streams the lines of a page by itself.
     constexpr int PageSlots = 4096 / sizeof(double);
-    auto pages = [](const double* p, int n, bool write) {
+    auto pages = [](const double* at, int n, bool write) {
         for (int i = 0; i < n; i += PageSlots) {
             if (write)
-                __builtin_prefetch(p + i, 1);
+                __builtin_prefetch(at + i, 1);
             else
-                __builtin_prefetch(p + i, 0);
+                __builtin_prefetch(at + i, 0);
         }
     };
-    pages(Source.FData.data() + Source.Slot(Start), Count, false);
-    __builtin_prefetch(Source.FStates.data() + Source.Slot(Start), 0);
+    pages(Source.FData.data() + Source.Slot(p->Start), p->Count, false);
+    __builtin_prefetch(Source.FStates.data() + Source.Slot(p->Start), 0);
     int to = first + kept;
-    if (to + Count > FAllocated) {
+    if (to + p->Count > FAllocated) {
         if (FAllocated < FBufferSize) return;  // the buffer grows first: its memory is not there yet
         pages(FData.data() + first, kept, false);  // the window moves back to slot 0
         to = 0;
     }
-    pages(FData.data() + to, std::min(Count + (to == 0 ? kept : 0), FAllocated - to), true);
+    pages(FData.data() + to, std::min(p->Count + (to == 0 ? kept : 0), FAllocated - to), true);
     __builtin_prefetch(FStates.data() + to, 1);
-#else
-    (void)Source, (void)Start, (void)Count;
-#endif
 }
 
 double* TSensorDataArray::GetDataPointer() { return FData.empty() ? nullptr : FData.data() + FStart; }

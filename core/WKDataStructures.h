@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #pragma GCC visibility push(default)
@@ -200,6 +201,15 @@ protected:
     // writes, so that a stream's copy overlaps one array's misses with the
     // previous array's copying.
     void PrefetchCopyFrom(const TSensorDataArray& Source, int Start, int Count) const;
+    // Where CopyFrom(Source, Start, Count) puts its samples: the source's
+    // stretch it takes (logical start and count) and how many of this
+    // window's oldest samples leave to make room. None when it takes nothing.
+    struct TCopyPlacement {
+        int Start;
+        int Count;
+        int Dropped;
+    };
+    std::optional<TCopyPlacement> PlaceCopyFrom(const TSensorDataArray& Source, int Start, int Count) const;
     int Slot(int i) const { return FStart + i; }
     // AddEmpty once the window has reached the allocated slots' end (or has no samples).
     void AddEmptyAtBufferEnd();

@@ -46,7 +46,6 @@ inline void SaveArtifact(const QImage& image, const QString& name) {
     image.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
 }
 
-// What the plot area of a field shows, painted now.
 // Where two pictures of a line of colour Line differ by more than the pixel
 // next to a turn that the stroker's joins may place: a pixel of the line in
 // one picture with none of the line beside it along the same column (row when
@@ -77,6 +76,7 @@ inline QString PixelsOffTheLine(const QImage& A, const QImage& B, QRgb Line, boo
     return off;
 }
 
+// What the plot area of a field shows, painted now.
 inline QImage PlotImage(TChartField* f) { return f->Client()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // The labels a strip draws, with their extents along it (strip coordinates).
