@@ -20,8 +20,8 @@ QString ReadText(const QString& fileName) {
     return DecodeComponentFile(bytes);
 }
 
-// Depth first, in text order: the outer form's own scroll box comes before
-// any deeper object of that name.
+// Depth first, in text order, the tree itself first: the outer form's own
+// scroll box comes before any deeper object of that name.
 const TStreamObject* FindObject(const TStreamObject& tree, const QString& name) {
     if (tree.Name.compare(name, Qt::CaseInsensitive) == 0) return &tree;
     for (const TStreamObject& child : tree.Children)
@@ -46,9 +46,9 @@ TStreamObject ReadDesignedFormTree(const QString& fileName) {
     const TStreamObject whole = ParseComponentText(ReadText(fileName));
     TStreamObject tree;
     if (QFileInfo(fileName).suffix().toUpper() == QStringLiteral("SF2")) {
-        const TStreamObject* box = nullptr;
-        for (const TStreamObject& child : whole.Children)
-            if ((box = FindObject(child, QString::fromLatin1(DesignRootName)))) break;
+        // A monitoring form holds the scroll box; a file the designer saved
+        // under this extension is the scroll box itself.
+        const TStreamObject* box = FindObject(whole, QString::fromLatin1(DesignRootName));
         if (!box) throw Exception(QString::fromUtf8(SOnlyComplexForms));
         tree = *box;
     } else {

@@ -99,6 +99,12 @@ void TDEng::PaintGrid(QPainter& painter, const QRect& clip) {
     painter.drawPoints(dots);
 }
 
+// A root that holds controls is what the user edits and it hides the form
+// behind it: the dots belong on it.
+QWidget* TDEng::GridSurface() const {
+    return FRoot && FRoot != FForm && FRoot->AcceptsControls() ? FRoot.data() : nullptr;
+}
+
 // --- the hook --------------------------------------------------------------------------------
 
 bool TDEng::IsDesignMsg(QWidget* sender, QEvent* event) {
@@ -354,8 +360,10 @@ void TDEng::StartDrag(QWidget* container, bool snap, bool skipX, bool alignStart
         const QPoint snapped(int(std::floor(double(f.x()) / xs)) * xs, int(std::floor(double(f.y()) / ys)) * ys);
         FInitCursorPos = container->mapFrom(FForm, snapped);
     }
-    // The pressed widget keeps the mouse until the button is up (Qt's
-    // implicit grab), and it lies in the form: the hook sees the whole drag.
+    // The form takes the mouse until the button is up: the pressed widget's
+    // implicit grab ends when it hides (a sizing handle does at once), and
+    // the hook must see the whole drag, its release included.
+    FForm->grabMouse();
     FCanvas = new TDEngCanvas(container);
     FDrawProc = makeProc(FInitCursorPos);
     FLastVirtCursorPos = VirtualCursor(globalPos);
@@ -398,6 +406,7 @@ void TDEng::EndDrag(bool ok) {
         failure = std::current_exception();
     }
     delete FCanvas.data();
+    if (FForm && QWidget::mouseGrabber() == FForm) FForm->releaseMouse();
     FContainer = nullptr;
     FHint->Hide();
     FSelCtrls->SetVisible(true);

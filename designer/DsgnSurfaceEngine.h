@@ -86,6 +86,7 @@ public:
 
     bool IsDesignMsg(QWidget* sender, QEvent* event) override;
     void PaintGrid(QPainter& painter, const QRect& clip) override;
+    QWidget* GridSurface() const override;
     void ValidateRename(TComponentBase* component, const QString& curName, const QString& newName) override;
     void Notification(TComponentBase* component, TOperation operation) override;
 

@@ -81,11 +81,22 @@ void TWKSmoothGauge::BindData() {
     } else {
         FSensor->FYData = list.FindSensor(FSensor->GID(), QStringLiteral("SrcTime"), QString());
     }
+    if (!FSensor->FYData) ShowNoCurrentValue();
+}
+
+// Unbound (the well has no such stream) or nothing recorded yet: the dial
+// must not go on showing an old value as if it were current. The designer
+// shows the dial as it will look with a value.
+void TWKSmoothGauge::ShowNoCurrentValue() {
+    if (!IsDesigning() && HasValue()) ShowNoValue();
 }
 
 void TWKSmoothGauge::ShowNewest() {
     TSensorDataArray* a = FSensor->FYData;
-    if (!a || a->GetCount() < 1) return;
+    if (!a || a->GetCount() < 1) {
+        ShowNoCurrentValue();
+        return;
+    }
     const TSensorData d = a->GetData(a->GetCount() - 1);
     if (d.State >= ssNormal && !std::isnan(d.Value)) SetValue(d.Value);
 }
@@ -109,6 +120,7 @@ void TWKSmoothGauge::Loaded() {
     Notify(seBindStreams, nullptr);
     setCursor(Qt::PointingHandCursor);
     SetValue(0);
+    if (!FSensor->FYData) ShowNoCurrentValue();
 }
 
 bool TWKSmoothGauge::WKMessage(TWKMessage& msg) {

@@ -44,6 +44,7 @@ protected:
 
 private:
     void ShowNewest();
+    void ShowNoCurrentValue();
     void ApplyOwnPalette();
     void EnsureSections();
 

@@ -279,7 +279,17 @@ void TSmoothDial::ValueMoved() {
     update();
 }
 
+void TSmoothDial::ShowNoValue() {
+    SetValue(FMinimumValue);
+    FNoValue = true;
+    update();
+}
+
 void TSmoothDial::SetValue(double x) {
+    if (FNoValue) {
+        FNoValue = false;
+        update();
+    }
     // The scale (Logarithmic, the range) may be read after the value: the
     // value is set again once loading is done.
     if (IsLoading()) FLoadedValue = x;

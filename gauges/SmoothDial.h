@@ -23,11 +23,14 @@
 
 #include "Controls.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QTimer>
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 class TSmoothDial;
 
@@ -503,6 +506,10 @@ public:
     void SetValue(double x);
     // The shown display value, likewise.
     double DisplayValue() const;
+    // No current value: the needle parks at the scale's start and the
+    // read-out shows dashes until the next SetValue.
+    void ShowNoValue();
+    bool HasValue() const { return !FNoValue; }
 
     TSmoothDialDigit* Digit() const { return FDigit; }
     void SetDigit(TSmoothDialDigit* v) { FDigit->Assign(v); }
@@ -686,12 +693,18 @@ private:
     void DrawReadoutNumber(QPainter& g) const;
     void LayerTransform(QPainter& g) const;
     void DisplayNumber(QPainter& g, double value, double x, double y, double w, double h, double W) const;
+    void DisplayDigits(QPainter& g, const QString& text, double x, double y, double w, double h, double W) const;
     void DrawDigit(QPainter& g, int symbol, double x, double y, int h, bool dot) const;
     void DrawPointer(QPainter& g, double v, TColor color, TColor shine, TColor shineTo) const;
     void DrawCenter(QPainter& g) const;
     void DrawGloss(QPainter& g) const;
     QPainterPath PiePath(const QRectF& r) const;
     QString LabelText(double rv) const;
+    // Where a major tick's label is drawn, in layer coordinates.
+    QRectF LabelRect(const TCalibrationValue& c, const QFontMetricsF& metrics, const QString& text) const;
+    // The caption's font and text, made smaller and then cut so that it
+    // covers no scale label.
+    std::pair<QFont, QString> FittedCaption(QPaintDevice* device, double W, double H, QRectF& where) const;
 
     bool FUnlimitedValue = false;
     bool FUnlimitedDisplayValue = false;
@@ -716,6 +729,7 @@ private:
     QString FValueFormat = QStringLiteral("000.00");
     bool FShowValues = true;
     bool FAnimation = true;
+    bool FNoValue = false;
     TNeedleType FNeedleType = ntPointer;
     TSmoothDialSections* FSections;
     TTextRendering FTextRendering = tClearType;

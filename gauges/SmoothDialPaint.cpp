@@ -7,9 +7,11 @@
 #include "Formatting.h"
 #include "WKConsts.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -230,12 +232,54 @@ void TSmoothDial::DrawTicks(QPainter& g) const {
             g.drawLine(QPointF(c.x, c.y), QPointF(c.x1, c.y1));
         }
         if (FShowValues && FValueFont->Color() != clNone) {
-            // Centred on the anchor horizontally, its top at the anchor.
             const QString text = LabelText(c.rv);
             g.setPen(MakeColor(FValueFont->Color()));
-            g.drawText(QPointF(c.tx - metrics.horizontalAdvance(text) / 2, c.ty + metrics.ascent()), text);
+            g.drawText(QPointF(LabelRect(c, metrics, text).left(), c.ty + metrics.ascent()), text);
         }
     }
+}
+
+// Centred on the anchor horizontally, its top at the anchor.
+QRectF TSmoothDial::LabelRect(const TCalibrationValue& c, const QFontMetricsF& metrics, const QString& text) const {
+    const double width = metrics.horizontalAdvance(text);
+    return QRectF(c.tx - width / 2, c.ty, width, metrics.height());
+}
+
+std::pair<QFont, QString> TSmoothDial::FittedCaption(QPaintDevice* device, double W, double H, QRectF& where) const {
+    const QFontMetricsF labelMetrics(TextFont(*FValueFont, FTextRendering), device);
+    std::vector<QRectF> labels;
+    if (FShowValues && FValueFont->Color() != clNone)
+        for (const TCalibrationValue& c : FCalibrationValues) {
+            if (c.ValueType == cvNone) break;
+            if (c.ValueType != cvSmall) labels.push_back(LabelRect(c, labelMetrics, LabelText(c.rv)));
+        }
+    QFont font = TextFont(*Font(), FTextRendering);
+    QString text = FDialText;
+    auto place = [&] {
+        const QFontMetricsF m(font, device);
+        const double width = m.horizontalAdvance(text);
+        where = QRectF(W / 2 - width / 2, H / 1.5, width, m.height());
+    };
+    auto clear = [&] {
+        return std::none_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.intersects(where); });
+    };
+    // Down to a size still read at a glance, then cut at the labels.
+    constexpr double SmallestPixels = 11;
+    place();
+    while (!clear() && QFontMetricsF(font, device).height() > SmallestPixels) {
+        const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+        font.setPixelSize(std::max(1, pixels - 1));
+        place();
+    }
+    if (!clear()) {
+        double half = W / 2;
+        for (const QRectF& r : labels)
+            if (r.bottom() > where.top() && r.top() < where.bottom())
+                half = std::min(half, r.right() < W / 2 ? W / 2 - r.right() : r.left() - W / 2);
+        text = QFontMetricsF(font, device).elidedText(FDialText, Qt::ElideRight, std::max(0.0, 2 * half - 2));
+        place();
+    }
+    return {font, text};
 }
 
 void TSmoothDial::DrawReadout(QPainter& g, double W, double H) const {
@@ -244,13 +288,11 @@ void TSmoothDial::DrawReadout(QPainter& g, double W, double H) const {
         g.fillRect(back, MakeColor(FDigit->BackGroundColor(), FDigit->BackGroundOpacity()));
     }
     if (!FDialText.isEmpty() && Font()->Color() != clNone) {
-        const QFont font = TextFont(*Font(), FTextRendering);
-        const QFontMetricsF metrics(font, g.device());
-        const QRectF box = metrics.boundingRect(QRectF(0, 0, 10000, 10000), 0, FDialText);
-        const QRectF r(W / 2 - box.width() / 2, H / 1.5, box.width(), box.height());
+        QRectF r;
+        const auto [font, text] = FittedCaption(g.device(), W, H, r);
         g.setFont(font);
         g.setPen(MakeColor(Font()->Color()));
-        g.drawText(r, Qt::AlignHCenter | Qt::AlignTop, FDialText);
+        g.drawText(r, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
     }
 }
 
@@ -259,14 +301,21 @@ void TSmoothDial::DrawReadoutNumber(QPainter& g) const {
     const double W = Width(), H = LayoutHeight();
     g.save();
     LayerTransform(g);
-    const double shown = FUnlimitedDisplayValue && !FUnlimitedValue ? DisplayValue() : Value();
-    DisplayNumber(g, shown, W / 2 - W / 5, H / 1.21, W / 2.5, H / 12, W);
+    if (FNoValue) {
+        DisplayDigits(g, QStringLiteral("---"), W / 2 - W / 5, H / 1.21, W / 2.5, H / 12, W);
+    } else {
+        const double shown = FUnlimitedDisplayValue && !FUnlimitedValue ? DisplayValue() : Value();
+        DisplayNumber(g, shown, W / 2 - W / 5, H / 1.21, W / 2.5, H / 12, W);
+    }
     g.restore();
 }
 
 void TSmoothDial::DisplayNumber(QPainter& g, double value, double x, double y, double w, double h, double W) const {
     FOnDisplayValue.Invoke(static_cast<QObject*>(const_cast<TSmoothDial*>(this)), &value);
-    const QString text = FormatFloat(FValueFormat, value);
+    DisplayDigits(g, FormatFloat(FValueFormat, value), x, y, w, h, W);
+}
+
+void TSmoothDial::DisplayDigits(QPainter& g, const QString& text, double x, double y, double w, double h, double W) const {
     const double cell = W / 250 * 15;
     const double gap = fwidth / 250 * 2;
     const QChar separator('.');

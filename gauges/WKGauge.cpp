@@ -20,7 +20,11 @@ TWKGauge::TWKGauge(QObject* owner) : TControl(owner), FPositionFont(new TFont(th
     Font()->SetStyle(TFont::fsBold);
     FPositionFont->SetColor(TColor(0xFF0000));
     FPositionFont->SetStyle(TFont::fsBold);
-    connect(FPositionFont, &TPersistent::Changed, this, [this] { update(); });
+    // The bar keeps room for the value text: its font sets the bar's least height.
+    connect(FPositionFont, &TPersistent::Changed, this, [this] {
+        GetGaugeRect();
+        update();
+    });
     SetShowHint(true);
     MeasureTexts();
     GetGaugeRect();
@@ -123,6 +127,7 @@ void TWKGauge::SetWKSensorID(int v) {
 
 void TWKGauge::SetShowValue(bool v) {
     FShowValue = v;
+    GetGaugeRect();
     update();
 }
 
@@ -275,21 +280,42 @@ void TWKGauge::MeasureTexts() {
     FMaxPosWidth = std::max(FMaxPosTextWidth, FMinPosTextWidth);
 }
 
+// The labels' spaces come off the client area; when that would leave the bar
+// too thin to carry its value text, the gaps around the labels shrink to what
+// the labels need, and the bar never gets thinner than that least thickness.
 void TWKGauge::GetGaugeRect() {
     QRect r(0, 0, Width(), Height());
     r.adjust(FBorderWidth, FBorderWidth, -FBorderWidth, -FBorderWidth);
     const bool marks = (FShowMinLimit || FShowMaxLimit) && FShowLimits;
+    const int least = LeastBarThickness();
     if (Vertical()) {
-        if (FShowText) r.setLeft(r.left() + FMaxPosWidth + 8);
-        if (marks) r.setRight(r.right() - (FMaxLimWidth + 8 + 5));
+        int left = FShowText ? FMaxPosWidth + 8 : 0, right = marks ? FMaxLimWidth + 8 + 5 : 0;
+        if (r.width() - left - right < least) {
+            left = FShowText ? FMaxPosWidth + 2 : 0;
+            right = marks ? FMaxLimWidth + 7 : 0;
+        }
+        r.adjust(left, 0, -right, 0);
+        if (r.width() < least) r = QRect(r.center().x() - least / 2, r.top(), least, r.height());
     } else {
-        if (FShowText) r.setTop(r.top() + FTextHeight + 8);
-        if (marks) r.setBottom(r.bottom() - (FTextHeight + 8 + 5));
+        int top = FShowText ? FTextHeight + 8 : 0, bottom = marks ? FTextHeight + 8 + 5 : 0;
+        if (r.height() - top - bottom < least) {
+            top = FShowText ? FTextHeight + 2 : 0;
+            bottom = marks ? FTextHeight + 7 : 0;
+        }
+        r.adjust(0, top, 0, -bottom);
+        if (r.height() < least) r = QRect(r.left(), r.center().y() - least / 2, r.width(), least);
     }
     if (r.left() > r.right()) r.setLeft(r.right());
     if (r.top() > r.bottom()) r.setTop(r.bottom());
     FGaugeRect = r;
     GetPosRect();
+}
+
+// A horizontal bar as tall as a line of its value text; a vertical one wide
+// enough to be seen (its text is drawn across it).
+int TWKGauge::LeastBarThickness() const {
+    if (Vertical() || !FShowValue) return 6;
+    return QFontMetrics(FPositionFont->ToQFont()).height();
 }
 
 void TWKGauge::GetPosRect() {

@@ -143,6 +143,7 @@ private:
     QString Format(double v) const;
     void MeasureTexts();
     void GetGaugeRect();
+    int LeastBarThickness() const;
     void GetPosRect();
     bool Vertical() const { return FOrientation == orTopToBottom || FOrientation == orBottomToTop; }
 

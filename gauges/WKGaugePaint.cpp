@@ -5,7 +5,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <tuple>
 
 namespace {
@@ -14,6 +17,22 @@ void DrawText(QPainter& g, const TFont& font, int x, int y, const QString& text)
     g.setPen(ColorToQColor(font.Color()));
     const QFontMetrics fm(g.font());
     g.drawText(QPoint(x, y + fm.ascent()), text);
+}
+double RelativeLuminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The chosen colour where it reads against what is under it (a contrast of
+// at least 3:1), else black or white, whichever reads better.
+QColor ReadableOn(const QColor& wanted, const QColor& under) {
+    if (Contrast(wanted, under) >= 3) return wanted;
+    return Contrast(Qt::black, under) >= Contrast(Qt::white, under) ? QColor(Qt::black) : QColor(Qt::white);
 }
 }  // namespace
 
@@ -93,8 +112,21 @@ void TWKGauge::Paint(QPainter& g) {
         }
     }
     if (FShowValue) {
+        // Centred on the bar and never cut by it; where the text crosses the
+        // filled bar, the empty bar or the control, it takes a colour that can
+        // be read there.
         g.setFont(FPositionFont->ToQFont());
-        g.setPen(ColorToQColor(FPositionFont->Color()));
-        g.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, FDisplayValue);
+        const QColor wanted = ColorToQColor(FPositionFont->Color());
+        const QRegion bar = FGaugeState == gsValue ? QRegion(FPosRect & r) : QRegion();
+        const std::pair<QRegion, TColor> parts[] = {
+            {bar, BarColor()}, {QRegion(r) - bar, FGaugeBkColor}, {QRegion(all) - QRegion(r), Color()}};
+        for (const auto& [clip, under] : parts) {
+            if (clip.isEmpty()) continue;
+            g.save();
+            g.setClipRegion(clip);
+            g.setPen(ReadableOn(wanted, ColorToQColor(under)));
+            g.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, FDisplayValue);
+            g.restore();
+        }
     }
 }

@@ -142,8 +142,17 @@ void TfrExtGaugeSetup::Check() const {
 
 void TfrExtGaugeSetup::AssignToGauge(TSmoothDial& gauge) const {
     Check();
-    gauge.SetMinValue(neMin->Value());
-    gauge.SetMaxValue(neMax->Value());
+    // The dial refuses a minimum not below its maximum and a maximum not
+    // above its minimum: widen towards the new range first, so that any
+    // valid range is taken whole.
+    const double min = neMin->Value(), max = neMax->Value();
+    if (min >= gauge.MaximumValue()) {
+        gauge.SetMaxValue(max);
+        gauge.SetMinValue(min);
+    } else {
+        gauge.SetMinValue(min);
+        gauge.SetMaxValue(max);
+    }
     gauge.SetAnimation(cbAnimation->isChecked());
     gauge.Digit()->SetVisible(cbVisibleDigit->isChecked());
     gauge.SetValueFormat(leFormat->text());

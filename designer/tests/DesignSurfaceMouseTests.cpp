@@ -119,6 +119,28 @@ TEST_F(DesignSurfaceMouse, EveryHandleSizesItsEdges) {
     }
 }
 
+// The pressed handle hides as the sizing starts; the release must still end
+// it, and later moves and clicks must leave the size alone.
+TEST_F(DesignSurfaceMouse, HandleSizingEndsOnRelease) {
+    auto* a = Add<TTestLabel>("A", {80, 80, 80, 40});
+    auto* b = Add<TTestLabel>("B", {280, 200, 60, 20});
+    Click({100, 100});
+    const QPoint h = HandleCentre(a, ppBottomRight);
+    Drag(h, h + QPoint(32, 16));
+    const QRect sized(80, 80, 112, 56);
+    EXPECT_EQ(a->BoundsRect(), sized);
+    EXPECT_FALSE(Designer->Engine()->IsInDrawMode()) << "the sizing outlives the release";
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+
+    // The pointer wanders off with no button held, then clicks elsewhere.
+    for (QPoint p : {QPoint(240, 160), QPoint(300, 250), QPoint(20, 280)}) Mouse(QEvent::MouseMove, p, Qt::NoButton);
+    EXPECT_EQ(a->BoundsRect(), sized);
+    Click({290, 205});
+    EXPECT_EQ(a->BoundsRect(), sized);
+    EXPECT_EQ(Selected(), QList<TControl*>{b});
+    EXPECT_EQ(VisibleHandles(b).size(), 8);
+}
+
 TEST_F(DesignSurfaceMouse, HandlesOfResizeLockedControlDoNotSize) {
     auto* a = Add<TTestLabel>("A", {80, 80, 80, 40});
     Designer->LockControl(a, {lmNoResize});

@@ -22,6 +22,7 @@ void TDesignerAppTest::SetUp() {
     // the designer works with the real one.
     RegisterClass({QStringLiteral("TWKLabel"), &TWKLabel::staticMetaObject,
                    [](QObject* owner) -> QObject* { return new TWKLabel(owner); }});
+    ForgetHeldMouseButtons();
     Home = std::make_unique<TTempXdgHome>();
     const QString db = Home->DataHome() + QStringLiteral("/Tessaline/WK.db");
     QDir().mkpath(QFileInfo(db).absolutePath());

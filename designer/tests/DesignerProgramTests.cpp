@@ -5,7 +5,9 @@
 #include "DsgnSurfacePanel.h"
 #include "ScrollBox.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
@@ -171,6 +173,28 @@ TEST_F(FormDesigner, MonitoringFormFileGivesItsScrollBox) {
     EXPECT_EQ(UI->FileDialogs[0].Filter, "Формы Boremont и Welvista (*.wkf, *.sf2)|*.wkf;*.sf2");
 }
 
+// A form saved under the monitoring forms' extension is the scroll box
+// itself: the designer opens what it saved.
+TEST_F(FormDesigner, SavedSf2OpensAgain) {
+    Insert(QStringLiteral("Надпись"), {16, 16}, {96, 40});
+    Insert(QStringLiteral("Надпись"), {120, 64}, {200, 88});
+    const std::string saved = SurfaceText();
+    const QString file = Files.filePath("designed.sf2");
+    Save(file);
+    ASSERT_TRUE(UI->Messages.isEmpty()) << UI->Messages.join(';').toStdString();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("object pnlMain:"));
+
+    NewForm(0);
+    ASSERT_TRUE(SurfaceControls().isEmpty());
+    Open(file);
+    EXPECT_TRUE(UI->Messages.isEmpty()) << UI->Messages.join(';').toStdString();
+    EXPECT_EQ(SurfaceText(), saved);
+    EXPECT_EQ(Surface()->Name(), "pnlMain");
+    EXPECT_TRUE(Main->edMain->Active());
+}
+
 TEST_F(FormDesigner, StripAlongTheTopAndTheEditWindowBelowIt) {
     ASSERT_TRUE(TfmDesignMain::SeparateEditWindow());  // the offscreen platform places windows
     const QRect screen = Main->screen()->availableGeometry();
@@ -227,4 +251,33 @@ TEST(DesignerProgram, StartsOffscreenAndStaysUpUntilClosed) {
     EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
 }
 
+}  // namespace
+
+namespace {
+class DesignSurface : public TDesignerAppTest {};
+
+// The edit window as the user sees it: the scroll box fills it, so the grid's
+// dots (every 8 pixels, black, by default) must show on the scroll box.
+TEST_F(DesignSurface, GridDotsVisibleInTheDesigner) {
+    Surface()->SetColor(TColor(0xF0F0F0));
+    QWidget* window = Surface()->window();
+    QApplication::processEvents();
+    const QImage shot = window->grab().toImage();
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        QDir().mkpath(dir);
+        shot.save(dir + "/designer-grid.png");
+    }
+    const QColor black(0, 0, 0), background(0xF0, 0xF0, 0xF0);
+    const QPoint origin = Surface()->mapTo(window, QPoint(0, 0));
+    int dots = 0, gaps = 0, points = 0;
+    for (int y = 8; y < std::min(Surface()->height(), 200); y += 8)
+        for (int x = 8; x < std::min(Surface()->width(), 400); x += 8) {
+            ++points;
+            if (shot.pixelColor(origin + QPoint(x, y)) == black) ++dots;
+            if (shot.pixelColor(origin + QPoint(x + 4, y + 4)) == background) ++gaps;
+        }
+    ASSERT_GT(points, 100);
+    EXPECT_EQ(dots, points) << "grid points without a dot";
+    EXPECT_EQ(gaps, points) << "the background between the dots is not the surface's";
+}
 }  // namespace

@@ -17,8 +17,15 @@ void RegisterDesignTestClasses() {
     (void)done;
 }
 
+void ForgetHeldMouseButtons() {
+    // QTest remembers the buttons held across tests; a test that ended in
+    // the middle of a drag must not leave the next one dragging.
+    QTestPrivate::qtestMouseButtons = Qt::NoButton;
+}
+
 void TDesignSurfaceTest::SetUp() {
     RegisterDesignTestClasses();
+    ForgetHeldMouseButtons();
     UI = std::make_shared<TScriptedUIServices>();
     OldUI = SetUIServices(UI);
     ApplicationHintPauses() = THintPauses{};
@@ -54,14 +61,21 @@ QWidget* SurfaceWidgetAt(TCustomFormDesignPanel* panel, TControl* root, QPoint p
     return w ? w : form;
 }
 
-void SurfaceMouse(TCustomFormDesignPanel* panel, TControl* root, QEvent::Type type, QPoint pos,
-                  Qt::MouseButton button, Qt::KeyboardModifiers mods) {
-    QWidget* target = SurfaceWidgetAt(panel, root, pos);
-    const QPointF local = target->mapFromGlobal(root->mapToGlobal(pos));
-    const QPointF global = root->mapToGlobal(pos);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, held, mods);
-    QApplication::sendEvent(target, &e);
+void SurfaceMouse(TCustomFormDesignPanel*, TControl* root, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+                  Qt::KeyboardModifiers mods) {
+    // Through the top-level window, as the window system hands input to Qt:
+    // the widget under the pointer, the implicit grab of a pressed widget
+    // and hidden widgets all behave as on a desktop.
+    QWidget* top = root->window();
+    QWindow* window = top->windowHandle();
+    ASSERT_NE(window, nullptr) << "the surface's window is not shown";
+    const QPoint at = root->mapTo(top, pos);
+    switch (type) {
+        case QEvent::MouseButtonPress: QTest::mousePress(window, button, mods, at); break;
+        case QEvent::MouseButtonRelease: QTest::mouseRelease(window, button, mods, at); break;
+        case QEvent::MouseButtonDblClick: QTest::mouseDClick(window, button, mods, at); break;
+        default: QTest::mouseEvent(QTest::MouseMove, window, Qt::NoButton, mods, at); break;
+    }
 }
 
 void SurfaceDrag(TCustomFormDesignPanel* panel, TControl* root, QPoint from, QPoint to, Qt::KeyboardModifiers mods,

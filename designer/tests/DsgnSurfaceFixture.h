@@ -1,8 +1,9 @@
 #pragma once
 // A live design surface for the tests: a window holding a design panel and a
 // root control (pnlMain) with a few test controls, a designer activated on
-// it, scripted UI services, and helpers that act as a user with synthetic
-// mouse and key events sent to the widgets under the pointer.
+// it, scripted UI services, and helpers that act as a user: mouse input goes
+// through the top-level window as the window system delivers it, keys to the
+// focused widget.
 #include "ClassRegistry.h"
 #include "Controls.h"
 #include "DsgnSurface.h"
@@ -55,9 +56,12 @@ protected:
 };
 
 void RegisterDesignTestClasses();
+// No mouse button held down for the window-level input of the next test.
+void ForgetHeldMouseButtons();
 
 // Acting as a user on a live surface whose root sits in a design panel: the
-// widget under pos (root coordinates) gets the events.
+// event enters the root's top-level window at pos (root coordinates) and Qt
+// delivers it to the widget under the pointer or to the one holding the grab.
 QWidget* SurfaceWidgetAt(TCustomFormDesignPanel* panel, TControl* root, QPoint pos);
 void SurfaceMouse(TCustomFormDesignPanel* panel, TControl* root, QEvent::Type type, QPoint pos,
                   Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = Qt::NoModifier);
@@ -82,7 +86,7 @@ protected:
 
     // The widget a user would hit at pos (root coordinates).
     QWidget* WidgetAt(QPoint pos) const;
-    // Sends a mouse event to the widget under pos (root coordinates).
+    // A mouse event at pos (root coordinates), through the window.
     void Mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton,
                Qt::KeyboardModifiers mods = Qt::NoModifier);
     void Click(QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier);

@@ -188,6 +188,74 @@ TEST_F(BarGauge, PaintsBackgroundBarAndMarkAtKnownPixels) {
     SaveArtifact(g.Render(), QStringLiteral("bar-gauge.png"));
 }
 
+double Luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// As the designer inserts it (a 260 x 50 drag) with scale texts and limits
+// shown, a value from the bus: the bar stays as tall as its text and the
+// text reads on the filled bar and on the empty one.
+TEST_F(BarGauge, ValueReadableAtInsertedSize) {
+    auto g = Bar();
+    g->SetBounds(0, 0, 260, 50);
+    g->SetColor(clWhite);
+    g->SetShowText(true);
+    g->SetShowLimits(true);
+    g->SetMinLimit(20);
+    g->SetMaxLimit(80);
+    Push(Time, 50);
+    SecondaryServices->NotifyServices(sePostData, nullptr);
+    const QImage image = g->Render().convertToFormat(QImage::Format_RGB32);
+    SaveArtifact(image, QStringLiteral("bar-gauge-inserted.png"));
+
+    const QColor bar = ColorToQColor(g->GaugeColor()), empty = ColorToQColor(g->GaugeBkColor());
+    auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) <= 24 && std::abs(a.green() - b.green()) <= 24 && std::abs(a.blue() - b.blue()) <= 24;
+    };
+    // The bar's rows, read off its filled left end.
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        if (near(image.pixelColor(3, y), bar)) {
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    ASSERT_GE(top, 0) << "no filled bar at the left end";
+    const int thickness = bottom - top + 1;
+    const QFont valueFont = g->PositionFont()->ToQFont();
+    const QRect glyphs = QFontMetrics(valueFont).tightBoundingRect(QStringLiteral("50"));
+    EXPECT_GE(thickness, glyphs.height() + 2) << "the bar is thinner than its value text";
+    // Where the fill ends, read off the bar's top row (the text is centred
+    // below it; the minimum limit's mark crosses the fill).
+    const QColor mark = ColorToQColor(g->GaugeOutColor());
+    int fillEnd = 0;
+    while (fillEnd < image.width() &&
+           (near(image.pixelColor(fillEnd, top), bar) || near(image.pixelColor(fillEnd, top), mark)))
+        ++fillEnd;
+    ASSERT_GT(fillEnd, 60);
+    ASSERT_LT(fillEnd, 200);
+
+    int onBar = 0, onEmpty = 0, textTop = image.height(), textBottom = -1;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            const QColor under = x < fillEnd ? bar : empty;
+            if (near(p, under) || near(p, mark)) continue;
+            if (ContrastRatio(p, under) < 3) continue;
+            (x < fillEnd ? onBar : onEmpty) += 1;
+            textTop = std::min(textTop, y);
+            textBottom = std::max(textBottom, y);
+        }
+    EXPECT_GE(onBar, 10) << "the value text does not read on the filled bar";
+    EXPECT_GE(onEmpty, 10) << "the value text does not read on the empty bar";
+    EXPECT_GE(textBottom - textTop + 1, glyphs.height() - 1) << "the value text is cut";
+}
+
 TEST_F(BarGauge, SetupShowsPrecisionAndStoresTheFormat) {
     auto g = Bar();
     struct TCase {

@@ -17,6 +17,8 @@
 #include "fr_ExtGaugeSetup.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
@@ -217,6 +219,124 @@ TEST_F(DataBoundDial, RunTimeSetupHidesTheAlignmentAndColoursComeFromTheDialogs)
     g->DoSetup(true);
     EXPECT_EQ(g->Sections()->Items(0)->Color(), TColor(0x123456));
     EXPECT_EQ(UI->ShownDialogs, QStringList{QStringLiteral("TdlgSetupSmoothGauge: Настройка индикатора")});
+}
+
+// A new range wholly above or below the old one is taken whole, from the
+// designer's setup and from a click on the dial at run time.
+TEST_F(DataBoundDial, RangeAboveTheOldMaximumIsTakenWhole) {
+    struct TCase {
+        const char* What;
+        double OldMin, OldMax, NewMin, NewMax;
+    };
+    const TCase cases[] = {
+        {"above the old maximum", 0, 100, 200, 500},
+        {"starting at the old maximum", 0, 100, 100, 300},
+        {"below the old minimum", 0, 100, -500, -200},
+        {"down from above", 200, 500, 0, 100},
+        {"inside the old range", 0, 100, 40, 60},
+    };
+    for (bool runTime : {false, true}) {
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.What << (runTime ? ", clicked at run time" : ", from the designer"));
+            auto g = Gauge(QStringLiteral("Time1s.1001"));
+            g->SetMaxValue(1e9);
+            g->SetMinValue(c.OldMin);
+            g->SetMaxValue(c.OldMax);
+            ASSERT_EQ(g->MinimumValue(), c.OldMin);
+            ASSERT_EQ(g->MaximumValue(), c.OldMax);
+            UI->Messages.clear();
+            UI->ScriptDialogOnce(QStringLiteral("TdlgSetupSmoothGauge"), [&c](QObject* d) {
+                auto* dlg = qobject_cast<TdlgSetupSmoothGauge*>(d);
+                dlg->frExtGaugeSetup->neMin->SetValue(c.NewMin);
+                dlg->frExtGaugeSetup->neMax->SetValue(c.NewMax);
+                dlg->OKBtn->click();
+                return DialogResult(*dlg);
+            });
+            if (runTime) {
+                g->SetBounds(0, 0, 200, 200);
+                g->show();
+                ASSERT_NE(g->windowHandle(), nullptr);
+                QTest::mouseClick(g->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            } else {
+                g->Setup();
+            }
+            EXPECT_TRUE(UI->Messages.isEmpty()) << UI->Messages.join(';').toStdString();
+            EXPECT_EQ(g->MinimumValue(), c.NewMin);
+            EXPECT_EQ(g->MaximumValue(), c.NewMax);
+        }
+    }
+}
+
+// A dial whose stream is gone (a well without it) shows that it has no
+// value: the needle at the scale's start and dashes in the read-out.
+TEST_F(DataBoundDial, ShowsNoValueWithoutItsStream) {
+    auto g = Gauge(QStringLiteral("Time1s.1001"));
+    g->SetBounds(0, 0, 200, 200);
+    g->SetMinValue(-50);
+    Push(Time, 42);
+    SecondaryServices->NotifyServices(sePostData, nullptr);
+    ASSERT_EQ(g->Value(), 42);
+    ASSERT_TRUE(g->HasValue());
+    const QImage live = g->Render();
+
+    SendWKMessage(g.get(), WM_WELLCHANGED, {}, QStringLiteral("1003"));
+    ASSERT_EQ(g->Sensor()->FYData, nullptr);
+    EXPECT_FALSE(g->HasValue());
+    EXPECT_EQ(g->Value(), -50) << "the needle parks at the scale's start";
+    const QImage none = g->Render();
+    EXPECT_NE(none, live);
+    SecondaryServices->NotifyServices(sePostData, nullptr);
+    EXPECT_FALSE(g->HasValue());
+
+    // The same picture as a dial told so directly: dashes, not a number.
+    auto reference = Gauge(QStringLiteral("Depth.9999"));
+    reference->SetBounds(0, 0, 200, 200);
+    reference->SetMinValue(-50);
+    reference->ShowNoValue();
+    EXPECT_EQ(reference->Render(), none);
+    reference->SetValue(-50);
+    EXPECT_NE(reference->Render(), none) << "the read-out shows the same with and without a value";
+
+    // Back to a well that has it: the next sample shows again.
+    SendWKMessage(g.get(), WM_WELLCHANGED, {}, QStringLiteral("1001"));
+    Push(Time, 17);
+    SecondaryServices->NotifyServices(sePostData, nullptr);
+    EXPECT_TRUE(g->HasValue());
+    EXPECT_EQ(g->Value(), 17);
+}
+
+// The setup copies the parameter's full name as the caption, in 14 pt: on a
+// 200-pixel dial it must not cover the scale's labels.
+TEST_F(DataBoundDial, LongCaptionCoversNoScaleLabel) {
+    auto g = Gauge(QStringLiteral("Time1s.1001"));
+    g->SetBounds(0, 0, 200, 200);
+    g->SetMaxValue(250);
+    g->Font()->SetSize(14);
+    auto render = [&](bool labels, const QString& caption) {
+        g->SetShowValues(labels);
+        g->SetDialText(caption);
+        return g->Render();
+    };
+    const QString caption = QStringLiteral("Частота вращения верхнего привода, об/мин");
+    const QImage bare = render(false, QString());
+    const QImage withLabels = render(true, QString());
+    const QImage withCaption = render(true, caption);
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        QDir().mkpath(dir);
+        withCaption.save(dir + QStringLiteral("/dial-inserted.png"));
+    }
+    int labelPixels = 0, captionPixels = 0, covered = 0;
+    for (int y = 0; y < bare.height(); ++y)
+        for (int x = 0; x < bare.width(); ++x) {
+            const bool label = bare.pixel(x, y) != withLabels.pixel(x, y);
+            const bool captioned = withLabels.pixel(x, y) != withCaption.pixel(x, y);
+            labelPixels += label;
+            captionPixels += captioned;
+            covered += label && captioned;
+        }
+    ASSERT_GT(labelPixels, 100);
+    EXPECT_GT(captionPixels, 100) << "the caption is not shown";
+    EXPECT_EQ(covered, 0) << "the caption covers scale labels";
 }
 
 }  // namespace

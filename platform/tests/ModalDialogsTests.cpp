@@ -2,7 +2,12 @@
 #include "ModalDialogs.h"
 #include "QtUIServices.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -74,6 +79,37 @@ TEST(ModalDialogs, FileDialogAnswersAndOptions) {
     EXPECT_EQ(pairs[1].second, "*.*");
     EXPECT_EQ(ApplyDefaultExt("x.tar", ".sf2"), "x.tar");
     EXPECT_EQ(ApplyDefaultExt("", "sf2"), "");
+}
+
+// The programs' own file dialogs speak the interface's language: Qt's
+// dialog, its title and its buttons in Russian.
+TEST(ModalDialogs, QtFileDialogsSpeakRussian) {
+    const std::shared_ptr<IUIServices> previous = SetUIServices(std::make_shared<TScriptedUIServices>());
+    InstallQtUIServices();
+    struct TSeen { QString Title; QStringList Buttons; };
+    auto answer = [](TSeen& seen) {
+        QTimer::singleShot(0, [&seen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            seen.Title = dialog->windowTitle();
+            for (auto* b : dialog->findChildren<QDialogButtonBox*>())
+                for (QAbstractButton* button : b->buttons()) seen.Buttons << button->text().remove(QLatin1Char('&'));
+            dialog->reject();
+        });
+    };
+    TSeen open, save;
+    TFileDialogOptions o;
+    o.Filter = QStringLiteral("Формы (*.wkf)|*.wkf");
+    answer(open);
+    EXPECT_FALSE(UIServices().OpenFileDialog(o));
+    answer(save);
+    EXPECT_FALSE(UIServices().SaveFileDialog(o));
+    SetUIServices(previous);
+    EXPECT_EQ(open.Title, QStringLiteral("Открыть"));
+    EXPECT_EQ(save.Title, QStringLiteral("Сохранить как"));
+    EXPECT_TRUE(open.Buttons.contains(QStringLiteral("Открыть"))) << open.Buttons.join('|').toStdString();
+    EXPECT_TRUE(open.Buttons.contains(QStringLiteral("Отмена"))) << open.Buttons.join('|').toStdString();
+    EXPECT_TRUE(save.Buttons.contains(QStringLiteral("Сохранить"))) << save.Buttons.join('|').toStdString();
 }
 
 TEST(ModalDialogs, ColourAndFontAnswers) {

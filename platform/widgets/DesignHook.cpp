@@ -37,6 +37,16 @@ public:
             FHook->PaintGrid(painter, static_cast<QPaintEvent*>(e)->rect());
             return false;
         }
+        if (e->type() == QEvent::Paint && w == FHook->GridSurface()) {
+            // The surface covers the form with its own background: it paints
+            // first and the grid goes over it, in the form's coordinates.
+            static_cast<QObject*>(w)->event(e);
+            const QPoint origin = w->mapTo(FForm, QPoint(0, 0));
+            QPainter painter(w);
+            painter.translate(-origin);
+            FHook->PaintGrid(painter, static_cast<QPaintEvent*>(e)->rect().translated(origin));
+            return true;
+        }
         return FHook->IsDesignMsg(w, e);
     }
 

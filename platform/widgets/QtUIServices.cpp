@@ -1,5 +1,6 @@
 #include "QtUIServices.h"
 
+#include "DebugOutput.h"
 #include "ModalDialogs.h"
 
 #include <QApplication>
@@ -8,8 +9,11 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QTranslator>
 
 namespace {
 QString PrivateMime(const QString& format) {
@@ -36,7 +40,8 @@ QStringList QtFilters(const QString& filter) {
 }
 
 void Prepare(QFileDialog& dialog, const TFileDialogOptions& options) {
-    dialog.setWindowTitle(options.Title);
+    // An empty title leaves Qt's own ("Открыть", "Сохранить как").
+    if (!options.Title.isEmpty()) dialog.setWindowTitle(options.Title);
     const QStringList filters = QtFilters(options.Filter);
     dialog.setNameFilters(filters);
     if (options.FilterIndex >= 1 && options.FilterIndex <= filters.size())
@@ -160,4 +165,21 @@ int TQtUIServices::ShowModal(QObject* dialog) {
     return DialogResult(*d);
 }
 
-void InstallQtUIServices() { SetUIServices(std::make_shared<TQtUIServices>()); }
+void InstallQtTranslations() {
+    static const QString name = QStringLiteral("WKQtTranslations");
+    if (!qApp || qApp->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly)) return;
+    auto* translator = new QTranslator(qApp);
+    translator->setObjectName(name);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+        DebugOutput(QStringLiteral("InstallQtTranslations: qtbase_ru.qm not found in %1").arg(folder));
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+}
+
+void InstallQtUIServices() {
+    InstallQtTranslations();
+    SetUIServices(std::make_shared<TQtUIServices>());
+}

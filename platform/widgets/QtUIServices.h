@@ -28,7 +28,10 @@ private:
 // "application/x-wk-<name>".
 std::unique_ptr<IClipboard> CreateQtClipboard();
 
-// Installs TQtUIServices as the program's UI services.
+// Loads Qt's own Russian translations (the file dialogs, the standard
+// buttons) into the application, once.
+void InstallQtTranslations();
+// Installs Qt's translations and TQtUIServices as the program's UI services.
 void InstallQtUIServices();
 
 #pragma GCC visibility pop
