@@ -124,6 +124,8 @@ TEST(ReviewSeries, IdentifiersAreRecognisedInBraces) {
         {"{a.b.c}", {{"a", "b.c"}}},
         {"{LAS.GR}*2+{WITS.S101}", {{"LAS", "GR"}, {"WITS", "S101"}}},
         {"({LAS.GR}+1)/2", {{"LAS", "GR"}}},
+        // A LAS curve named with its file.
+        {"{LAS.well 7.las|GR}-{LAS.b.las|GR}", {{"LAS", "well 7.las|GR"}, {"LAS", "b.las|GR"}}},
         {"{ab}", {}},
         {"{.}", {}},
         {"{.}+{.}", {}},
@@ -132,6 +134,8 @@ TEST(ReviewSeries, IdentifiersAreRecognisedInBraces) {
     for (const TCase& c : cases) EXPECT_EQ(ReviewFormulaIdentifiers(c.Formula), c.Expected) << c.Formula.toStdString();
     TRParser& p = ReviewParser();
     p.SetText("{LAS.GR} * 2");
+    EXPECT_EQ(p.SyntaxCheck(), QString());
+    p.SetText("{LAS.well 7.las|GR} * 2");
     EXPECT_EQ(p.SyntaxCheck(), QString());
     p.SetText("{ab} * 2");
     EXPECT_NE(p.SyntaxCheck(), QString());
