@@ -95,7 +95,10 @@ bool TWKReviewExpressionIdentifier::Bind(TDataBlockList* Blocks) {
 
 bool TWKReviewExpressionIdentifier::Update(double x) {
     FValue = NaN;
-    const auto covers = [x](const TDataBlock* b) { return b && x >= b->Start() && x <= b->Stop(); };
+    // A block of a log recorded upwards may give its range either way round.
+    const auto covers = [x](const TDataBlock* b) {
+        return b && x >= std::min(b->Start(), b->Stop()) && x <= std::max(b->Start(), b->Stop());
+    };
     TDataBlock* block = nullptr;
     if (covers(FCachedBlock)) {
         block = FCachedBlock;
@@ -104,7 +107,7 @@ bool TWKReviewExpressionIdentifier::Update(double x) {
             if (covers(b)) {
                 block = b;
                 FCachedBlock = b;
-                FCachedIndex = 0;
+                FCachedIndex = -1;
                 break;
             }
     }
@@ -117,13 +120,21 @@ bool TWKReviewExpressionIdentifier::Update(double x) {
     // text, a sum of steps): a difference far below the step is no difference.
     const double slack = tolerance * 1e-6;
     const int n = std::min(main->GetCount(), param->GetCount());
-    for (int k = std::max(FCachedIndex, 0); k < n; ++k) {
+    const auto matches = [&](int k) {
         const double m = main->GetAsDouble(k);
-        if (x <= m + slack && m - x < tolerance) {
-            FValue = param->GetIsEmpty(k) ? NaN : param->GetAsDouble(k);
-            FCachedIndex = k;
-            return true;
-        }
+        if (!(x <= m + slack && m - x < tolerance)) return false;
+        FValue = param->GetIsEmpty(k) ? NaN : param->GetAsDouble(k);
+        FCachedIndex = k;
+        return true;
+    };
+    // The grid rises: over a rising index the match moves forwards, over a
+    // falling one (a log recorded bottom-up) backwards from the last value.
+    if (main->GetAsDouble(n - 1) < main->GetAsDouble(0)) {
+        for (int k = FCachedIndex >= 0 && FCachedIndex < n ? FCachedIndex : n - 1; k >= 0; --k)
+            if (matches(k)) return true;
+    } else {
+        for (int k = std::max(FCachedIndex, 0); k < n; ++k)
+            if (matches(k)) return true;
     }
     return false;
 }
@@ -190,7 +201,8 @@ void TExpressionLineSeries::CacheRanges(double Start, double Stop) {
             for (int k = 0; k < count; ++k) values->AddData(NaN);
             values->CropBuffer();
             FCache.clear();
-            throw Exception(SFunctionBindFail);
+            throw Exception(QStringLiteral("%1: no data of {%2.%3} for formula %4")
+                                .arg(SFunctionBindFail, id->SystemID(), id->StrID(), formula));
         }
     for (int k = 0; k < count; ++k) {
         double v = NaN;

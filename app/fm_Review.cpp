@@ -74,18 +74,25 @@ void TfmReview::LoadData() {
         MessageDlg(SNoDataPlugins, mtInformation, mbOK);
         return;
     }
-    // The blocks the runs point into are about to be replaced.
-    ForEachReviewSeries([](TWKReviewBaseSeries& s) { s.ClearCache(); });
-    if (!plugins.Load(*FDocument, false)) return;
+    // The runs keep guarded pointers into the blocks: a block that a load
+    // replaces drops out of them, and a load that fails leaves the others
+    // drawn. Either way the runs are made again from the blocks there are.
+    QStringList failures;
+    try {
+        if (!plugins.Load(*FDocument, false)) return;
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TfmReview.LoadData: %1").arg(ExceptionMessage(e)));
+        failures << ExceptionMessage(e);
+    }
     double mn = 2147483647.0, mx = -2147483647.0;
     const TDataBlockList& blocks = FDocument->Blocks();
     for (int i = 0; i < blocks.Count(); ++i) {
         const TDataBlock* b = blocks.GetBlock(i);
         if (b->Start() == b->Stop() || b->SystemID() == b->SourceID()) continue;
-        mn = std::min(mn, b->Start());
-        mx = std::max(mx, b->Stop());
+        // A log recorded upwards may give its range either way round.
+        mn = std::min(mn, std::min(b->Start(), b->Stop()));
+        mx = std::max(mx, std::max(b->Start(), b->Stop()));
     }
-    QStringList failures;
     ForEachReviewSeries([&](TWKReviewBaseSeries& s) {
         try {
             s.CacheRanges(mn, mx);

@@ -64,11 +64,16 @@ void TLogsheaf::InternalOpen() {
             DatabaseError(QStringLiteral("Cannot open file %1. %2").arg(FFileName, file.errorString()), this);
         // The file's bytes are read in place through a mapping where the
         // system allows one: records are made straight from them.
-        QByteArray text;
+        QByteArray whole;
         if (file.size() > 0) {
-            if (uchar* mapped = file.map(0, file.size())) text = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
-            else text = file.readAll();
+            if (uchar* mapped = file.map(0, file.size())) whole = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
+            else whole = file.readAll();
         }
+        // A UTF-8 byte-order mark is no part of the first line; it is kept
+        // for the save.
+        FByteOrderMark = whole.startsWith(Utf8ByteOrderMark);
+        const qsizetype skip = FByteOrderMark ? Utf8ByteOrderMark.size() : 0;
+        const QByteArray text = QByteArray::fromRawData(whole.constData() + skip, whole.size() - skip);
         FCurRec = -1;
         // Header lines up to the data-section line become text lines; the
         // data lines are read straight from the file's bytes.
@@ -82,9 +87,14 @@ void TLogsheaf::InternalOpen() {
             FRecords->Add(QByteArray(s.data(), qsizetype(s.size())));
             if (IsSectionLine(FRecords->Strings(FRecords->Count() - 1), lsData)) FHeaderCount = FRecords->Count();
         });
-        if (FHeaderCount == 0) DatabaseError(QString::fromLatin1(SectionNames[lsData]) + SSectionNotFound, this);
-        if (FAutodetectCodepage) DetectCodepage();
-        if (FCodepage == cpOEM) ConvertTo(cpANSI);
+        if (FHeaderCount == 0) {
+            // A LAS 3.0 file names its data sections otherwise: say what it is.
+            FHeaderCount = FRecords->Count();
+            CheckVersionSupported();
+            DatabaseError(QString::fromLatin1(SectionNames[lsData]) + SSectionNotFound, this);
+        }
+        ChooseEncoding();
+        CheckVersionSupported();
         InternalInitFieldDefs();
         CreateFields();
         LabelFields();
@@ -133,21 +143,51 @@ void TLogsheaf::ReadRecords(const std::vector<std::string_view>& lines, qint64 f
     // it: one allocation for the data, not one per record. An edited record
     // gets a string of its own.
     QByteArray arena;
+    qint64 candidates = 0;
     arena.reserve(qsizetype(std::min<qint64>(qint64(lines.size()) * FRecSize, budget)));
     for (const std::string_view line : lines) {
         size_t i = 0;
         while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ') ++i;
         if (i == line.size() || line[i] == '#') continue;
+        ++candidates;
         if (!ParseDataLine(line, values.data(), FCount, FNullValue)) continue;
         if (arena.size() + FRecSize > budget)
             DatabaseError(QStringLiteral("Data section too large for %1 curves").arg(FCount), this);
         arena.append(reinterpret_cast<const char*>(values.data()), FRecSize);
     }
+    // Bytes that merely hold a data-section line are no LAS file: some line
+    // must read as numbers (an empty data section is a table without records).
+    if (arena.isEmpty() && candidates > 0) DatabaseError(SNoNumbers, this);
     FRecordArena = arena;
     const int count = FRecSize > 0 ? int(FRecordArena.size() / FRecSize) : 0;
     FRecords->Reserve(FHeaderCount + count);
     for (int r = 0; r < count; ++r)
         FRecords->Add(QByteArray::fromRawData(FRecordArena.constData() + qsizetype(r) * FRecSize, FRecSize));
+}
+
+void TLogsheaf::ChooseEncoding() {
+    QByteArray header;
+    for (int i = 0; i < FHeaderCount; ++i) header += FRecords->Strings(i) + '\n';
+    switch (TextKind(header)) {
+        case TLASTextKind::Utf8: FCodepage = cpUTF8; return;
+        // Plain ASCII is UTF-8 too: a table set to write UTF-8 stays so.
+        case TLASTextKind::Ascii: if (FCodepage == cpUTF8) return; break;
+        case TLASTextKind::SingleByte: if (FCodepage == cpUTF8) FCodepage = cpANSI; break;
+    }
+    if (FAutodetectCodepage) DetectCodepage();
+    if (FCodepage == cpOEM) ConvertTo(cpANSI);
+}
+
+void TLogsheaf::CheckVersionSupported() {
+    if (Version() >= 30) DatabaseError(QStringLiteral("%1: %2").arg(SLas30NotSupported, FFileName), this);
+}
+
+QString TLogsheaf::TextToString(const QByteArray& text) const {
+    return FCodepage == cpUTF8 ? QString::fromUtf8(text) : AnsiToString(text);
+}
+
+QByteArray TLogsheaf::StringToText(const QString& text) const {
+    return FCodepage == cpUTF8 ? text.toUtf8() : StringToAnsi(text);
 }
 
 void TLogsheaf::InternalInitFieldDefs() {
@@ -175,7 +215,7 @@ void TLogsheaf::InternalInitFieldDefs() {
             throw;
         }
         if (p.ID.isEmpty()) continue;
-        QString name = AnsiToString(p.ID);
+        QString name = TextToString(p.ID);
         for (const TLASMapping& m : mappings)
             if (m.Mnem == name && !m.Name.isEmpty()) name = m.Name;
         if (names.contains(name)) {
@@ -208,11 +248,11 @@ void TLogsheaf::LabelFields() {
         TLASField* f = LASField(k);
         TLASFieldDef* def = LASFieldDefs()->Items(k);
         ++k;
-        f->Units = AnsiToString(p.Ext);
-        f->Comment = AnsiToString(p.Comment);
+        f->Units = TextToString(p.Ext);
+        f->Comment = TextToString(p.Comment);
         def->SetUnits(f->Units);
         def->SetComment(f->Comment);
-        QString label = f->Comment.isEmpty() ? AnsiToString(p.ID) : f->Comment;
+        QString label = f->Comment.isEmpty() ? TextToString(p.ID) : f->Comment;
         if (!f->Units.isEmpty()) label += QStringLiteral(" (") + f->Units + QLatin1Char(')');
         f->SetDisplayLabel(label);
     }
@@ -399,6 +439,7 @@ void TLogsheaf::DoSave() {
         SaveRecords();
     }
     EnsureBanner();
+    if (FByteOrderMark) FRecords->SetStrings(0, Utf8ByteOrderMark + FRecords->Strings(0));
     FRecords->SaveToFile(FFileName);
 }
 

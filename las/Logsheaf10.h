@@ -135,6 +135,8 @@ public:
     void SetVersion(int value);
     bool Wrapped() const;
     void SetWrapped(bool value);
+    // cpUTF8 after opening a file whose header is valid UTF-8 and not plain
+    // ASCII; such a file is written back in UTF-8.
     TLASCodepage Codepage() const { return FCodepage; }
     void SetCodepage(TLASCodepage value);
     bool AutodetectCodepage() const { return FAutodetectCodepage; }
@@ -159,6 +161,13 @@ public:
     int ParametersCount() const;
     // True when the table will save when it closes.
     bool Modified() const { return FDirty; }
+    // True when the file opened began with a UTF-8 byte-order mark; it is
+    // written back with one.
+    bool ByteOrderMark() const { return FByteOrderMark; }
+    // Header text of the file's encoding as text, and back: UTF-8 for a
+    // UTF-8 file, else the ANSI code page (OEM lines are converted on open).
+    QString TextToString(const QByteArray& text) const;
+    QByteArray StringToText(const QString& text) const;
 
     TLASFieldDefs* LASFieldDefs() const { return static_cast<TLASFieldDefs*>(FieldDefs()); }
     TLASField* LASField(int index) const { return static_cast<TLASField*>(Fields(index)); }
@@ -243,6 +252,10 @@ private:
 
     // Data lines (Logsheaf10.cpp).
     void ReadRecords(const std::vector<std::string_view>& lines, qint64 fileSize);
+    // Settles the encoding of the header lines just read.
+    void ChooseEncoding();
+    // Refuses a LAS 3.0 file by name.
+    void CheckVersionSupported();
     void LabelFields();
     void DoSave();
     void SaveRecords();
@@ -270,6 +283,7 @@ private:
     QStringList FMappings;
     int FCount = 0;
     bool FReadOnly = false, FIgnoreInvMnem = false, FAutodetectCodepage = false, FHeaderOnly = false;
+    bool FByteOrderMark = false;
     // The file's own data lines while only the header is open: written back
     // after the header, so a header-only table never loses the data.
     QList<QByteArray> FDataTail;

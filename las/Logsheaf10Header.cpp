@@ -63,19 +63,19 @@ QString TLogsheaf::GetSection(TLASSections sect) const {
     FindSectionIndexAndSize(*FRecords, FHeaderCount, sect, index, size);
     QByteArray text;
     for (int i = index + 1; i <= index + size; ++i) text += FRecords->Strings(i) + "\r\n";
-    return AnsiToString(text);
+    return TextToString(text);
 }
 
 QString TLogsheaf::GetProperty(TLASSections sect, const QString& prop) const {
-    const int i = FindPropertyIndex(sect, StringToAnsi(prop));
-    return i < 0 ? QString() : AnsiToString(FRecords->Strings(i));
+    const int i = FindPropertyIndex(sect, StringToText(prop));
+    return i < 0 ? QString() : TextToString(FRecords->Strings(i));
 }
 
 QByteArray TLogsheaf::GetAnsiValue(TLASSections sect, const QByteArray& prop) const {
     const int i = FindPropertyIndex(sect, prop);
     if (i < 0) return {};
     QByteArray value = ExtractValue(FRecords->Strings(i), sect);
-    if (IsOEMString(value)) {
+    if (FCodepage != cpUTF8 && IsOEMString(value)) {
         // The line is stored converted; reading alone does not make the table modified.
         FRecords->BeginUpdate();
         FRecords->SetStrings(i, OemToAnsi(FRecords->Strings(i)));
@@ -85,7 +85,7 @@ QByteArray TLogsheaf::GetAnsiValue(TLASSections sect, const QByteArray& prop) co
     return value;
 }
 
-QString TLogsheaf::GetValue(TLASSections sect, const QString& prop) { return AnsiToString(GetAnsiValue(sect, StringToAnsi(prop))); }
+QString TLogsheaf::GetValue(TLASSections sect, const QString& prop) { return TextToString(GetAnsiValue(sect, StringToText(prop))); }
 
 int TLogsheaf::CreateSection(TLASSections sect) {
     int index = FindSectionIndex(*FRecords, FHeaderCount, sect);
@@ -122,13 +122,13 @@ void TLogsheaf::InternalSetProperty(TLASSections sect, const QByteArray& prop, c
 void TLogsheaf::SetValue(TLASSections sect, const QString& prop, const QString& value) {
     if (sect == lsData) DatabaseError(SSectionLocked, this);
     if (!FRecords) return;
-    const QByteArray p = StringToAnsi(prop);
+    const QByteArray p = StringToText(prop);
     const int i = FindPropertyIndex(sect, p);
     if (i >= 0) {
         const TLASLineParts parts = SplitString(FRecords->Strings(i));
-        FRecords->SetStrings(i, CombineString(p, parts.Ext, StringToAnsi(value), parts.Comment));
+        FRecords->SetStrings(i, CombineString(p, parts.Ext, StringToText(value), parts.Comment));
     } else {
-        InternalSetProperty(sect, p, StringToAnsi(value), {}, {});
+        InternalSetProperty(sect, p, StringToText(value), {}, {});
     }
 }
 
@@ -142,7 +142,7 @@ void TLogsheaf::SetProperty(TLASSections sect, const QString& prop, const QStrin
         SetWrapped(value.toUpper() == QLatin1String("YES"));
         return;
     }
-    InternalSetProperty(sect, StringToAnsi(prop), StringToAnsi(value), StringToAnsi(ext), StringToAnsi(comment));
+    InternalSetProperty(sect, StringToText(prop), StringToText(value), StringToText(ext), StringToText(comment));
 }
 
 void TLogsheaf::DeleteProperty(TLASSections sect, const QString& prop) {
@@ -154,7 +154,7 @@ void TLogsheaf::DeleteProperty(TLASSections sect, const QString& prop) {
     if (sect == lsWell)
         for (int w = 0; w < wiCount; ++w)
             if (prop == QLatin1String(WellItems[w].Mnem)) FWell[size_t(w)].clear();
-    const int i = FindPropertyIndex(sect, StringToAnsi(prop));
+    const int i = FindPropertyIndex(sect, StringToText(prop));
     if (i < 0) return;
     FRecords->Delete(i);
     --FHeaderCount;
@@ -216,7 +216,7 @@ void TLogsheaf::RewriteComments() {
     }
     int at = CreateSection(lsComments) + 1;
     for (const QString& line : FComment) {
-        FRecords->Insert(at++, StringToAnsi(line));
+        FRecords->Insert(at++, StringToText(line));
         ++FHeaderCount;
     }
 }
@@ -232,12 +232,12 @@ int TLogsheaf::ParametersCount() const {
 
 QString TLogsheaf::WellString(TWellItem item) const {
     if (FRecords) FWell[size_t(item)] = GetAnsiValue(lsWell, WellItems[item].Mnem);
-    return AnsiToString(FWell[size_t(item)]);
+    return TextToString(FWell[size_t(item)]);
 }
 
 void TLogsheaf::SetWellString(TWellItem item, const QString& value) {
-    const QByteArray v = StringToAnsi(value);
-    if (v == StringToAnsi(WellString(item))) return;
+    const QByteArray v = StringToText(value);
+    if (v == StringToText(WellString(item))) return;
     FWell[size_t(item)] = v;
     InternalSetProperty(lsWell, WellItems[item].Mnem, v, {}, WellItems[item].Descr);
 }
@@ -351,15 +351,15 @@ void TLogsheaf::CreateTable() {
         for (const QString& entry : FMappings) {
             const TLASMapping m = ExtractMnem(entry);
             if (m.Name == def.Name()) {
-                add(StringToAnsi(m.Mnem), StringToAnsi(m.Units), {}, StringToAnsi(m.Descr));
+                add(StringToText(m.Mnem), StringToText(m.Units), {}, StringToText(m.Descr));
                 mapped = true;
                 break;
             }
         }
-        if (!mapped) add(StringToAnsi(def.Name()), StringToAnsi(def.Units()), {}, StringToAnsi(def.Comment()));
+        if (!mapped) add(StringToText(def.Name()), StringToText(def.Units()), {}, StringToText(def.Comment()));
     }
     lines.Add(SectionNames[lsComments]);
-    lines.AddStrings(FComment);
+    for (const QString& line : FComment) lines.Add(StringToText(line));
     lines.Add(SectionNames[lsData]);
     if (FCodepage == cpOEM)
         for (int i = 0; i < lines.Count(); ++i) lines.SetStrings(i, AnsiToOem(lines.Strings(i)));

@@ -261,6 +261,32 @@ QByteArray AnsiToOem(const QByteArray& s) { return EncodeCodePage(DecodeCodePage
 QString AnsiToString(const QByteArray& s) { return DecodeCodePage(s, TCodePage::cpAnsi); }
 QByteArray StringToAnsi(const QString& s) { return EncodeCodePage(s, TCodePage::cpAnsi); }
 
+TLASTextKind TextKind(const QByteArray& s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.constData());
+    const auto* end = p + s.size();
+    bool ascii = true;
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c < 0x80) continue;
+        ascii = false;
+        // The lead byte gives the length and the least value the sequence may
+        // encode: overlong forms, surrogates and values past U+10FFFF are no UTF-8.
+        int more = 0;
+        char32_t v = 0, least = 0;
+        if (c >= 0xC2 && c <= 0xDF) { more = 1; v = c & 0x1F; least = 0x80; }
+        else if (c >= 0xE0 && c <= 0xEF) { more = 2; v = c & 0x0F; least = 0x800; }
+        else if (c >= 0xF0 && c <= 0xF4) { more = 3; v = c & 0x07; least = 0x10000; }
+        else return TLASTextKind::SingleByte;
+        if (end - p < more) return TLASTextKind::SingleByte;
+        for (int i = 0; i < more; ++i, ++p) {
+            if ((*p & 0xC0) != 0x80) return TLASTextKind::SingleByte;
+            v = (v << 6) | (*p & 0x3F);
+        }
+        if (v < least || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return TLASTextKind::SingleByte;
+    }
+    return ascii ? TLASTextKind::Ascii : TLASTextKind::Utf8;
+}
+
 // ---- numbers ----
 
 bool TryStrToFloatPt(std::string_view s, double& value) {

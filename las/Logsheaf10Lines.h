@@ -1,7 +1,9 @@
 #pragma once
-// LAS files as single-byte text lines: the line list, the sections, the four
-// parts of a header line, code pages and number text. Text here is ANSI
-// (one byte a character, in the file's code page); numbers always use '.'.
+// LAS files as text lines: the line list, the sections, the four parts of a
+// header line, code pages and number text. Text here is bytes in the file's
+// encoding: a single-byte code page, or UTF-8 for a file that is valid UTF-8
+// (the parts of a line are cut at ASCII bytes, which UTF-8 never uses inside
+// a character); numbers always use '.'.
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -12,7 +14,8 @@
 #pragma GCC visibility push(default)
 
 enum TLASSections { lsVersion, lsWell, lsCurves, lsConstants, lsComments, lsData };
-enum TLASCodepage { cpANSI, cpOEM };
+// cpUTF8: the file is UTF-8; its text is read and written as it is.
+enum TLASCodepage { cpANSI, cpOEM, cpUTF8 };
 
 inline constexpr char Sections[] = "VWCPOA";
 extern const QByteArray SectionNames[6];
@@ -39,6 +42,9 @@ inline const QString SNoFieldsDefined = QStringLiteral("No fields defined");
 inline const QString SNoRecords = QStringLiteral("No records");
 inline const QString SBookmarkNotFound = QStringLiteral("Bookmark not found");
 inline const QString SStructureNotDefined = QStringLiteral("Structure not defined");
+inline const QString SLas30NotSupported = QStringLiteral("LAS 3.0 is not supported");
+inline const QString SNoNumbers = QStringLiteral("~ASCII Log data section holds no numbers");
+inline const QByteArray Utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 struct TAnsiStringItem {
     QByteArray Data;
@@ -129,6 +135,10 @@ QByteArray OemToAnsi(const QByteArray& s);
 QByteArray AnsiToOem(const QByteArray& s);
 QString AnsiToString(const QByteArray& s);
 QByteArray StringToAnsi(const QString& s);
+// What the header text is: plain ASCII, valid UTF-8 with other characters, or
+// neither (a single-byte code page).
+enum class TLASTextKind { Ascii, Utf8, SingleByte };
+TLASTextKind TextKind(const QByteArray& s);
 
 // Numbers with '.' as the decimal separator, blanks around allowed; only
 // finite values read.

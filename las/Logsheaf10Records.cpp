@@ -130,11 +130,48 @@ TLASDecimal DecomposeValue(double value) {
     return d;
 }
 
+TLASDecimal ShortestDecimal(double value) {
+    TLASDecimal d;
+    if (value == 0 || !std::isfinite(value)) return d;
+    d.Negative = value < 0;
+    // The shortest round-trip form, "d.ddde-XX" or "de+XX".
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    const char* ePos = std::find(buf, res.ptr, 'e');
+    int exp10 = 0;
+    std::from_chars(ePos + 1 + (ePos[1] == '+'), res.ptr, exp10);
+    int n = 0;
+    for (const char* p = buf; p < ePos; ++p) n += *p != '.';
+    d.E = exp10 + 1;
+    d.Decimals = n - d.E;
+    return d;
+}
+
+namespace {
+
+// The decimals and integer digits a value is written with: those of the
+// rounding to LASMaxDigits decimals, or more when the value needs more to
+// read back unchanged.
+TLASDecimal WrittenDecimal(double value) {
+    TLASDecimal d = DecomposeValue(value);
+    const TLASDecimal exact = ShortestDecimal(value);
+    d.E = std::max(d.E, exact.E);
+    d.Decimals = std::max(d.Decimals, exact.Decimals);
+    d.Negative = exact.Negative;
+    return d;
+}
+
+// Fixed-point text holds every digit of the largest double (309 integer
+// digits) and of the smallest (the shortest text of 4.9e-324 has 324 decimals).
+constexpr int MaxPrecision = 340;
+
+}  // namespace
+
 int WrapCount(int curves) { return (curves - 1) % LASWrapCount == 1 ? LASWrapCount + 1 : LASWrapCount; }
 
 TLASRecordWriter::TLASRecordWriter(const std::vector<int>& fieldPrecisions, double nullValue)
     : FFormats(fieldPrecisions.size()), FNullValue(nullValue) {
-    const TLASDecimal nd = DecomposeValue(nullValue);
+    const TLASDecimal nd = WrittenDecimal(nullValue);
     FNullDecimals = std::max(0, nd.Decimals);
     FNullWidth = std::max(nd.E, 1) + FNullDecimals + (nd.Negative ? 1 : 0) + (FNullDecimals > 0 ? 1 : 0);
     for (size_t i = 0; i < fieldPrecisions.size(); ++i)
@@ -154,7 +191,7 @@ void TLASRecordWriter::Scan(const double* record) {
             f.HasErr = true;
             continue;
         }
-        const TLASDecimal d = DecomposeValue(v);
+        const TLASDecimal d = WrittenDecimal(v);
         if (!f.DefPrec) f.Precision = std::max(f.Precision, d.Decimals);
         f.Width = std::max(f.Width, std::max(d.E, 1) + f.Precision + (d.Negative ? 1 : 0) + (f.Precision > 0 ? 1 : 0));
     }
@@ -174,8 +211,8 @@ void TLASRecordWriter::AppendValue(QByteArray& out, int column, double value) co
     const bool isNull = IsNullValue(value, FNullValue);
     const double v = isNull ? FNullValue : value;
     const int width = isNull ? f.ErrWidth : f.Width;
-    const int precision = std::min(isNull ? f.ErrPrecision : f.Precision, 60);
-    char buf[400];
+    const int precision = std::clamp(isNull ? f.ErrPrecision : f.Precision, 0, MaxPrecision);
+    char buf[2 * MaxPrecision + 16];
     const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
     const int len = res.ec == std::errc() ? int(res.ptr - buf) : 0;
     out.append(' ');

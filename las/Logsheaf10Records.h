@@ -42,6 +42,9 @@ struct TLASDecimal {
     bool Negative = false;
 };
 TLASDecimal DecomposeValue(double value);
+// The same for the shortest text that reads back as the same value: the
+// digits a value needs to be written without loss.
+TLASDecimal ShortestDecimal(double value);
 
 // True when the value is written as the null value: the null value itself,
 // NaN and the infinities.

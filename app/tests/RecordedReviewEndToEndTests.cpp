@@ -103,7 +103,8 @@ TEST(Review, RecordedReviewEndToEnd) {
     ASSERT_EQ(chart.GetSeriesCount(), 1);
     auto* line = qobject_cast<TExLineSeries*>(chart.GetSeries(0));
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->ID().toString(), "GR");
+    // The curve is named with its file: another file's GR is another curve.
+    EXPECT_EQ(line->ID().toString(), "sweep.las|GR");
     EXPECT_EQ(line->SourceID(), "LAS.Curves");
     EXPECT_EQ(line->SystemID(), "LAS");
     TScale* lineScale = chart.Fields().Items(0)->Scales().Items(line->ScaleIndex());
@@ -206,7 +207,8 @@ TEST(Review, LoadDataGuardsEachSeriesAndKeepsLimitsWithoutData) {
     AddReviewSeries(chart, field, bad, false, nullptr);
     auto* line = static_cast<TExLineSeries*>(AddReviewSeries(chart, field, good, false, nullptr));
     form->LoadData();
-    EXPECT_EQ(scope.UI->Messages, QStringList{SFunctionBindFail});
+    ASSERT_EQ(scope.UI->Messages.size(), 1);
+    EXPECT_TRUE(scope.UI->Messages[0].startsWith(SFunctionBindFail)) << scope.UI->Messages[0].toStdString();
     EXPECT_EQ(line->Cache().size(), 2u);
     EXPECT_DOUBLE_EQ(chart.XScale()->MaxLimit(), 100.0);
 
@@ -221,6 +223,52 @@ TEST(Review, LoadDataGuardsEachSeriesAndKeepsLimitsWithoutData) {
     EXPECT_EQ(other->Chart()->XScale()->MinLimit(), lo);
     EXPECT_EQ(other->Chart()->XScale()->MaxLimit(), hi);
     EXPECT_EQ(scope.UI->Messages, QStringList{SNoReviewData});
+}
+
+TEST(Review, AFailedLoadKeepsTheChartAndNamesTheFile) {
+    TReviewScope scope;
+    QTemporaryDir lasDir;
+    WriteSweep(lasDir.path());
+    ActivateLas(lasDir.path());
+    std::unique_ptr<TfmReview> form(CreateReviewForm(false, 0, 100));
+    form->resize(800, 600);
+    TGraphion& chart = *form->Chart();
+    TSensDescr gr;
+    gr.StrID = "sweep.las|GR";
+    gr.StreamID = "LAS.Curves";
+    gr.SystemID = "LAS";
+    gr.Name = "GR";
+    auto* line = static_cast<TExLineSeries*>(AddReviewSeries(chart, *chart.Fields().Items(0), gr, false, nullptr));
+    form->LoadData();
+    ASSERT_TRUE(scope.UI->Messages.isEmpty()) << scope.UI->Messages.join('\n').toStdString();
+    ASSERT_EQ(line->Cache().size(), 2u);
+
+    // The file is being copied again: only its first bytes are there yet.
+    const QString path = lasDir.filePath("sweep.las");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(200));
+    file.close();
+    form->LoadData();
+    ASSERT_EQ(scope.UI->Messages.size(), 1);
+    EXPECT_TRUE(scope.UI->Messages[0].contains("sweep.las: ~ASCII Log data section not found"))
+        << scope.UI->Messages[0].toStdString();
+    // The chart still draws what it drew.
+    ASSERT_EQ(line->Cache().size(), 2u);
+    for (const TReviewRun& run : line->Cache()) {
+        ASSERT_TRUE(run.Main && run.Values);
+        EXPECT_NEAR(run.Values->GetAsDouble(run.First), Curve(run.Main->GetAsDouble(run.First)), 1e-9);
+    }
+    EXPECT_DOUBLE_EQ(chart.XScale()->MinLimit(), 0.0);
+    EXPECT_DOUBLE_EQ(chart.XScale()->MaxLimit(), 100.0);
+    form->show();
+    QImage img(800, 600, QImage::Format_ARGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        form->render(&p);
+    }
+    EXPECT_GT(line->LastPoints(), 500);
 }
 
 }  // namespace

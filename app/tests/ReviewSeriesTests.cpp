@@ -124,6 +124,8 @@ TEST(ReviewSeries, IdentifiersAreRecognisedInBraces) {
         {"{a.b.c}", {{"a", "b.c"}}},
         {"{LAS.GR}*2+{WITS.S101}", {{"LAS", "GR"}, {"WITS", "S101"}}},
         {"({LAS.GR}+1)/2", {{"LAS", "GR"}}},
+        // A LAS curve named with its file.
+        {"{LAS.well 7.las|GR}-{LAS.b.las|GR}", {{"LAS", "well 7.las|GR"}, {"LAS", "b.las|GR"}}},
         {"{ab}", {}},
         {"{.}", {}},
         {"{.}+{.}", {}},
@@ -132,6 +134,8 @@ TEST(ReviewSeries, IdentifiersAreRecognisedInBraces) {
     for (const TCase& c : cases) EXPECT_EQ(ReviewFormulaIdentifiers(c.Formula), c.Expected) << c.Formula.toStdString();
     TRParser& p = ReviewParser();
     p.SetText("{LAS.GR} * 2");
+    EXPECT_EQ(p.SyntaxCheck(), QString());
+    p.SetText("{LAS.well 7.las|GR} * 2");
     EXPECT_EQ(p.SyntaxCheck(), QString());
     p.SetText("{ab} * 2");
     EXPECT_NE(p.SyntaxCheck(), QString());
@@ -212,6 +216,58 @@ TEST(ReviewSeries, FormulaIsComputedOnItsGrid) {
     }
 }
 
+TEST(ReviewSeries, FormulaOverDescendingIndex) {
+    // A log recorded bottom-up: depth falls from 100 m to 0 m by 0.1 m, GR is
+    // three times the depth, empty from 40 to 50 m. A plug-in may give the
+    // block's range either way round.
+    const auto gr = [](double depth) { return depth > 40 + 1e-9 && depth < 50 - 1e-9 ? NaN : 3 * depth; };
+    std::vector<double> down = Steps(1001, 100, -0.1), up = Steps(1001, 0, 0.1);
+    std::vector<double> grDown, grUp;
+    for (double d : down) grDown.push_back(gr(d));
+    for (double d : up) grUp.push_back(gr(d));
+    struct TCase {
+        const char* What;
+        std::vector<double> Main, Values;
+        bool SwapRange;
+    } const cases[] = {
+        {"falling, range from its first row", down, grDown, false},
+        {"falling, range low to high", down, grDown, true},
+        {"rising", up, grUp, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TReviewForm f;
+        TDataBlock* b = AddBlock(f.Doc().Blocks(), "LAS", "LAS.Curves", c.Main, {{"GR", c.Values}});
+        if (c.SwapRange) {
+            b->SetStart(0);
+            b->SetStop(100);
+        }
+        auto* s = f.Add<TExpressionLineSeries>("{LAS.GR}+1");
+        s->CacheRanges(0, 100);
+        TDataBlock* e = f.Doc().Blocks().GetBlockByID(ExpressionsSourceID);
+        ASSERT_NE(e, nullptr);
+        TDataSegment* grid = e->GetMainSegment();
+        TDataSegment* values = e->GetDataSegment("{LAS.GR}+1");
+        ASSERT_EQ(grid->GetCount(), 500);
+        int drawn = 0;
+        for (int k = 0; k < grid->GetCount(); ++k) {
+            const double x = std::round(grid->GetAsDouble(k) * 10) / 10;
+            if (std::isnan(gr(x))) {
+                EXPECT_TRUE(values->GetIsEmpty(k) || std::isnan(values->GetAsDouble(k))) << x;
+            } else {
+                EXPECT_NEAR(values->GetAsDouble(k), 3 * x + 1, 1e-3) << x;
+                ++drawn;
+            }
+        }
+        EXPECT_EQ(drawn, 451);
+        // The formula draws both stretches; a plain line over the block too.
+        EXPECT_EQ(CachedRuns(*s), (TRuns{{0, 200}, {250, 499}}));
+        auto* line = f.Add<TExLineSeries>("GR", "LAS.Curves");
+        line->CacheRanges(0, 100);
+        EXPECT_EQ(line->Cache().size(), 2u);
+    }
+}
+
 TEST(ReviewSeries, FormulaOverAnUnknownSystemFailsToBind) {
     TReviewForm f;
     AddBlock(f.Doc().Blocks(), "LAS", "LAS.Curves", Steps(11, 0, 0.1), {{"GR", Steps(11, 0, 1)}});
@@ -220,7 +276,8 @@ TEST(ReviewSeries, FormulaOverAnUnknownSystemFailsToBind) {
         s->CacheRanges(0, 1);
         ADD_FAILURE() << "no bind failure";
     } catch (const std::exception& e) {
-        EXPECT_EQ(ExceptionMessage(e), SFunctionBindFail);
+        // The message names the formula and its parameter that has no data.
+        EXPECT_EQ(ExceptionMessage(e), SFunctionBindFail + ": no data of {WITS.GR} for formula {WITS.GR}+1");
     }
     EXPECT_TRUE(s->Cache().empty());
 }

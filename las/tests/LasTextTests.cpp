@@ -171,16 +171,17 @@ TEST(LasWriter, ColumnWidthsAndNullFormat) {
     for (const auto& r : rows) w.Scan(r);
     w.Finish();
     EXPECT_EQ(w.Formats()[0].sFormat, " %6.1f");
-    EXPECT_EQ(w.Formats()[1].sFormat, " %9.5f");
-    EXPECT_EQ(w.Formats()[1].sErrFormat, " %9.0f");
+    // 123.456789 needs six decimals to read back the same.
+    EXPECT_EQ(w.Formats()[1].sFormat, " %10.6f");
+    EXPECT_EQ(w.Formats()[1].sErrFormat, " %10.0f");
     // A fixed precision stays, the null value still widens the column.
     EXPECT_EQ(w.Formats()[2].sFormat, " %5.1f");
     EXPECT_TRUE(w.Formats()[2].HasErr);
-    EXPECT_EQ(w.Format(rows[0]), " 1000.0   1.50000 -9999");
-    EXPECT_EQ(w.Format(rows[1]), " 1000.5   2.25000  12.0");
+    EXPECT_EQ(w.Format(rows[0]), " 1000.0   1.500000 -9999");
+    EXPECT_EQ(w.Format(rows[1]), " 1000.5   2.250000  12.0");
     // NaN and the infinities are written as the null value.
-    EXPECT_EQ(w.Format(rows[2]), " 1001.0     -9999 -9999");
-    EXPECT_EQ(w.Format(rows[3]), " 1001.5 123.45679 -9999");
+    EXPECT_EQ(w.Format(rows[2]), " 1001.0      -9999 -9999");
+    EXPECT_EQ(w.Format(rows[3]), " 1001.5 123.456789 -9999");
 }
 
 TEST(LasWriter, PrecisionOfTwoForOneAndAQuarter) {

@@ -314,7 +314,7 @@ TEST(LayoutSetupDialogs, DataLabelTakesTheWholeParameterOfTheChosenSystem) {
         return PressOK(d, d.OKBtn);
     });
     label = f.SetupAndCheckUndo(label, [&] {
-        EXPECT_EQ(label->GID(), "GR");
+        EXPECT_EQ(label->GID(), "a.las|GR") << "the curve named with its file";
         EXPECT_EQ(label->Name(), "Gamma ray");
         EXPECT_EQ(label->Descr().Units, "API") << "the whole description";
         EXPECT_EQ(label->SourceID(), PluginManager().GetSysParamsList("LAS").at(1).SourceID);

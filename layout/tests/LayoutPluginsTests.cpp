@@ -65,13 +65,15 @@ TEST(LayoutPlugins, LayoutPluginsEndToEnd) {
     const TParamDescrArray curves = m.GetSrcParamList(las->GetSource(0)->Descr().SourceID);
     QStringList ids;
     for (const TParamDescr& p : curves) ids << p.ID;
-    EXPECT_EQ(ids, (QStringList{"DEPT", "GR", "TVD", "RHOB"}));
+    // Each file's curves, the index too, named with the file.
+    EXPECT_EQ(ids, (QStringList{"a.las|DEPT", "a.las|GR", "a.las|TVD", "b.las|DEPT", "b.las|RHOB"}));
+    EXPECT_EQ(curves[3].Path, "b.las");
     EXPECT_EQ(curves[1].Units, "U");
     EXPECT_EQ(curves[1].Name, "GR curve");
     EXPECT_EQ(curves[1].Min, 50.0);
     EXPECT_EQ(curves[1].Max, 52.5);
-    EXPECT_EQ(m.GetSysParamsList("LAS").size(), 4);
-    EXPECT_EQ(m.GetSysParamsList("LAS")[3].SourceID, las->GetSource(0)->Descr().SourceID);
+    EXPECT_EQ(m.GetSysParamsList("LAS").size(), 5);
+    EXPECT_EQ(m.GetSysParamsList("LAS")[4].SourceID, las->GetSource(0)->Descr().SourceID);
     const TSketchTableDescrArray tables = las->GetTableList();
     ASSERT_EQ(tables.size(), 2);
     EXPECT_EQ(tables[0].TableName, "a.las");
@@ -79,6 +81,7 @@ TEST(LayoutPlugins, LayoutPluginsEndToEnd) {
     EXPECT_EQ(tables[0].Fields[2].ID, "VALUE");
 
     TTestDocument doc;
+    // Curve names alone, as documents saved them before: each from the first file that has it.
     doc.Params = {{"LAS", {"a.las"}}, {las->GetSource(0)->Descr().SourceID, {"GR", "RHOB"}}};
     ASSERT_TRUE(m.Load(doc));
     TDataBlock* well = doc.Blocks().GetBlockByName("a.las");

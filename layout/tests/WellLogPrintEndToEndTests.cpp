@@ -150,8 +150,9 @@ TBuilt BuildPlot(TScriptedUIServices& ui, TSketchDocument& doc, QStringList& tex
         });
         step();
     };
-    addCurve(built.GRField, QStringLiteral("GR"), QStringLiteral("0"), QStringLiteral("100"), Red, built.GR);
-    addCurve(built.RESField, QStringLiteral("RES"), QStringLiteral("1"), QStringLiteral("1000"), Blue, built.RES);
+    // The plug-in names each curve with its file.
+    addCurve(built.GRField, LasFile + QStringLiteral("|GR"), QStringLiteral("0"), QStringLiteral("100"), Red, built.GR);
+    addCurve(built.RESField, LasFile + QStringLiteral("|RES"), QStringLiteral("1"), QStringLiteral("1000"), Blue, built.RES);
 
     auto* heading = new TPrintLabel(&doc, TFloatPoint{10, 5});
     built.Heading = heading->ID();

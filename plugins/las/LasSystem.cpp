@@ -1,6 +1,7 @@
 // LAS6.ssl: the "LAS" system. Its curves are those of its data source; its
 // tables are the well sections of the files; asked for the depth table it
 // gives "__DEPTH__" and "__TVD__" of the first file with a TVD curve.
+#include "Exceptions.h"
 #include "LasFolder.h"
 #include "Logsheaf10.h"
 #include "PluginInterface.h"
@@ -40,42 +41,55 @@ void AddWellTable(TDataBlockList& data, const TDataSelection& range, const QStri
     std::vector<TDataSegment*> cols;
     for (const QString& c : WellColumns) cols.push_back(b->AddSegment(std::make_unique<TStringDataSegment>(c)));
     for (const QString& line : t.GetSection(lsWell).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
-        const TLASLineParts p = SplitString(StringToAnsi(line));
+        const TLASLineParts p = SplitString(t.StringToText(line));
         if (p.ID.isEmpty()) continue;
-        cols[0]->AddData(AnsiToString(p.ID));
-        cols[1]->AddData(AnsiToString(p.Ext));
-        cols[2]->AddData(AnsiToString(p.Value));
-        cols[3]->AddData(AnsiToString(p.Comment));
+        cols[0]->AddData(t.TextToString(p.ID));
+        cols[1]->AddData(t.TextToString(p.Ext));
+        cols[2]->AddData(t.TextToString(p.Value));
+        cols[3]->AddData(t.TextToString(p.Comment));
     }
 }
 
-bool AddDepthTable(TDataBlockList& data, const TDataSelection& range) {
-    for (const QString& file : LasPlugin::LasFiles()) {
-        TLogsheaf t;
-        t.SetFileName(file);
-        t.SetReadOnly(true);
-        t.Open();
-        int tvd = -1;
-        for (int i = 1; i < t.FieldCount(); ++i)
-            if (t.Fields(i)->FieldName().compare(QStringLiteral("TVD"), Qt::CaseInsensitive) == 0) tvd = i;
-        if (tvd < 0) continue;
-        TDataBlock* b = NewBlock(data, range, MDTVDName, MDTVDName);
-        b->SetMainID(MDSegmentID);
-        auto* md = static_cast<TDoubleDataSegment*>(b->AddSegment(std::make_unique<TDoubleDataSegment>()));
-        auto* tv = static_cast<TDoubleDataSegment*>(b->AddSegment(std::make_unique<TDoubleDataSegment>()));
-        md->SetID(MDSegmentID);
-        tv->SetID(TVDSegmentID);
-        md->AllocBuffer(t.RecordCount());
-        tv->AllocBuffer(t.RecordCount());
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        for (t.First(); !t.Eof(); t.Next()) {
-            md->AddDouble(t.Fields(0)->IsNull() ? nan : t.Fields(0)->AsFloat());
-            tv->AddDouble(t.Fields(tvd)->IsNull() ? nan : t.Fields(tvd)->AsFloat());
-        }
-        b->CropBuffers();
-        return true;
+// The depth table of one file; false when it has no TVD curve.
+bool AddDepthTable(TDataBlockList& data, const TDataSelection& range, const QString& file) {
+    TLogsheaf t;
+    t.SetFileName(file);
+    t.SetReadOnly(true);
+    t.Open();
+    int tvd = -1;
+    for (int i = 1; i < t.FieldCount(); ++i)
+        if (t.Fields(i)->FieldName().compare(QStringLiteral("TVD"), Qt::CaseInsensitive) == 0) tvd = i;
+    if (tvd < 0) return false;
+    TDataBlock* b = NewBlock(data, range, MDTVDName, MDTVDName);
+    b->SetMainID(MDSegmentID);
+    auto* md = static_cast<TDoubleDataSegment*>(b->AddSegment(std::make_unique<TDoubleDataSegment>()));
+    auto* tv = static_cast<TDoubleDataSegment*>(b->AddSegment(std::make_unique<TDoubleDataSegment>()));
+    md->SetID(MDSegmentID);
+    tv->SetID(TVDSegmentID);
+    md->AllocBuffer(t.RecordCount());
+    tv->AllocBuffer(t.RecordCount());
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (t.First(); !t.Eof(); t.Next()) {
+        md->AddDouble(t.Fields(0)->IsNull() ? nan : t.Fields(0)->AsFloat());
+        tv->AddDouble(t.Fields(tvd)->IsNull() ? nan : t.Fields(tvd)->AsFloat());
     }
-    return false;
+    b->CropBuffers();
+    return true;
+}
+
+bool AddDepthTable(TDataBlockList& data, const TDataSelection& range) {
+    QStringList problems;
+    bool found = false;
+    for (const QString& file : LasPlugin::LasFiles()) {
+        try {
+            found = AddDepthTable(data, range, file);
+        } catch (const std::exception& e) {
+            problems << LasPlugin::FileProblem(file, ExceptionMessage(e));
+        }
+        if (found) break;
+    }
+    LasPlugin::ReportSkippedFiles(problems);
+    return found;
 }
 
 }  // namespace
@@ -102,8 +116,16 @@ PLOTMERE_ENTRY void Setup() {
 
 PLOTMERE_ENTRY bool Load(TDataSelection& Range, const QStringList* GIDs, TDataBlockList& Data, bool) {
     if (!GIDs) return Range.Environment == MDTVDName && AddDepthTable(Data, Range);
-    for (const QString& file : LasPlugin::LasFiles())
-        if (GIDs->contains(TableName(file))) AddWellTable(Data, Range, file);
+    QStringList problems;
+    for (const QString& file : LasPlugin::LasFiles()) {
+        if (!GIDs->contains(TableName(file))) continue;
+        try {
+            AddWellTable(Data, Range, file);
+        } catch (const std::exception& e) {
+            problems << LasPlugin::FileProblem(file, ExceptionMessage(e));
+        }
+    }
+    LasPlugin::ReportSkippedFiles(problems);
     // The curves come from the data source, which loads only after a True.
     return true;
 }
