@@ -288,7 +288,7 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
     auto ui = std::make_shared<TScriptedUIServices>();
     auto oldUI = SetUIServices(ui);
     TWKTCPClientService& s = StartService();
-    ASSERT_TRUE(WaitFor([&] { return s.Client().GetState() == "Соединение установлено"; }));
+    ASSERT_TRUE(WaitFor([&] { return s.Client().Connected() && !s.Client().GetStreams(false).empty(); }));
     ASSERT_EQ(settings->actions().size(), 1);
     QAction* item = settings->actions()[0];
     EXPECT_EQ(item->text(), "Настройка соединения TCP/IP...");
@@ -303,8 +303,11 @@ TEST_F(TCPClientServiceTest, SettingsFormThroughTheMenu) {
         EXPECT_EQ(f.Port(), int(Sim->Port()));
         EXPECT_EQ(f.BufferSize(), 24);
         EXPECT_EQ(f.FetchSize(), 1);
+        // The client's state, which turns from a working connection to one
+        // without data once the simulator's records have all come.
         f.RefreshState();
-        EXPECT_EQ(f.StateText(), "Соединение установлено");
+        EXPECT_TRUE(f.StateText() == "Соединение установлено" || f.StateText().startsWith("Данные не поступают"))
+            << f.StateText().toStdString();
         // Out-of-range values keep the form open with the field's message.
         for (auto [edit, bad] : {std::pair{f.nePort, "70000"}, {f.neBufferSize, "0"}, {f.neFetchSize, "37"}}) {
             const QString good = edit->text();
