@@ -139,6 +139,25 @@ TEST_F(TCPClientServiceTest, StreamsFromServerStructuresAndLocalRows) {
     EXPECT_EQ(List.Count(), 3);
 }
 
+TEST_F(TCPClientServiceTest, ConfiguredStreamOutlastsALongStreamList) {
+    // 300 streams nobody set up, listed before the depth stream of a local row.
+    TAcqSimConfig config = AcqSimDefaultConfig(kStart);
+    const TAcqSimStream depth = config.Streams[1];
+    config.Streams.clear();
+    for (int i = 0; i < 300; ++i) config.Streams.push_back({QStringLiteral("Junk%1").arg(i), "5", {500}, 1000});
+    config.Streams.push_back(depth);
+    StartSim(config, 59.5);
+    TWKTCPClientService& s = StartService();
+    ASSERT_TRUE(WaitFor([&] {
+        s.CreateStreams(List);
+        s.Poll(List);
+        const TSensorDataStream* st = List.GetStreamByExactID("Depth.1001");
+        return st && st->TotalCount() >= 12;
+    }));
+    EXPECT_EQ(List.GetStreamByExactID("Depth.1001")->TotalCount(), 12);
+    EXPECT_EQ(s.Client().GetStreams(false).size(), size_t(kWK2TMaxStreams));
+}
+
 TEST_F(TCPClientServiceTest, BareAndSuffixedServerStreamsStayApartAndKeepTheRecordTime) {
     // A well's stream listed before a bare stream of the same name, whose
     // structure also carries GID 0.
