@@ -344,7 +344,8 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
         }
         if (listed.size() > size_t(kWK2TMaxStreams)) {
             // More than the client keeps: the streams it has and the ones it
-            // is configured for come first, then the rest in list order.
+            // is configured for come first, then the rest in list order, the
+            // ones it would not poll last.
             QStringList wanted;
             {
                 TCriticalSectionGuard g(FCSLock);
@@ -354,7 +355,8 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
                 return FStreams.GetStreamByID(l.ID) || wanted.contains(l.ID) ||
                        wanted.contains(l.ID.section(QLatin1Char('.'), 0, 0));
             };
-            std::stable_partition(listed.begin(), listed.end(), first);
+            const auto rest = std::stable_partition(listed.begin(), listed.end(), first);
+            std::stable_partition(rest, listed.end(), [this](const TListed& l) { return PolledStream(l.Short); });
             DebugLog(QStringLiteral("TWK2TClientBase.UpdateStreams: сервер перечислил %1 потоков, больше %2; "
                                     "взяты известные и настроенные, остальные пропущены")
                          .arg(lines.size())

@@ -237,6 +237,9 @@ protected:
     virtual QString TransformStreamID(const QString& ServerID) { return ServerID; }
     // A new stream before it joins the list (and other threads see it).
     virtual void PrepareNewStream(TWKTCPStream&) {}
+    // False for a server stream the client lists but never polls; such
+    // streams come last when the list is longer than the client keeps.
+    virtual bool PolledStream(const QString& /*ShortID*/) const { return true; }
     virtual void QueryStreamData(const TWKTCPStream& Stream);
     virtual QByteArray ReadBinaryResult() = 0;
     virtual void SendCommand(QChar Cmd, const QString& Args) = 0;

@@ -36,6 +36,8 @@ void TWK2TCPServClient::PrepareNewStream(TWKTCPStream& Stream) {
     if (HiddenTimeStream(Stream.ShortID)) Stream.Active = false;
 }
 
+bool TWK2TCPServClient::PolledStream(const QString& ShortID) const { return !HiddenTimeStream(ShortID); }
+
 void TWK2TCPServClient::DoUpdateStreams() {
     ++FStructureChanged;
     TCriticalSectionGuard g(FCSLock);

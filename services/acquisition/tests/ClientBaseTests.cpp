@@ -45,6 +45,7 @@ protected:
     void DoUpdateStreams() override { ++StreamUpdates; }
     void DoUpdateWells(const QString& text) override { WellTexts.append(text); }
     QString TransformStreamID(const QString& id) override { return id.startsWith("Skip") ? QString() : id; }
+    bool PolledStream(const QString& id) const override { return !id.startsWith("Quiet"); }
 };
 
 QByteArray Records(std::initializer_list<std::pair<double, float>> recs) {
@@ -225,18 +226,21 @@ TEST(WK2TClientBase, LongStreamListKeepsTheKnownAndWantedStreams) {
     c.AddStream("S250", {1});
     c.SetWantedStreams({"S299", "Depth"});
     QStringList lines;
+    for (int i = 0; i < 10; ++i) lines << QStringLiteral("Quiet%1=1").arg(i);
     for (int i = 0; i < 400; ++i) lines << QStringLiteral("S%1=1").arg(i);
     lines << "Depth.5=1";
     c.Replies = {MakeTextBody('L', lines.join("\r\n"))};
     for (int i = 0; i < 300; ++i) c.Replies.push_back(MakeStructureBody({1}));
     c.UpdateStreams(true);
     ASSERT_EQ(c.Streams().Count(), kWK2TMaxStreams);
-    // The known stream, the wanted ones (by ID or by name), then the list's first.
+    // The known stream, the wanted ones (by ID or by name), then the list's
+    // first, those the client would not poll last.
     EXPECT_NE(c.Streams().GetStreamByID("S250"), nullptr);
     EXPECT_NE(c.Streams().GetStreamByID("S299"), nullptr);
     EXPECT_NE(c.Streams().GetStreamByID("Depth.5"), nullptr);
     EXPECT_NE(c.Streams().GetStreamByID("S253"), nullptr);
     EXPECT_EQ(c.Streams().GetStreamByID("S254"), nullptr);
+    EXPECT_EQ(c.Streams().GetStreamByID("Quiet0"), nullptr);
     EXPECT_EQ(c.Sent.size(), 1 + kWK2TMaxStreams - 1);  // L, and S for every new stream
     EXPECT_EQ(c.Sent[1], "SS299");
 }
