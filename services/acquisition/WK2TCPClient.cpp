@@ -39,6 +39,7 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 TWK2TCPClient::TWK2TCPClient(TWK2TCPClientTimeouts Timeouts)
     : FTimeouts(Timeouts), FWakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     if (FWakeFd < 0) throw ESocketError(errno);
+    if (FTimeouts.Clock) FTicks = FTimeouts.Clock;
     FLastException = QStringLiteral("соединение устанавливается");
 }
 
@@ -81,11 +82,22 @@ bool TWK2TCPClient::HasPendingInput() {
 }
 
 void TWK2TCPClient::SetHostPortAccess(const QString& Host, int Port, const QString& AccessCode) {
-    TCriticalSectionGuard g(FCSLock);
-    if (Host != FHost || Port != FPort || AccessCode != FAccessCode) FForceDisconnect = true;
-    FHost = Host;
-    FPort = Port;
-    FAccessCode = AccessCode;
+    bool changed;
+    {
+        TCriticalSectionGuard g(FCSLock);
+        changed = Host != FHost || Port != FPort || AccessCode != FAccessCode;
+        if (changed) FForceDisconnect = true;
+        FHost = Host;
+        FPort = Port;
+        FAccessCode = AccessCode;
+    }
+    if (!changed) return;
+    // New settings end a pause after failures at once.
+    {
+        std::lock_guard lk(FPauseLock);
+        FWakeUp = true;
+    }
+    FPauseCV.notify_all();
 }
 
 QString TWK2TCPClient::GetHost() const {
@@ -105,8 +117,14 @@ QString TWK2TCPClient::GetAccessCode() const {
 
 QString TWK2TCPClient::GetState() const {
     TCriticalSectionGuard g(FCSLock);
-    if (FLastException.isEmpty()) return QStringLiteral("Соединение установлено");
-    return QStringLiteral("Соединение не установлено: ") + FLastException;
+    if (!FLastException.isEmpty()) return QStringLiteral("Соединение не установлено: ") + FLastException;
+    // A connection that brings no records is not called working.
+    QString state = QStringLiteral("Соединение установлено");
+    const int64_t silent = Ticks() - FDataSince;
+    if (FTimeouts.NoDataPolls > 0 && silent > int64_t(FTimeouts.NoDataPolls) * std::max(FPollPeriod, 1))
+        state = QStringLiteral("Данные не поступают %1 с").arg(silent / 1000);
+    if (!FStreamProblem.isEmpty()) state += QStringLiteral("; ") + FStreamProblem;
+    return state;
 }
 
 bool TWK2TCPClient::GetWellUpdate() { return FUpdateWellsEvent.exchange(false); }
@@ -120,7 +138,8 @@ void TWK2TCPClient::DoUpdateWells(const QString& Text) {
 
 void TWK2TCPClient::Pause(std::stop_token& Stop, int Ms) {
     std::unique_lock lk(FPauseLock);
-    FPauseCV.wait_for(lk, Stop, std::chrono::milliseconds(Ms), [] { return false; });
+    FPauseCV.wait_for(lk, Stop, std::chrono::milliseconds(Ms), [this] { return FWakeUp; });
+    FWakeUp = false;
 }
 
 void TWK2TCPClient::Execute(std::stop_token Stop) {
@@ -132,6 +151,7 @@ void TWK2TCPClient::Execute(std::stop_token Stop) {
                     TCriticalSectionGuard g(FCSLock);
                     FLastException.clear();
                     FWellsRequestRequired = !FWellsRequest.isEmpty();
+                    FDataSince = Ticks();
                 }
                 UpdateVersion();
                 Authentification();
@@ -149,6 +169,7 @@ void TWK2TCPClient::Execute(std::stop_token Stop) {
                 Poll();
             }
             ++FCycles;
+            FFailedCycles = 0;
             Pause(Stop, GetPollPeriod() / 10 * 10);
         } catch (const EWK2TStopped&) {
             break;
@@ -164,7 +185,11 @@ void TWK2TCPClient::Execute(std::stop_token Stop) {
                      (failure ? failure->Where() + QStringLiteral(": ") : QString()) + state);
             Disconnect();
             ++FCycles;
-            Pause(Stop, FTimeouts.RetryPauseMs);
+            // Failures in a row wait longer each time, so that a server that
+            // fails every exchange is not hammered with connections.
+            const int doublings = std::min(FFailedCycles++, 20);
+            Pause(Stop, int(std::min<int64_t>(int64_t(FTimeouts.RetryPauseMs) << doublings,
+                                              std::max(FTimeouts.MaxRetryPauseMs, FTimeouts.RetryPauseMs))));
         }
     }
 }
@@ -177,6 +202,7 @@ bool TWK2TCPClient::CheckConnected() {
         if (FHost.isEmpty() || FPort == 0) return false;
         if (FForceDisconnect) {
             FForceDisconnect = false;
+            FFailedCycles = 0;
             Disconnect();
         }
         host = FHost.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : FHost;
@@ -273,11 +299,22 @@ void TWK2TCPClient::SendCommand(QChar Cmd, const QString& Args) {
     }
 }
 
-void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
-    // The time-out is for silence: every byte that arrives gives the sender
-    // the whole time again, so a slow link still delivers a large reply.
-    const auto silence = std::chrono::milliseconds(FTimeouts.ReplyMs);
-    auto deadline = std::chrono::steady_clock::now() + silence;
+void TWK2TCPClient::ReadFrameBytes(char* Dest, size_t Size, TFrameProgress& Frame) {
+    // Two bounds: silence (no byte for ReplyMs), and the whole frame, which
+    // gets ReplyMs and the time its bytes take at the least rate; a server
+    // that trickles a byte now and then never holds the client longer.
+    const int64_t rate = std::max(FTimeouts.MinReplyRate, 1);
+    // Fails when a bound has passed; else the milliseconds to the nearer one.
+    auto check = [&](int64_t now) -> int64_t {
+        const int64_t silence = Frame.LastByte + FTimeouts.ReplyMs;
+        const int64_t whole = Frame.Start + FTimeouts.ReplyMs + Frame.Received * 1000 / rate;
+        if (now >= silence) throw Exception(QStringLiteral("TCP: время ожидания ответа истекло"));
+        if (now > whole)
+            throw Exception(QStringLiteral("TCP: ответ приходит слишком медленно (%1 байт за %2 мс)")
+                                .arg(Frame.Received)
+                                .arg(now - Frame.Start));
+        return std::min(silence, whole + 1) - now;
+    };
     while (Size > 0) {
         const qsizetype avail = FInput.size() - FInputPos;
         if (avail > 0) {
@@ -291,41 +328,42 @@ void TWK2TCPClient::ReadExactly(char* Dest, size_t Size) {
         FInput.clear();
         FInputPos = 0;
         // Large bodies go straight to their destination; small reads are buffered.
+        ssize_t n;
         if (Size >= 65536) {
-            const ssize_t n = ::recv(FSocket, Dest, Size, 0);
+            n = ::recv(FSocket, Dest, Size, 0);
             if (n > 0) {
                 Dest += n;
                 Size -= size_t(n);
-                deadline = std::chrono::steady_clock::now() + silence;
-                continue;
             }
-            if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
         } else {
             FInput.resize(65536);
-            const ssize_t n = ::recv(FSocket, FInput.data(), size_t(FInput.size()), 0);
-            if (n > 0) {
-                FInput.resize(n);
-                deadline = std::chrono::steady_clock::now() + silence;
-                continue;
-            }
-            FInput.clear();
-            if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
+            n = ::recv(FSocket, FInput.data(), size_t(FInput.size()), 0);
+            FInput.resize(std::max<ssize_t>(n, 0));
         }
-        const int left = RemainingMs(deadline);
-        if (left == 0 || WaitSocket(POLLIN, left) == 0)
-            throw Exception(QStringLiteral("TCP: время ожидания ответа истекло"));
+        if (n > 0) {
+            const int64_t now = Ticks();
+            Frame.LastByte = now;
+            Frame.Received += n;
+            check(now);
+            continue;
+        }
+        if (n == 0) throw Exception(QStringLiteral("TCP: соединение закрыто сервером"));
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) throw ESocketError(errno);
+        // Waits in short slices, so that a clock that jumps is seen.
+        const int64_t left = check(Ticks());
+        WaitSocket(POLLIN, int(std::clamp<int64_t>(left, 1, 50)));
     }
 }
 
 QByteArray TWK2TCPClient::ReadBinaryResult() {
     if (FSocket < 0) throw Exception(QStringLiteral("TIdTCPClient.ReadBinaryResult IOHandler is Nil"));
+    TFrameProgress frame;
+    frame.Start = frame.LastByte = Ticks();
     uint8_t header[4];
-    ReadExactly(reinterpret_cast<char*>(header), 4);
+    ReadFrameBytes(reinterpret_cast<char*>(header), 4, frame);
     const int32_t len = DecodeFrameLength(header);
     QByteArray body(len, Qt::Uninitialized);
-    ReadExactly(body.data(), size_t(len));
+    ReadFrameBytes(body.data(), size_t(len), frame);
     if (WK2TVerbose())
         DebugLog(QStringLiteral("TWK2TCPClient.ReadBinaryResult: Answer Size = ") + QString::number(len) +
                  QStringLiteral(" Answer state = ") + QChar(ReplyCode(body)));

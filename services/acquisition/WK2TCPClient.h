@@ -9,11 +9,24 @@
 #include <mutex>
 #include <thread>
 
-// Time-outs and pauses of the client; tests shorten them.
+// Time-outs and pauses of the client; tests shorten them and drive the clock.
 struct TWK2TCPClientTimeouts {
+    TWK2TCPClientTimeouts() = default;
+    TWK2TCPClientTimeouts(int Reply, int Connect, int RetryPause)
+        : ReplyMs(Reply), ConnectMs(Connect), RetryPauseMs(RetryPause) {}
+
     int ReplyMs = 5000;    // silence while a reply is awaited or arrives (no byte for this long)
     int ConnectMs = 3000;  // a connection attempt
-    int RetryPauseMs = 50; // after a failed cycle
+    int RetryPauseMs = 50; // after a failed cycle; doubles with every further failed cycle
+    int MaxRetryPauseMs = 4000;
+    // A reply frame must arrive whole within ReplyMs plus its bytes at this
+    // rate (bytes a second), however steadily it trickles.
+    int MinReplyRate = 4096;
+    // With no record accepted for this many poll periods the state says so.
+    int NoDataPolls = 15;
+    // Milliseconds of a monotonic clock for the reply time-outs and the state;
+    // the steady clock when empty.
+    std::function<int64_t()> Clock;
 };
 
 class TWK2TCPClient : public TWK2TClientBase {
@@ -55,8 +68,14 @@ private:
     bool CheckConnected();
     void Connect(const QString& Host, int Port);
     void Disconnect();
-    void ReadExactly(char* Dest, size_t Size);
     void Pause(std::stop_token& Stop, int Ms);
+    // Reads a reply frame's bytes; Frame keeps the frame's start and progress.
+    struct TFrameProgress {
+        int64_t Start = 0;
+        int64_t LastByte = 0;
+        int64_t Received = 0;
+    };
+    void ReadFrameBytes(char* Dest, size_t Size, TFrameProgress& Frame);
     // Waits up to Ms for events on the socket, or for a stop request, which
     // raises EWK2TStopped; the poll() result otherwise.
     int WaitSocket(short Events, int Ms);
@@ -69,6 +88,8 @@ private:
     std::atomic<bool> FUpdateWellsEvent{false};
     std::atomic<bool> FConnected{false};
     std::atomic<uint64_t> FCycles{0};
+    int FFailedCycles = 0;  // failed cycles in a row (client thread)
+    bool FWakeUp = false;   // under FPauseLock: settings changed, end the pause
     int FSocket = -1;
     QByteArray FInput;  // bytes received and not yet read
     qsizetype FInputPos = 0;

@@ -4,6 +4,7 @@
 #include "WKConsts.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -23,6 +24,42 @@ constexpr double kMaxClockLead = 30;
 constexpr double kMinTimeStep = 0.999 / 86400000.0;
 // Decoding scratch above this many bytes is given back after a reply.
 constexpr size_t kKeptScratchBytes = 4 * 1024 * 1024;
+
+int64_t SteadyTicks() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// True when Payload read as records of Width values is a run of records
+// whose times are valid, no later than Latest, each at least a millisecond
+// after the one before, the first not before Last and the newest after it.
+bool RecordsRise(const uint8_t* Payload, size_t Count, size_t Width, TDateTime Last, TDateTime Latest) {
+    const size_t size = RecordSize(Width);
+    TDateTime before = 0;
+    for (size_t r = 0; r < Count; ++r) {
+        const TDateTime t = ReadRecordTime(Payload + r * size);
+        if (!(IsValidDateTime(t) && t <= Latest)) return false;
+        if (r == 0 ? t < Last - kMinTimeStep : !(t - before >= kMinTimeStep)) return false;
+        before = t;
+    }
+    return Count > 0 && before > Last;
+}
+
+// The width (values per record) other than Width whose records fill the
+// payload exactly, all rising, and outnumber the Accepted records that Width
+// gave; -1 when there is none. A server whose records are narrower or wider
+// than the structure the client holds shows up so: read at the wrong width,
+// most record times are garbage, while the right width explains every byte.
+int OtherRecordWidth(const uint8_t* Payload, size_t Size, size_t Width, size_t Accepted, TDateTime Last,
+                     TDateTime Latest) {
+    // Widths beyond the client's bound count too: such a server is told
+    // apart, and its structure is then refused by name.
+    for (size_t w = 0; RecordSize(w) <= Size / (Accepted + 1); ++w) {
+        if (w == Width || Size % RecordSize(w) != 0) continue;
+        if (RecordsRise(Payload, Size / RecordSize(w), w, Last, Latest)) return int(w);
+    }
+    return -1;
+}
 }  // namespace
 
 double TStreamDataItem::GetDataByGID(uint16_t GID) const {
@@ -94,7 +131,7 @@ size_t TWKTCPDataQueue::Take(std::vector<TRecordRun>& Runs, size_t Max) {
     return taken;
 }
 
-TWK2TClientBase::TWK2TClientBase() : FClock(Now) {}
+TWK2TClientBase::TWK2TClientBase() : FClock(Now), FTicks(SteadyTicks) {}
 TWK2TClientBase::~TWK2TClientBase() = default;
 
 // ---- The thread-safe interface ----
@@ -200,6 +237,28 @@ void TWK2TClientBase::SetClock(std::function<TDateTime()> Clock) {
     FClock = Clock ? std::move(Clock) : std::function<TDateTime()>(Now);
 }
 
+void TWK2TClientBase::SetWantedStreams(const QStringList& IDs) {
+    TCriticalSectionGuard g(FCSLock);
+    FWantedStreams = IDs;
+}
+
+QString TWK2TClientBase::GetStreamProblem() const {
+    TCriticalSectionGuard g(FCSLock);
+    return FStreamProblem;
+}
+
+void TWK2TClientBase::SetStreamProblem(const QString& StreamID, const QString& Problem) {
+    {
+        TCriticalSectionGuard g(FCSLock);
+        const QString text = QStringLiteral("поток ") + StreamID + QStringLiteral(": ") + Problem;
+        // A fault that repeats every cycle is written once.
+        if (text == FStreamProblem) return;
+        FStreamProblem = text;
+        FProblemStreamID = StreamID;
+    }
+    DebugLog(QStringLiteral("TWK2TClientBase: поток ") + StreamID + QStringLiteral(": ") + Problem);
+}
+
 // ---- Hooks ----
 
 void TWK2TClientBase::DoAcceptData() {
@@ -272,8 +331,6 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
     try {
         DebugLog(QStringLiteral("TWK2TClientBase.UpdateStreams"));
         const QStringList lines = SplitReplyLines(DecodeText(Exchange(QLatin1Char('L'))));
-        if (lines.size() > kWK2TMaxStreams)
-            throw Exception(QStringLiteral("TCP: сервер перечислил %1 потоков, больше %2").arg(lines.size()).arg(kWK2TMaxStreams));
         // Local IDs first: TransformStreamID may consult the wells list, which
         // is never called with a lock of ours held.
         struct TListed {
@@ -285,6 +342,26 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
             const QString id = TransformStreamID(shortID);
             if (!id.isEmpty()) listed.push_back({shortID, id});
         }
+        if (listed.size() > size_t(kWK2TMaxStreams)) {
+            // More than the client keeps: the streams it has and the ones it
+            // is configured for come first, then the rest in list order, the
+            // ones it would not poll last.
+            QStringList wanted;
+            {
+                TCriticalSectionGuard g(FCSLock);
+                wanted = FWantedStreams;
+            }
+            auto first = [&](const TListed& l) {
+                return FStreams.GetStreamByID(l.ID) || wanted.contains(l.ID) ||
+                       wanted.contains(l.ID.section(QLatin1Char('.'), 0, 0));
+            };
+            const auto rest = std::stable_partition(listed.begin(), listed.end(), first);
+            std::stable_partition(rest, listed.end(), [this](const TListed& l) { return PolledStream(l.Short); });
+            DebugLog(QStringLiteral("TWK2TClientBase.UpdateStreams: сервер перечислил %1 потоков, больше %2; "
+                                    "взяты известные и настроенные, остальные пропущены")
+                         .arg(lines.size())
+                         .arg(kWK2TMaxStreams));
+        }
         bool added = false;
         for (const TListed& l : listed) {
             if (TWKTCPStream* s = FStreams.GetStreamByID(l.ID)) {
@@ -293,15 +370,15 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
                 s->ShortID = l.Short;
                 continue;
             }
-            if (FStreams.Count() >= kWK2TMaxStreams)
-                throw Exception(QStringLiteral("TCP: больше %1 потоков").arg(kWK2TMaxStreams));
+            if (FStreams.Count() >= kWK2TMaxStreams) continue;
             auto s = std::make_unique<TWKTCPStream>();
             s->StreamID = l.ID;
             s->ShortID = l.Short;
             s->Active = true;
             // The structure is asked for outside the lock; the stream joins the
-            // list only once it has it.
+            // list only once it has one it can use.
             DecodeStructure(*s, Exchange(QLatin1Char('S'), s->ShortID));
+            if (s->CurrentStructure.empty() && s->StructureStale) continue;
             PrepareNewStream(*s);
             TCriticalSectionGuard g(FCSLock);
             FStreams.Add(std::move(s));
@@ -316,12 +393,20 @@ void TWK2TClientBase::UpdateStreams(bool Force) {
 
 bool TWK2TClientBase::DecodeStructure(TWKTCPStream& Stream, const QByteArray& Body) {
     TGIDArray gids = ::DecodeStructure(Body);
-    if (gids.size() > kWK2TMaxStreamGIDs)
-        throw Exception(QStringLiteral("TCP: структура потока %1 из %2 датчиков, больше %3")
-                            .arg(Stream.ShortID)
-                            .arg(gids.size())
-                            .arg(kWK2TMaxStreamGIDs));
+    if (gids.size() > kWK2TMaxStreamGIDs) {
+        // Not taken, and the old one no longer describes the data: the stream
+        // waits for a structure it can use; the others go on.
+        {
+            TCriticalSectionGuard g(FCSLock);
+            Stream.StructureStale = true;
+        }
+        SetStreamProblem(Stream.StreamID, QStringLiteral("структура из %1 датчиков, больше %2")
+                                              .arg(gids.size())
+                                              .arg(kWK2TMaxStreamGIDs));
+        return false;
+    }
     TCriticalSectionGuard g(FCSLock);
+    Stream.StructureStale = false;
     if (gids == Stream.CurrentStructure) return false;
     Stream.CurrentStructure = std::move(gids);
     Stream.StructureChanged = true;
@@ -330,7 +415,7 @@ bool TWK2TClientBase::DecodeStructure(TWKTCPStream& Stream, const QByteArray& Bo
 
 void TWK2TClientBase::QueryStreamData(const TWKTCPStream& Stream) {
     if (!Stream.Active) return;
-    if (Stream.CurrentStructure.empty()) {
+    if (Stream.CurrentStructure.empty() || Stream.StructureStale) {
         SendCommand(QLatin1Char('S'), Stream.ShortID);
         return;
     }
@@ -355,15 +440,28 @@ void TWK2TClientBase::Poll() {
     // asked for, and the replies from here on would go to the wrong streams.
     if (HasPendingInput())
         throw EWK2TFailure(QStringLiteral("TWK2TClientBase.Poll"), Exception(QStringLiteral("TCP: лишний ответ сервера")));
+    // Streams whose replies failed a cycle go last, so that one slow or
+    // broken stream does not keep the replies of the others from being read.
+    std::vector<TWKTCPStream*> order;
+    order.reserve(size_t(FStreams.Count()));
+    for (int i = 0; i < FStreams.Count(); ++i) order.push_back(FStreams[i]);
+    std::stable_partition(order.begin(), order.end(), [](const TWKTCPStream* s) { return s->Failures == 0; });
     try {
-        for (int i = 0; i < FStreams.Count(); ++i) {
+        for (TWKTCPStream* s : order) {
             try {
-                QueryStreamData(*FStreams[i]);
+                QueryStreamData(*s);
             } catch (const std::exception& e) {
                 throw Exception(QStringLiteral("QueryStreamData ") + ExceptionMessage(e));
             }
         }
-        for (int i = 0; i < FStreams.Count(); ++i) ReadRequestResult(*FStreams[i]);
+        // After a reply that did not fit its stream, the replies that follow
+        // may answer other requests than they seem to: they are read and
+        // dropped, and their streams asked again in the next cycle.
+        bool inStep = true;
+        for (TWKTCPStream* s : order) {
+            if (inStep) inStep = ReadRequestResult(*s);
+            else if (s->Active) ReadBinaryResult();
+        }
     } catch (const std::exception& e) {
         throw EWK2TFailure(QStringLiteral("TWK2TClientBase.Poll"), e);
     }
@@ -382,13 +480,17 @@ void TWK2TClientBase::Poll() {
     if (QueuedRecords() > 0) DoAcceptData();
 }
 
-void TWK2TClientBase::ReadRequestResult(TWKTCPStream& Stream) {
-    if (!Stream.Active) return;
+bool TWK2TClientBase::ReadRequestResult(TWKTCPStream& Stream) {
+    if (!Stream.Active) return true;
     try {
         const QByteArray body = ReadBinaryResult();
         switch (ReplyCode(body) & 0xFF) {
             case 'D':
-                DecodeStreamData(Stream, body);
+                if (!DecodeStreamData(Stream, body)) {
+                    ++Stream.Failures;
+                    return false;
+                }
+                Stream.Failures = 0;
                 break;
             case 'E':
                 throw Exception(DecodeError(body).Text);
@@ -401,13 +503,15 @@ void TWK2TClientBase::ReadRequestResult(TWKTCPStream& Stream) {
             default:
                 break;
         }
+        return true;
     } catch (const std::exception& e) {
+        ++Stream.Failures;
         throw EWK2TFailure(QStringLiteral("ReadRequestResult ") + Stream.StreamID, e);
     }
 }
 
-void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& Body) {
-    if (Body.size() <= 2) return;
+bool TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& Body) {
+    if (Body.size() <= 2) return true;
     TWK2TPayload payload;
     try {
         payload = DecodeDataPayload(Body, FBuffers);
@@ -417,12 +521,7 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
     }
     const size_t width = Stream.CurrentStructure.size();
     const size_t size = RecordSize(width);
-    // A reply that is not a whole number of this stream's records belongs to
-    // another stream: the replies are out of step with the requests.
-    if (payload.Size % size != 0)
-        throw Exception(QStringLiteral("TCP: ответ не соответствует потоку (%1 байт, запись %2 байт)")
-                            .arg(payload.Size)
-                            .arg(size));
+    // Bytes beyond the last whole record are ignored.
     const size_t count = payload.Size / size;
     const bool verbose = WK2TVerbose();
     if (verbose)
@@ -439,12 +538,14 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         latest = FClock() + kMaxClockLead;
     }
     // Accepted records are gathered in one block, column by column, and then
-    // queued, with the stream's last time, under one lock.
+    // queued, with the stream's last time, under one lock, once the whole
+    // reply is known to fit the stream.
     const size_t rows = std::min(count, room);
     auto block = rows > 0 ? std::make_shared<TRecordBlock>(Stream.StreamID, Stream.CurrentStructure, rows) : nullptr;
     const size_t stride = rows;
     TDateTime last = Stream.LastTime;
     uint64_t refused = 0;
+    TDateTime firstRefused = 0, lastBeforeRefused = 0;
     size_t r = 0;
     for (; r < count && block && block->Count() < rows; ++r) {
         const uint8_t* rec = payload.Data + r * size;
@@ -458,9 +559,10 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         // NaN fails the comparison and is refused with the rest. The microsecond
         // of slack absorbs the rounding of day numbers near 46,000.
         if (!(IsValidDateTime(t) && t <= latest && t > last && t - last >= kMinTimeStep)) [[unlikely]] {
-            DebugLog(QStringLiteral(">>> DecodeStreamData - ignore time ") + Stream.StreamID +
-                     QStringLiteral("New time: ") + TimeText(t) + QStringLiteral(" Last time: ") + TimeText(last));
-            ++refused;
+            if (refused++ == 0) {
+                firstRefused = t;
+                lastBeforeRefused = last;
+            }
             continue;
         }
         last = t;
@@ -468,12 +570,44 @@ void TWK2TClientBase::DecodeStreamData(TWKTCPStream& Stream, const QByteArray& B
         for (size_t i = 0; i < width; ++i) values[i * stride] = double(ReadRecordValue(rec, i));
         block->CommitRow();
     }
+    const size_t accepted = block ? block->Count() : 0;
+    // Refused records or spare bytes: do the records have another width?
+    // Then the structure held is not the server's, and nothing of the reply is
+    // taken: its values would land in the wrong sensors and the records that
+    // happen to line up would hide the others.
+    if ((refused > 0 || payload.Size % size != 0) && r == count) {
+        const int other = OtherRecordWidth(payload.Data, payload.Size, width, accepted, Stream.LastTime, latest);
+        if (other >= 0) {
+            {
+                TCriticalSectionGuard g(FCSLock);
+                Stream.StructureStale = true;
+            }
+            SetStreamProblem(Stream.StreamID,
+                             QStringLiteral("записи в ответе по %1 байт, структура из %2 датчиков ждёт %3 байт; "
+                                            "структура запрошена снова")
+                                 .arg(RecordSize(size_t(other)))
+                                 .arg(width)
+                                 .arg(size));
+            return false;
+        }
+    }
+    if (refused > 0)
+        DebugLog(QStringLiteral(">>> DecodeStreamData - ignore time ") + Stream.StreamID + QStringLiteral("New time: ") +
+                 TimeText(firstRefused) + QStringLiteral(" Last time: ") + TimeText(lastBeforeRefused) +
+                 (refused > 1 ? QStringLiteral(" (пропущено записей: %1)").arg(refused) : QString()));
     {
         TCriticalSectionGuard g(FCSLock);
         Stream.LastTime = last;
         FRefusedRecords += refused;
         if (r < count) FQueueFull = true;  // the rest is asked for again from the last accepted time
+        if (block && block->Count() > 0) FDataSince = Ticks();
         if (block) FQueue.Push(std::move(block));
+        // Records that fit: whatever was wrong with the stream is over.
+        if (count > 0 && FProblemStreamID == Stream.StreamID) {
+            FStreamProblem.clear();
+            FProblemStreamID.clear();
+        }
     }
     if (FBuffers.Inflated.capacity() > kKeptScratchBytes) std::vector<uint8_t>().swap(FBuffers.Inflated);
+    return true;
 }

@@ -44,6 +44,12 @@ public:
     TGIDArray CurrentStructure;
     TDateTime LastTime = 0;
     bool StructureChanged = false;
+    // The structure does not fit the replies or could not be taken: it is
+    // asked for again before the next data request, and no data until then.
+    bool StructureStale = false;
+    // Replies of this stream in a row that failed the cycle (client thread
+    // only); such streams are asked after the others.
+    int Failures = 0;
     QString StreamID;  // the local stream ID
     QString ShortID;   // the server's short stream ID
 };
@@ -193,6 +199,12 @@ public:
     uint64_t RefusedRecords() const;
     // The clock that record times are checked against (tests set their own).
     void SetClock(std::function<TDateTime()> Clock);
+    // The streams taken first when the server lists more than the client
+    // keeps: local stream IDs, or their names before the first point.
+    void SetWantedStreams(const QStringList& IDs);
+    // What is wrong with a stream's replies or structure ("поток ...: ..."),
+    // empty while every stream decodes.
+    QString GetStreamProblem() const;
 
     std::function<void()> OnDataAccept;
     TWellChangeEvent OnWellChanged;
@@ -208,8 +220,10 @@ public:
     bool RequestActiveWells(bool Force);
     void UpdateStreams(bool Force);
     void Poll();
-    // Decodes a data body for Stream and queues the accepted records.
-    void DecodeStreamData(TWKTCPStream& Stream, const QByteArray& Body);
+    // Decodes a data body for Stream and queues the accepted records; false
+    // when the records are not of the stream's structure (nothing is taken
+    // and the structure is asked for again).
+    bool DecodeStreamData(TWKTCPStream& Stream, const QByteArray& Body);
     // Takes a structure body as the stream's structure; true when it changed.
     bool DecodeStructure(TWKTCPStream& Stream, const QByteArray& Body);
     // The stream list; read without the lock only on the client thread.
@@ -223,14 +237,23 @@ protected:
     virtual QString TransformStreamID(const QString& ServerID) { return ServerID; }
     // A new stream before it joins the list (and other threads see it).
     virtual void PrepareNewStream(TWKTCPStream&) {}
+    // False for a server stream the client lists but never polls; such
+    // streams come last when the list is longer than the client keeps.
+    virtual bool PolledStream(const QString& /*ShortID*/) const { return true; }
     virtual void QueryStreamData(const TWKTCPStream& Stream);
     virtual QByteArray ReadBinaryResult() = 0;
     virtual void SendCommand(QChar Cmd, const QString& Args) = 0;
-    // Reads and dispatches the reply to one stream's poll request.
-    void ReadRequestResult(TWKTCPStream& Stream);
+    // Reads and dispatches the reply to one stream's poll request; false when
+    // a data reply did not fit the stream.
+    bool ReadRequestResult(TWKTCPStream& Stream);
     // True when the server sent bytes nobody asked for (read between cycles).
     virtual bool HasPendingInput() { return false; }
     void SetWellInfo(const QString& Text);
+    // Records the problem of a stream and logs it when it is new; records
+    // of the stream that fit clear it.
+    void SetStreamProblem(const QString& StreamID, const QString& Problem);
+    // Milliseconds of the monotonic clock the client measures waits with.
+    int64_t Ticks() const { return FTicks(); }
 
     mutable TCriticalSection FCSLock;
     mutable TCriticalSection FCSEvents;
@@ -250,6 +273,12 @@ protected:
     uint64_t FRefusedRecords = 0;
     bool FQueueFull = false;  // a reply was cut at the bound: wait until half drained
     std::function<TDateTime()> FClock;
+    // Set before the thread starts, read-only afterwards.
+    std::function<int64_t()> FTicks;
+    QStringList FWantedStreams;
+    QString FStreamProblem;
+    QString FProblemStreamID;
+    int64_t FDataSince = 0;  // Ticks() of the last accepted record, or of the connection when later
 
 private:
     TWK2TDecodeBuffers FBuffers;

@@ -36,6 +36,8 @@ void TWK2TCPServClient::PrepareNewStream(TWKTCPStream& Stream) {
     if (HiddenTimeStream(Stream.ShortID)) Stream.Active = false;
 }
 
+bool TWK2TCPServClient::PolledStream(const QString& ShortID) const { return !HiddenTimeStream(ShortID); }
+
 void TWK2TCPServClient::DoUpdateStreams() {
     ++FStructureChanged;
     TCriticalSectionGuard g(FCSLock);
@@ -92,6 +94,19 @@ bool FindStreamRow(const QString& streamID, TStreamRow& row) {
     return true;
 }
 
+// The IDs of the local Streams rows: the streams this installation is set up for.
+QStringList ConfiguredStreams() {
+    QStringList ids;
+    if (!dmService) return ids;
+    try {
+        QSqlQuery q = dmService->OpenTable(QStringLiteral("Streams"));
+        while (q.next()) ids << q.value(QStringLiteral("ID")).toString();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TWKTCPClientService.ConfiguredStreams: ") + ExceptionMessage(e));
+    }
+    return ids;
+}
+
 void AddStreamSensor(TSensorDataStream& stream, uint16_t gid) {
     if (gid == 122) stream.AddSensor<TOpCodesDataArray>(gid);
     else stream.AddSensor(gid);
@@ -113,6 +128,7 @@ TWKTCPClientService::TWKTCPClientService(QObject* Owner) : TWKService(Owner) {
     AddMenuItems();
     FTCPClient = std::make_unique<TWK2TCPServClient>();
     FTCPClient->SetFetchSize(GetFetchHours());
+    FTCPClient->SetWantedStreams(ConfiguredStreams());
     const TRegIniFile reg(WKRegistryKey);
     const QString host = reg.ReadString(kSection, QStringLiteral("RemoteIP"), QStringLiteral("127.0.0.1"));
     const int port = reg.ReadInteger(kSection, QStringLiteral("Port"), 4150);

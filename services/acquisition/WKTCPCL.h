@@ -32,6 +32,7 @@ protected:
     void DoUpdateWells(const QString& Text) override;
     QString TransformStreamID(const QString& ServerID) override;
     void PrepareNewStream(TWKTCPStream& Stream) override;
+    bool PolledStream(const QString& ShortID) const override;
 
 private:
     TWells& FWells;

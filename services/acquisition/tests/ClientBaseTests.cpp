@@ -45,6 +45,7 @@ protected:
     void DoUpdateStreams() override { ++StreamUpdates; }
     void DoUpdateWells(const QString& text) override { WellTexts.append(text); }
     QString TransformStreamID(const QString& id) override { return id.startsWith("Skip") ? QString() : id; }
+    bool PolledStream(const QString& id) const override { return !id.startsWith("Quiet"); }
 };
 
 QByteArray Records(std::initializer_list<std::pair<double, float>> recs) {
@@ -142,13 +143,15 @@ TEST(WK2TClientBase, DataBodyEdges) {
     QByteArray recs;
     const float v[3] = {1, 2, 3};
     for (int i = 0; i < 3; ++i) AppendRecord(recs, T0 + i * 1000 * kMs, v, 3);
-    // Not a whole number of this stream's 20-byte records: the reply belongs to
-    // another stream, and nothing of it is taken.
-    EXPECT_THROW(c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(45))), Exception);
-    EXPECT_EQ(c.QueuedRecords(), 0u);
-    EXPECT_EQ(s.LastTime, 0);
-    c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(40)));
-    EXPECT_EQ(c.QueuedRecords(), 2u);
+    // 45 bytes of 20-byte records: the two whole records are taken, the five
+    // bytes after them ignored.
+    c.DecodeStreamData(s, MakeDataBody(u'0', recs.left(45)));
+    const auto items = c.Drain();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1].Time, T0 + 1000 * kMs);
+    EXPECT_EQ(items[1].GetDataByGID(3), 3.0);
+    EXPECT_FALSE(s.StructureStale);
+    EXPECT_EQ(c.GetStreamProblem(), "");
     // A compression unit that is no digit: the decoder's message, with where it happened.
     try {
         c.DecodeStreamData(s, QByteArray("D\0x\0\1\2", 6));
@@ -158,6 +161,88 @@ TEST(WK2TClientBase, DataBodyEdges) {
         EXPECT_EQ(e.Message(), "'x' is not a valid integer value");
     }
     EXPECT_EQ(s.LastTime, T0 + 1000 * kMs);
+}
+
+// Records of n one-second steps from T0, each with width values k + 0.5.
+QByteArray Wide(int n, size_t width, int from = 0) {
+    QByteArray out;
+    std::vector<float> v(width);
+    for (int k = from; k < from + n; ++k) {
+        std::fill(v.begin(), v.end(), float(k) + 0.5f);
+        AppendRecord(out, T0 + k * 1000 * kMs, v.data(), width);
+    }
+    return out;
+}
+
+TEST(WK2TClientBase, RecordsOfAnotherWidthRenewTheStructure) {
+    const struct {
+        TGIDArray Held;
+        TGIDArray Served;
+        int Records;
+    } rows[] = {
+        {{101, 102, 103}, {101}, 5},  // wider than the data, even multiple of it: 5 x 12 = 3 x 20
+        {{101, 102, 103}, {101}, 1},  // one record, shorter than one of the held width
+        {{101}, {101, 102, 103}, 3},  // narrower than the data
+        {{101}, {101, 102, 103}, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.Held.size() << " held, " << row.Served.size() << " served, "
+                                        << row.Records << " records");
+        TScriptedClient c;
+        TWKTCPStream& s = c.AddStream("A", row.Held);
+        TWKTCPStream& other = c.AddStream("B", {7});
+        c.SetFetchSize(0);
+        c.DecodeStreamData(s, MakeDataBody(u'0', Wide(row.Records, row.Served.size())));
+        // Nothing of it is taken, and the structure is asked for again.
+        EXPECT_EQ(c.QueuedRecords(), 0u);
+        EXPECT_EQ(s.LastTime, 0);
+        EXPECT_TRUE(s.StructureStale);
+        EXPECT_TRUE(c.GetStreamProblem().startsWith("поток A: записи в ответе по " +
+                                                    QString::number(RecordSize(row.Served.size())) + " байт"))
+            << c.GetStreamProblem().toStdString();
+        c.Replies = {MakeStructureBody(row.Served), MakeDataBody(u'0', Wide(1, 1))};
+        c.Poll();
+        EXPECT_EQ(c.Sent, QStringList({"SA", "DB,"}));
+        EXPECT_EQ(s.CurrentStructure, row.Served);
+        EXPECT_FALSE(s.StructureStale);
+        EXPECT_EQ(other.LastTime, T0);
+        // The same records now arrive whole, from the first.
+        c.Drain();
+        c.Replies = {MakeDataBody(u'0', Wide(row.Records, row.Served.size())), MakeDataBody(u'0', {})};
+        c.Poll();
+        EXPECT_EQ(c.Sent.mid(2), QStringList({"DA,", "DB, 08.12.2026 22:30:15.123"}));
+        const auto items = c.Drain();
+        ASSERT_EQ(items.size(), size_t(row.Records));
+        for (int k = 0; k < row.Records; ++k) {
+            EXPECT_EQ(items[size_t(k)].Time, T0 + k * 1000 * kMs);
+            EXPECT_EQ(items[size_t(k)].GetDataByGID(row.Served.back()), k + 0.5);
+        }
+        EXPECT_EQ(c.GetStreamProblem(), "");
+    }
+}
+
+TEST(WK2TClientBase, LongStreamListKeepsTheKnownAndWantedStreams) {
+    TScriptedClient c;
+    c.AddStream("S250", {1});
+    c.SetWantedStreams({"S299", "Depth"});
+    QStringList lines;
+    for (int i = 0; i < 10; ++i) lines << QStringLiteral("Quiet%1=1").arg(i);
+    for (int i = 0; i < 400; ++i) lines << QStringLiteral("S%1=1").arg(i);
+    lines << "Depth.5=1";
+    c.Replies = {MakeTextBody('L', lines.join("\r\n"))};
+    for (int i = 0; i < 300; ++i) c.Replies.push_back(MakeStructureBody({1}));
+    c.UpdateStreams(true);
+    ASSERT_EQ(c.Streams().Count(), kWK2TMaxStreams);
+    // The known stream, the wanted ones (by ID or by name), then the list's
+    // first, those the client would not poll last.
+    EXPECT_NE(c.Streams().GetStreamByID("S250"), nullptr);
+    EXPECT_NE(c.Streams().GetStreamByID("S299"), nullptr);
+    EXPECT_NE(c.Streams().GetStreamByID("Depth.5"), nullptr);
+    EXPECT_NE(c.Streams().GetStreamByID("S253"), nullptr);
+    EXPECT_EQ(c.Streams().GetStreamByID("S254"), nullptr);
+    EXPECT_EQ(c.Streams().GetStreamByID("Quiet0"), nullptr);
+    EXPECT_EQ(c.Sent.size(), 1 + kWK2TMaxStreams - 1);  // L, and S for every new stream
+    EXPECT_EQ(c.Sent[1], "SS299");
 }
 
 TEST(WK2TClientBase, PipelinedPollDispatchesEveryReply) {

@@ -24,8 +24,15 @@ protected:
     }
     ~ClientLoopback() override { Client.reset(); }
 
+    // The simulator's clock stands still between steps, so its streams fall
+    // silent: the state keeps calling the connection working for a minute.
+    static TWK2TCPClientTimeouts Timeouts() {
+        TWK2TCPClientTimeouts t{3000, 3000, 10};
+        t.NoDataPolls = 3000;
+        return t;
+    }
     TWK2TCPClient& StartClient(const QString& code = {}, const QString& wells = {}) {
-        Client = std::make_unique<TWK2TCPClient>(TWK2TCPClientTimeouts{3000, 3000, 10});
+        Client = std::make_unique<TWK2TCPClient>(Timeouts());
         Client->SetPollPeriod(20);
         if (!wells.isEmpty()) Client->SetWells(wells);
         Client->SetHostPortAccess("127.0.0.1", Sim.Port(), code);
@@ -97,7 +104,7 @@ TEST_F(ClientLoopback, HandshakeAndPipelinedQueries) {
 }
 
 TEST_F(ClientLoopback, UnconfiguredClientNeverConnects) {
-    Client = std::make_unique<TWK2TCPClient>(TWK2TCPClientTimeouts{3000, 3000, 10});
+    Client = std::make_unique<TWK2TCPClient>(Timeouts());
     EXPECT_EQ(Client->GetState(), "Соединение не установлено: соединение устанавливается");
     Client->Start();
     const uint64_t cycles = Client->Cycles();
