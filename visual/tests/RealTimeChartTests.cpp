@@ -485,6 +485,38 @@ TEST_F(RealTimeChart, ZoomedSparseLineIsTrue) {
     }
 }
 
+// On a logarithmic scale zero and negative values lie below every positive one:
+// the line runs down from its neighbours to the low edge, and nowhere else.
+TEST_F(RealTimeChart, LogScaleZeroAndNegativeValuesRunToTheLowEdge) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    const double values[] = {10, 100, 0, 100, -5, 100};
+    for (int i = 0; i < 6; ++i) AddRecord(t, Day0 + i * 10 * Sec, values[i]);
+    auto chart = MakeChart(true);
+    AddSeries(*chart, 1200, {}, Qt::blue);
+    TScale& scale = *ValueScale(*chart);
+    scale.SetStepType(sttLogarithmic);
+    scale.SetMinMax(1, 1000);
+    chart->XScale()->SetMinMax(Day0, Day0 + 50 * Sec);
+    const QImage img = PlotImage(chart->Fields().Items(0));
+    SaveArtifact(img, "LogScaleZeroAndNegative");
+    // 100 is two thirds up the usable strip, from the scale's margins.
+    const int length = scale.Control()->height();
+    const double usable = length - scale.Offset() - scale.BackOffset() - 1;
+    const double row100 = length - scale.BackOffset() - 1 - usable * 2 / 3;
+    int above = 0;
+    for (int y = 0; y < row100 - 1; ++y)
+        for (int x = 0; x < img.width(); ++x) above += img.pixelColor(x, y) == QColor(Qt::blue);
+    EXPECT_EQ(above, 0) << "nothing above the largest value";
+    // Rays down from the records either side of the zero and the negative value.
+    const int bottom = img.height() - 1;
+    for (int record : {1, 3, 5}) {
+        const int x = static_cast<int>(std::lround(ExpectedAlong(*chart->XScale(), Day0 + record * 10 * Sec)));
+        bool reaches = false;
+        for (int dx = -1; dx <= 1; ++dx) reaches = reaches || img.pixelColor(x + dx, bottom) == QColor(Qt::blue);
+        EXPECT_TRUE(reaches) << "record " << record;
+    }
+}
+
 // The value strips of a chart read from the bundled desktop carry the scale menu.
 TEST_F(RealTimeChart, LoadedValueScalesHaveTheirMenu) {
     QFile file(SourceDir() + QStringLiteral("/config/desktops/default.sd2"));
