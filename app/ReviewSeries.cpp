@@ -1,6 +1,7 @@
 #include "ReviewSeries.h"
 
 #include "ClassRegistry.h"
+#include "KXLinePath.h"
 #include "SketchDocStub.h"
 #include "WKConsts.h"
 #include "WKDataStructures.h"
@@ -160,7 +161,10 @@ void TExLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     const bool fit = strip && strip->Tag() == 1;
     const double a = FA == 0 ? 1 : FA;
     double mn = NoMin, mx = NoMax;
-    TScale& xs = *FChart->XScale();
+    const bool down = IsVerticalAlign(FChart->XScale()->GetAlign());
+    TLinePath& path = ChartLinePath();
+    const TChartField* field = FChart->Fields().FindItemID(FFieldID);
+    path.Begin(field && field->Client() ? field->Client()->rect() : DC.window(), down);
     for (const TReviewRun& run : FCache) {
         if (!run.Main || !run.Values) continue;
         try {
@@ -174,40 +178,36 @@ void TExLineSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                     mn = std::min(mn, shown);
                     mx = std::max(mx, shown);
                 }
-            if (VisibleRun(run)) DrawRun(DC, xs, *Scale, run);
+            if (VisibleRun(run)) DrawRun(path, *Scale, run);
         } catch (const std::exception& e) {
+            path.Break();
             DebugLog(QStringLiteral("TExLineSeries.Paint: run %1: %2").arg(run.First).arg(ExceptionMessage(e)));
         }
     }
+    DrawLinePath(DC, path, down);
     if (fit) {
         strip->SetTag(0);
         if (AutoRangeLimits(mn, mx)) Scale->SetMinMax(mn, mx);
     }
 }
 
-void TExLineSeries::DrawRun(QPainter& DC, TScale& XScale, TScale& Scale, const TReviewRun& Run) {
-    const bool swap = IsVerticalAlign(XScale.GetAlign());
-    if (TScaleControl::AnyHoldsCapture()) {
-        const int s = (Run.Last - Run.First) / DragPoints + 1;
-        std::vector<QPoint>& pts = ChartPointBuffer(static_cast<size_t>((Run.Last - Run.First) / s + 1));
-        int n = 0;
-        for (int i = Run.First; i < Run.Last; i += s) {
-            const int x = XScale.Prj(Run.Main->GetAsDouble(i)), v = Scale.Prj(Run.Values->GetAsDouble(i));
-            pts[static_cast<size_t>(n++)] = swap ? QPoint(v, x) : QPoint(x, v);
-        }
-        DC.drawPolyline(pts.data(), n);
-        FLastPoints += n;
-        return;
+void TExLineSeries::DrawRun(TLinePath& Path, TScale& Scale, const TReviewRun& Run) {
+    // A run is drawn as the true line, clipped in floating point: its values go through
+    // the chart's projection without the integer clamp.
+    const bool dragging = TScaleControl::AnyHoldsCapture();
+    const int step = dragging ? (Run.Last - Run.First) / DragPoints + 1 : 1;
+    const int last = dragging ? Run.Last - 1 : Run.Last;
+    const size_t n = static_cast<size_t>((last - Run.First) / step + 1);
+    FRunX.resize(n);
+    FRunY.resize(n);
+    size_t k = 0;
+    for (int i = Run.First; i <= last && k < n; i += step, ++k) {
+        FRunX[k] = Run.Main->GetAsDouble(i);
+        FRunY[k] = Run.Values->GetAsDouble(i);
     }
-    const int n = Run.Last - Run.First + 1;
-    std::vector<QPoint>& pts = ChartPointBuffer(static_cast<size_t>(n));
-    FVPArray->SketchArray = Run.Main;
-    XScale.PrjArray(*FVPArray, pts, Run.First, Run.Last, 0, false);
-    FVPArray->SketchArray = Run.Values;
-    Scale.PrjArray(*FVPArray, pts, Run.First, Run.Last, FA == 0 ? 1 : FA, FB, false);
-    FVPArray->SketchArray = nullptr;
-    DC.drawPolyline(pts.data(), n);
-    FLastPoints += n;
+    Path.Break();
+    FChart->AddSeriesPath(Path, &Scale, FA, FB, FRunX.data(), FRunY.data(), static_cast<int>(k));
+    FLastPoints += static_cast<int>(k);
 }
 
 bool TExLineSeries::MouseDown(TScale* XScale, TScale* Scale, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,

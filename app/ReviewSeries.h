@@ -134,8 +134,11 @@ public:
     int LastPoints() const { return FLastPoints; }
 
 private:
-    void DrawRun(QPainter& DC, TScale& XScale, TScale& Scale, const TReviewRun& Run);
+    // Adds a run's records (every few while a strip is dragged) to the path.
+    void DrawRun(TLinePath& Path, TScale& Scale, const TReviewRun& Run);
     int FLastPoints = 0;
+    // the run's values, reused across paints
+    std::vector<double> FRunX, FRunY;
 };
 
 // A line over a formula of recorded parameters, computed on a regular grid

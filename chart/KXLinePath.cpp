@@ -50,6 +50,7 @@ void TLinePath::Begin(const QRect& Area, bool Down) {
     FBottom = Area.bottom() + Margin;
     FDown = Down;
     FHavePrev = false;
+    FPending = TPending::None;
     FOpen = false;
     FHaveColumn = false;
     FPoints.clear();
@@ -76,11 +77,12 @@ void TLinePath::AddRun(const TSource& Source, int Count) {
     const double l = FLeft, t = FTop, r = FRight, b = FBottom;
     int i = 0;
     while (i < Count) {
-        if (!FOpen || !FHaveColumn) {
+        if (!FOpen || !FHaveColumn || FPending != TPending::None) {
             AddPoint(Source.PointX(i), Source.PointY(i));
             ++i;
             continue;
         }
+        const int entered = i;
         int column = FColumn, first = FFirst, low = FLow, high = FHigh, last = FLast, count = FColumnCount;
         for (; i < Count; ++i) {
             const double x = Source.PointX(i), y = Source.PointY(i);
@@ -111,7 +113,7 @@ void TLinePath::AddRun(const TSource& Source, int Count) {
         FHigh = high;
         FLast = last;
         FColumnCount = count;
-        if (i > 0) {
+        if (i > entered) {
             FPrevX = Source.PointX(i - 1);
             FPrevY = Source.PointY(i - 1);
         }
@@ -126,6 +128,16 @@ void TLinePath::AddPoint(double x, double y) {
     if (std::isnan(x) || std::isnan(y)) {
         Break();
         return;
+    }
+    if (std::isinf(x) || std::isinf(y)) {
+        AddInfinite(x, y);
+        return;
+    }
+    // After an infinite point the line comes back from the edge straight to this one.
+    if (FPending != TPending::None) {
+        const TPending pending = FPending;
+        FPending = TPending::None;
+        AddPoint(pending == TPending::Across ? FPendingEdge : x, pending == TPending::Along ? FPendingEdge : y);
     }
     if (!FHavePrev) {
         FHavePrev = true;
@@ -144,6 +156,26 @@ void TLinePath::AddPoint(double x, double y) {
 void TLinePath::Break() {
     EndPiece();
     FHavePrev = false;
+    FPending = TPending::None;
+}
+
+// A segment to a point at infinity is, in the limit, a ray from its finite end
+// straight to the edge the infinity points to; between two such points the line
+// runs beyond that edge, out of sight.
+void TLinePath::AddInfinite(double x, double y) {
+    if (std::isinf(x) && std::isinf(y)) {
+        // No direction to take: nothing is drawn towards it.
+        Break();
+        return;
+    }
+    const bool across = std::isinf(x);
+    const double edge = across ? (x > 0 ? FRight : FLeft) : (y > 0 ? FBottom : FTop);
+    if (FHavePrev) {
+        FPending = TPending::None;
+        AddPoint(across ? edge : FPrevX, across ? FPrevY : edge);
+    }
+    FPending = across ? TPending::Across : TPending::Along;
+    FPendingEdge = edge;
 }
 
 // Cohen-Sutherland clipping of one segment whose start may lie outside.
@@ -165,19 +197,27 @@ void TLinePath::Segment(double X0, double Y0, double X1, double Y1) {
             return;
         }
         const unsigned c = c0 ? c0 : c1;
+        // The crossing in extended precision: differences of coordinates near the
+        // double range's end (samples of 1e300) neither overflow nor lose the point.
+        const long double x0 = X0, y0 = Y0, dx = static_cast<long double>(X1) - x0,
+                          dy = static_cast<long double>(Y1) - y0;
         double x, y;
         if (c & OutTop) {
-            x = X0 + (X1 - X0) * (FTop - Y0) / (Y1 - Y0);
+            x = static_cast<double>(x0 + dx * ((FTop - y0) / dy));
             y = FTop;
         } else if (c & OutBottom) {
-            x = X0 + (X1 - X0) * (FBottom - Y0) / (Y1 - Y0);
+            x = static_cast<double>(x0 + dx * ((FBottom - y0) / dy));
             y = FBottom;
         } else if (c & OutRight) {
-            y = Y0 + (Y1 - Y0) * (FRight - X0) / (X1 - X0);
+            y = static_cast<double>(y0 + dy * ((FRight - x0) / dx));
             x = FRight;
         } else {
-            y = Y0 + (Y1 - Y0) * (FLeft - X0) / (X1 - X0);
+            y = static_cast<double>(y0 + dy * ((FLeft - x0) / dx));
             x = FLeft;
+        }
+        if (std::isnan(x) || std::isnan(y)) {
+            EndPiece();
+            return;
         }
         if (c == c0) {
             X0 = x;

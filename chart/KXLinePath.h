@@ -1,9 +1,9 @@
 #pragma once
 // Turns a polyline in floating-point plot-area coordinates into what a painter
-// draws fast and true: a NaN point breaks the line, every segment is clipped to
-// the area where it really crosses its edge, and the points that fall into one
-// pixel column (or row, for lines running down) are thinned to the pixels they
-// cover. The buffers are kept between paints, so drawing allocates nothing.
+// draws fast and true: a NaN point breaks the line, an infinite coordinate runs
+// to the edge it points to, every segment is clipped to the area where it
+// really crosses its edge, and the points that fall into one pixel column (or
+// row, for lines running down) are thinned to the pixels they cover. The buffers are kept between paints, so drawing allocates nothing.
 #include <QLine>
 #include <QPoint>
 #include <QRect>
@@ -29,13 +29,18 @@ public:
     // pixel by Step (a thick line across its direction).
     void Draw(QPainter& DC, int Width, QPoint Step);
 
+    // Ends the last piece, for a caller that draws the pieces itself.
+    void End() { EndPiece(); }
     int PieceCount() const { return static_cast<int>(FPieces.size()); }
+    // Start and count in Points of every piece.
+    const std::vector<std::pair<int, int>>& Pieces() const { return FPieces; }
     const std::vector<QPoint>& Points() const { return FPoints; }
 
 private:
     template <bool Down, class TSource>
     void AddRun(const TSource& Source, int Count);
     void AddPoint(double X, double Y);
+    void AddInfinite(double X, double Y);
     void Segment(double X0, double Y0, double X1, double Y1);
     void Put(double X, double Y);
     void PutPixel(int X, int Y);
@@ -47,6 +52,10 @@ private:
     bool FDown = false;
     bool FHavePrev = false;
     double FPrevX = 0, FPrevY = 0;
+    // The last point lay at infinity: across (X) or along (Y) beyond the edge FPendingEdge.
+    enum class TPending { None, Across, Along };
+    TPending FPending = TPending::None;
+    double FPendingEdge = 0;
     bool FOpen = false;  // a piece is being written
     // pixels of the current column: first, lowest, highest and last across it
     bool FHaveColumn = false;

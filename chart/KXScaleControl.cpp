@@ -1,6 +1,7 @@
 #include "KXScaleControl.h"
 
 #include "Formatting.h"
+#include "KXCursors.h"
 #include "KXScale.h"
 #include "Kurvex.h"
 #include "Menus.h"
@@ -90,7 +91,9 @@ void TScaleControl::AdjustScale() {
     s.SetLength(vertical ? height() : width());
     const int thickness = s.GetSize();
     const int current = vertical ? width() : height();
-    if (thickness != current) {
+    // A strip of no length (a scale just hidden or shown is given zero size) is
+    // placed again by the chart's layout, whatever its thickness.
+    if (thickness != current || (vertical ? height() : width()) <= 0) {
         if (vertical) resize(thickness, height()); else resize(width(), thickness);
         if (TGraphion* c = Chart()) c->RequestRealign();
     }
@@ -254,10 +257,7 @@ void TScaleControl::mouseMoveEvent(QMouseEvent* e) {
         int part = MouseAt(Along(pos));
         if (FParentScale->StepType() == sttOffset) part = 2;
         if (FParentScale->StepType() == sttFixedSize) part = 1;
-        if (part == 1)
-            setCursor(Qt::SizeAllCursor);
-        else
-            setCursor(Vertical() ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+        setCursor(ChartCursor((Vertical() ? crVertMin : crHorMin) + part));
     }
     FPrevX = pos.x();
     FPrevY = pos.y();

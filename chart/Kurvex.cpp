@@ -2,6 +2,7 @@
 
 #include "ClassRegistry.h"
 #include "KXLegend.h"
+#include "KXLinePath.h"
 #include "Menus.h"
 
 #include <QContextMenuEvent>
@@ -362,6 +363,8 @@ void TChartField::ArrangeScales(int MaxOffset) {
             c->setGeometry(0, pos, r.width(), size);
             s->SetLength(r.width());
         }
+        // A hidden scale still places its series: its layout follows the field's length.
+        if (!s->Visible()) s->Adjust();
         pos += size;
     }
     if (horizontal)
@@ -676,7 +679,8 @@ void TGraphion::PrjSeries(TScale* Scale, double A, double B, const double* X, co
             double raw;
             if (log) raw = y > 0 && yMin > 0 ? (std::log10(y) - yLogMin) * yPix : -1;
             else raw = (y - yMin) * yPix;
-            if (!std::isfinite(raw)) {
+            // An infinite value keeps its side (clamped below); only a fault has none.
+            if (std::isnan(raw)) {
                 e = 3000;
             } else {
                 const long long r = RoundHalfEven(std::clamp(raw, -1e9, 1e9));
@@ -697,11 +701,35 @@ void TGraphion::PrjSeriesValues(TScale* Scale, double A, double B, const double*
     if (A == 0) A = 1;
     const bool transform = A != 1 || B != 0;
     const bool horizontal = FOrientation == coHorizontal;
+    const bool log = Scale->StepType() == sttLogarithmic;
+    // Minus infinity along the value strip: where the logarithm of zero lies.
+    const double lowEnd = Scale->InternalInverted() ? HUGE_VAL : -HUGE_VAL;
     for (int i = 0; i < Count; ++i) {
         const double y = transform ? A * Y[i] + B : Y[i];
-        const double e = Scale->PrjValue(y), x = FXScale->PrjValue(X[i]);
+        // On a logarithmic scale a value at or below zero lies below every positive one.
+        const double e = log && y <= 0 ? lowEnd : Scale->PrjValue(y), x = FXScale->PrjValue(X[i]);
         PX[i] = horizontal ? x : e;
         PY[i] = horizontal ? e : x;
+    }
+}
+
+void TGraphion::AddSeriesPath(TLinePath& Path, TScale* Scale, double A, double B, const double* X, const double* Y,
+                              int Count) const {
+    if (A == 0) A = 1;
+    double kx = 0, cx = 0, ky = 0, cy = 0;
+    if (FXScale->LinearPrj(kx, cx) && Scale->LinearPrj(ky, cy)) {
+        // A and B fold into the value mapping, so values become pixels inside the path's loop.
+        const double k = ky * A, c = ky * B + cy;
+        if (FOrientation == coHorizontal) Path.AddMapped(X, kx, cx, Y, k, c, Count);
+        else Path.AddMapped(Y, k, c, X, kx, cx, Count);
+        return;
+    }
+    constexpr int Block = 256;
+    double px[Block], py[Block];
+    for (int done = 0; done < Count; done += Block) {
+        const int n = std::min(Count - done, Block);
+        PrjSeriesValues(Scale, A, B, X + done, Y + done, n, px, py);
+        Path.Add(px, py, n);
     }
 }
 

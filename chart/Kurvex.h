@@ -22,6 +22,7 @@
 
 class TChartField;
 class TGraphion;
+class TLinePath;
 
 
 enum TChartOrientation { coVertical, coHorizontal };
@@ -255,6 +256,10 @@ public:
     // true line however far its points lie outside the plot area.
     void PrjSeriesValues(TScale* Scale, double A, double B, const double* X, const double* Y, int Count, double* PX,
                          double* PY) const;
+    // Appends the points (X, Y) so projected to a path begun on the series' plot area: the
+    // true line, broken at NaN, clipped where it leaves the area.
+    void AddSeriesPath(TLinePath& Path, TScale* Scale, double A, double B, const double* X, const double* Y,
+                       int Count) const;
     QColor GetGridColor() const;
     void SetGridColor(const QColor& Value);
     void SetLegend(TGraphionLegend* Control);

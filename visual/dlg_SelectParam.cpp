@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -24,6 +25,19 @@
 
 namespace {
 const QString FormulasGroup = QStringLiteral("Формулы");
+
+// What identifies an offered description across reloads of the list.
+QString DescrKey(const TSensDescr& d) {
+    const QChar sep(0x1f);
+    return d.Name + sep + d.StrID + sep + QString::number(d.GID) + sep + d.StreamID + sep + d.StreamName;
+}
+
+// A node by the texts from the top of the tree down to it.
+QString NodePath(const QTreeWidgetItem* item) {
+    QString path = item->text(0);
+    for (const QTreeWidgetItem* p = item->parent(); p; p = p->parent()) path = p->text(0) + QChar(0x1f) + path;
+    return path;
+}
 
 QIcon ColoredIcon(const QColor& fill, bool round) {
     QPixmap pm(16, 16);
@@ -159,7 +173,16 @@ void TdlgSelectParam::UpdateParamList(bool onlyFilter) {
         Selection.Exclude(ssOnlyAttached);
     }
     const QString profile = cbProfile->currentIndex() > 0 ? cbProfile->currentText() : QString();
+    // A rebuilt tree keeps what the user checked and the groups the user opened.
+    QSet<QString> checked, expanded;
     if (!onlyFilter) {
+        for (const TTreeNode* n : tvParams->Nodes()) {
+            if (!n->Data.isValid()) {
+                if (n->isExpanded()) expanded.insert(NodePath(n));
+            } else if (n->StateIndex() == pnsChecked && n->Data.toInt() < FParams.size()) {
+                checked.insert(DescrKey(FParams[n->Data.toInt()]));
+            }
+        }
         if (FOnGetCustomParams)
             FParams = FOnGetCustomParams(profile);
         else
@@ -168,12 +191,20 @@ void TdlgSelectParam::UpdateParamList(bool onlyFilter) {
     }
 
     tvParams->BeginUpdate();
-    if (!onlyFilter) BuildTree();
+    if (!onlyFilter) {
+        BuildTree();
+        for (TTreeNode* n : tvParams->Nodes()) {
+            if (!n->Data.isValid()) n->setExpanded(expanded.contains(NodePath(n)));
+            else if (!SingleParam && checked.contains(DescrKey(FParams[n->Data.toInt()]))) n->SetStateIndex(pnsChecked);
+        }
+    }
     ApplyFilter(edFilter->text().toUpper().trimmed());
     TTreeNode* first = nullptr;
     for (int i = 0; i < tvParams->topLevelItemCount() && !first; ++i)
         if (!tvParams->topLevelItem(i)->isHidden()) first = static_cast<TTreeNode*>(tvParams->topLevelItem(i));
-    OKBtn->setEnabled(first != nullptr);
+    // With check boxes OK follows what is checked: a reload must not offer an OK that adds nothing.
+    if (SingleParam) OKBtn->setEnabled(first != nullptr);
+    else EnableOk(false);
     if (first) tvParams->SetSelected(first);
     tvParams->EndUpdate();
 }

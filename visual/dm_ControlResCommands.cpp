@@ -58,6 +58,8 @@ void TakeDescription(TWKChartBaseSeries& Series, const TChartField& Field, const
     Series.SetUnits(Descr.Units);
     Series.SetStreamID(Descr.StreamID);
     Series.SetGID(Descr.GID);
+    // A formula has no sensor to be named by: the series keeps the formula's name.
+    if (Descr.Flags.Contains(sfCalculated)) Series.SetCaption(Descr.Name);
 }
 
 // What one command made, freed again when the command fails half-way.

@@ -8,6 +8,7 @@
 #include "Menus.h"
 #include "ModalDialogs.h"
 #include "WKConsts.h"
+#include "WKDataStructures.h"
 #include "dlg_ChartStatistic.h"
 #include "dlg_SetupChart.h"
 #include "dm_ControlRes.h"
@@ -53,7 +54,14 @@ void TWKChart::GetChildren(const std::function<void(TComponentBase*)>& proc, TCo
 
 void TWKChart::AttachMenus() {
     if (TPopupMenu* menu = ChartMenu()) SetPopupMenu(menu);
-    if (TPopupMenu* menu = ScaleMenu()) XScale()->SetPopupMenu(menu);
+    TPopupMenu* scaleMenu = ScaleMenu();
+    if (!scaleMenu) return;
+    XScale()->SetPopupMenu(scaleMenu);
+    // Stored forms need not name the menu of their value scales: every strip gets it.
+    for (int f = 0; f < Fields().Count(); ++f) {
+        TScales& scales = Fields().Items(f)->Scales();
+        for (int s = 0; s < scales.Count(); ++s) scales.Items(s)->SetPopupMenu(scaleMenu);
+    }
 }
 
 void TWKChart::Notify(TServiceEvent Event, void*) {
@@ -174,6 +182,25 @@ bool TWKChart::GetSensorDescriptor(TSensDescr& Descr) {
     return false;
 }
 
+namespace {
+// A series' row in the statistics: a sensor by its descriptor's name and units, a
+// formula by its own title (the formula's name), else by its text; the descriptor
+// of a formula's GID would name the time sensor.
+QString StatisticsName(const TWKChartBaseSeries& s) {
+    auto named = [](const QString& name, const QString& units) {
+        return units.isEmpty() ? name : name + QStringLiteral(" (") + units + QLatin1Char(')');
+    };
+    QString formula;
+    if (auto* line = qobject_cast<const TWKExpressionSeries*>(&s)) formula = line->FormulaText();
+    else if (auto* marks = qobject_cast<const TWKDigitalExpressionSeries*>(&s)) formula = marks->FormulaText();
+    else {
+        const TSensDescr d = GetSensDescr(s.GID(), QString());
+        return named(d.Name, d.Units);
+    }
+    return named(s.Caption().isEmpty() ? formula : s.Caption(), s.Units());
+}
+}  // namespace
+
 QList<QStringList> TWKChart::Statistics(double Start, double Stop) const {
     QList<QStringList> rows;
     rows.append({QStringLiteral("Параметр"), QStringLiteral("Минимум"), QStringLiteral("Максимум"),
@@ -183,8 +210,7 @@ QList<QStringList> TWKChart::Statistics(double Start, double Stop) const {
         QStringList row(4);
         auto* s = qobject_cast<TWKChartBaseSeries*>(GetSeries(k));
         if (s && s->Link()) {
-            const TSensDescr d = GetSensDescr(s->GID(), QString());
-            row[0] = d.Units.isEmpty() ? d.Name : d.Name + QStringLiteral(" (") + d.Units + QLatin1Char(')');
+            row[0] = StatisticsName(*s);
             double mn = INFINITY, mx = -INFINITY, sum = 0;
             int n = 0;
             for (int i = 0; i < s->RecordCount(); ++i) {
@@ -197,7 +223,7 @@ QList<QStringList> TWKChart::Statistics(double Start, double Stop) const {
             }
             if (n > 0) {
                 const int digits = std::max(0, s->Precision());
-                auto text = [digits](double v) { return FloatToStrFixed(v, digits); };
+                auto text = [digits](double v) { return FloatToStrFixed7(v, digits); };
                 row[1] = text(mn);
                 row[2] = text(mx);
                 row[3] = text(sum / n);

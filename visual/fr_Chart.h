@@ -50,7 +50,7 @@ protected:
 
 private:
     // The chart menus of dmControlRes, when it exists: pmChart on the chart
-    // and its plot areas, pmScale on the X scale.
+    // and its plot areas, pmScale on the X scale and on every value scale.
     void AttachMenus();
     // A completed selection: out of selection mode, the statistics, then the
     // selection cleared.

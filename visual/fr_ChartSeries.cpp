@@ -3,6 +3,7 @@
 #include "ClassRegistry.h"
 #include "DebugOutput.h"
 #include "KXColumnThin.h"
+#include "KXLinePath.h"
 #include "Kurvex.h"
 #include "WKServices.h"
 #include "WKUDF.h"
@@ -16,6 +17,8 @@
 namespace {
 constexpr int ChunkRecords = 3000;
 constexpr int ThinnedPoints = 300;
+// Pixels beyond which a digital mark cannot reach into a plot area.
+constexpr double MarkReach = 1e6;
 }  // namespace
 
 std::vector<QPoint>& ChartPointBuffer(size_t MinSize) {
@@ -27,6 +30,25 @@ std::vector<QPoint>& ChartPointBuffer(size_t MinSize) {
 TColumnSpanBuffers& ChartSpanBuffers() {
     static TColumnSpanBuffers buffers;
     return buffers;
+}
+
+TLinePath& ChartLinePath() {
+    static TLinePath path;
+    return path;
+}
+
+void DrawLinePath(QPainter& DC, TLinePath& Path, bool Vertical) {
+    Path.End();
+    // A dozen records share a pixel column in a two-hour window: a thin solid line is
+    // drawn column by column.
+    const bool spans = ColumnSpansFit(DC);
+    const QPoint* points = Path.Points().data();
+    for (const auto& [start, n] : Path.Pieces()) {
+        const QPoint* piece = points + start;
+        if (n == 1) DC.drawPoint(piece[0]);
+        else if (spans) DrawPolylineColumns(DC, piece, n, Vertical, ChartSpanBuffers());
+        else DC.drawPolyline(piece, n);
+    }
 }
 
 // --- binding ---
@@ -133,14 +155,14 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
     FYData->AsString(count - 1, FA, FB, FPrecision, FUnits, shown);
     Scale->SetDisplayValuePrecision(FPrecision);
     Scale->SetDisplayValue(shown);
-    TScale& xs = *FChart->XScale();
+    const TScale& xs = *FChart->XScale();
     const bool thin = TScaleControl::AnyHoldsCapture();
     const bool vertical = FChart->Orientation() == coVertical;
     const double* xv = FXData->GetDataPointer();
-    const double* yv = FYData->GetDataPointer();
-    const double a = FA == 0 ? 1 : FA;
-    const bool spans = ColumnSpansFit(DC);
-    int p = 0, q = 0;
+    TLinePath& path = ChartLinePath();
+    const TChartField* field = FChart->Fields().FindItemID(FFieldID);
+    path.Begin(field && field->Client() ? field->Client()->rect() : DC.window(), vertical);
+    int p = 0, q = 0, lastDrawn = -1;
     while (q < count - 1) {
         q = std::min(q + ChunkRecords, count - 1);
         const double x0 = xv[p], x1 = xv[q];
@@ -148,29 +170,67 @@ void TWKChartSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
                              (x0 < xs.Min() && x1 > xs.Max());
         if (visible) {
             try {
-                std::vector<QPoint>& pts = ChartPointBuffer(static_cast<size_t>(q - p + 1));
-                int n = 0;
-                if (thin) {
-                    const int e = (q - p) / ThinnedPoints + 1;
-                    for (int i = p; i < q; i += e) {
-                        const int v = Scale->Prj(yv[i] * a + FB), x = xs.Prj(xv[i]);
-                        pts[static_cast<size_t>(n++)] = vertical ? QPoint(v, x) : QPoint(x, v);
-                    }
-                } else {
-                    n = q - p + 1;
-                    FChart->PrjSeries(Scale, FA, FB, xv + p, yv + p, n, pts.data());
-                }
-                FLastPoints += n;
-                // A dozen records share a pixel column in a two-hour window.
-                if (spans && !thin) DrawPolylineColumns(DC, pts.data(), n, vertical, ChartSpanBuffers());
-                else DC.drawPolyline(pts.data(), n);
+                // A chunk that continues the one drawn before shares its first record with that one's last.
+                const bool continues = lastDrawn == p;
+                if (!continues) path.Break();
+                FLastPoints += thin ? AddThinned(path, *Scale, p, q) : AddRecords(path, *Scale, p, q, continues);
+                lastDrawn = q;
             } catch (const std::exception& e) {
+                path.Break();
                 DebugLog(QStringLiteral("TWKChartSeries.Paint: chunk %1: %2").arg(p).arg(QString::fromUtf8(e.what())));
             }
         }
         p = q;
     }
+    DrawLinePath(DC, path, vertical);
     DC.setBrush(Qt::SolidPattern);
+}
+
+bool TWKChartSeries::Usable(int i) const { return FYData->GetState(i) >= ssNormal; }
+
+int TWKChartSeries::AddRecords(TLinePath& Path, TScale& Scale, int P, int Q, bool Continues) {
+    const double* xv = FXData->GetDataPointer();
+    const double* yv = FYData->GetDataPointer();
+    int run = Continues ? P + 1 : P;
+    for (int i = run; i <= Q; ++i) {
+        if (Usable(i)) continue;
+        // An error or empty sample ends the line; the next good one starts another.
+        if (i > run) FChart->AddSeriesPath(Path, &Scale, FA, FB, xv + run, yv + run, i - run);
+        Path.Break();
+        run = i + 1;
+    }
+    if (run <= Q) FChart->AddSeriesPath(Path, &Scale, FA, FB, xv + run, yv + run, Q - run + 1);
+    return Q - P + 1;
+}
+
+int TWKChartSeries::AddThinned(TLinePath& Path, TScale& Scale, int P, int Q) {
+    const double* xv = FXData->GetDataPointer();
+    const double* yv = FYData->GetDataPointer();
+    const int e = (Q - P) / ThinnedPoints + 1;
+    std::vector<double> xs, ys;
+    xs.reserve(ThinnedPoints * 2);
+    ys.reserve(ThinnedPoints * 2);
+    auto flush = [&] {
+        FChart->AddSeriesPath(Path, &Scale, FA, FB, xs.data(), ys.data(), static_cast<int>(xs.size()));
+        xs.clear();
+        ys.clear();
+    };
+    int n = 0;
+    for (int i = P; i < Q; ++i) {
+        if (!Usable(i)) {
+            flush();
+            Path.Break();
+            continue;
+        }
+        // Every e-th record, and the records either side of a gap, so that the gap keeps its width.
+        const bool edge = (i > P && !Usable(i - 1)) || (i + 1 < Q && !Usable(i + 1));
+        if ((i - P) % e != 0 && !edge) continue;
+        xs.push_back(xv[i]);
+        ys.push_back(yv[i]);
+        ++n;
+    }
+    flush();
+    return n;
 }
 
 bool TWKChartSeries::MouseDown(TScale*, TScale* Scale, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
@@ -318,7 +378,11 @@ void TWKDigitalSeries::Paint(QPainter& DC, TScale* Scale, QImage*) {
         ++i;
         double value = 0;
         const QString text = FYData->AsString(mark, FA, FB, FPrecision, FUnits, value);
-        const int xp = xs.Prj(FXData->GetValue(mark)), vp = Scale->Prj(0);
+        // Positions in floating point: a mark far outside the plot area is not seen,
+        // and none is pressed against the edge of a clamped projection.
+        const double xpos = xs.PrjValue(FXData->GetValue(mark)), vpos = Scale->PrjValue(0);
+        if (!(std::fabs(xpos) < MarkReach && std::fabs(vpos) < MarkReach)) continue;
+        const int xp = static_cast<int>(std::nearbyint(xpos)), vp = static_cast<int>(std::nearbyint(vpos));
         const QSize size = fm.size(Qt::TextSingleLine, text);
         const QRect box = vertical ? QRect(QPoint(vp, xp - halfZero), size) : QRect(QPoint(xp, vp), size);
         if (!lastBox.isNull() && box.intersects(lastBox)) continue;

@@ -9,6 +9,7 @@
 
 #pragma GCC visibility push(default)
 
+class TLinePath;
 class TSensorDataArray;
 class TUDFDataArray;
 class TSensorDataStream;
@@ -89,6 +90,12 @@ public:
 
 private:
     void FitScale(TScale& Scale);
+    // A record whose sample is usable (an error or empty one breaks the line).
+    bool Usable(int i) const;
+    // Records P to Q into the path (without P when it continues the path); the count.
+    int AddRecords(TLinePath& Path, TScale& Scale, int P, int Q, bool Continues);
+    // Every e-th record of P up to Q into the path, while a strip is dragged; the count.
+    int AddThinned(TLinePath& Path, TScale& Scale, int P, int Q);
     int FLastPoints = 0;
 };
 
@@ -179,5 +186,10 @@ private:
 std::vector<QPoint>& ChartPointBuffer(size_t MinSize);
 // The lines a dense series is drawn with, shared the same way.
 TColumnSpanBuffers& ChartSpanBuffers();
+// The path a line series is gathered in, shared the same way.
+TLinePath& ChartLinePath();
+// Draws the pieces of a path with the painter's pen: a piece of one point as a
+// dot, a thin solid line column by column (Vertical: the X axis runs down).
+void DrawLinePath(QPainter& DC, TLinePath& Path, bool Vertical);
 
 #pragma GCC visibility pop

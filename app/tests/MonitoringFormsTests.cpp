@@ -16,6 +16,7 @@
 #include "WKPlainControls.h"
 #include "WKSensGrid.h"
 #include "dlg_InputString.h"
+#include "dm_ControlRes.h"
 #include "fm_DigitalView.h"
 #include "fm_NewForm.h"
 #include "fm_RealtimeChart.h"
@@ -66,7 +67,8 @@ struct TFormsScope {
 
 TWKChartSeries* AddLine(TWKChart& chart, int gid, QColor color) {
     TChartField* field = chart.Fields().Items(0);
-    if (field->Scales().Count() == 0) field->Scales().Add();
+    // A value scale carries the scale menu, as the chart's own commands give it.
+    if (field->Scales().Count() == 0) field->Scales().Add()->SetPopupMenu(ScaleMenu());
     // Series belong to the chart's form, which stores them.
     auto* s = new TWKChartSeries(chart.Owner() ? chart.Owner()->Self() : &chart);
     s->SetFieldInd(0);

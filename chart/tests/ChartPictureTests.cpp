@@ -4,6 +4,7 @@
 #include "Formatting.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <random>
@@ -285,6 +286,83 @@ TEST(TGraphion, SeriesProjectionInFloatingPointAgreesAndIsNotClamped) {
         // far beyond the window: where it truly lies, not at ±3000
         EXPECT_GT(std::fabs(o == coHorizontal ? px[3] : py[3]), 100000);
         EXPECT_TRUE(std::isnan(o == coHorizontal ? py[4] : px[4]));
+    }
+}
+}  // namespace
+
+namespace {
+// An infinite sample is a value beyond every finite one: the line runs from its
+// finite neighbours straight to the edge it points to (and on beyond it, out of
+// sight), never across the plot to some corner.
+TEST(TRLineSeries, InfiniteSamplesRunStraightToTheEdgeTheyPointTo) {
+    const double inf = HUGE_VAL;
+    struct TCase {
+        const char* What;
+        TChartOrientation O;
+        bool Inverted;
+        std::vector<std::pair<int, double>> Samples;  // index (X = 10 × index) and value; the rest are 50
+        std::vector<std::pair<double, int>> Rays;     // X of a ray and its way: +1 towards +inf
+        std::vector<double> Empty;                    // X where nothing is drawn
+    };
+    const TCase cases[] = {
+        {"+inf", coHorizontal, false, {{3, inf}}, {{20, 1}, {40, 1}}, {25, 30, 35}},
+        {"-inf", coHorizontal, false, {{3, -inf}}, {{20, -1}, {40, -1}}, {25, 30, 35}},
+        {"+inf, inverted scale", coHorizontal, true, {{3, inf}}, {{20, 1}, {40, 1}}, {25, 30, 35}},
+        {"+inf, depth layout", coVertical, false, {{3, inf}}, {{20, 1}, {40, 1}}, {25, 30, 35}},
+        {"-inf, depth layout, inverted", coVertical, true, {{3, -inf}}, {{20, -1}, {40, -1}}, {25, 30, 35}},
+        {"+inf first", coHorizontal, false, {{0, inf}}, {{10, 1}}, {5}},
+        {"-inf last", coHorizontal, false, {{10, -inf}}, {{90, -1}}, {95}},
+        {"two +inf in a row", coHorizontal, false, {{3, inf}, {4, inf}}, {{20, 1}, {50, 1}}, {25, 35, 45}},
+        {"+inf then -inf", coVertical, false, {{3, inf}, {4, -inf}}, {{20, 1}, {20, -1}, {50, -1}}, {25, 35, 45}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TLineChart d(QSize(500, 400), c.O);
+        d.Scale->SetInverted(c.Inverted);
+        for (int i = 0; i <= 10; ++i) {
+            double v = 50;
+            for (const auto& [at, value] : c.Samples)
+                if (at == i) v = value;
+            d.AddPoint(i * 10.0, v);
+        }
+        d.XS().SetMinMax(0, 100);
+        d.AddSeries(0, 0, Qt::red);
+        const QImage img = PlotImage(d.Field);
+        SaveArtifact(img, QStringLiteral("inf_") + QString::fromLatin1(c.What).replace(QRegularExpression("[^a-z0-9+-]+"), "_"));
+        const bool h = c.O == coHorizontal;
+        const int alongX = h ? img.width() : img.height(), alongV = h ? img.height() : img.width();
+        auto red = [&](int a, int v) { return img.pixelColor(h ? QPoint(a, v) : QPoint(v, a)) == QColor(Qt::red); };
+        auto col = [&](double x) { return static_cast<int>(std::lround(ExpectedAlong(d.XS(), x))); };
+        const int line = static_cast<int>(std::lround(ExpectedAlong(*d.Scale, 50)));
+        // +inf lies where the values grow.
+        const int up = ExpectedAlong(*d.Scale, 100) > ExpectedAlong(*d.Scale, 0) ? 1 : -1;
+        std::vector<int> rayColumns;
+        for (const auto& [x, way] : c.Rays) {
+            const int a = col(x), dir = way * up, edge = dir > 0 ? alongV - 1 : 0;
+            rayColumns.push_back(a);
+            // in the column of X, or the one beside it where the position is half-way
+            int missing = alongV;
+            for (int near = a - 1; near <= a + 1; ++near) {
+                int m = 0;
+                for (int v = line + 2 * dir; v != edge + dir; v += dir) m += !red(near, v);
+                missing = std::min(missing, m);
+            }
+            EXPECT_EQ(missing, 0) << "the ray at X " << x << " reaches the edge";
+        }
+        for (double x : c.Empty) {
+            int n = 0;
+            for (int v = 0; v < alongV; ++v) n += red(col(x), v);
+            EXPECT_EQ(n, 0) << "nothing at X " << x;
+        }
+        // Elsewhere the line is where the value 50 is, and nowhere else.
+        int stray = 0;
+        for (int a = 0; a < alongX; ++a) {
+            bool nearRay = false;
+            for (int r : rayColumns) nearRay = nearRay || std::abs(a - r) <= 1;
+            if (nearRay) continue;
+            for (int v = 0; v < alongV; ++v) stray += red(a, v) && std::abs(v - line) > 1;
+        }
+        EXPECT_EQ(stray, 0);
     }
 }
 }  // namespace

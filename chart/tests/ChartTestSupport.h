@@ -76,6 +76,45 @@ inline QString PixelsOffTheLine(const QImage& A, const QImage& B, QRgb Line, boo
     return off;
 }
 
+// Where a value of a linear scale lies along its strip, in plot-area pixels: worked
+// out here from the range, the margins and the strip's length, not by the scale's
+// own projection, so that pictures can be checked against it.
+inline double ExpectedAlong(const TScale& s, double v) {
+    const QWidget* strip = s.Control();
+    const int length = IsVerticalAlign(s.GetAlign()) ? strip->height() : strip->width();
+    const double usable = length - s.Offset() - s.BackOffset() - 1;
+    const double raw = (v - s.Min()) / (s.Max() - s.Min()) * usable;
+    const double p = s.InternalInverted() ? length - s.BackOffset() - 1 - raw : raw + s.Offset();
+    return s.IsMainScale() ? p - s.Offset() : p;
+}
+
+// Where two pictures of a line of colour Line differ by more than a pixel in any
+// direction: a pixel of the line in one picture with none of the line among its
+// eight neighbours in the other (as where one picture rounds a point or clips a
+// segment before the other does), or any other pixel that differs. Empty when
+// none; else the first few places.
+inline QString PixelsAwayFromTheLine(const QImage& A, const QImage& B, QRgb Line) {
+    if (A.size() != B.size()) return QStringLiteral("sizes differ");
+    auto line = [Line](const QImage& img, int x, int y) {
+        return x >= 0 && y >= 0 && x < img.width() && y < img.height() && img.pixel(x, y) == Line;
+    };
+    QString off;
+    int count = 0;
+    for (int y = 0; y < A.height(); ++y)
+        for (int x = 0; x < A.width(); ++x) {
+            const bool a = line(A, x, y), b = line(B, x, y);
+            bool fine = a == b && A.pixel(x, y) == B.pixel(x, y);
+            if (a != b) {
+                const QImage& other = a ? B : A;
+                for (int dy = -1; dy <= 1 && !fine; ++dy)
+                    for (int dx = -1; dx <= 1 && !fine; ++dx) fine = line(other, x + dx, y + dy);
+            }
+            if (!fine && ++count <= 5)
+                off += QStringLiteral(" (%1,%2 %3)").arg(x).arg(y).arg(a ? "only in the first" : b ? "only in the second" : "differs");
+        }
+    return off;
+}
+
 // What the plot area of a field shows, painted now.
 inline QImage PlotImage(TChartField* f) { return f->Client()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 

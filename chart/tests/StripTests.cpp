@@ -273,3 +273,37 @@ TEST(TScaleControl, CtrlDragReordersTheScalesOfAField) {
     EXPECT_EQ(d.Field->Scales().Items(1), d.Value);
 }
 }  // namespace
+
+namespace {
+// The pointer over a strip shows which end a drag there moves: three cursors a
+// strip, told apart, the same again over the same third.
+TEST(TScaleControl, TheCursorTellsWhichEndADragMoves) {
+    TStripChart d;
+    for (TScaleControl* strip : {d.X(), d.Value->Control()}) {
+        SCOPED_TRACE(strip->Vertical() ? "vertical" : "horizontal");
+        std::vector<QImage> seen;
+        for (int third : {0, 1, 2, 0}) {
+            SendMouse(strip, QEvent::MouseMove, TStripChart::InThird(strip, third), Qt::NoButton, Qt::NoButton);
+            ASSERT_EQ(strip->cursor().shape(), Qt::BitmapCursor);
+            seen.push_back(strip->cursor().pixmap().toImage());
+        }
+        EXPECT_NE(seen[0], seen[1]);
+        EXPECT_NE(seen[1], seen[2]);
+        EXPECT_NE(seen[0], seen[2]);
+        EXPECT_EQ(seen[3], seen[0]);
+        // The bar of the end that moves stands at that end: the start's third draws
+        // in the start half of the picture what the far end's third draws in its far half.
+        auto inkAt = [&](const QImage& img, bool startHalf) {
+            int n = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const int along = strip->Vertical() ? y : x, len = strip->Vertical() ? img.height() : img.width();
+                    if ((along < len / 2) == startHalf) n += qAlpha(img.pixel(x, y)) > 0;
+                }
+            return n;
+        };
+        EXPECT_GT(inkAt(seen[0], true), inkAt(seen[0], false));
+        EXPECT_GT(inkAt(seen[2], false), inkAt(seen[2], true));
+    }
+}
+}  // namespace

@@ -2,6 +2,7 @@
 // and their commands on a chart without live data.
 #include "VisualTestSupport.h"
 
+#include "../../chart/tests/ChartTestSupport.h"
 #include "ChartMenuTestSupport.h"
 #include "DebugOutput.h"
 #include "WKContextHandling.h"
@@ -9,6 +10,7 @@
 #include "WKSensGrid.h"
 #include "EditControls.h"
 #include "Swatchbox.h"
+#include "WKServices.h"
 #include "dlg_InputComment.h"
 #include "dlg_SetupSeries.h"
 #include "fr_Chart.h"
@@ -205,6 +207,71 @@ TEST_F(ChartMenus, HideAndShowScales) {
     QTest::keyClick(Chart.get(), Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(a->Visible());
     EXPECT_TRUE(b->Visible());
+}
+
+// Hiding the value scales (Ctrl+H) gives their room to the plot areas and leaves
+// the curves at the heights of their values; showing them again restores the
+// picture. Checked on the chart's pixels.
+TEST_F(ChartMenus, HiddenScalesKeepCurvesInPlace) {
+    SecondaryServices = std::make_unique<TSecondaryServices>(QStringLiteral("HandFilled"), false);
+    auto* stream = SecondaryServices->Streams().Add(std::make_unique<TSensorDataStream>(
+        0, QStringLiteral("Time1s"), QStringLiteral("Time1s"), QStringLiteral("SrcTime"), 1, true, 1000));
+    stream->AddSensor(0);
+    stream->AddSensor(101);
+    stream->AddSensor(1200);
+    for (int i = 0; i <= 120; ++i) {
+        stream->AddRecord();
+        stream->MainDataArray()->SetLast(46000 + i / 1440.0);
+        stream->GetSensor(101)->SetLast(30);
+        stream->GetSensor(1200)->SetLast(70);
+    }
+    const struct {
+        TScale* Scale;
+        double Value;
+        QColor Colour;
+    } curves[] = {{ScaleWith<TWKChartSeries>(1, 101), 30, Qt::blue}, {ScaleWith<TWKChartSeries>(1, 1200), 70, Qt::red}};
+    for (const auto& c : curves) static_cast<TWKChartSeries*>(OnScale(c.Scale)[0])->SetPen(QPen(c.Colour, 1));
+    TFieldClientBox* plot = Field()->Client();
+    auto plotLeft = [&] { return plot->mapTo(Chart.get(), QPoint(0, 0)).x(); };
+    const int plotTop = plot->mapTo(Chart.get(), QPoint(0, 0)).y();
+    // Rows in the chart where a curve of that colour shows in a column.
+    auto rowsOf = [](const QImage& img, int x, QColor colour) {
+        std::vector<int> rows;
+        for (int y = 0; y < img.height(); ++y)
+            if (img.pixelColor(x, y) == colour) rows.push_back(y);
+        return rows;
+    };
+    auto expectCurves = [&](const QImage& img, int x) {
+        for (const auto& c : curves) {
+            const int row = plotTop + static_cast<int>(std::lround(ExpectedAlong(*c.Scale, c.Value)));
+            EXPECT_EQ(rowsOf(img, x, c.Colour), std::vector<int>{row}) << "column " << x << ", value " << c.Value;
+        }
+    };
+    const QImage shown = Chart->grab().toImage();
+    const int left = plotLeft();
+    ASSERT_GT(left, 30) << "two value strips stand left of the plot";
+    expectCurves(shown, left + plot->width() / 2);
+
+    QTest::keyClick(Chart.get(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_FALSE(curves[0].Scale->Visible());
+    const QImage hidden = Chart->grab().toImage();
+    SaveArtifact(hidden, "HiddenScales");
+    EXPECT_LT(plotLeft(), 5) << "the plot area takes the strips' room";
+    EXPECT_EQ(curves[0].Scale->Control()->height(), Field()->Control()->height());
+    // The curves run on through where the strips stood, at the same heights, and
+    // nothing of the strips is left there.
+    for (int x : {plotLeft() + 2, left / 2, left - 3, left + plot->width() / 2}) expectCurves(hidden, x);
+    int stale = 0;
+    for (int y = plotTop; y < plotTop + plot->height(); ++y)
+        for (int x = plotLeft(); x < left; ++x) stale += hidden.pixelColor(x, y) == QColor(Qt::black);
+    EXPECT_EQ(stale, 0) << "no strip text or ticks left in the freed room";
+
+    QTest::keyClick(Chart.get(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(curves[0].Scale->Visible());
+    EXPECT_EQ(plotLeft(), left);
+    EXPECT_EQ(Chart->grab().toImage(), shown);
+    Chart.reset();
+    SecondaryServices.reset();
 }
 
 TEST_F(ChartMenus, AddedParametersBecomeScalesAndSeries) {

@@ -313,4 +313,46 @@ TEST_F(ParameterPicker, NewFormulaKeepsOtherPendingWorkApart) {
     names.sort();
     EXPECT_EQ(names, (QStringList{"Альфа", "Новая", "Ф1"}));
 }
+// A formula made while picking rebuilds the tree: the ticks and the groups the
+// user opened stay, and OK follows what is checked.
+TEST_F(ParameterPicker, NewFormulaKeepsTheChecksAndOpenGroups) {
+    for (int round = 0; round < 2; ++round)
+        ScriptOnce<TdlgFormulaProperties>(*UI, "TdlgFormulaProperties", [round](TdlgFormulaProperties& f) {
+            f.dbeName->setText(round == 0 ? "Бета" : "Гамма");
+            f.dbmText->setPlainText("S101 + S102");
+            f.OKBtn->click();
+            return DialogResult(f);
+        });
+    ScriptOnce<TdlgSelectParam>(*UI, "TdlgSelectParam", [](TdlgSelectParam& dlg) {
+        dlg.show();
+        TStateTreeView& tree = *dlg.tvParams;
+        // Nothing checked: a new formula leaves OK off.
+        dlg.btnFormulaEditor->click();
+        EXPECT_FALSE(dlg.OKBtn->isEnabled());
+
+        TTreeNode* group = NodeAt(tree, "Данные по глубине/Бурение");
+        tree.expandItem(NodeAt(tree, "Данные по глубине"));
+        tree.expandItem(group);
+        ClickStateImage(tree, NodeAt(tree, "Данные по глубине/Бурение/Тал. блок"));
+        ClickStateImage(tree, NodeAt(tree, "Формулы/Ф1"));
+        const QStringList checked = TreeLines(tree).filter("[x]");
+        EXPECT_EQ(checked.size(), 2);
+        dlg.btnFormulaEditor->click();
+        EXPECT_EQ(TreeLines(tree).filter("[x]"), checked);
+        EXPECT_NE(NodeAt(tree, "Формулы/Гамма"), nullptr);
+        EXPECT_TRUE(NodeAt(tree, "Данные по глубине")->isExpanded());
+        EXPECT_TRUE(NodeAt(tree, "Данные по глубине/Бурение")->isExpanded());
+        EXPECT_FALSE(NodeAt(tree, "Данные по времени (1 с)")->isExpanded());
+        EXPECT_TRUE(dlg.OKBtn->isEnabled());
+        dlg.OKBtn->click();
+        return DialogResult(dlg);
+    });
+    TdlgSelectParam dlg;
+    ASSERT_EQ(RunMulti(dlg), mrOk);
+    const TSensDescrArray chosen = dlg.GetSensDescriptions();
+    ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(chosen[0].GID, 103);
+    EXPECT_EQ(chosen[0].StreamID, "Depth");
+    EXPECT_EQ(chosen[1].Name, "Ф1");
+}
 }  // namespace

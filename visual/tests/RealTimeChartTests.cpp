@@ -1,9 +1,11 @@
 // The real-time chart against a stream list filled by hand: binding, the
 // sliding window, range fitting, click labels, digital marks, thinning while
-// a strip is dragged, statistics, setup and the form text.
+// a strip is dragged, drop-outs and zoomed sparse data, statistics, setup, the
+// form text and the menus of a stored chart.
 #include "VisualTestSupport.h"
 
 #include "../../chart/tests/ChartTestSupport.h"
+#include "ChartMenuTestSupport.h"
 #include "DebugOutput.h"
 #include "EditControls.h"
 #include "WKFormText.h"
@@ -13,6 +15,7 @@
 #include "fr_Chart.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
@@ -73,6 +76,39 @@ protected:
         return s;
     }
     TScale* ValueScale(TWKChart& chart) { return chart.Fields().Items(0)->Scales().Items(0); }
+    // The plot area of field 0 as the line should look, worked out here: the plot
+    // painted without the line, then every run of usable records (state normal or
+    // later, and a number) drawn as one polyline through pixels computed from the
+    // scales' ranges and margins, a lone usable record as a dot.
+    QImage ExpectedLine(TWKChart& chart, TWKChartSeries& s) {
+        TChartField* f = chart.Fields().Items(0);
+        const QPen pen = s.Pen();
+        s.SetPen(QPen(Qt::NoPen));
+        QImage img = PlotImage(f);
+        s.SetPen(pen);
+        QPainter p(&img);
+        p.setPen(QPen(pen.color(), 1));
+        const bool h = chart.Orientation() == coHorizontal;
+        const TScale& scale = *s.GetChartScale();
+        std::vector<QPoint> run;
+        auto flush = [&] {
+            if (run.size() == 1) p.drawPoint(run[0]);
+            else if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
+            run.clear();
+        };
+        for (int i = 0; i < s.RecordCount(); ++i) {
+            const double y = s.YData()->GetValue(i);
+            if (s.YData()->GetState(i) < ssNormal || std::isnan(y)) {
+                flush();
+                continue;
+            }
+            const int a = static_cast<int>(std::lround(ExpectedAlong(*chart.XScale(), s.XData()->GetValue(i))));
+            const int v = static_cast<int>(std::lround(ExpectedAlong(scale, y)));
+            run.push_back(h ? QPoint(a, v) : QPoint(v, a));
+        }
+        flush();
+        return img;
+    }
 };
 
 TEST_F(RealTimeChart, SlidingWindow) {
@@ -292,8 +328,8 @@ TEST_F(RealTimeChart, ThinnedWhileAStripIsDragged) {
 }
 
 // Dense lines are drawn from fewer points than records; the picture must stay the
-// one of every record drawn in chunks, across gaps, a sliding window, a changed value
-// range and a chart turned on its side.
+// one of every record drawn, broken where a record has no number, across a sliding
+// window, a changed value range and a chart turned on its side.
 TEST_F(RealTimeChart, DenseLinesShowEveryRecord) {
     TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
     auto value = [](int i) { return i % 997 < 3 ? NAN : 50 + 30 * std::sin(i * 0.004) + 9 * std::sin(i * 0.7); };
@@ -304,23 +340,6 @@ TEST_F(RealTimeChart, DenseLinesShowEveryRecord) {
     chart->Notify(seBindStreams, nullptr);
     chart->XScale()->SetMinMax(Day0 + 300 * Sec, Day0 + 7200 * Sec);
     TChartField* f = chart->Fields().Items(0);
-    // The plot without the line, then every record's chunk drawn over it.
-    auto reference = [&] {
-        s->SetPen(QPen(Qt::NoPen));
-        QImage img = PlotImage(f);
-        s->SetPen(QPen(Qt::red, 1));
-        QPainter p(&img);
-        p.setPen(QPen(Qt::red, 1));
-        const int count = s->RecordCount();
-        std::vector<QPoint> pts(3001);
-        for (int a = 0, b = 0; b < count - 1; a = b) {
-            b = std::min(a + 3000, count - 1);
-            chart->PrjSeries(ValueScale(*chart), 1, 0, s->XData()->GetDataPointer() + a,
-                             s->YData()->GetDataPointer() + a, b - a + 1, pts.data());
-            p.drawPolyline(pts.data(), b - a + 1);
-        }
-        return img;
-    };
     struct TStep {
         const char* What;
         std::function<void()> Do;
@@ -339,12 +358,203 @@ TEST_F(RealTimeChart, DenseLinesShowEveryRecord) {
         SCOPED_TRACE(step.What);
         step.Do();
         const QImage shown = PlotImage(f);
-        EXPECT_EQ(PixelsOffTheLine(shown, reference(), QColor(Qt::red).rgb(), chart->Orientation() == coVertical)
-                      .toStdString(),
-                  "");
+        EXPECT_EQ(PixelsAwayFromTheLine(shown, ExpectedLine(*chart, *s), QColor(Qt::red).rgb()).toStdString(), "");
         EXPECT_GT(s->LastPointsDrawn(), 7000);
         SaveArtifact(shown, QStringLiteral("DenseLine_") + QString::fromLatin1(step.What).replace(' ', '_'));
     }
+}
+
+// A sensor that drops out leaves a gap in the line: error samples (with a value
+// or without one) and a minute of empty samples, in a dense two-hour window and
+// in a sparse one, in both layouts, drawn in full and thinned while a strip is
+// dragged. Nothing of the line reaches beyond the values the sensor sent.
+TEST_F(RealTimeChart, DropOutsLeaveGaps) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    auto value = [](int i) { return 50 + 25 * std::sin(i * 0.004); };
+    TSensorDataArray* rpm = t->GetSensor(1200);
+    for (int i = 0; i < 7200; ++i) {
+        t->AddRecord();
+        t->MainDataArray()->SetLast(Day0 + i * Sec);
+        if (i >= 3000 && i < 3060) continue;  // nothing sent for a minute: empty samples
+        if (i % 50 == 25) rpm->SetLast(i % 100 == 25 ? NAN : 0.0, ssError);
+        else if (i == 5000 || i == 5002) rpm->SetLast(100, ssError);  // one good record between two errors
+        else rpm->SetLast(value(i));
+    }
+    auto chart = MakeChart(true);
+    TWKChartSeries* s = AddSeries(*chart, 1200);
+    TChartField* f = chart->Fields().Items(0);
+    TScale& scale = *ValueScale(*chart);
+    TScale& xs = *chart->XScale();
+    auto at = [&](int record) { return ExpectedAlong(xs, Day0 + record * Sec); };
+    struct TWindow {
+        const char* What;
+        int From, To;                              // seconds
+        std::vector<std::pair<int, int>> Gaps;     // the good records either side of a gap
+    };
+    const TWindow windows[] = {
+        {"dense", 0, 7200, {{2999, 3060}}},
+        {"sparse", 2950, 3110, {{2974, 2976}, {2999, 3060}, {3074, 3076}}},
+    };
+    for (TChartOrientation o : {coHorizontal, coVertical}) {
+        chart->SetOrientation(o);
+        const bool h = o == coHorizontal;
+        for (const TWindow& w : windows)
+            for (bool thin : {false, true}) {
+                SCOPED_TRACE(testing::Message() << w.What << (h ? " horizontal" : " vertical")
+                                                << (thin ? " thinned" : ""));
+                xs.SetMinMax(Day0 + w.From * Sec, Day0 + w.To * Sec);
+                TScaleControl* strip = scale.Control();
+                const QPoint mid(strip->width() / 2, strip->height() / 2);
+                if (thin) {
+                    SendMouse(strip, QEvent::MouseButtonPress, mid, Qt::LeftButton, Qt::LeftButton);
+                    ASSERT_TRUE(TScaleControl::AnyHoldsCapture());
+                }
+                const QImage shown = PlotImage(f);
+                if (thin) SendMouse(strip, QEvent::MouseButtonRelease, mid, Qt::LeftButton, Qt::NoButton);
+                SaveArtifact(shown, QStringLiteral("DropOuts_%1_%2%3")
+                                        .arg(QLatin1String(w.What), h ? "horizontal" : "vertical",
+                                             thin ? "_thinned" : ""));
+                const QRgb red = QColor(Qt::red).rgb();
+                auto isRed = [&](int a, int v) { return shown.pixel(h ? QPoint(a, v) : QPoint(v, a)) == red; };
+                const int alongX = h ? shown.width() : shown.height(), alongV = h ? shown.height() : shown.width();
+                // The sensor sent 25 to 75: no spike to 0, 100 or an edge.
+                const double lo = std::min(ExpectedAlong(scale, 24), ExpectedAlong(scale, 76)),
+                             hi = std::max(ExpectedAlong(scale, 24), ExpectedAlong(scale, 76));
+                int spikes = 0, drawn = 0;
+                for (int a = 0; a < alongX; ++a)
+                    for (int v = 0; v < alongV; ++v)
+                        if (isRed(a, v)) {
+                            ++drawn;
+                            spikes += v < lo || v > hi;
+                        }
+                EXPECT_EQ(spikes, 0);
+                EXPECT_GT(drawn, alongX / 2);
+                for (const auto& [before, after] : w.Gaps) {
+                    int inGap = 0;
+                    for (int a = static_cast<int>(std::floor(at(before))) + 2; a <= at(after) - 2; ++a)
+                        for (int v = 0; v < alongV; ++v) inGap += isRed(a, v);
+                    EXPECT_EQ(inGap, 0) << "between records " << before << " and " << after;
+                }
+                if (!thin) {
+                    EXPECT_EQ(PixelsAwayFromTheLine(shown, ExpectedLine(*chart, *s), red).toStdString(), "");
+                }
+            }
+    }
+}
+
+// Zoomed far into sparse data the line is the one between the two records around
+// the window, not one bent towards a clamped end.
+TEST_F(RealTimeChart, ZoomedSparseLineIsTrue) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    // A record every 10 minutes holding 0, 100, 200, ...
+    for (int i = 0; i <= 12; ++i) AddRecord(t, Day0 + i * 600 * Sec, i * 100.0);
+    for (TChartOrientation o : {coHorizontal, coVertical}) {
+        SCOPED_TRACE(o == coHorizontal ? "horizontal" : "vertical");
+        auto chart = MakeChart(true);
+        chart->SetOrientation(o);
+        AddSeries(*chart, 1200, {}, Qt::blue);
+        TScale& scale = *ValueScale(*chart);
+        TScale& xs = *chart->XScale();
+        scale.SetMinMax(300, 350);
+        const double mid = Day0 + 1950 * Sec;  // 00:32:30, where the value is 325
+        xs.SetMinMax(mid - 2 * Sec, mid + 2 * Sec);
+        const QImage img = PlotImage(chart->Fields().Items(0));
+        SaveArtifact(img, QStringLiteral("ZoomedSparse_%1").arg(o == coHorizontal ? "horizontal" : "vertical"));
+        const bool h = o == coHorizontal;
+        const int alongX = h ? img.width() : img.height(), alongV = h ? img.height() : img.width();
+        // The value at a pixel along X: the X value there (the scale's linear map turned
+        // round), then the straight line from 300 at 00:30 to 400 at 00:40.
+        const double a0 = ExpectedAlong(xs, xs.Min()), a1 = ExpectedAlong(xs, xs.Max());
+        auto expected = [&](int a) {
+            const double x = xs.Min() + (a - a0) / (a1 - a0) * (xs.Max() - xs.Min());
+            return ExpectedAlong(scale, 300 + (x - (Day0 + 1800 * Sec)) / (600 * Sec) * 100);
+        };
+        ASSERT_NEAR(expected(alongX / 2), ExpectedAlong(scale, 325), 2);
+        int missing = 0, stray = 0;
+        for (int a = 0; a < alongX; ++a) {
+            bool seen = false;
+            for (int v = 0; v < alongV; ++v) {
+                if (img.pixelColor(h ? QPoint(a, v) : QPoint(v, a)) != QColor(Qt::blue)) continue;
+                if (std::fabs(v - expected(a)) <= 1.5) seen = true;
+                else ++stray;
+            }
+            missing += !seen;
+        }
+        EXPECT_EQ(missing, 0) << "the line crosses the whole window";
+        EXPECT_EQ(stray, 0);
+    }
+}
+
+// On a logarithmic scale zero and negative values lie below every positive one:
+// the line runs down from its neighbours to the low edge, and nowhere else.
+TEST_F(RealTimeChart, LogScaleZeroAndNegativeValuesRunToTheLowEdge) {
+    TSensorDataStream* t = AddStream("Time1s", "SrcTime", true, {1200});
+    const double values[] = {10, 100, 0, 100, -5, 100};
+    for (int i = 0; i < 6; ++i) AddRecord(t, Day0 + i * 10 * Sec, values[i]);
+    auto chart = MakeChart(true);
+    AddSeries(*chart, 1200, {}, Qt::blue);
+    TScale& scale = *ValueScale(*chart);
+    scale.SetStepType(sttLogarithmic);
+    scale.SetMinMax(1, 1000);
+    chart->XScale()->SetMinMax(Day0, Day0 + 50 * Sec);
+    const QImage img = PlotImage(chart->Fields().Items(0));
+    SaveArtifact(img, "LogScaleZeroAndNegative");
+    // 100 is two thirds up the usable strip, from the scale's margins.
+    const int length = scale.Control()->height();
+    const double usable = length - scale.Offset() - scale.BackOffset() - 1;
+    const double row100 = length - scale.BackOffset() - 1 - usable * 2 / 3;
+    int above = 0;
+    for (int y = 0; y < row100 - 1; ++y)
+        for (int x = 0; x < img.width(); ++x) above += img.pixelColor(x, y) == QColor(Qt::blue);
+    EXPECT_EQ(above, 0) << "nothing above the largest value";
+    // Rays down from the records either side of the zero and the negative value.
+    const int bottom = img.height() - 1;
+    for (int record : {1, 3, 5}) {
+        const int x = static_cast<int>(std::lround(ExpectedAlong(*chart->XScale(), Day0 + record * 10 * Sec)));
+        bool reaches = false;
+        for (int dx = -1; dx <= 1; ++dx) reaches = reaches || img.pixelColor(x + dx, bottom) == QColor(Qt::blue);
+        EXPECT_TRUE(reaches) << "record " << record;
+    }
+}
+
+// The value strips of a chart read from the bundled desktop carry the scale menu.
+TEST_F(RealTimeChart, LoadedValueScalesHaveTheirMenu) {
+    QFile file(SourceDir() + QStringLiteral("/config/desktops/default.sd2"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // The chart as its form stores it.
+    QStringList text;
+    bool inside = false;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const QString l = line.trimmed().isEmpty() ? QString() : QString(line).remove(QLatin1Char('\r'));
+        if (l.startsWith(QStringLiteral("  object TWKChart:"))) inside = true;
+        if (inside) text << l.mid(2);
+        if (inside && l == QStringLiteral("  end")) break;
+    }
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_FALSE(text.join('\n').contains(QStringLiteral("PopupMenu")));
+    std::unique_ptr<TComponentBase> read(StringToComponent(text.join('\n'), nullptr));
+    auto* chart = dynamic_cast<TWKChart*>(read.get());
+    ASSERT_TRUE(chart);
+    chart->resize(800, 500);
+    chart->show();
+    ASSERT_EQ(chart->Fields().Count(), 2);
+    TMenuRecorder recorder;
+    for (int f = 0; f < chart->Fields().Count(); ++f) {
+        TScale* scale = chart->Fields().Items(f)->Scales().Items(0);
+        SCOPED_TRACE(scale->Caption().toStdString());
+        EXPECT_EQ(scale->PopupMenu(), dmControlRes->pmScale);
+        recorder.Last = nullptr;
+        RightClick(scale->Control());
+        ASSERT_EQ(recorder.Last, dmControlRes->pmScale);
+        EXPECT_EQ(dmControlRes->pmScale->PopupComponent(), scale->Control());
+        EXPECT_EQ(dmControlRes->miDeleteSeries->text(), "Удалить шкалу");
+        EXPECT_TRUE(dmControlRes->miFindMinMax->isEnabled());
+        UI->ShownDialogs.clear();
+        dmControlRes->ChartProperties->trigger();
+        ASSERT_EQ(UI->ShownDialogs.size(), 1);
+        EXPECT_TRUE(UI->ShownDialogs[0].startsWith("TdlgScaleProperties:")) << UI->ShownDialogs[0].toStdString();
+    }
+    EXPECT_EQ(chart->Fields().Items(0)->Scales().Items(0)->Caption(), "Глубина");
 }
 
 TEST_F(RealTimeChart, Statistics) {
@@ -360,16 +570,26 @@ TEST_F(RealTimeChart, Statistics) {
     rpm->SetPrecision(2);
     AddSeries(*chart, 101)->SetPrecision(1);
     AddSeries(*chart, 4444, "Time1s");
+    // A formula is named by its own title, not by the sensor of its GID (0, the
+    // time), and its values keep 7 significant digits whatever the precision.
+    auto* power = new TWKExpressionSeries(chart.get(), QStringLiteral("S101*1000.5"));
+    power->SetCaption(QStringLiteral("Мощность"));
+    power->SetPrecision(3);
+    chart->InsertSeries(power);
+    chart->Notify(seBindStreams, nullptr);
+    chart->Notify(sePoll, nullptr);
+    power->UpdateData(true);
     const TSensDescr d1200 = GetSensDescr(1200, QString());
 
     // Ends included, NaN left out.
     QList<QStringList> rows = chart->Statistics(Day0 + 1 * Sec, Day0 + 3 * Sec);
-    ASSERT_EQ(rows.size(), 4);
+    ASSERT_EQ(rows.size(), 5);
     EXPECT_EQ(rows[0], QStringList({"Параметр", "Минимум", "Максимум", "Среднее"}));
     EXPECT_EQ(rows[1][0], d1200.Units.isEmpty() ? d1200.Name : d1200.Name + " (" + d1200.Units + ")");
     EXPECT_EQ(rows[1].mid(1), QStringList({"2.00", "4.00", "3.00"}));
     EXPECT_EQ(rows[2].mid(1), QStringList({"1001.0", "1003.0", "1002.0"}));
     EXPECT_EQ(rows[3], QStringList(4)) << "an unbound series has empty cells";
+    EXPECT_EQ(rows[4], QStringList({"Мощность", "1001501.000", "1003502.000", "1002501.000"}));
 
     rows = chart->Statistics(Day0 + 10 * Sec, Day0 + 20 * Sec);
     EXPECT_EQ(rows[1].mid(1), QStringList(3)) << "no record in the selection";

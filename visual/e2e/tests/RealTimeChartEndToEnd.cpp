@@ -52,6 +52,9 @@ TEST(RealTimeChart, RealTimeChartEndToEnd) {
         auto* rpm = AddOwnField(*time, new TWKChartSeries(time.get()), Qt::red);
         rpm->SetGID(1200);
         auto* formula = AddOwnField(*time, new TWKExpressionSeries(time.get(), "S101+S1200"), Qt::darkGreen);
+        // Top-drive speed: the simulator sends an error sample every 50 records.
+        auto* topDrive = AddOwnField(*time, new TWKChartSeries(time.get()), Qt::darkCyan);
+        topDrive->SetGID(1303);
 
         // The depth chart comes from its component text.
         std::unique_ptr<TWKChart> depth;
@@ -128,6 +131,28 @@ TEST(RealTimeChart, RealTimeChartEndToEnd) {
             time->PrjSeries(scale, 1, 0, &x, &y, 1, &p);
             EXPECT_TRUE(ColourNear(img, p, s->Pen().color())) << s->GID() << " at " << p.x() << "," << p.y();
         }
+
+        // An error sample leaves a gap: nothing of the line beyond the values sent (120 to 126).
+        ASSERT_TRUE(topDrive->Link());
+        int errors = 0;
+        for (int i = 0; i < topDrive->RecordCount(); ++i) errors += topDrive->YData()->GetState(i) == ssError;
+        EXPECT_GT(errors, 0);
+        TScale* scale = topDrive->GetChartScale();
+        ASSERT_TRUE(scale);
+        scale->SetMinMax(100, 140);
+        TChartField* f = time->Fields().FindItemID(topDrive->FieldID());
+        const QImage img = PlotImage(f);
+        SaveArtifact(time->grab().toImage(), "RealTimeChartEndToEnd_TopDrive");
+        const double top = ExpectedAlong(*scale, 126) - 1, bottom = ExpectedAlong(*scale, 120) + 1;
+        int drawn = 0, beyond = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixelColor(x, y) == QColor(Qt::darkCyan)) {
+                    ++drawn;
+                    beyond += y < top || y > bottom;
+                }
+        EXPECT_GT(drawn, 0);
+        EXPECT_EQ(beyond, 0);
     }
 }
 }  // namespace
