@@ -204,7 +204,9 @@ public:
     // Prints through the current printer (the fixed page size becomes its
     // paper); with showDialog the user chooses pages first.
     void Print(const QString& title, bool showDialog);
-    // Every page one below the other into a 24-bit bitmap of dpi dots per inch.
+    // Every page one below the other into a 24-bit bitmap of dpi dots per
+    // inch, which records that resolution. A bitmap too large for one image
+    // raises before anything is painted; bitmap is left as it was.
     void RenderBMP(QImage& bitmap, int dpi);
     void CopySelectionToClipboard();
     void SetupPrinter();
@@ -226,6 +228,8 @@ protected:
     // Lays the tree out on device with the document's page and counts the
     // pages and the bottom.
     void LayOut(TRenderDevice& device);
+    // The export's pages on a new bitmap; the tree stays laid out for it.
+    QImage RenderPages(int dpi);
     void ReadTree(const TStreamObject& tree);
 
     bool FChanged = false;

@@ -34,6 +34,11 @@ QStringList LasFiles() {
     return files;
 }
 
+double IndexToMetres(const QString& units) {
+    static const QStringList feet = {QStringLiteral("FT"), QStringLiteral("F"), QStringLiteral("FEET")};
+    return feet.contains(units.trimmed(), Qt::CaseInsensitive) ? 0.3048 : 1.0;
+}
+
 Plotmere::TParamDescrArray CurveList() {
     Plotmere::TParamDescrArray list;
     QSet<QString> seen;
@@ -65,9 +70,14 @@ Plotmere::TParamDescrArray CurveList() {
                 d.Path = QFileInfo(file).fileName();
                 d.Units = f->Units;
                 d.DataType = Plotmere::dtDouble;
+                const double toMetres = i == 0 ? IndexToMetres(f->Units) : 1.0;
+                if (toMetres != 1.0) {
+                    d.Units = QStringLiteral("M");
+                    d.Name += QStringLiteral(" (переведено из футов в метры)");
+                }
                 if (lo[size_t(i)] <= hi[size_t(i)]) {
-                    d.Min = lo[size_t(i)];
-                    d.Max = hi[size_t(i)];
+                    d.Min = lo[size_t(i)] * toMetres;
+                    d.Max = hi[size_t(i)] * toMetres;
                 }
                 list.append(d);
             }

@@ -18,6 +18,10 @@ void SetLasFolder(const QString& folder);
 // The *.las files of the folder, in name order.
 QStringList LasFiles();
 
+// The factor from a LAS index unit to metres, the depth of documents: 0.3048
+// for feet (FT, F, FEET, any case), 1 for every other unit.
+double IndexToMetres(const QString& units);
+
 // Every curve of every file, once per name (the first file wins).
 Plotmere::TParamDescrArray CurveList();
 

@@ -1,7 +1,7 @@
 // LAS6.sds: the data source of the "LAS" system, depth class. One block per
 // LAS file that holds a requested curve: the index and the requested curves
 // as doubles, empty values as NaN. The index is the block's "__DEPTH__"
-// column, so that blocks can be re-indexed by true vertical depth.
+// column, in metres, so that blocks can be re-indexed by true vertical depth.
 #include "LasFolder.h"
 #include "Logsheaf10.h"
 #include "PluginInterface.h"
@@ -44,11 +44,13 @@ PLOTMERE_ENTRY bool Load(TDataSelection& Range, const QStringList* GIDs, TDataBl
             seg->AllocBuffer(t.RecordCount());
             segments.push_back(static_cast<TDoubleDataSegment*>(block->AddSegment(std::move(seg))));
         }
+        const double toMetres = LasPlugin::IndexToMetres(t.LASField(0)->Units);
         double lo = HUGE_VAL, hi = -HUGE_VAL;
         for (t.First(); !t.Eof(); t.Next())
             for (size_t k = 0; k < columns.size(); ++k) {
                 double v = 0;
                 if (!t.Fields(columns[k])->GetData(&v)) v = std::numeric_limits<double>::quiet_NaN();
+                if (k == 0) v *= toMetres;
                 segments[k]->AddDouble(v);
                 if (k == 0 && !std::isnan(v)) {
                     lo = std::min(lo, v);
