@@ -20,6 +20,7 @@ namespace {
 const QString PageSizeMissing = QStringLiteral("Размер страницы не задан");
 const QString PageSizeWrong = QStringLiteral("Размер страницы задан неверно");
 const QString CopySeparator = QStringLiteral("яя");
+const QString EmptyDocument = QStringLiteral("Документ пуст: печатать нечего");
 
 // Ends rendering on a device however the pages went.
 class TRenderGuard {
@@ -323,10 +324,15 @@ void TPrintDocument::RenderCurrentPage(TRenderDevice& device) {
     device.EndPage();
 }
 
-void TPrintDocument::Print(const QString& title, bool showDialog) {
+void TPrintDocument::PrepareForOutput() {
     // Laid out for the view first, as a view's first paint would: a freshly
     // read document finishes loading there.
     PrepareDocument();
+    if (FDocumentBottom <= 0) throw Exception(EmptyDocument);
+}
+
+void TPrintDocument::Print(const QString& title, bool showDialog) {
+    PrepareForOutput();
     TPrinterDevice device;
     if (FIsFixedPageSize) Printers().SetPaperSizeMM(QSizeF(FFixedPageSize));
     LayOut(device);
@@ -362,7 +368,7 @@ void TPrintDocument::Print(const QString& title, bool showDialog) {
 }
 
 void TPrintDocument::RenderBMP(QImage& bitmap, int dpi) {
-    PrepareDocument();
+    PrepareForOutput();
     // The items keep the bounds of the view afterwards, not those of the
     // export's resolution, also when the export fails.
     try {

@@ -222,6 +222,27 @@ TEST(PrintDocument, TooLargeExportRaises) {
     EXPECT_EQ(bitmap.height(), int(std::ceil(100 / 25.4 * 96)));
 }
 
+TEST(PrintDocument, EmptyDocumentRaisesInsteadOfABlankPage) {
+    TPdfPrinter printer;
+    TPrintDocument doc;
+    const auto message = [](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(message([&] { doc.Print("empty", false); }), "Документ пуст: печатать нечего");
+    EXPECT_TRUE(printer.Printer->JobTitles.isEmpty()) << "no job, no blank page";
+    QImage bitmap;
+    EXPECT_EQ(message([&] { doc.RenderBMP(bitmap, 96); }), "Документ пуст: печатать нечего");
+    EXPECT_TRUE(bitmap.isNull());
+    AddFill(&doc, 10, 10, 10, 10);
+    doc.Print("one item", false);
+    EXPECT_EQ(printer.Printer->JobTitles, QStringList{"one item"});
+}
+
 TEST(PrintDocument, ExportRecordsItsResolutionAndLeavesTheViewsLayout) {
     TSketchDocument doc;
     TPrintField* field = BuildLog(doc);
