@@ -333,6 +333,18 @@ void TPrintDocument::PrepareForOutput() {
 
 void TPrintDocument::Print(const QString& title, bool showDialog) {
     PrepareForOutput();
+    // The items keep the bounds of the view afterwards, not those of the
+    // printer, also when printing fails or is cancelled.
+    try {
+        PrintPages(title, showDialog);
+    } catch (...) {
+        PrepareDocument();
+        throw;
+    }
+    PrepareDocument();
+}
+
+void TPrintDocument::PrintPages(const QString& title, bool showDialog) {
     TPrinterDevice device;
     if (FIsFixedPageSize) Printers().SetPaperSizeMM(QSizeF(FFixedPageSize));
     LayOut(device);
@@ -342,29 +354,24 @@ void TPrintDocument::Print(const QString& title, bool showDialog) {
         options.Options = poPrintToFile | poPageNums | poWarning;
         options.MinPage = options.FromPage = FStartPage + 1;
         options.MaxPage = options.ToPage = FPageCount + FStartPage;
-        if (!Printers().PrintDialog(options)) {
-            PrepareDocument();
-            return;
-        }
+        if (!Printers().PrintDialog(options)) return;
         switch (options.PrintRange) {
         case prAllPages: break;
         case prPageNums:
             first = options.FromPage - FStartPage;
             last = options.ToPage - FStartPage;
             break;
-        case prSelection: last = 0; break;
+        case prSelection: return;
         }
     }
-    if (last >= first) {
-        device.Title = title;
-        device.StartPage = first;
-        device.StopPage = last;
-        TRenderGuard rendering(device, nullptr);
-        LayOut(device);
-        device.SetPageNo(first);
-        for (int page = first; page <= last; ++page) RenderCurrentPage(device);
-    }
-    PrepareDocument();
+    if (last < first) return;
+    device.Title = title;
+    device.StartPage = first;
+    device.StopPage = last;
+    TRenderGuard rendering(device, nullptr);
+    LayOut(device);
+    device.SetPageNo(first);
+    for (int page = first; page <= last; ++page) RenderCurrentPage(device);
 }
 
 void TPrintDocument::RenderBMP(QImage& bitmap, int dpi) {

@@ -231,6 +231,8 @@ protected:
     void LayOut(TRenderDevice& device);
     // Lays the document out for its view; raises when nothing is on it.
     void PrepareForOutput();
+    // The print job of Print; the tree stays laid out for the printer.
+    void PrintPages(const QString& title, bool showDialog);
     // The export's pages on a new bitmap; the tree stays laid out for it.
     QImage RenderPages(int dpi);
     void ReadTree(const TStreamObject& tree);
