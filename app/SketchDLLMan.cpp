@@ -13,7 +13,7 @@ void ActivatePlugins() { PluginManager().Activate(Plotmere::atRelativePath, QStr
 
 namespace {
 const bool ManagerAnnounced = [] {
-    OutputDebugString(QStringLiteral("Welvista: Sketch plugins init"));
+    DebugOutput(QStringLiteral("Welvista: Sketch plugins init"));
     return true;
 }();
 }  // namespace

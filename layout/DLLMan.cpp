@@ -329,7 +329,7 @@ TPluginManager& PluginManager() {
 
 namespace {
 const bool ManagerAnnounced = [] {
-    OutputDebugString(QStringLiteral("Welvista: plugin manager init"));
+    DebugOutput(QStringLiteral("Welvista: plugin manager init"));
     return true;
 }();
 }  // namespace

@@ -513,7 +513,7 @@ void RegisterDataClasses() {
 namespace {
 const bool DataClassesRegistered = [] {
     RegisterDataClasses();
-    OutputDebugString(QStringLiteral("Welvista: DataStructures init"));
+    DebugOutput(QStringLiteral("Welvista: DataStructures init"));
     return true;
 }();
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QFontMetrics>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QRegularExpression>
 #include <cmath>
@@ -319,24 +318,8 @@ void TPrintCollector::Render(TRenderDevice& device) {
     const QRect b = field->Bounds();
     const double top = field->PrjVertValueToMM(std::min(FStart, FStop)), bottom = field->PrjVertValueToMM(std::max(FStart, FStop));
     canvas.save();
-    const QPaintEngine* engine = canvas.paintEngine();
-    if (engine && engine->hasFeature(QPaintEngine::RasterOpModes)) {
-        // Exclusive-or tints what lies below; on white it shows ShownColor.
-        canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        canvas.setPen(Qt::NoPen);
-        canvas.setBrush(ColorToQColor(FColor));
-    } else {
-        // Printers have no raster operations: the colour seen on white paper,
-        // multiplied where the device can, else translucent.
-        QColor shown = ColorToQColor(ShownColor());
-        if (engine && engine->hasFeature(QPaintEngine::BlendModes)) {
-            canvas.setCompositionMode(QPainter::CompositionMode_Multiply);
-        } else {
-            shown.setAlpha(128);
-        }
-        canvas.setPen(Qt::NoPen);
-        canvas.setBrush(shown);
-    }
+    // Tints what lies below; on white paper it shows ShownColor.
+    device.SelectTint(FColor);
     device.Rectangle(b.left(), top, b.left() + b.width(), bottom);
     canvas.restore();
 }

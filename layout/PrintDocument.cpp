@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <cmath>
+#include <limits>
 
 namespace Plotmere {
 
@@ -19,6 +20,7 @@ namespace {
 const QString PageSizeMissing = QStringLiteral("Размер страницы не задан");
 const QString PageSizeWrong = QStringLiteral("Размер страницы задан неверно");
 const QString CopySeparator = QStringLiteral("яя");
+const QString EmptyDocument = QStringLiteral("Документ пуст: печатать нечего");
 
 // Ends rendering on a device however the pages went.
 class TRenderGuard {
@@ -34,6 +36,23 @@ private:
     TRenderDevice& FDevice;
     QPainter* FCanvas;
 };
+
+// The largest export: a 24-bit image of at most 2 GiB, as one image can
+// hold and a painter can address.
+constexpr qint64 MaxExportBytes = std::numeric_limits<int>::max();
+
+// A 24-bit image of width x height pixels, refused before anything is
+// allocated or painted when it cannot be one image.
+QImage NewExportImage(double width, double height) {
+    const double bytesPerLine = std::ceil(width * 3 / 4) * 4;
+    QImage image;
+    if (bytesPerLine * height <= double(MaxExportBytes)) image = QImage(int(width), int(height), QImage::Format_RGB888);
+    if (image.isNull())
+        throw Exception(QStringLiteral("Изображение %1 x %2 точек слишком велико для экспорта")
+                            .arg(width, 0, 'f', 0)
+                            .arg(height, 0, 'f', 0));
+    return image;
+}
 
 // The last millimetre an item covers: a layout ending exactly on a page
 // edge does not start another page.
@@ -305,7 +324,27 @@ void TPrintDocument::RenderCurrentPage(TRenderDevice& device) {
     device.EndPage();
 }
 
+void TPrintDocument::PrepareForOutput() {
+    // Laid out for the view first, as a view's first paint would: a freshly
+    // read document finishes loading there.
+    PrepareDocument();
+    if (FDocumentBottom <= 0) throw Exception(EmptyDocument);
+}
+
 void TPrintDocument::Print(const QString& title, bool showDialog) {
+    PrepareForOutput();
+    // The items keep the bounds of the view afterwards, not those of the
+    // printer, also when printing fails or is cancelled.
+    try {
+        PrintPages(title, showDialog);
+    } catch (...) {
+        PrepareDocument();
+        throw;
+    }
+    PrepareDocument();
+}
+
+void TPrintDocument::PrintPages(const QString& title, bool showDialog) {
     TPrinterDevice device;
     if (FIsFixedPageSize) Printers().SetPaperSizeMM(QSizeF(FFixedPageSize));
     LayOut(device);
@@ -329,30 +368,45 @@ void TPrintDocument::Print(const QString& title, bool showDialog) {
     device.Title = title;
     device.StartPage = first;
     device.StopPage = last;
-    {
-        TRenderGuard rendering(device, nullptr);
-        LayOut(device);
-        device.SetPageNo(first);
-        for (int page = first; page <= last; ++page) RenderCurrentPage(device);
+    TRenderGuard rendering(device, nullptr);
+    LayOut(device);
+    device.SetPageNo(first);
+    for (int page = first; page <= last; ++page) RenderCurrentPage(device);
+}
+
+void TPrintDocument::RenderBMP(QImage& bitmap, int dpi) {
+    PrepareForOutput();
+    // The items keep the bounds of the view afterwards, not those of the
+    // export's resolution, also when the export fails.
+    try {
+        bitmap = RenderPages(dpi);
+    } catch (...) {
+        PrepareDocument();
+        throw;
     }
     PrepareDocument();
 }
 
-void TPrintDocument::RenderBMP(QImage& bitmap, int dpi) {
+QImage TPrintDocument::RenderPages(int dpi) {
     TBitmapHiResDevice device(dpi);
     LayOut(device);
     const double x = device.XRes() * device.Scale(), y = device.YRes() * device.Scale();
-    bitmap = QImage(std::max(1, int(Round(device.PageWidth * x))), std::max(1, int(std::ceil(FDocumentBottom * y))),
-                    QImage::Format_RGB888);
-    bitmap.setDotsPerMeterX(DefaultDotsPerMeter);
-    bitmap.setDotsPerMeterY(DefaultDotsPerMeter);
-    bitmap.fill(Qt::white);
-    QPainter canvas(&bitmap);
-    TRenderGuard rendering(device, &canvas);
-    for (int page = 1; page <= FPageCount; ++page) {
-        device.SetPageNo(page);
-        RenderCurrentPage(device);
+    QImage image = NewExportImage(std::max(1.0, double(Round(device.PageWidth * x))), std::max(1.0, std::ceil(FDocumentBottom * y)));
+    image.fill(Qt::white);
+    {
+        QPainter canvas(&image);
+        TRenderGuard rendering(device, &canvas);
+        for (int page = 1; page <= FPageCount; ++page) {
+            device.SetPageNo(page);
+            RenderCurrentPage(device);
+        }
     }
+    // The resolution asked for, so that the picture prints at its size. Set
+    // only now: the device draws on a canvas of 96 dots per inch, scaled.
+    const int dotsPerMeter = int(Round(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
 }
 
 void TPrintDocument::CopySelectionToClipboard() {

@@ -202,9 +202,12 @@ public:
     // Renders the device's current page.
     void RenderCurrentPage(TRenderDevice& device);
     // Prints through the current printer (the fixed page size becomes its
-    // paper); with showDialog the user chooses pages first.
+    // paper); with showDialog the user chooses pages first. A document
+    // without anything to print raises, as RenderBMP does.
     void Print(const QString& title, bool showDialog);
-    // Every page one below the other into a 24-bit bitmap of dpi dots per inch.
+    // Every page one below the other into a 24-bit bitmap of dpi dots per
+    // inch, which records that resolution. A bitmap too large for one image
+    // raises before anything is painted; bitmap is left as it was.
     void RenderBMP(QImage& bitmap, int dpi);
     void CopySelectionToClipboard();
     void SetupPrinter();
@@ -226,6 +229,12 @@ protected:
     // Lays the tree out on device with the document's page and counts the
     // pages and the bottom.
     void LayOut(TRenderDevice& device);
+    // Lays the document out for its view; raises when nothing is on it.
+    void PrepareForOutput();
+    // The print job of Print; the tree stays laid out for the printer.
+    void PrintPages(const QString& title, bool showDialog);
+    // The export's pages on a new bitmap; the tree stays laid out for it.
+    QImage RenderPages(int dpi);
     void ReadTree(const TStreamObject& tree);
 
     bool FChanged = false;

@@ -10,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QRegularExpression>
 #include <cmath>
@@ -158,10 +157,10 @@ void TPrintLabel::Render(TRenderDevice& device) {
     canvas.save();
     if (doc && doc->IsDesigner() && (!FEveryPage || device.PageNo() == 1)) {
         // The designer tints the background under the text.
-        if (canvas.paintEngine() && canvas.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
-            canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        canvas.fillRect(device.PrjRect(rect), ColorToQColor(TColor(FFrameColor)));
-        canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        canvas.save();
+        device.SelectTint(TColor(FFrameColor));
+        canvas.drawRect(device.PrjRect(rect));
+        canvas.restore();
     }
     device.SetRotatedFont(*FFont, FTextAngle);
     canvas.setBrush(Qt::NoBrush);

@@ -175,6 +175,23 @@ void TRenderDevice::Rectangle(double l, double t, double r, double b) {
     else FCanvas->drawRect(inner);
 }
 
+bool TRenderDevice::CombinesRaster() const {
+    const QPaintEngine* engine = FCanvas ? FCanvas->paintEngine() : nullptr;
+    return DeviceType != dtPrinter && engine && engine->type() == QPaintEngine::Raster;
+}
+
+void TRenderDevice::SelectTint(TColor xorColor) {
+    FCanvas->setPen(Qt::NoPen);
+    if (CombinesRaster()) {
+        FCanvas->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        FCanvas->setBrush(ColorToQColor(xorColor));
+        return;
+    }
+    QColor shown = ColorToQColor(TColor(int(xorColor) ^ 0xFFFFFF));
+    shown.setAlpha(128);
+    FCanvas->setBrush(shown);
+}
+
 void TRenderDevice::TextOut(double x, double y, const QString& text) {
     const QPoint p = Prj(x, y);
     const QRect extent(p, FCanvas->fontMetrics().size(Qt::TextSingleLine, text));

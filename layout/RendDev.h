@@ -131,6 +131,16 @@ public:
     // empty text is 0.
     int TextHeight(const TFont& font, const QString& text) const;
     int TextWidth(const TFont& font, const QString& text) const;
+    // True when the canvas paints into a raster image, where an exclusive-or
+    // truly combines with what lies below. PDF and printer engines claim
+    // raster operations and composition modes but paint the source opaque.
+    bool CombinesRaster() const;
+    // Selects, with no pen, the brush of an exclusive-or tint in xorColor:
+    // the raster operation itself where the canvas combines; elsewhere the
+    // colour that tint shows on white (xorColor xor $FFFFFF), half
+    // translucent, so that what lies below stays visible. The caller saves
+    // and restores the canvas around it.
+    void SelectTint(TColor xorColor);
     TClipRgn Clip(double l, double t, double r, double b, bool excludeBorder);
     TClipRgn SetNilClipRgn();
     void RestoreClipRgn(const TClipRgn& region);

@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace LayoutTests {
 
@@ -144,6 +147,24 @@ QString ArtifactsDir() {
     const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS");
     if (!dir.isEmpty()) QDir().mkpath(dir);
     return dir;
+}
+
+QImage RasterisePdfPage(const QString& pdfFile, int page, int dpi) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (program.isEmpty())
+        throw Exception(QStringLiteral("pdftoppm is not installed (poppler-utils, scripts/install-deps installs it)"));
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    QProcess run;
+    run.start(program, {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+                        QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                        pdfFile, prefix});
+    // The long limit only stops a broken child from hanging the test.
+    if (!run.waitForFinished(120000) || run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0)
+        throw Exception(QStringLiteral("pdftoppm failed on %1: %2").arg(pdfFile, QString::fromLocal8Bit(run.readAllStandardError())));
+    QImage image(prefix + QStringLiteral(".png"));
+    if (image.isNull()) throw Exception(QStringLiteral("pdftoppm wrote no page %1 of %2").arg(page).arg(pdfFile));
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 WK_REGISTER_CLASS(TFillItem)

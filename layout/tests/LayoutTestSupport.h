@@ -2,6 +2,7 @@
 // Test-only items and canvases of the layout tests.
 #include "PrintEngine.h"
 
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPaintEngine>
@@ -80,5 +81,9 @@ QString LayoutText(Plotmere::TPrintItem& item);
 
 // The folder named by WK_TEST_ARTIFACTS, or empty.
 QString ArtifactsDir();
+
+// Page `page` (from 1) of a PDF file as poppler's pdftoppm rasterises it at
+// dpi dots per inch. Raises, saying why, when pdftoppm is missing or fails.
+QImage RasterisePdfPage(const QString& pdfFile, int page, int dpi);
 
 }  // namespace LayoutTests

@@ -64,9 +64,14 @@ TLasFileCurves ReadCurves(const QString& file) {
         d.Units = f->Units;
         d.DataType = Plotmere::dtDouble;
         d.Color = CurveColor(f->FieldName());
+        const double toMetres = i == 0 ? IndexToMetres(f->Units) : 1.0;
+        if (toMetres != 1.0) {
+            d.Units = QStringLiteral("M");
+            d.Name += QStringLiteral(" (переведено из футов в метры)");
+        }
         if (lo[size_t(i)] <= hi[size_t(i)]) {
-            d.Min = lo[size_t(i)];
-            d.Max = hi[size_t(i)];
+            d.Min = lo[size_t(i)] * toMetres;
+            d.Max = hi[size_t(i)] * toMetres;
         }
         result.Curves.append(d);
     }
@@ -119,6 +124,11 @@ QList<TLasFileCurves> FolderCurves(bool report) {
         it = listed.contains(it.key()) ? std::next(it) : cache.erase(it);
     if (report) ReportSkippedFiles(problems);
     return result;
+}
+
+double IndexToMetres(const QString& units) {
+    static const QStringList feet = {QStringLiteral("FT"), QStringLiteral("F"), QStringLiteral("FEET")};
+    return feet.contains(units.trimmed(), Qt::CaseInsensitive) ? 0.3048 : 1.0;
 }
 
 Plotmere::TParamDescrArray CurveList() {

@@ -36,6 +36,10 @@ struct TLasFileCurves {
 // is named in a message.
 QList<TLasFileCurves> FolderCurves(bool report);
 
+// The factor from a LAS index unit to metres, the depth of documents: 0.3048
+// for feet (FT, F, FEET, any case), 1 for every other unit.
+double IndexToMetres(const QString& units);
+
 // Every curve of every file, each file's curves under that file's name.
 Plotmere::TParamDescrArray CurveList();
 

@@ -1,7 +1,7 @@
 // LAS6.sds: the data source of the "LAS" system, depth class. One block per
 // LAS file that holds a requested curve: the index and the requested curves
 // as doubles, empty values as NaN. The index is the block's "__DEPTH__"
-// column, so that blocks can be re-indexed by true vertical depth; asked for
+// column, in metres, so that blocks can be re-indexed by true vertical depth; asked for
 // by its own ID, the index curve is delivered as a column of its own too.
 // A file that cannot be read is passed over and named in a message.
 #include "DebugOutput.h"
@@ -52,11 +52,14 @@ bool LoadFile(const QString& file, const std::vector<std::pair<QString, QString>
         seg->AllocBuffer(t.RecordCount());
         segments.push_back(static_cast<TDoubleDataSegment*>(block->AddSegment(std::move(seg))));
     }
+    // The index (as the block's depth and as a curve of its own) in metres.
+    const double toMetres = LasPlugin::IndexToMetres(t.LASField(0)->Units);
     double lo = HUGE_VAL, hi = -HUGE_VAL;
     for (t.First(); !t.Eof(); t.Next())
         for (size_t k = 0; k < columns.size(); ++k) {
             double v = 0;
             if (!t.Fields(columns[k])->GetData(&v)) v = std::numeric_limits<double>::quiet_NaN();
+            if (columns[k] == 0) v *= toMetres;
             segments[k]->AddDouble(v);
             if (k == 0 && !std::isnan(v)) {
                 lo = std::min(lo, v);

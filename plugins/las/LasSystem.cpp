@@ -1,6 +1,7 @@
 // LAS6.ssl: the "LAS" system. Its curves are those of its data source; its
 // tables are the well sections of the files; asked for the depth table it
-// gives "__DEPTH__" and "__TVD__" of the first file with a TVD curve.
+// gives "__DEPTH__" and "__TVD__" of the first file with a TVD curve, in
+// metres.
 #include "Exceptions.h"
 #include "LasFolder.h"
 #include "Logsheaf10.h"
@@ -69,9 +70,11 @@ bool AddDepthTable(TDataBlockList& data, const TDataSelection& range, const QStr
     md->AllocBuffer(t.RecordCount());
     tv->AllocBuffer(t.RecordCount());
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double mdToMetres = LasPlugin::IndexToMetres(t.LASField(0)->Units);
+    const double tvdToMetres = LasPlugin::IndexToMetres(t.LASField(tvd)->Units);
     for (t.First(); !t.Eof(); t.Next()) {
-        md->AddDouble(t.Fields(0)->IsNull() ? nan : t.Fields(0)->AsFloat());
-        tv->AddDouble(t.Fields(tvd)->IsNull() ? nan : t.Fields(tvd)->AsFloat());
+        md->AddDouble(t.Fields(0)->IsNull() ? nan : t.Fields(0)->AsFloat() * mdToMetres);
+        tv->AddDouble(t.Fields(tvd)->IsNull() ? nan : t.Fields(tvd)->AsFloat() * tvdToMetres);
     }
     b->CropBuffers();
     return true;
