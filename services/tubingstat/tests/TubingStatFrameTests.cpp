@@ -3,6 +3,7 @@
 #include "TubingStatSupport.h"
 
 #include "DBGrids.h"
+#include "DebugOutput.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "ModalDialogs.h"
@@ -296,10 +297,19 @@ TEST_F(TubingStatFrame, SetupAndFormTextRoundTrip) {
     EXPECT_TRUE(text.contains("inline frTubingStat1: TfrTubingStat"));
     EXPECT_TRUE(text.contains("object grTubingStat: TDBGrid"));
     EXPECT_TRUE(text.contains("object sgSumTimings: TStringGrid"));
-    std::unique_ptr<TComponentBase> again(StringToComponent(text, nullptr));
+    std::unique_ptr<TComponentBase> again;
+    {
+        // Every property written reads back: no reading error is logged and passed over.
+        TDebugOutputCapture cap;
+        again.reset(StringToComponent(text, nullptr));
+        EXPECT_FALSE(cap.Contains("Error reading")) << cap.Lines().join('\n').toStdString();
+    }
     ASSERT_TRUE(again);
     auto* g = again->FindComponentAs<TfrTubingStat>("frTubingStat1");
     ASSERT_TRUE(g);
+    ASSERT_TRUE(g->grTubingStat);
+    EXPECT_EQ(g->grTubingStat->DBOptions(), f->grTubingStat->DBOptions());
+    EXPECT_TRUE(g->grTubingStat->DBOptions().testFlag(TDBGrid::dgRowSelect));
     EXPECT_FALSE(g->Ctl3D());
     EXPECT_EQ(g->Align(), TControl::alClient);
     ASSERT_TRUE(g->grTubingStat);
