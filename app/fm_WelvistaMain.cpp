@@ -110,7 +110,6 @@ void TfmMain::AddWellDatabaseCommand() {
 
 void TfmMain::OpenWellDatabase() {
     if (FClosed || (FWells && FWells->Connected())) return;
-    DebugLog(QStringLiteral("Welvista: open database"));
     // Modules that use the database take it up when it opens (and leave the old one first).
     FWells.reset();
     try {
@@ -313,6 +312,7 @@ void TfmMain::FormShow() {
     DebugLog(QStringLiteral("Welvista: Create secondary services"));
     SecondaryServices = std::make_unique<TSecondaryServices>(QStringLiteral("Welvista"));
     SecondaryServices->AddNotification(this);
+    DebugLog(QStringLiteral("Welvista: open database"));
     if (QDir(WKAppPath() + QStringLiteral("Plugins")).exists()) OpenWellDatabase();
     DebugLog(QStringLiteral("Welvista: start logging"));
     NotifyServices(seStartLogging, nullptr);

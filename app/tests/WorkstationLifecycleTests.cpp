@@ -4,6 +4,7 @@
 // loopback; the signal test runs the program itself as a child process.
 #include "AcqSim.h"
 #include "AcquisitionTestSupport.h"
+#include "ComServer.h"
 #include "DesktopFiles.h"
 #include "RegIniFile.h"
 #include "TestSupport.h"
@@ -132,6 +133,8 @@ TEST(Workstation, WellDatabaseHeldByAnotherProcessIsReported) {
 TEST(Workstation, StopSignalEndsTheProgramAsClosingItsWindow) {
     WorkstationHome home;
     ASSERT_TRUE(home.Ready);
+    // The program's units of measure come from the parameter catalogue server.
+    ASSERT_EQ(RegisterComServer(BinDir() + QStringLiteral("/Mapex.so")), S_OK);
     // The desktop the program saves at its end must be new, not the copy.
     const QDateTime copied = QDateTime(QDate(2001, 1, 1), QTime(0, 0));
     {
