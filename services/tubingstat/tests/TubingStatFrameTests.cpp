@@ -280,6 +280,8 @@ TEST_F(TubingStatFrame, SetupAndFormTextRoundTrip) {
     f->SetParentWidget(&form);
     f->grTubingStat->MoveColumn(9, 0);
     f->grTubingStat->Column(2)->SetWidth(33);
+    // An option of the grid's own kind that the frame does not set itself.
+    f->grTubingStat->SetDBOptions(f->grTubingStat->DBOptions() & ~TDBGrid::TDBGridOptions(TDBGrid::dgIndicator));
 
     UI->ScriptDialogOnce("TdlgSetupTubingStatFrame", [](QObject* o) {
         auto* d = static_cast<TdlgSetupTubingStatFrame*>(o);
@@ -310,6 +312,7 @@ TEST_F(TubingStatFrame, SetupAndFormTextRoundTrip) {
     ASSERT_TRUE(g->grTubingStat);
     EXPECT_EQ(g->grTubingStat->DBOptions(), f->grTubingStat->DBOptions());
     EXPECT_TRUE(g->grTubingStat->DBOptions().testFlag(TDBGrid::dgRowSelect));
+    EXPECT_FALSE(g->grTubingStat->DBOptions().testFlag(TDBGrid::dgIndicator));
     EXPECT_FALSE(g->Ctl3D());
     EXPECT_EQ(g->Align(), TControl::alClient);
     ASSERT_TRUE(g->grTubingStat);
