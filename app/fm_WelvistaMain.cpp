@@ -102,14 +102,14 @@ void TfmMain::AddWellDatabaseCommand() {
     actConnectWells = MakeAction(this, "actConnectWells", QStringLiteral("Подключить базу данных скважин"));
     mmFile->insertAction(actSelectWell, actConnectWells);
     connect(actConnectWells, &QAction::triggered, this, &TfmMain::OpenWellDatabase);
-    connect(mmFile, &QMenu::aboutToShow, this, [this] { actConnectWells->setEnabled(!dmWells() || !dmWells()->Connected()); });
     SetWellDatabaseRetry([self = QPointer<TfmMain>(this)] {
         if (self) self->OpenWellDatabase();
     });
 }
 
 void TfmMain::OpenWellDatabase() {
-    if (FClosed || (FWells && FWells->Connected())) return;
+    // A database that still answers is kept; one lost under its connection is opened again.
+    if (FClosed || (FWells && FWells->Answers())) return;
     // Modules that use the database take it up when it opens (and leave the old one first).
     FWells.reset();
     try {

@@ -100,8 +100,9 @@ public:
     void SetActiveFormBorder(int borderStyle);
     void About();
 
-    // Opens the well database when the program has none (at start, and as
-    // the command when it was unavailable); a failure is told as a hint.
+    // Opens the well database when the program has none or its database
+    // no longer answers (at start, and as the command after it was
+    // unavailable or lost); a failure is told as a hint.
     void OpenWellDatabase();
 
     // Collects the wells of the open forms and activates them; services

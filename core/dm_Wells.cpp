@@ -225,6 +225,17 @@ void TdmWells::TryOpenDatabase() {
     if (Instance == this) TellOpened();
 }
 
+bool TdmWells::Answers() const {
+    if (!Connected()) return false;
+    try {
+        FDatabase.Scalar(QStringLiteral("select 1 from RDB$DATABASE"));
+        return true;
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.Answers: ") + ExceptionMessage(e));
+        return false;
+    }
+}
+
 void TdmWells::CloseDatabase() {
     if (Instance == this && Connected()) emit WellDatabaseSignals().Closing();
     FLog.Clear();

@@ -88,6 +88,9 @@ public:
     // The connection that other modules run their statements on (default transaction itMain).
     const TDataConnection& dbWells() const { return FDatabase; }
     bool Connected() const { return FDatabase.Connected(); }
+    // Connected, and the database answers a statement now (a server may have
+    // gone away under an open connection).
+    bool Answers() const;
 
     void TryOpenDatabase();
     void CloseDatabase();
