@@ -95,10 +95,34 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     ReadWindowState();
     OutputDebugString(QStringLiteral("Welvista: main loaded"));
     FormCreate();
+    AddWellDatabaseCommand();
+}
+
+void TfmMain::AddWellDatabaseCommand() {
+    actConnectWells = MakeAction(this, "actConnectWells", QStringLiteral("Подключить базу данных скважин"));
+    mmFile->insertAction(actSelectWell, actConnectWells);
+    connect(actConnectWells, &QAction::triggered, this, &TfmMain::OpenWellDatabase);
+    SetWellDatabaseRetry([self = QPointer<TfmMain>(this)] {
+        if (self) self->OpenWellDatabase();
+    });
+}
+
+void TfmMain::OpenWellDatabase() {
+    // A database that still answers is kept; one lost under its connection is opened again.
+    if (FClosed || (FWells && FWells->Answers())) return;
+    // Modules that use the database take it up when it opens (and leave the old one first).
+    FWells.reset();
+    try {
+        FWells = CreateWellsModule();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TfmMain.OpenWellDatabase: ") + ExceptionMessage(e));
+        FWells.reset();
+    }
 }
 
 TfmMain::~TfmMain() {
     if (!FClosed) FormClose();
+    SetWellDatabaseRetry({});
     if (MainWindowHost() == FMenuHost.get()) SetMainWindowHost(nullptr);
     if (MainWindow() == this) SetMainWindow(nullptr);
 }
@@ -289,14 +313,7 @@ void TfmMain::FormShow() {
     SecondaryServices = std::make_unique<TSecondaryServices>(QStringLiteral("Welvista"));
     SecondaryServices->AddNotification(this);
     DebugLog(QStringLiteral("Welvista: open database"));
-    if (QDir(WKAppPath() + QStringLiteral("Plugins")).exists()) {
-        try {
-            FWells = CreateWellsModule();
-        } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("TfmMain.FormShow: ") + ExceptionMessage(e));
-            FWells.reset();
-        }
-    }
+    if (QDir(WKAppPath() + QStringLiteral("Plugins")).exists()) OpenWellDatabase();
     DebugLog(QStringLiteral("Welvista: start logging"));
     NotifyServices(seStartLogging, nullptr);
     TExeInfo info;

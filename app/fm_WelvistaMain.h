@@ -57,6 +57,7 @@ public:
     QAction* actViewShowScales;
     QAction* actMDI;
     QAction* actAbout;
+    QAction* actConnectWells = nullptr;
 
     TBaseMDIForm* ActiveForm() const { return FActiveForm; }
     bool MultiWindow() const;
@@ -99,6 +100,11 @@ public:
     void SetActiveFormBorder(int borderStyle);
     void About();
 
+    // Opens the well database when the program has none or its database
+    // no longer answers (at start, and as the command after it was
+    // unavailable or lost); a failure is told as a hint.
+    void OpenWellDatabase();
+
     // Collects the wells of the open forms and activates them; services
     // are told to request wells again when that changed the active set.
     void ActivateFormWells();
@@ -129,6 +135,7 @@ private:
     void RemoveEmptyPages();
     void FloatForm(TBaseMDIForm* form, const QRect& rect);
     void FormActivated(QWidget* now);
+    void AddWellDatabaseCommand();
 
     QPointer<TBaseMDIForm> FActiveForm;
     bool FLoadingDesktop = false;

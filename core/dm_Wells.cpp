@@ -3,6 +3,7 @@
 #include "MainThread.h"
 #include "WKConsts.h"
 #include "WKDataStructures.h"
+#include "WKHints.h"
 #include "WKMessages.h"
 #include "WKUtils.h"
 
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSet>
 #include <QSqlRecord>
 #include <cmath>
 #include <dlfcn.h>
@@ -26,7 +28,74 @@ constexpr int MessageTextLength = 150;
 bool IsDuplicateKey(const EDatabaseError& e) {
     return e.Message().contains(QStringLiteral("PRIMARY or UNIQUE KEY"), Qt::CaseInsensitive);
 }
+
+// What the user has been told about the well database, and how to retry.
+struct TWellDatabaseReports {
+    std::function<void()> Retry;
+    bool UnavailableTold = false;
+    QSet<QString> WriteFailuresTold;
+};
+
+TWellDatabaseReports& Reports() {
+    static TWellDatabaseReports reports;
+    return reports;
+}
+
+const QString HintCaption = QStringLiteral("База данных скважин");
+
+void AddWellDatabaseHint(const QString& text) {
+    AddHint(hcWarning, HintCaption, text, [](QObject*) { RetryWellDatabase(); });
+}
+
+void TellOpened() {
+    Reports().UnavailableTold = false;
+    emit WellDatabaseSignals().Opened();
+}
 }  // namespace
+
+TWellDatabaseSignals& WellDatabaseSignals() {
+    static TWellDatabaseSignals notifier;
+    return notifier;
+}
+
+QString WellDatabaseProblem(const QString& message) {
+    const auto has = [&message](const char* text) { return message.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    // The embedded engine admits one process per file.
+    if (has("already opened with engine instance") || has("\"lock\" operation") || has("lock time-out"))
+        return QStringLiteral("используется другой программой");
+    if (has("not a valid database") || has("corrupt") || has("unsupported on-disk structure") ||
+        has("wrong page type") || has("checksum error") || has("database file appears"))
+        return QStringLiteral("файл повреждён");
+    if (has("unable to complete network request") || has("failed to establish a connection") ||
+        has("connection refused") || has("connection lost") || has("error reading data from the connection") ||
+        has("error writing data to the connection") || has("connection shutdown"))
+        return QStringLiteral("сервер недоступен");
+    return message;
+}
+
+void SetWellDatabaseRetry(std::function<void()> retry) { Reports().Retry = std::move(retry); }
+
+void RetryWellDatabase() {
+    if (Reports().Retry) Reports().Retry();
+}
+
+void ReportWellDatabaseUnavailable(const QString& message) {
+    if (Reports().UnavailableTold) return;
+    Reports().UnavailableTold = true;
+    AddWellDatabaseHint(QStringLiteral("База данных скважин %1 недоступна: %2. Журналы и статистика не "
+                                       "записываются, пока она не будет подключена (Файл — Подключить базу "
+                                       "данных скважин).")
+                            .arg(WellDatabaseName(), WellDatabaseProblem(message)));
+}
+
+void ReportWellDatabaseWriteFailed(const QString& what, const QString& message) {
+    if (Reports().WriteFailuresTold.contains(what)) return;
+    Reports().WriteFailuresTold.insert(what);
+    AddWellDatabaseHint(QStringLiteral("Не удалось записать %1 в базу данных скважин %2: %3.")
+                            .arg(what, WellDatabaseName(), WellDatabaseProblem(message)));
+}
+
+void WellDatabaseWriteSucceeded(const QString& what) { Reports().WriteFailuresTold.remove(what); }
 
 std::optional<int> PackMessageID(int severity, int messageClass, int id) {
     if (severity < MinMessageSeverity || severity > MaxMessageSeverity) return std::nullopt;
@@ -115,11 +184,13 @@ TdmWells::TdmWells(QObject* owner, TClock clock) : QObject(owner), FClock(clock 
         else
             QueueToMainThread(write);
     });
+    TellOpened();
 }
 
 TdmWells::~TdmWells() {
     if (FRegistered && SecondaryServices) SecondaryServices->RemoveNotification(this);
     if (Instance == this) {
+        if (Connected()) emit WellDatabaseSignals().Closing();
         Instance = nullptr;
         SetMessageLogWriter({});
     }
@@ -151,9 +222,22 @@ void TdmWells::TryOpenDatabase() {
         throw;
     }
     AfterConnect();
+    if (Instance == this) TellOpened();
+}
+
+bool TdmWells::Answers() const {
+    if (!Connected()) return false;
+    try {
+        FDatabase.Scalar(QStringLiteral("select 1 from RDB$DATABASE"));
+        return true;
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmWells.Answers: ") + ExceptionMessage(e));
+        return false;
+    }
 }
 
 void TdmWells::CloseDatabase() {
+    if (Instance == this && Connected()) emit WellDatabaseSignals().Closing();
     FLog.Clear();
     FDatabase = TDataConnection();
     FLogDatabase = TDataConnection();
@@ -253,8 +337,10 @@ void TdmWells::LogMessage(int severity, int messageClass, int id, const QString&
                            *messageId, text.left(MessageTextLength)});
     } catch (const std::exception& e) {
         DebugLog(QStringLiteral("TdmWells.LogMessage: ") + ExceptionMessage(e));
+        ReportWellDatabaseWriteFailed(QStringLiteral("строку журнала сообщений"), ExceptionMessage(e));
         return;
     }
+    WellDatabaseWriteSucceeded(QStringLiteral("строку журнала сообщений"));
     ReadNewLogRows();
 }
 
@@ -363,6 +449,7 @@ std::unique_ptr<TdmWells> CreateWellsModule() {
         return std::make_unique<TdmWells>();
     } catch (const std::exception& e) {
         DebugLog(QStringLiteral("The well database is not available; working without it: ") + ExceptionMessage(e));
+        ReportWellDatabaseUnavailable(ExceptionMessage(e));
         return nullptr;
     }
 }

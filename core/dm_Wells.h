@@ -88,6 +88,9 @@ public:
     // The connection that other modules run their statements on (default transaction itMain).
     const TDataConnection& dbWells() const { return FDatabase; }
     bool Connected() const { return FDatabase.Connected(); }
+    // Connected, and the database answers a statement now (a server may have
+    // gone away under an open connection).
+    bool Answers() const;
 
     void TryOpenDatabase();
     void CloseDatabase();
@@ -161,9 +164,39 @@ private:
 // The module of the running program, or null while there is none.
 TdmWells* dmWells();
 
+// Tells the modules that use the well database when it becomes usable (the
+// program's well module connected: created, or its database opened again)
+// and when it stops being usable (closed or freed), whichever of them was
+// created first. Emitted on the main thread; dmWells() is the module meant.
+class TWellDatabaseSignals : public QObject {
+    Q_OBJECT
+signals:
+    void Opened();
+    void Closing();
+};
+TWellDatabaseSignals& WellDatabaseSignals();
+
+// Why the well database cannot be used, in the user's words ("используется
+// другой программой", "файл повреждён", "сервер недоступен"), else the
+// database's own message.
+QString WellDatabaseProblem(const QString& message);
+// The host's way of opening the well database again (the command the user
+// retries with); the hints about the database run it when activated.
+void SetWellDatabaseRetry(std::function<void()> retry);
+void RetryWellDatabase();
+// Tells the user once, as a warning hint naming the database and the reason,
+// that the well database is not available; told again only after it was
+// available in between.
+void ReportWellDatabaseUnavailable(const QString& message);
+// A write to the well database (what: whose rows, e.g. "журнал сообщений")
+// failed or found no database: a warning hint, once until a write of the
+// same kind succeeds again.
+void ReportWellDatabaseWriteFailed(const QString& what, const QString& message);
+void WellDatabaseWriteSucceeded(const QString& what);
+
 // Creates the module the way the workstation does at start: a database that
-// cannot be opened gives one debug line and null, and the program goes on
-// without it.
+// cannot be opened gives a debug line, a hint to the user and null, and the
+// program goes on without it.
 std::unique_ptr<TdmWells> CreateWellsModule();
 
 #pragma GCC visibility pop

@@ -57,12 +57,22 @@ int FirstStreamedProperty(const QMetaObject* meta) {
 bool IsMethodType(const QMetaType& t) { return t == QMetaType::fromType<TMethod>(); }
 bool IsObjectPointer(const QMetaType& t) { return t.flags().testFlag(QMetaType::PointerToQObject); }
 
+// A class that declares a property of a base class's name again (a grid's
+// Options of its own kind) hides the base's: the most derived one is read and
+// written, the hidden one never, so what is written reads back.
 QMetaProperty FindProperty(const QMetaObject* meta, const QString& name) {
-    for (int i = FirstStreamedProperty(meta); i < meta->propertyCount(); ++i) {
+    for (int i = meta->propertyCount() - 1; i >= FirstStreamedProperty(meta); --i) {
         QMetaProperty p = meta->property(i);
         if (name.compare(QLatin1String(p.name()), Qt::CaseInsensitive) == 0) return p;
     }
     return {};
+}
+
+bool Hidden(const QMetaObject* meta, int index) {
+    const QLatin1String name(meta->property(index).name());
+    for (int i = index + 1; i < meta->propertyCount(); ++i)
+        if (name.compare(QLatin1String(meta->property(i).name()), Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 QStringList AlwaysStored(const QMetaObject* meta) {
@@ -266,7 +276,7 @@ private:
         const QStringList always = AlwaysStored(meta);
         for (int i = FirstStreamedProperty(meta); i < meta->propertyCount(); ++i) {
             const QMetaProperty p = meta->property(i);
-            if (!p.isReadable() || !p.isStored() || !PredicateSaysStored(obj, p)) continue;
+            if (!p.isReadable() || !p.isStored() || Hidden(meta, i) || !PredicateSaysStored(obj, p)) continue;
             const QString name = prefix + QLatin1String(p.name());
             const bool force = always.contains(QLatin1String(p.name()), Qt::CaseInsensitive);
             const QVariant v = p.read(obj);

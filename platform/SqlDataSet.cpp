@@ -53,6 +53,12 @@ void TSqlTransaction::SetDatabase(const TDataConnection& connection) {
     FConnection = TDataConnection::Attach(connection);
 }
 
+void TSqlTransaction::Detach() {
+    if (FActive && FConnection.Connected()) FConnection.Database().rollback();
+    FActive = false;
+    FConnection = TDataConnection();
+}
+
 void TSqlTransaction::StartTransaction() {
     if (FActive) return;
     if (!FConnection.Connected()) throw EDatabaseError(QStringLiteral("The transaction has no database"));

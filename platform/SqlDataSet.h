@@ -46,6 +46,8 @@ public:
 
     // Attaches to the database of connection (an open transaction is rolled back first).
     void SetDatabase(const TDataConnection& connection);
+    // Leaves the database (an open transaction is rolled back first).
+    void Detach();
     bool Connected() const { return FConnection.Connected(); }
     const TDataConnection& Connection() const { return FConnection; }
 

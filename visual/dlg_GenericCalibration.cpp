@@ -127,7 +127,11 @@ TdlgGenericCalibration::TdlgGenericCalibration(QWidget* parent) : QDialog(parent
     start->addStretch();
 
     Chart = new TGraphion(tsCalibration);
-    Chart->Fields().Add()->Scales().Add();
+    // Neither axis has a caption of its own: no class name in place of one.
+    for (TScale* scale : {Chart->XScale(), Chart->Fields().Add()->Scales().Add()}) {
+        scale->SetCaption(QString());
+        scale->SetShowCaption(false);
+    }
     mtCalibration = new TMemChartTable(this);
     mtCalibration->SetCapacity(TableRows);
     mtCalibration->SetTableType(TMemChartTable::ctLimitedLength);

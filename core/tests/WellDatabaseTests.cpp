@@ -1,11 +1,13 @@
 #include "DebugOutput.h"
 #include "MainThread.h"
 #include "UIServices.h"
+#include "WKHints.h"
 #include "WKMessages.h"
 #include "WellDatabaseSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlRecord>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -212,6 +214,54 @@ TEST_F(WellDatabase, MessageLogRejectsAndReportsFailures) {
     wells.LogMessage(1, 0, 1, "refused");
     EXPECT_TRUE(cap.Contains("TdmWells.LogMessage: ")) << cap.Lines().join('\n').toStdString();
     EXPECT_EQ(wells.dbWells().Scalar("select count(*) from LOG").toInt(), 0);
+    // And the user is told, once while the writes keep failing.
+    const int hints = Hints().GetCount();
+    wells.LogMessage(1, 0, 2, "refused again");
+    ASSERT_EQ(Hints().GetCount(), hints);
+    ASSERT_GT(hints, 0);
+    const TWKHint told = Hints().GetHint(hints - 1);
+    EXPECT_EQ(told.HintClass, hcWarning);
+    EXPECT_TRUE(told.Message.contains("строку журнала сообщений")) << told.Message.toStdString();
+    EXPECT_TRUE(told.Message.contains(EmbeddedWellDatabasePath())) << told.Message.toStdString();
+}
+
+// What the user reads when the database cannot be opened names it and says
+// why, in the words of the engine's real failures.
+TEST_F(WellDatabase, UnavailableDatabaseIsToldWithItsReason) {
+    const QString file = EmbeddedWellDatabasePath();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    {
+        QFile damaged(file);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(64 * 1024, 'x'));
+    }
+    Hints().ClearHints();
+    EXPECT_EQ(CreateWellsModule(), nullptr);
+    ASSERT_EQ(Hints().GetCount(), 1);
+    EXPECT_TRUE(Hints().GetHint(0).Message.contains(file)) << Hints().GetHint(0).Message.toStdString();
+    EXPECT_TRUE(Hints().GetHint(0).Message.contains("файл повреждён")) << Hints().GetHint(0).Message.toStdString();
+    // Told once while it stays so.
+    EXPECT_EQ(CreateWellsModule(), nullptr);
+    EXPECT_EQ(Hints().GetCount(), 1);
+
+    // A server nobody answers on: port 1 of the loopback.
+    ASSERT_TRUE(QFile::remove(file));
+    std::unique_ptr<TdmWells> good = CreateWellsModule();  // available in between: the next failure is told again
+    ASSERT_TRUE(good);
+    good.reset();
+    TdmWells::SetRemoteComputerName("127.0.0.1/1");
+    Hints().ClearHints();
+    EXPECT_EQ(CreateWellsModule(), nullptr);
+    ASSERT_EQ(Hints().GetCount(), 1);
+    EXPECT_TRUE(Hints().GetHint(0).Message.contains("127.0.0.1/1:Boremont")) << Hints().GetHint(0).Message.toStdString();
+    EXPECT_TRUE(Hints().GetHint(0).Message.contains("сервер недоступен")) << Hints().GetHint(0).Message.toStdString();
+    TdmWells::SetRemoteComputerName("");
+    Hints().ClearHints();
+
+    EXPECT_EQ(WellDatabaseProblem("I/O error during \"lock\" operation for file \"/x.fdb\"\n-Database already opened "
+                                  "with engine instance, incompatible with current"),
+              "используется другой программой");
+    EXPECT_EQ(WellDatabaseProblem("something else"), "something else");
 }
 
 TEST_F(WellDatabase, MessageLogFrontEndWritesOnlyInTheAcquisitionProgram) {

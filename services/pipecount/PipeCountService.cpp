@@ -23,6 +23,9 @@ const QString kCasingDetached = QStringLiteral("CasingDetached");
 // The well and run the stored count was made on.
 const QString kCountWell = QStringLiteral("CurrentPipeWell");
 const QString kCountRun = QStringLiteral("CurrentPipeRun");
+// The time of the newest record the stored count took into account: the
+// history fetched again at a restart is not counted a second time.
+const QString kCountTime = QStringLiteral("CurrentPipeTime");
 const QString kCommandCaption = QStringLiteral("Элементов колонны в скважине...");
 constexpr int kCommandMenu = 3;  // the fourth top-level menu
 
@@ -47,6 +50,9 @@ TPipeCountService::TPipeCountService(QObject* Owner) : TWKService(Owner) {
     FCasingDetached = reg.ReadBool(kSection, kCasingDetached, false);
     FStoredWell = reg.ReadInteger(kSection, kCountWell, 0);
     FStoredRun = reg.ReadInteger(kSection, kCountRun, 0);
+    FCountTime = reg.ReadFloat(kSection, kCountTime, 0);
+    // The tally comes with the well database, whenever that is opened.
+    connect(&WellDatabaseSignals(), &TWellDatabaseSignals::Opened, this, [this] { LoadTubing(); });
 }
 
 TPipeCountService::~TPipeCountService() {
@@ -127,6 +133,7 @@ void TPipeCountService::BindData(TWKStreamList& List) {
     TSensorDataStream* stream = FDepth ? FDepth->GetStream() : nullptr;
     FOffBottom = stream ? stream->GetSensor(102) : nullptr;
     FTBlock = stream ? stream->GetSensor(103) : nullptr;
+    FTime = stream ? stream->GetSensor(0) : nullptr;
 }
 
 void TPipeCountService::StartLog() {
@@ -184,11 +191,17 @@ void TPipeCountService::LoadTubing() {
     // the program started is checked against the well and run stored with it.
     const bool otherRun = FRefWell > 0 ? (FRefWell != well || FRefRun != run)
                                        : (FStoredWell > 0 && (FStoredWell != well || FStoredRun != run));
+    const bool firstLoad = FRefWell == 0;
     FRefWell = well;
     FRefRun = run;
     if (otherRun) {
         FCurrentItem = 0;
+        FCountTime = 0;
         StoreCurrentPipe();
+    } else if (firstLoad && FStoredWell > 0) {
+        // Without the database the count stood at 0 in memory only: the
+        // stored one holds again.
+        FCurrentItem = WKRegIniFile().ReadInteger(kSection, kCurrentPipe, FCurrentItem);
     }
     Tubing() = std::move(list);
     FCasingLenght = casing;
@@ -208,6 +221,7 @@ void TPipeCountService::StoreCurrentPipe() {
     reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
     reg.WriteInteger(kSection, kCountWell, FRefWell);
     reg.WriteInteger(kSection, kCountRun, FRefRun);
+    reg.WriteFloat(kSection, kCountTime, FCountTime);
     FStoredWell = FRefWell;
     FStoredRun = FRefRun;
 }
@@ -219,8 +233,12 @@ void TPipeCountService::PollData() {
     if (!FStream) return;
     const int count = FStream->GetDataCount();
     for (int i = std::max(0, count - FStream->NewCount()); i < count; ++i) {
-        if (TSensorDataArray::IsCorrectValue(FDepth, i) && TSensorDataArray::IsCorrectValue(FOffBottom, i) &&
+        // Records the stored count already took into account (history fetched again) are not counted.
+        const double time = TSensorDataArray::IsCorrectValue(FTime, i) ? FTime->GetValue(i) : NaN;
+        const bool counted = FCountTime > 0 && time <= FCountTime;
+        if (!counted && TSensorDataArray::IsCorrectValue(FDepth, i) && TSensorDataArray::IsCorrectValue(FOffBottom, i) &&
             TSensorDataArray::IsCorrectValue(FTBlock, i)) {
+            FScanTime = time;
             try {
                 ProcessScan(i);
             } catch (const std::exception& e) {
@@ -304,6 +322,7 @@ bool TPipeCountService::PipeChange(double BitPos) {
         }
     }
     if (FCurrentItem == before) return false;
+    if (!std::isnan(FScanTime)) FCountTime = FScanTime;
     StoreCurrentPipe();
     FPipeLength = std::abs(delta);
     return true;
@@ -370,6 +389,9 @@ void TPipeCountService::OnSelectClick() {
         FCurrentItem = index;
         FCasingDetached = detached;
     }
+    // The choice holds from now: the records before it are not counted on it again.
+    const int n = FTime ? FTime->GetCount() : 0;
+    FCountTime = n > 0 && FTime->IsCorrectValue(n - 1) ? FTime->GetValue(n - 1) : 0;
     StoreCurrentPipe();
     WKRegIniFile().WriteBool(kSection, kCasingDetached, detached);
     QString data = QStringLiteral("TubingNumber");

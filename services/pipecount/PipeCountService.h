@@ -86,6 +86,7 @@ private:
     TSensorDataArray* FDepth = nullptr;
     TSensorDataArray* FOffBottom = nullptr;
     TSensorDataArray* FTBlock = nullptr;
+    TSensorDataArray* FTime = nullptr;
     TSensorDataArray* FBitPosByTubing = nullptr;
     TSensorDataArray* FBitPosAndKelly = nullptr;
     TSensorDataArray* FBitPos = nullptr;
@@ -111,6 +112,9 @@ private:
     // Well and run the stored count belongs to (0: not known).
     int FStoredWell = 0;
     int FStoredRun = 0;
+    // Time of the newest record the count took into account (0: none), and of the record being scanned.
+    double FCountTime = 0;
+    double FScanTime = NaN;
 
     QPointer<QAction> FMenuItem;
     QPointer<QAction> FToolButton;

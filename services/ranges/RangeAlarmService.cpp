@@ -36,7 +36,7 @@ qint64 MonotonicMs() {
 QString Limit(double v) { return FormatFloat(QStringLiteral("0.##"), v); }
 }  // namespace
 
-TRangeAlarmService::TRangeAlarmService(QObject* Owner) : TWKService(Owner), Now(MonotonicMs) {
+TRangeAlarmService::TRangeAlarmService(QObject* Owner) : TWKService(Owner), Now(MonotonicMs), StartTime(::Now()) {
     if (!WKMainApplication() && AcquisitionProgramInstalled()) {
         FSkipService = true;
         return;
@@ -118,8 +118,11 @@ void TRangeAlarmService::CheckData() {
             const int count = data->GetCount();
             const TSensorDataStream* stream = data->GetStream();
             const int first = std::max(0, count - (stream ? stream->NewCount() : count));
-            for (int i = first; i < count; ++i)
-                if (data->IsCorrectValue(i)) CheckValue(*item, data->GetValue(i));
+            TSensorDataArray* time = stream ? stream->GetSensor(0) : nullptr;
+            for (int i = first; i < count; ++i) {
+                const bool replayed = TSensorDataArray::IsCorrectValue(time, i) && time->GetValue(i) < StartTime;
+                if (!replayed && data->IsCorrectValue(i)) CheckValue(*item, data->GetValue(i));
+            }
         } catch (const std::exception& e) {
             DebugLog(QStringLiteral("TRangeAlarmService.CheckData %1: %2").arg(item->GID).arg(ExceptionMessage(e)));
         }

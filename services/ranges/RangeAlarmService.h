@@ -6,6 +6,7 @@
 // for every service and listener. The limits are edited from the third
 // top-level menu ("Контроль параметров...", Alt+R, and the switch submenu)
 // and from the context actions of parameter popups.
+#include "Formatting.h"
 #include "WKServices.h"
 #include "dm_Spanwatch.h"
 
@@ -16,6 +17,7 @@
 
 class TRangeAlarmService : public TWKService {
     Q_OBJECT
+    Q_PROPERTY(double StartTime MEMBER StartTime)
 public:
     Q_INVOKABLE explicit TRangeAlarmService(QObject* Owner = nullptr);
     ~TRangeAlarmService() override;
@@ -36,6 +38,10 @@ public:
 
     // Milliseconds of a monotonic clock; tests replace it.
     std::function<qint64()> Now;
+    // Samples older than this (the history the acquisition client fetches
+    // when it connects) are not checked: nothing that happened before the
+    // program started alarms. The time of the service's creation; tests set it.
+    TDateTime StartTime;
 
     // True when another program on this station raises the alarms.
     bool Idle() const { return FSkipService; }

@@ -15,6 +15,8 @@ TdmTubingStat*& Module() {
 
 const QString kBHAPrefix = QStringLiteral("КНБК: ");
 const QString kLineEnd = QStringLiteral("\r\n");
+// Whose rows a failed write loses, as the user is told.
+const QString WriteWhat = QStringLiteral("статистику по свечам");
 
 const QStringList kAllColumns{"WELLID",          "STARTTIME",      "SENSORDEPTH",        "RUNNO",
                               "ITEMNO",          "SUBITEMNO",      "ISBHA",              "ITEMMODEL",
@@ -113,13 +115,35 @@ TdmTubingStat::TdmTubingStat(QObject* Owner) : QObject(Owner), dsTubingStat(this
     for (const QString& c : TimeColumns) FClipboardFields.push_back({dsTubingStat.FieldByName(c), tfaSum, tftDouble, 0, {}});
 
     Module() = this;
+    // The well module may come before or after this one, and its database may
+    // be opened again later: the rows follow it whenever it is there.
+    connect(&WellDatabaseSignals(), &TWellDatabaseSignals::Opened, this, &TdmTubingStat::AttachToWells);
+    connect(&WellDatabaseSignals(), &TWellDatabaseSignals::Closing, this, &TdmTubingStat::DetachFromWells);
+    if (const TdmWells* wells = dmWells(); wells && wells->Connected()) AttachToWells();
+    else DebugLog(QStringLiteral("TdmTubingStat.DataModuleCreate: the well database is not available yet"));
+}
+
+void TdmTubingStat::AttachToWells() {
     try {
-        if (const TdmWells* wells = dmWells(); wells && wells->Connected()) itTubingStat.SetDatabase(wells->dbWells());
+        const TdmWells* wells = dmWells();
+        if (!wells || !wells->Connected()) throw EDatabaseError(QStringLiteral("the well database is not available"));
+        dsTubingStat.Close();
+        itTubingStat.SetDatabase(wells->dbWells());
         DBChange();
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("TdmTubingStat.DataModuleCreate: %1").arg(QString::fromUtf8(e.what())));
+        DebugLog(QStringLiteral("TdmTubingStat.AttachToWells: %1").arg(ExceptionMessage(e)));
     }
     RecalcSumTimings();
+}
+
+void TdmTubingStat::DetachFromWells() {
+    try {
+        dsTubingStat.Close();
+        qrSumTimings.Close();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TdmTubingStat.DetachFromWells: %1").arg(ExceptionMessage(e)));
+    }
+    itTubingStat.Detach();
 }
 
 TdmTubingStat::~TdmTubingStat() {
@@ -273,7 +297,10 @@ void TdmTubingStat::SetTimeColumns(const TTubingStatItem& Item) {
 bool TdmTubingStat::AddStatToDB(const TTubingStatItem& Item, bool IsNew) {
     if (!IsNew && (Item.StartTime <= 0 || Item.CommonTime <= 0)) return true;
     TSqlDataSet& d = dsTubingStat;
-    if (!d.Active()) return false;
+    if (!d.Active()) {
+        ReportWellDatabaseWriteFailed(WriteWhat, QStringLiteral("the well database is not available"));
+        return false;
+    }
     TControlsDisabled disabled(d);
     const TBookmark here = d.GetBookmark();
     bool result = false;
@@ -299,7 +326,9 @@ bool TdmTubingStat::AddStatToDB(const TTubingStatItem& Item, bool IsNew) {
         }
     } catch (const std::exception& e) {
         CancelAndRollback(QStringLiteral("AddStatToDB"), e);
+        ReportWellDatabaseWriteFailed(WriteWhat, ExceptionMessage(e));
     }
+    if (result) WellDatabaseWriteSucceeded(WriteWhat);
     try {
         if (d.BookmarkValid(here)) d.GotoBookmark(here);
     } catch (const std::exception& e) {

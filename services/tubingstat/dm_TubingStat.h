@@ -121,6 +121,12 @@ public:
     // The sum index of a time column or its VSL_ field (-1 for the others).
     static int SumIndex(const QString& FieldName);
 
+    // Shows the rows and sums of the current well and run of the well
+    // database the program has now; without one the dataset stays closed.
+    void AttachToWells();
+    // The well database goes away: the dataset closes and leaves it.
+    void DetachFromWells();
+
 private:
     void CreateFields();
     void dsTubingStatCalcFields(TDataSet& DataSet);

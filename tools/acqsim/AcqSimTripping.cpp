@@ -97,11 +97,31 @@ double TAcqSimTripping::Block(int64_t k) const {
     return block;
 }
 
+int TAcqSimTripping::Operation(int64_t k) const {
+    const int half = MoveRecords + PauseRecords;
+    const int64_t cycle = CycleRecords();
+    const int64_t r = cycle > 0 ? ((k % cycle) + cycle) % cycle : 0;
+    // The bottom: the stretch between the last stand in and the first one out.
+    const int64_t bottom = half + int64_t(Stands()) * StandRecords();
+    if (r < bottom) return 1;
+    if (r >= bottom + half) return 2;
+    const int64_t s = r - bottom;
+    if (s < MoveRecords / 2) return 7;
+    if (s < MoveRecords) return 3;
+    if (s < MoveRecords + PauseRecords / 2) return 4;
+    return 5;
+}
+
+double TAcqSimTripping::RotarySpeed(int64_t k) const { return Operation(k) == 7 ? 60 : 0; }
+
 double TAcqSimTripping::Value(uint16_t gid, int64_t k) const {
     switch (gid) {
         case 101: return HoleDepth;
         case 102: return HoleDepth - BitPos(k);
         case 103: return Block(k);
+        case 122: return Operation(k);
+        case 1200: return RotarySpeed(k);
+        case 1303: return 0;
         default: return std::numeric_limits<double>::quiet_NaN();
     }
 }

@@ -3,7 +3,10 @@
 // stand and pulled out again, as the depth (101), bit off bottom (102) and
 // travelling-block position (103) sensors see it. Each stand is a move of the
 // string with the block, a pause, a move of the block alone (to the next stand
-// or back), and a pause. Other sensors keep the simulator's built-in values.
+// or back), and a pause. The rig's operation code (122) and the rotary and
+// top-drive speeds (1200, 1303) follow the trip: running in, at the bottom
+// drilling with the rotary, sliding, a connection and circulation, then
+// pulling out. Other sensors keep the simulator's built-in values.
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +30,11 @@ struct TAcqSimTripping {
     // Bit position (depth of the bit below the rotary table) and block height at record k.
     double BitPos(int64_t k) const;
     double Block(int64_t k) const;
+    // The rig's operation code (the core's opRunningIn 1, opPullingOut 2,
+    // opDrilling 3, opConnection 4, opCirculation 5, opRotorDrilling 7) and
+    // the rotary speed at record k; the top drive stands still.
+    int Operation(int64_t k) const;
+    double RotarySpeed(int64_t k) const;
     // The sensor value at record k; NaN for sensors the scenario does not make.
     double Value(uint16_t gid, int64_t k) const;
     // Depth of the bit with the first n stands in.

@@ -22,7 +22,7 @@ void Usage(FILE* out) {
                  "  --rate N          records a second of every stream (1 to 1000)\n"
                  "  --sensors N       sensors of every stream (1 to 4096)\n"
                  "  --verbose         print every request received\n"
-                 "  --trip N          run a string of N stands of 9.5 m in and out, stand by stand\n"
+                 "  --trip N          run a string of N stands of 9.5 m in and out, stand by stand, with the rig's operation codes\n"
                  "  --help            this text\n");
 }
 

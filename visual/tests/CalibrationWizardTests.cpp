@@ -3,9 +3,12 @@
 #include "WKNet.h"
 #include "dlg_GenericCalibration.h"
 #include "KXPointArrays.h"
+#include "KXScale.h"
+#include "Kurvex.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QTabWidget>
 #include <QLabel>
@@ -123,6 +126,18 @@ TEST_F(CalibrationKnownFits, WizardSteadyReadingsStopByThemselves) {
     EXPECT_EQ(d.sgData->item(1, 2)->text(), "1000");
     // One "Time" and one "Data" entry per tick.
     EXPECT_EQ(d.mtCalibration->Arrays().Items(0)->GetCount(), d.mtCalibration->Arrays().Items(1)->GetCount());
+
+    // The axes carry no caption (and so no class name for one).
+    std::vector<TScale*> scales{d.Chart->XScale()};
+    for (int f = 0; f < d.Chart->Fields().Count(); ++f)
+        for (int i = 0; i < d.Chart->Fields().Items(f)->Scales().Count(); ++i)
+            scales.push_back(d.Chart->Fields().Items(f)->Scales().Items(i));
+    ASSERT_EQ(scales.size(), 2u);
+    for (TScale* scale : scales) EXPECT_TRUE(!scale->ShowCaption() || scale->Caption().isEmpty()) << scale->Caption().toStdString();
+    if (const QString dir = qEnvironmentVariable("WK_TEST_ARTIFACTS"); !dir.isEmpty()) {
+        QDir().mkpath(dir);
+        d.grab().save(dir + QStringLiteral("/CalibrationWizardReading.png"));
+    }
 }
 
 TEST_F(CalibrationKnownFits, WizardFailingReadWaitsTwoSecondsAndStopWritesOnlyANumericMean) {

@@ -119,6 +119,21 @@ TEST_F(PipeCountScan, StoredCountBelongsToItsWellAndRun) {
     EXPECT_EQ(Service->CurrentItem(), 0);
 }
 
+TEST_F(PipeCountScan, StoredCountComesBackWithTheDatabase) {
+    MakeRun();
+    MakePipes(std::vector<double>(5, 9.5));
+    Store(3, 1, 1);
+    // The workstation's start with the database held elsewhere: no tally, count 0.
+    Wells.reset();
+    TPipeCountService& s = Start();
+    EXPECT_TRUE(dmJointcount()->FTubing.empty());
+    EXPECT_EQ(s.CurrentItem(), 0);
+    // The database opened later: the tally, and the count stored for its run.
+    Wells = std::make_unique<TdmWells>();
+    EXPECT_EQ(dmJointcount()->FTubing.size(), 5u);
+    EXPECT_EQ(s.CurrentItem(), 3);
+}
+
 TEST_F(PipeCountScan, UpwardMoveFromBeyondTheListStartsAtItsEnd) {
     MakeRun();
     MakePipes(std::vector<double>(4, 9.5));

@@ -157,6 +157,18 @@ TEST_F(RangeCheck, SwitchingACheckForgetsTheLastAlarm) {
     EXPECT_EQ(Listener.Alerts.size(), 2);
 }
 
+TEST_F(RangeCheck, HistoryFromBeforeTheStartDoesNotAlarm) {
+    AddRow(101, "1, 0, 9.5, NULL, '', '', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");
+    Start();
+    // The first three records (46000 + 0..2 s) are history fetched at connect.
+    Service->StartTime = 46000 + 3 / 86400.0 - 1e-9;
+    Tick({12, 9, 8});
+    EXPECT_TRUE(Listener.Alerts.isEmpty()) << Listener.Alerts.join('\n').toStdString();
+    // The first record of the program's own time below the limit is told.
+    Tick({9});
+    EXPECT_EQ(Listener.Alerts, QStringList{"Параметр Глубина < 9.5 (9)"});
+}
+
 TEST_F(RangeCheck, AnUnboundItemIsSkipped) {
     // Sensor 1200 is in no stream of the list; 101 still alarms.
     AddRow(1200, "1, 0, 50, NULL, '', '', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");

@@ -95,6 +95,7 @@ protected:
     TRangeAlarmService& Start(const QList<int>& gids = {101}) {
         Service = std::make_unique<TRangeAlarmService>();
         Service->Now = [this] { return Clock; };
+        Service->StartTime = 46000;  // the stream's first record
         Streams = std::make_unique<TWKStreamList>();
         auto stream = std::make_unique<TSensorDataStream>(0, QStringLiteral("Time1s.1"), QStringLiteral("Time1s"),
                                                           QStringLiteral("SrcTime"), 1000, true, 2000);

@@ -3,6 +3,7 @@
 #include "TubingStatSupport.h"
 
 #include "DBGrids.h"
+#include "DebugOutput.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "ModalDialogs.h"
@@ -279,6 +280,8 @@ TEST_F(TubingStatFrame, SetupAndFormTextRoundTrip) {
     f->SetParentWidget(&form);
     f->grTubingStat->MoveColumn(9, 0);
     f->grTubingStat->Column(2)->SetWidth(33);
+    // An option of the grid's own kind that the frame does not set itself.
+    f->grTubingStat->SetDBOptions(f->grTubingStat->DBOptions() & ~TDBGrid::TDBGridOptions(TDBGrid::dgIndicator));
 
     UI->ScriptDialogOnce("TdlgSetupTubingStatFrame", [](QObject* o) {
         auto* d = static_cast<TdlgSetupTubingStatFrame*>(o);
@@ -296,10 +299,20 @@ TEST_F(TubingStatFrame, SetupAndFormTextRoundTrip) {
     EXPECT_TRUE(text.contains("inline frTubingStat1: TfrTubingStat"));
     EXPECT_TRUE(text.contains("object grTubingStat: TDBGrid"));
     EXPECT_TRUE(text.contains("object sgSumTimings: TStringGrid"));
-    std::unique_ptr<TComponentBase> again(StringToComponent(text, nullptr));
+    std::unique_ptr<TComponentBase> again;
+    {
+        // Every property written reads back: no reading error is logged and passed over.
+        TDebugOutputCapture cap;
+        again.reset(StringToComponent(text, nullptr));
+        EXPECT_FALSE(cap.Contains("Error reading")) << cap.Lines().join('\n').toStdString();
+    }
     ASSERT_TRUE(again);
     auto* g = again->FindComponentAs<TfrTubingStat>("frTubingStat1");
     ASSERT_TRUE(g);
+    ASSERT_TRUE(g->grTubingStat);
+    EXPECT_EQ(g->grTubingStat->DBOptions(), f->grTubingStat->DBOptions());
+    EXPECT_TRUE(g->grTubingStat->DBOptions().testFlag(TDBGrid::dgRowSelect));
+    EXPECT_FALSE(g->grTubingStat->DBOptions().testFlag(TDBGrid::dgIndicator));
     EXPECT_FALSE(g->Ctl3D());
     EXPECT_EQ(g->Align(), TControl::alClient);
     ASSERT_TRUE(g->grTubingStat);

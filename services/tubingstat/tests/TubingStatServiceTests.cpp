@@ -1,6 +1,7 @@
 // The statistics service and its module on the embedded well database: step
 // accounting, the life of the running row, the exports and the hour texts.
 #include "TubingStatSupport.h"
+#include "WKHints.h"
 
 namespace {
 
@@ -343,6 +344,42 @@ TEST_F(TubingStatExport, WithoutWellDatabaseTheModuleIsEmpty) {
     EXPECT_FALSE(m.SaveCurrRecord(1, 0, false, "a", 0, 0, item));
     m.CopyToClipboard(true);
     EXPECT_EQ(Lines().size(), 1);
+}
+
+TEST_F(TubingStatExport, TheModuleFollowsTheWellDatabaseWheneverItOpens) {
+    Wells.reset();
+    Hints().ClearHints();
+    // What an earlier test's failed write told is forgotten, as after a good write.
+    WellDatabaseWriteSucceeded(QStringLiteral("статистику по свечам"));
+    TdmTubingStat m;
+    TTubingStatItem item;
+    item.TubingIndex = 0;
+    item.StartTime = At(1);
+    item.CommonTime = 0.5;
+    // A row the module cannot store is told, once.
+    EXPECT_FALSE(m.AddStatToDB(item, true));
+    EXPECT_FALSE(m.AddStatToDB(item, true));
+    ASSERT_EQ(Hints().GetCount(), 1);
+    EXPECT_TRUE(Hints().GetHint(0).Message.contains("статистику по свечам")) << Hints().GetHint(0).Message.toStdString();
+
+    // The well module made after the statistics module, as the workstation does.
+    Wells = std::make_unique<TdmWells>();
+    EXPECT_TRUE(m.dsTubingStat.Active());
+    ASSERT_TRUE(m.AddStatToDB(item, true));
+    EXPECT_EQ(Stored().size(), 1u);
+    m.RecalcSumTimings();
+    EXPECT_DOUBLE_EQ(m.FSumTimings.SumCommonTime(), 0.5);
+
+    // Gone and back again: closed meanwhile, then the rows of the new connection.
+    Wells.reset();
+    EXPECT_FALSE(m.dsTubingStat.Active());
+    Wells = std::make_unique<TdmWells>();
+    ASSERT_TRUE(m.dsTubingStat.Active());
+    EXPECT_EQ(m.dsTubingStat.RecordCount(), 1);
+    item.StartTime = At(2);
+    EXPECT_TRUE(m.AddStatToDB(item, true));
+    EXPECT_EQ(Stored().size(), 2u);
+    Hints().ClearHints();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <map>
 
 namespace {
 TEST(AcqSimTripping, StringMovesWithTheBlockAndStandsWhileTheBlockMovesAlone) {
@@ -18,6 +19,7 @@ TEST(AcqSimTripping, StringMovesWithTheBlockAndStandsWhileTheBlockMovesAlone) {
         const double dBlock = t.Block(k) - t.Block(k - 1);
         if (std::abs(dBit) > 1e-9) {
             ++stringMoves;
+            EXPECT_EQ(t.Value(122, k), dBit > 0 ? 1 : 2) << k << ": running in or pulling out";
             EXPECT_NEAR(dBit + dBlock, 0, 1e-9) << k << ": the string hangs in the block";
         } else if (std::abs(dBlock) > 1e-9) {
             ++blockMoves;
@@ -28,7 +30,22 @@ TEST(AcqSimTripping, StringMovesWithTheBlockAndStandsWhileTheBlockMovesAlone) {
     }
     EXPECT_EQ(stringMoves, 2 * 2 * 3 * t.MoveRecords);
     EXPECT_EQ(blockMoves, 2 * (2 * 3 + 2) * t.MoveRecords);
-    EXPECT_TRUE(std::isnan(t.Value(1200, 5)));
+    EXPECT_TRUE(std::isnan(t.Value(1303 + 1, 5)));
+
+    // At the bottom, between the last stand in and the first one out, the rig
+    // drills with the rotary, slides, makes a connection and circulates; the
+    // rotary turns only while it drills with it.
+    std::map<int, int> records;
+    for (int64_t k = t.RunInEnd(3) + 1; k <= t.RunInEnd(3) + t.MoveRecords + t.PauseRecords; ++k) {
+        const int op = int(t.Value(122, k));
+        ++records[op];
+        EXPECT_EQ(t.Value(1200, k) > 0, op == 7) << k;
+        EXPECT_EQ(t.Value(1303, k), 0) << k;
+    }
+    EXPECT_EQ(records, (std::map<int, int>{{3, 5}, {4, 2}, {5, 3}, {7, 5}}));
+    EXPECT_EQ(t.Value(122, t.RunInEnd(3)), 1);
+    EXPECT_EQ(t.Value(122, t.PullOutEnd(0)), 2);
+    EXPECT_EQ(t.Value(122, cycle), 1) << "the next cycle runs in again";
 
     for (int n = 0; n <= 3; ++n) EXPECT_DOUBLE_EQ(t.BitPos(t.RunInEnd(n)), t.StringLength(n)) << n;
     for (int n = 0; n < 3; ++n) EXPECT_DOUBLE_EQ(t.BitPos(t.PullOutEnd(n)), t.StringLength(n)) << n;

@@ -90,6 +90,9 @@ protected:
         PrimaryServices = std::make_unique<TPrimarySerivces>("Welvista", false);
         SecondaryServices = std::make_unique<TSecondaryServices>("Welvista", false);
         SecondaryServices->AddNotification(&Listener);
+        // The simulated rig's day is the program's: its records are not history from before the start.
+        if (QObject* alarms = SecondaryServices->GetService("TRangeAlarmService"))
+            ASSERT_TRUE(alarms->setProperty("StartTime", kStart));
         NotifyServices(seStartLogging, nullptr);
     }
     void TearDown() override {
