@@ -6,6 +6,7 @@
 #include "StringLists.h"
 #include "WK2TCPProtocol.h"
 #include "WKConsts.h"
+#include "WKHints.h"
 #include "WKWells.h"
 #include "dm_Service.h"
 #include "fm_TCPCLSetup.h"
@@ -185,9 +186,34 @@ void TWKTCPClientService::Notify(TServiceEvent Event, void* Sender) {
         case seRequestWells:
             RequestWells();
             break;
+        case seIdle:
+            if (Sender) WatchConnection(static_cast<TWKServices*>(Sender)->Streams());
+            break;
         default:
             break;
     }
+}
+
+void TWKTCPClientService::WatchConnection(TWKStreamList& List) {
+    const bool connected = FTCPClient->Connected();
+    const QString server = FTCPClient->GetHost() + QLatin1Char(':') + QString::number(FTCPClient->GetPort());
+    if (connected) {
+        if (FServerLink == TServerLink::Lost)
+            AddHint(hcInformation, QStringLiteral("Сервер сбора данных"),
+                    QStringLiteral("Связь с сервером сбора данных %1 восстановлена").arg(server));
+        FServerLink = TServerLink::Connected;
+        return;
+    }
+    // Not connected: told once, after the client's first attempt at the start.
+    if (FServerLink == TServerLink::Lost || (FServerLink == TServerLink::Unknown && FTCPClient->Cycles() == 0)) return;
+    const QString message = FServerLink == TServerLink::Connected
+                                ? QStringLiteral("Связь с сервером сбора данных %1 потеряна").arg(server)
+                                : QStringLiteral("Нет связи с сервером сбора данных %1").arg(server);
+    FServerLink = TServerLink::Lost;
+    DebugLog(QStringLiteral("TWKTCPClientService.WatchConnection: ") + message + QStringLiteral(": ") +
+             FTCPClient->GetState());
+    AddHint(hcWarning, QStringLiteral("Сервер сбора данных"), message);
+    for (int i = 0; i < List.Count(); ++i) List.GetStreamByIndex(i)->MarkStale();
 }
 
 void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
