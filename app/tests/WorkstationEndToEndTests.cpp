@@ -202,6 +202,16 @@ QList<int> SeriesGIDs(const TGraphion& chart) {
     return gids;
 }
 
+// The captions of a chart's value scales, in ascending order.
+QStringList ScaleCaptions(TGraphion& chart) {
+    QStringList captions;
+    for (int f = 0; f < chart.Fields().Count(); ++f)
+        for (int k = 0; k < chart.Fields().Items(f)->Scales().Count(); ++k)
+            captions << chart.Fields().Items(f)->Scales().Items(k)->Caption();
+    captions.sort();
+    return captions;
+}
+
 template <class T>
 QList<T*> FormsOf(const TfmMain& main) {
     QList<T*> list;
@@ -238,6 +248,7 @@ TEST(WorkstationEndToEnd, UserAddedSeriesSurviveARestart) {
         auto* trend = qobject_cast<TfmRealtimeChart*>(main.ActiveForm());
         ASSERT_TRUE(trend && trend->Chart());
         ASSERT_EQ(SeriesGIDs(*trend->Chart()), QList<int>({101, 1200}));
+        EXPECT_EQ(ScaleCaptions(*trend->Chart()), QStringList({"Глубина м", "Обороты ротора об/мин"}));
         main.SaveFormAs(formFile);
 
         // A tabbed form; its tab's chart gets a parameter through the chart's popup.
@@ -304,6 +315,10 @@ TEST(Workstation, ServerLossIsTold) {
     main.show();
     const auto views = FormsOf<TfmDigitalView>(main);
     ASSERT_EQ(views.size(), 1);
+    // The bundled desktop's scales name their units as scales the picker adds do.
+    ASSERT_EQ(FormsOf<TfmRealtimeChart>(main).size(), 1);
+    EXPECT_EQ(ScaleCaptions(*FormsOf<TfmRealtimeChart>(main)[0]->Chart()),
+              QStringList({"Глубина м", "Обороты ротора об/мин"}));
     TSensGrid* grid = views[0]->Grid();
     ASSERT_TRUE(grid);
     // Depth, the first item of the bundled view.
