@@ -7,6 +7,7 @@
 #include "RegIniFile.h"
 #include "TestSupport.h"
 #include "WKConsts.h"
+#include "ImgList.h"
 #include "WKHints.h"
 #include "WKWells.h"
 #include "ExeInfo.h"
@@ -294,6 +295,29 @@ TEST(Workstation, DockedFormOpensAsAFreeWindow) {
     EXPECT_THROW(main.OpenFile(other.fileName()), Exception);
     EXPECT_EQ(main.MonitoringForms().size(), before);
     EXPECT_FALSE(main.LoadingDesktop());
+}
+
+TEST(Workstation, ToolbarShowsPicturesAndTheDesktopListAt800) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.resize(800, 600);
+    main.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main.ilMain && main.ilMainDisabled);
+    EXPECT_EQ(main.ilMain->Count(), main.ilMainDisabled->Count());
+    for (QAction* a : {main.actFileNew, main.actSelectWell, main.actFormOpen, main.actSaveForm, main.actSaveDesktop,
+                       main.actLoadData}) {
+        SCOPED_TRACE(a->objectName().toStdString());
+        ASSERT_FALSE(a->icon().isNull());
+        const QImage normal = a->icon().pixmap(16, QIcon::Normal).toImage();
+        const QImage disabled = a->icon().pixmap(16, QIcon::Disabled).toImage();
+        EXPECT_NE(normal, disabled) << "the disabled look is its own";
+    }
+    // The desktop list shows on the toolbar itself, not behind its overflow arrow.
+    EXPECT_TRUE(main.cbDesktops->isVisible());
+    const QRect list(main.cbDesktops->mapTo(&main, QPoint(0, 0)), main.cbDesktops->size());
+    EXPECT_TRUE(main.rect().contains(list)) << list.x() << "+" << list.width();
+    main.FormClose();
 }
 
 TEST(Workstation, DesktopNameIsCleaned) {
