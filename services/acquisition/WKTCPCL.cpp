@@ -204,16 +204,20 @@ void TWKTCPClientService::WatchConnection(TWKStreamList& List) {
         FServerLink = TServerLink::Connected;
         return;
     }
-    // Not connected: told once, after the client's first attempt at the start.
-    if (FServerLink == TServerLink::Lost || (FServerLink == TServerLink::Unknown && FTCPClient->Cycles() == 0)) return;
-    const QString message = FServerLink == TServerLink::Connected
-                                ? QStringLiteral("Связь с сервером сбора данных %1 потеряна").arg(server)
-                                : QStringLiteral("Нет связи с сервером сбора данных %1").arg(server);
-    FServerLink = TServerLink::Lost;
-    DebugLog(QStringLiteral("TWKTCPClientService.WatchConnection: ") + message + QStringLiteral(": ") +
-             FTCPClient->GetState());
-    AddHint(hcWarning, QStringLiteral("Сервер сбора данных"), message);
-    for (int i = 0; i < List.Count(); ++i) List.GetStreamByIndex(i)->MarkStale();
+    // Told once; at the start only after the client's first attempt.
+    if (FServerLink == TServerLink::Connected || (FServerLink == TServerLink::Unknown && FTCPClient->Cycles() > 0)) {
+        const QString message = FServerLink == TServerLink::Connected
+                                    ? QStringLiteral("Связь с сервером сбора данных %1 потеряна").arg(server)
+                                    : QStringLiteral("Нет связи с сервером сбора данных %1").arg(server);
+        FServerLink = TServerLink::Lost;
+        DebugLog(QStringLiteral("TWKTCPClientService.WatchConnection: ") + message + QStringLiteral(": ") +
+                 FTCPClient->GetState());
+        AddHint(hcWarning, QStringLiteral("Сервер сбора данных"), message);
+    }
+    // While the server is away, whatever the streams hold came before the
+    // loss, records still queued then and drained since included.
+    if (FServerLink == TServerLink::Lost)
+        for (int i = 0; i < List.Count(); ++i) List.GetStreamByIndex(i)->MarkStale();
 }
 
 void TWKTCPClientService::CreateStreams(TWKStreamList& List) {
