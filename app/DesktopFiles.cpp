@@ -61,9 +61,8 @@ QString CleanDesktopName(const QString& name) {
     return clean;
 }
 
-QString DesktopFileName(const QString& nameOrFile) {
-    if (nameOrFile.contains(QLatin1Char('/'))) return nameOrFile;
-    const QString clean = CleanDesktopName(nameOrFile);
+QString DesktopFileName(const QString& name) {
+    const QString clean = CleanDesktopName(name);
     if (clean.trimmed().isEmpty()) throw Exception(QStringLiteral("Недопустимое название набора форм"));
     return DesktopsFolder() + clean + DesktopExt;
 }

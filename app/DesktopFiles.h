@@ -28,10 +28,10 @@ struct TDesktopContent {
 QString DesktopsFolder();
 // The name without the characters a file name cannot hold: " * / : < > ? \ |
 QString CleanDesktopName(const QString& name);
-// The file of a desktop: a name without a folder part goes into the desktops
-// folder, cleaned; a name that is empty after cleaning is refused with
-// "Недопустимое название набора форм".
-QString DesktopFileName(const QString& nameOrFile);
+// The file of a named desktop: the name cleaned, in the desktops folder (a
+// typed "Смена/1" is "Смена1.sd2" there); a name that is empty after cleaning
+// is refused with "Недопустимое название набора форм".
+QString DesktopFileName(const QString& name);
 // The desktop names of the folder: the default one first, always, then the
 // names of the folder's .sd2 files in name order, the default one not again.
 QStringList DesktopNames(const QString& folder);

@@ -55,6 +55,8 @@ void TExeInfo::GetVersionInfoOfApp(const QString& fileName) {
         const auto it = values.find(QLatin1String(Keys[i]));
         FStrings[i] = it == values.end() ? QString() : it->second;
     }
+    const auto date = values.find(QStringLiteral("BuildDate"));
+    FBuildDate = date == values.end() ? QString() : date->second;
 }
 
 QString TExeInfo::OSName() const {

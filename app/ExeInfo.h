@@ -46,6 +46,8 @@ public:
     QString ProductName() const { return FStrings[7]; }
     QString ProductVersion() const { return FStrings[8]; }
     QString Comments() const { return FStrings[9]; }
+    // The date the build wrote the record (yyyy-MM-dd); empty without one.
+    QString BuildDate() const { return FBuildDate; }
     QString ComputerName() const { return FComputerName; }
     QString OSName() const;
     // The system's configuration and library folders stand for the old
@@ -67,6 +69,7 @@ private:
     int VersionPart(int index) const;
 
     QString FStrings[10];
+    QString FBuildDate;
     QString FComputerName;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 // The about window: the program's picture and name, its version line
-// ("Версия " + the file version), what it is, its copyright, and the
+// ("Версия " + the file version) and the date of its build, what it is, its copyright, and the
 // computer and system it runs on.
 #include <QDialog>
 
@@ -18,6 +18,7 @@ public:
     QLabel* imgLogo;
     QLabel* lbProduct;
     QLabel* lbVersion;
+    QLabel* lbBuildDate;
     QLabel* lbDescription;
     QLabel* lbCopyright;
     QLabel* lbComputer;

@@ -93,6 +93,24 @@ void TfmTabbedForm::TabsTabChange(QObject*) {
             chart->SetVisible(i == FTabs->ActiveTab());
             chart->SetTag(i);
         }
+    PlaceHiddenCharts();
+}
+
+void TfmTabbedForm::PlaceHiddenCharts() {
+    TWKChart* shown = FTabs ? TabChart(FTabs->ActiveTab()) : nullptr;
+    if (!shown) return;
+    const QRect place = shown->BoundsRect();
+    for (int i = 0; i < FTabs->TabCount(); ++i)
+        if (TWKChart* chart = TabChart(i); chart && chart != shown)
+            chart->SetBounds(place.x(), place.y(), place.width(), place.height());
+}
+
+void TfmTabbedForm::resizeEvent(QResizeEvent* e) {
+    TBaseMDIForm::resizeEvent(e);
+    if (IsLoading()) return;
+    // The event may come while the new size is being set, before the layout.
+    Realign();
+    PlaceHiddenCharts();
 }
 
 void TfmTabbedForm::TabsCloseTab(QObject*, int index, bool* close) {

@@ -47,9 +47,15 @@ public:
     void ReadingState() override;
     void Loaded() override;
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
     void CreateLayout();
     void BindLayout();
+    // Hidden charts take no part in the layout: they get the shown chart's
+    // place, so that they show there and their stored bounds are current.
+    void PlaceHiddenCharts();
 
     bool FIsDateTime = true;
     bool FReadingWell = false;

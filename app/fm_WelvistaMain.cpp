@@ -4,6 +4,8 @@
 #include "DesktopFiles.h"
 #include "ExeInfo.h"
 #include "FormFiles.h"
+#include "ImgList.h"
+#include "MainIcons.h"
 #include "MainWindowHost.h"
 #include "Messages.h"
 #include "ModalDialogs.h"
@@ -12,6 +14,7 @@
 #include "UIServices.h"
 #include "WKConsts.h"
 #include "WKHints.h"
+#include "WKSpecialImages.h"
 #include "WKWells.h"
 #include "dlg_InputString.h"
 #include "fm_About.h"
@@ -25,6 +28,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTabBar>
@@ -252,8 +256,31 @@ void TfmMain::FormCreate() {
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FormActivated(now); });
     DebugLog(QStringLiteral("Welvista: activate plugins"));
     Welvista::ActivatePlugins();
+    CreateImages();
     AddSketchSetupMenu(*mmSetup);
     DebugLog(QStringLiteral("Welvista: FormCreate exit"));
+}
+
+void TfmMain::CreateImages() {
+    FImages = std::make_unique<TCustomImageList>();
+    FImages->SetWidth(16);
+    FImages->SetHeight(16);
+    FImages->SetColorDepth(TCustomImageList::cd32Bit);
+    for (const QImage& image : MainCommandIcons()) FImages->Add(image);
+    FDisabledImages.reset(CreateSpecialImageList(FImages.get(), 0.0f, 0.1f, 1.0f, 0.5f));
+    ilMain = FImages.get();
+    ilMainDisabled = FDisabledImages.get();
+    const std::pair<QAction*, TMainIcon> commands[] = {
+        {actFileNew, miNewForm},     {actSelectWell, miSelectWell},   {actFormOpen, miOpenForm},
+        {actSaveForm, miSaveForm},   {actSaveDesktop, miSaveDesktop}, {actLoadData, miLoadData}};
+    for (const auto& [action, index] : commands) {
+        QIcon icon(QPixmap::fromImage(ilMain->Image(index)));
+        if (ilMainDisabled) icon.addPixmap(QPixmap::fromImage(ilMainDisabled->Image(index)), QIcon::Disabled);
+        action->setIcon(icon);
+    }
+    // Pictures only, the captions as tips: the desktop list fits at 800 pixels.
+    tbMain->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbMain->setIconSize(QSize(16, 16));
 }
 
 void TfmMain::FormActivated(QWidget* now) {
@@ -388,6 +415,7 @@ TBaseMDIForm* TfmMain::PageForm(int index) const {
 }
 
 void TfmMain::FloatForm(TBaseMDIForm* form, const QRect& rect) {
+    form->SetAlign(TControl::alNone);
     form->SetBorderStyle(TForm::bsSizeable);
     form->SetDragKind(TForm::dkDrag);
     form->ManualFloat(rect);
@@ -419,6 +447,9 @@ void TfmMain::DockForm(TBaseMDIForm* form) {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     form->ManualDock(page);
+    // A docked form fills its page, and its stored text says so: a form file
+    // saved now opens as a free window of its own in multi-window mode.
+    form->SetAlign(TControl::alClient);
     layout->addWidget(form);
     const int index = pcDock->addTab(page, form->Caption());
     connect(form, &QWidget::windowTitleChanged, page, [this, page](const QString& title) {
@@ -532,7 +563,8 @@ void TfmMain::SaveDesktopCommand() {
     dialog.SetNames(names);
     if (ShowModal(dialog) != mrOk) return;
     SaveDesktop(dialog.DesktopName());
-    FillDesktopList(dialog.DesktopName());
+    // Listed under the name it was saved as.
+    FillDesktopList(CleanDesktopName(dialog.DesktopName()));
     UpdateActions();
 }
 
@@ -541,7 +573,7 @@ void TfmMain::SaveDesktopFileCommand() {
     o.DefaultExt = QStringLiteral("sd2");
     o.Filter = QStringLiteral("Файлы наборов форм  (*.sd2)|*.sd2");
     o.OverwritePrompt = true;
-    if (UIServices().SaveFileDialog(o)) SaveDesktop(o.FileName);
+    if (UIServices().SaveFileDialog(o)) SaveDesktopToFile(o.FileName);
 }
 
 void TfmMain::DeleteDesktopCommand() {
@@ -649,7 +681,11 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
     UpdateActions();
 }
 
-void TfmMain::SaveDesktop(const QString& nameOrFile) {
+void TfmMain::SaveDesktop(const QString& name) { WriteDesktopFile(DesktopFileName(name), CurrentDesktop()); }
+
+void TfmMain::SaveDesktopToFile(const QString& fileName) { WriteDesktopFile(fileName, CurrentDesktop()); }
+
+TDesktopContent TfmMain::CurrentDesktop() const {
     TDesktopContent content;
     QList<TBaseMDIForm*> forms;
     if (MultiWindow()) {
@@ -662,7 +698,7 @@ void TfmMain::SaveDesktop(const QString& nameOrFile) {
     }
     for (TBaseMDIForm* form : forms)
         content.Forms << MonitoringFormText(form).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    WriteDesktopFile(DesktopFileName(nameOrFile), content);
+    return content;
 }
 
 void TfmMain::DeleteDesktop(const QString& name) { QFile::remove(DesktopsFolder() + name + DesktopExt); }
@@ -682,11 +718,8 @@ void TfmMain::OpenFile(const QString& fileName) {
         try {
             TBaseMDIForm* form = ReadMonitoringForm(ReadFormFileText(fileName));
             if (MultiWindow()) {
-                if (form->Align() == TControl::alClient) {
-                    // Saved while docked: a free window of its own.
-                    form->SetAlign(TControl::alNone);
-                    FloatForm(form, QRect(100, 100, 400, 400));
-                }
+                // Saved while docked: a free window of its own.
+                if (form->Align() == TControl::alClient) FloatForm(form, QRect(100, 100, 400, 400));
                 form->ShowForm();
             } else {
                 DockForm(form);

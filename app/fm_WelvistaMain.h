@@ -5,6 +5,7 @@
 // choice of a form, desktops and form files, the window state in
 // "Software\Korva\Welvista", and the start (FormShow) and close (FormClose)
 // of the service groups.
+#include "DesktopFiles.h"
 #include "FormsHost.h"
 #include "fm_BaseMDIForm.h"
 #include "WKServices.h"
@@ -21,6 +22,7 @@ class QMenu;
 class QTabWidget;
 class QToolBar;
 class TBaseMDIForm;
+class TCustomImageList;
 class TdmWells;
 class TMainWindowMenuHost;
 
@@ -39,6 +41,9 @@ public:
     QMenu* mmSetup;
     QMenu* mmHelp;
     QMenu* pmDock;
+    // The commands' pictures and their disabled look (owned by the window).
+    TCustomImageList* ilMain = nullptr;
+    TCustomImageList* ilMainDisabled = nullptr;
 
     QAction* actFileNew;
     QAction* actFormOpen;
@@ -83,7 +88,10 @@ public:
     void FillDesktopList(const QString& preferred);
     void LoadDesktopByName(const QString& name);
     void LoadDesktopFile(const QString& fileName);
-    void SaveDesktop(const QString& nameOrFile);
+    // A named desktop goes to the desktops folder under its cleaned name; a
+    // file chosen in the file dialog is written as it is.
+    void SaveDesktop(const QString& name);
+    void SaveDesktopToFile(const QString& fileName);
     void DeleteDesktop(const QString& name);
     void SaveFormAs(const QString& fileName);
     void OpenFile(const QString& fileName) override;
@@ -130,10 +138,12 @@ protected:
 private:
     void CreateActions();
     void CreateMenusAndToolbar();
+    void CreateImages();
     void FormCreate();
     void FreeMonitoringForms();
     void RemoveEmptyPages();
     void FloatForm(TBaseMDIForm* form, const QRect& rect);
+    TDesktopContent CurrentDesktop() const;
     void FormActivated(QWidget* now);
     void AddWellDatabaseCommand();
 
@@ -143,6 +153,8 @@ private:
     bool FClosed = false;
     std::unique_ptr<TMainWindowMenuHost> FMenuHost;
     std::unique_ptr<TdmWells> FWells;
+    std::unique_ptr<TCustomImageList> FImages;
+    std::unique_ptr<TCustomImageList> FDisabledImages;
 };
 
 // The settings key of the main window and its section.

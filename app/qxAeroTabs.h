@@ -54,6 +54,8 @@ public:
     void SetTabCaption(int index, const QString& caption);
 
     int ActiveTab() const { return FActiveTab; }
+    // The first tab is the one a strip with tabs starts with: not written.
+    Q_INVOKABLE bool IsActiveTabStored() const { return FActiveTab != 0; }
     void SetActiveTab(int v);
     QStringList Tabs() const { return FTabs; }
     void SetTabs(const QStringList& v);

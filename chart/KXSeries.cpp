@@ -50,6 +50,10 @@ void TSeries::SetParentComponent(TComponentBase* Parent) {
     if (chart == FChart) return;
     if (FChart) FChart->RemoveSeries(this);
     if (chart) chart->InsertSeries(this);
+    // A series read inside a chart belongs to the chart, as the chart's
+    // commands make it; a named one stays with the root, where references
+    // find it by its name.
+    if (chart && IsLoading() && Name().isEmpty() && Owner() != chart) SetOwner(chart);
 }
 
 TSeries::~TSeries() {

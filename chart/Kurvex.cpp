@@ -472,8 +472,9 @@ void TGraphion::Loaded() {
 
 void TGraphion::GetChildren(const std::function<void(TComponentBase*)>& proc, TComponentBase* root) {
     TControl::GetChildren(proc, root);
-    for (TSeries* s : FSeriesList)
-        if (s->Owner() == root) proc(s);
+    // Every series is written inside its chart, whoever owns it: the chart
+    // commands make them owned by the chart, the review by the form.
+    for (TSeries* s : FSeriesList) proc(s);
 }
 
 void TGraphion::Assign(const TGraphion& Source) {

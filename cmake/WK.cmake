@@ -64,6 +64,17 @@ function(wk_package name)
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
+# wk_version_record(<target> <description>): the build writes <program>.version
+# beside the program, the record the program reads its version from: the
+# project's version and the date of the build.
+function(wk_version_record target description)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}>.version -DPROGRAM=${target}
+                             -DVERSION=${PROJECT_VERSION} "-DDESCRIPTION=${description}"
+                             -P ${CMAKE_SOURCE_DIR}/cmake/WriteVersionRecord.cmake
+                     VERBATIM)
+endfunction()
+
 # wk_tests(<name> LIBS ...): one GoogleTest executable from tests/*.cpp, each case registered with CTest.
 function(wk_tests name)
   if(NOT WK_BUILD_TESTS)
@@ -74,6 +85,8 @@ function(wk_tests name)
   add_executable(${name} ${tests} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE WKTestMain ${A_LIBS} Qt6::Test GTest::gtest GTest::gmock)
+  # Tests see the program information a program of the build sees.
+  wk_version_record(${name} "Tests ${name}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

@@ -454,6 +454,7 @@ TSensorDataStream::TSensorDataStream(int MainGID, const QString& ID, const QStri
 
 TSensorDataStream::TSensorDataStream(const TSensorDataStream& Source)
     : FTotalCount(Source.FTotalCount),
+      FStaleBefore(Source.FStaleBefore),
       FCapacity(Source.FCapacity),
       FDataClass(Source.FDataClass),
       FID(Source.FID),
@@ -517,7 +518,7 @@ void TSensorDataStream::AddRecords(int n) {
 
 void TSensorDataStream::ClearData() {
     for (auto& a : FArrays) a->Clear();
-    FNewCount = FTotalCount = 0;
+    FNewCount = FTotalCount = FStaleBefore = 0;
     ++FDataVersion;
 }
 

@@ -316,6 +316,12 @@ public:
     void AddRecords(int n);
     // Empties every array and zeroes both counters.
     void ClearData();
+    // The records held now came before the loss of their source: they are
+    // shown as stale, as error samples are, and newer records are not.
+    void MarkStale() { FStaleBefore = FTotalCount; }
+    // True when the record at window index i is one of those held at the
+    // last MarkStale.
+    bool IsStale(int i) const { return FTotalCount - GetDataCount() + i < FStaleBefore; }
     // Appends the records Source has received since the last copy (see the .cpp).
     void CopyFrom(const TSensorDataStream& Source);
 
@@ -341,6 +347,8 @@ private:
     void ResyncWith(const TSensorDataStream& Source, int NewRecords);
 
     int FTotalCount = 0;
+    // Records counted before this total are stale (MarkStale).
+    int FStaleBefore = 0;
     int FCapacity = 0;
     QString FDataClass;
     QString FID;
@@ -359,6 +367,12 @@ private:
     uint64_t FLayoutStamp = NewLayoutStamp();
     static uint64_t NewLayoutStamp();
 };
+
+// True when sample i of the array is a record its stream held when the
+// stream's source was lost.
+inline bool IsStaleSample(const TSensorDataArray& Array, int i) {
+    return Array.GetStream() && Array.GetStream()->IsStale(i);
+}
 
 // The streams of one service group; owns them.
 class TWKStreamList {

@@ -148,7 +148,9 @@ bool TSensGrid::CellText(int index, int position, QString& text, TColor& color) 
     // its state with it) only when the value is read.
     const double value = a->GetValue(i);
     const TSensorState state = a->GetState(i);
-    if (state == ssEmpty || state == ssError)
+    // A value from before the loss of the server is shown as an error sample.
+    const bool stale = IsStaleSample(*a, i);
+    if (state == ssEmpty || state == ssError || stale)
         color = TColor(255);
     else if (state == ssFixed)
         color = TColor(0x808080);
@@ -162,7 +164,7 @@ bool TSensGrid::CellText(int index, int position, QString& text, TColor& color) 
     }
     text = a->AsString(i, item->A(), item->B(), item->Precision(), item->Units(), shown);
     item->FOldValue = text;
-    if (state == ssEmpty || state == ssError || state == ssFixed) text = QLatin1Char('[') + text + QLatin1Char(']');
+    if (state == ssEmpty || state == ssError || state == ssFixed || stale) text = QLatin1Char('[') + text + QLatin1Char(']');
     if (state == ssFixed)
         text += QLatin1Char(' ') + a->AsString(-1, item->A(), item->B(), item->Precision(), item->Units(), shown);
     return true;
@@ -216,6 +218,11 @@ void TSensGrid::Loaded() {
     BindData();
     AdjustCount();
     AdjustColWidths();
+}
+
+void TSensGrid::resizeEvent(QResizeEvent* e) {
+    TCustomGrid::resizeEvent(e);
+    if (FVertical && !FExpanding) AdjustColWidths();
 }
 
 void TSensGrid::AddToPosition(int position) {

@@ -110,6 +110,7 @@ QString TSensorItem::NewestText() {
             double shown = 0;
             text = FYData->AsString(i, FA, FB, FPrecision, FUnits, shown);
             FOldValue = text;
+            if (IsStaleSample(*FYData, i)) text = QLatin1Char('[') + text + QLatin1Char(']');
         } else if (!FOldValue.isEmpty()) {
             text = QLatin1Char('[') + FOldValue + QLatin1Char(']');
         }

@@ -3,7 +3,9 @@
 #include "ExeInfo.h"
 #include "TestSupport.h"
 
+#include <QDate>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,6 +14,16 @@ QByteArray ReadAll(const QString& file) {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+}  // namespace
+
+// The project's version as the top build file states it.
+QString ProjectVersion() {
+    const QString text = QString::fromUtf8(ReadAll(SourceDir() + "/CMakeLists.txt"));
+    const QRegularExpressionMatch m = QRegularExpression(R"(project\(Welvista\s+VERSION\s+([0-9.]+))").match(text);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+namespace {
 
 TEST(DesktopFiles, WrittenAndReadBackInSectionOrder) {
     QTemporaryDir dir;
@@ -66,7 +78,7 @@ TEST(DesktopFiles, NamesFolderAndWriteErrors) {
 
     EXPECT_EQ(CleanDesktopName("a/b:c"), "abc");
     EXPECT_EQ(CleanDesktopName("Смена <2>|\"*?\\"), "Смена 2");
-    EXPECT_EQ(DesktopFileName("a/b:c"), "a/b:c");  // a folder part: taken as the file
+    EXPECT_EQ(DesktopFileName("a/b:c"), folder + "abc.sd2");  // a typed slash is no folder
     EXPECT_EQ(DesktopFileName("ab:c"), folder + "abc.sd2");
     try {
         DesktopFileName(":?*");
@@ -90,8 +102,9 @@ TEST(ProgramInformation, VersionRecordAndParts) {
     TExeInfo info;
     QTemporaryDir dir;
     const QString program = dir.filePath("Welvista2");
+    const QString before = info.ProductName();
     info.GetVersionInfoOfApp(program);  // no record: nothing read
-    EXPECT_EQ(info.ProductName(), TExeInfo::NotRead);
+    EXPECT_EQ(info.ProductName(), before);
 
     struct TCase { const char* Version; int Major, Minor, Release, Build; };
     const TCase cases[] = {
@@ -117,5 +130,26 @@ TEST(ProgramInformation, VersionRecordAndParts) {
     EXPECT_EQ(info.Version(), "1.3.3.0");
     EXPECT_FALSE(info.OSName().isEmpty());
     EXPECT_TRUE(info.TempDir().endsWith('/'));
+}
+
+TEST(ProgramInformation, TheBuildWritesEachProgramsVersion) {
+    const QString version = ProjectVersion();
+    ASSERT_FALSE(version.isEmpty());
+    for (const char* program : {"Welvista2", "WKDsgn", "acqsim"}) {
+        const QString file = BinDir() + "/" + program;
+        ASSERT_TRUE(QFile::exists(VersionRecordFile(file))) << program;
+        TExeInfo info;
+        info.GetVersionInfoOfApp(file);
+        EXPECT_EQ(info.FileVersion(), version) << program;
+        EXPECT_EQ(info.ProductVersion(), version) << program;
+        EXPECT_EQ(info.ProductName(), "Welvista") << program;
+        EXPECT_EQ(info.InternalName(), program);
+        const QDate built = QDate::fromString(info.BuildDate(), Qt::ISODate);
+        EXPECT_TRUE(built.isValid()) << info.BuildDate().toStdString();
+        EXPECT_LE(built, QDate::currentDate());
+        EXPECT_GE(built, QDate(2026, 1, 1));
+    }
+    // This test program has its record as well: what the about window shows here.
+    EXPECT_EQ(TExeInfo().FileVersion(), version);
 }
 }  // namespace

@@ -7,11 +7,14 @@
 #include "RegIniFile.h"
 #include "TestSupport.h"
 #include "WKConsts.h"
+#include "ImgList.h"
+#include "WKHints.h"
 #include "WKWells.h"
 #include "ExeInfo.h"
 #include "dlg_InputString.h"
 #include "dlg_SelectWell.h"
 #include "fm_About.h"
+#include "fm_SaveDesktop.h"
 #include "dm_Wells.h"
 #include "fm_WelvistaMain.h"
 
@@ -19,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QFile>
@@ -230,20 +234,24 @@ TEST(Workstation, DesktopsKeepPagesModeAndActivePage) {
     EXPECT_EQ(PageCaptions(main), QStringList({"C"}));
 }
 
-TEST(Workstation, FormFileSavedDockedOpensAsAFreeWindow) {
+TEST(Workstation, DockedFormOpensAsAFreeWindow) {
     TWorkstationScope scope;
     TfmMain main;
     main.show();
-    NewForm("Тренд")->ShowForm();
+    NewForm("Тренд")->ShowForm();  // docked by the main window as it shows
     TBaseMDIForm* docked = main.ActiveForm();
     ASSERT_TRUE(docked);
-    docked->SetAlign(TControl::alClient);
+    ASSERT_FALSE(docked->Floating());
     QTemporaryDir dir;
     const QString file = dir.filePath("trend.sf2");
     main.SaveFormAs(file);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF"));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    // It fills its page; the sides that follows from are not written again.
+    EXPECT_TRUE(bytes.contains("Align = alClient"));
+    EXPECT_FALSE(bytes.contains("Anchors"));
 
     main.actMDI->setChecked(true);
     main.ToggleMultiWindow();
@@ -255,6 +263,29 @@ TEST(Workstation, FormFileSavedDockedOpensAsAFreeWindow) {
     EXPECT_EQ(opened->ShortCaption(), "Тренд");
     EXPECT_FALSE(main.LoadingDesktop());
 
+    // A form saved floating opens where it was.
+    opened->SetBounds(220, 180, 350, 260);
+    const QString free = dir.filePath("free.sf2");
+    SaveFormFile(opened, free);
+    main.OpenFile(free);
+    TBaseMDIForm* again = main.MonitoringForms().last();
+    ASSERT_NE(again, opened);
+    EXPECT_EQ(again->BoundsRect(), QRect(220, 180, 350, 260));
+
+    // Docked again and saved: the file opens in docked mode as a page, in
+    // multi-window mode as a free window once more.
+    main.actMDI->setChecked(false);
+    main.ToggleMultiWindow();
+    main.pcDock->setCurrentIndex(0);
+    const QString redocked = dir.filePath("redocked.sf2");
+    main.SaveFormAs(redocked);
+    main.OpenFile(redocked);
+    EXPECT_FALSE(main.MonitoringForms().last()->Floating());
+    main.actMDI->setChecked(true);
+    main.ToggleMultiWindow();
+    main.OpenFile(redocked);
+    EXPECT_EQ(main.MonitoringForms().last()->BoundsRect(), QRect(100, 100, 400, 400));
+
     // A file whose root is not a monitoring form is refused and adds nothing.
     QFile other(dir.filePath("other.sf2"));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
@@ -264,6 +295,69 @@ TEST(Workstation, FormFileSavedDockedOpensAsAFreeWindow) {
     EXPECT_THROW(main.OpenFile(other.fileName()), Exception);
     EXPECT_EQ(main.MonitoringForms().size(), before);
     EXPECT_FALSE(main.LoadingDesktop());
+}
+
+TEST(Workstation, ToolbarShowsPicturesAndTheDesktopListAt800) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.resize(800, 600);
+    main.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main.ilMain && main.ilMainDisabled);
+    EXPECT_EQ(main.ilMain->Count(), main.ilMainDisabled->Count());
+    for (QAction* a : {main.actFileNew, main.actSelectWell, main.actFormOpen, main.actSaveForm, main.actSaveDesktop,
+                       main.actLoadData}) {
+        SCOPED_TRACE(a->objectName().toStdString());
+        ASSERT_FALSE(a->icon().isNull());
+        const QImage normal = a->icon().pixmap(16, QIcon::Normal).toImage();
+        const QImage disabled = a->icon().pixmap(16, QIcon::Disabled).toImage();
+        EXPECT_NE(normal, disabled) << "the disabled look is its own";
+    }
+    // The desktop list shows on the toolbar itself, not behind its overflow arrow.
+    EXPECT_TRUE(main.cbDesktops->isVisible());
+    const QRect list(main.cbDesktops->mapTo(&main, QPoint(0, 0)), main.cbDesktops->size());
+    EXPECT_TRUE(main.rect().contains(list)) << list.x() << "+" << list.width();
+    main.FormClose();
+}
+
+TEST(Workstation, DesktopNameIsCleaned) {
+    TWorkstationScope scope;
+    TfmMain main;
+    main.show();
+    NewForm("A")->ShowForm();
+    auto saveAs = [&](const QString& typed) {
+        scope.UI->ScriptDialogOnce("TfmSaveDesktop", [typed](QObject* d) {
+            auto* dlg = static_cast<TfmSaveDesktop*>(d);
+            dlg->cbDesktopName->setEditText(typed);
+            dlg->btnOK->click();
+            return DialogResult(*dlg);
+        });
+        main.actSaveDesktop->trigger();
+    };
+    const QString folder = DesktopsFolder();
+    struct TCase { const char* Typed; const char* Saved; };
+    for (const TCase& c : {TCase{"Смена/1", "Смена1"}, TCase{"a/b:c", "abc"},
+                           TCase{"\"Ночь\" *2* <к>?|\\", "Ночь 2 к"}}) {
+        saveAs(c.Typed);
+        EXPECT_TRUE(QFile::exists(folder + c.Saved + ".sd2")) << c.Typed;
+        EXPECT_EQ(main.cbDesktops->currentText(), c.Saved) << "listed and chosen under the name it has";
+        EXPECT_EQ(ReadDesktopFile(folder + c.Saved + ".sd2").Forms.size(), 1);
+    }
+    EXPECT_TRUE(scope.UI->Messages.isEmpty()) << scope.UI->Messages.join("; ").toStdString();
+    EXPECT_FALSE(QDir(folder + "Смена").exists());
+
+    // Nothing left after cleaning: refused with the program's message.
+    saveAs(":?*");
+    EXPECT_EQ(scope.UI->Messages, QStringList{"Недопустимое название набора форм"});
+    EXPECT_FALSE(QFile::exists(folder + ".sd2"));
+
+    // The file command writes the chosen file, slashes and all.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("смена:2.sd2");
+    scope.UI->SaveFileAnswers.push_back(file);
+    main.actSaveDesktopFile->trigger();
+    EXPECT_EQ(ReadDesktopFile(file).Forms.size(), 1);
+    main.FormClose();
 }
 
 // Records the bus events the secondary group raises, in order.
@@ -316,6 +410,8 @@ TEST(Workstation, StartAndCloseInOrder) {
 
 #include "MainWindowTests.moc"
 
+QString ProjectVersion();
+
 namespace {
 TEST(Workstation, AboutWindowAndCaptionDialog) {
     TWorkstationScope scope;
@@ -329,7 +425,13 @@ TEST(Workstation, AboutWindowAndCaptionDialog) {
         return DialogResult(*dlg);
     });
     main.actAbout->trigger();
-    EXPECT_EQ(version, QStringLiteral("Версия ") + TExeInfo().FileVersion());
+    // The version the build wrote, as the project states it.
+    ASSERT_FALSE(ProjectVersion().isEmpty());
+    EXPECT_EQ(version, QStringLiteral("Версия ") + ProjectVersion());
+    bool hinted = false;
+    for (int i = 0; i < Hints().GetCount(); ++i)
+        hinted = hinted || Hints().GetHint(i).Message == QStringLiteral("Welvista v") + ProjectVersion();
+    EXPECT_TRUE(hinted) << "the start hint names the version";
     EXPECT_TRUE(scope.UI->ShownDialogs.contains("TfmAbout: О программе"));
 
     TBaseMDIForm* form = NewForm("Старый");

@@ -1,6 +1,7 @@
 // The monitoring form kinds: their component text round trip, the tabbed
 // form's tabs, charts and wells, the new-form gallery and its dispatch, and
 // the input dialog.
+#include "ChartMenuTestSupport.h"
 #include "ChartTestSupport.h"
 #include "ComponentStreaming.h"
 #include "FormFiles.h"
@@ -25,15 +26,20 @@
 #include "fr_Chart.h"
 #include "qxAeroTabs.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -64,20 +70,6 @@ struct TFormsScope {
         return list;
     }
 };
-
-TWKChartSeries* AddLine(TWKChart& chart, int gid, QColor color) {
-    TChartField* field = chart.Fields().Items(0);
-    // A value scale carries the scale menu, as the chart's own commands give it.
-    if (field->Scales().Count() == 0) field->Scales().Add()->SetPopupMenu(ScaleMenu());
-    // Series belong to the chart's form, which stores them.
-    auto* s = new TWKChartSeries(chart.Owner() ? chart.Owner()->Self() : &chart);
-    s->SetFieldInd(0);
-    s->SetScaleInd(0);
-    chart.InsertSeries(s);
-    s->SetGID(gid);
-    s->SetPen(QPen(color, 1));
-    return s;
-}
 
 // A user form file as the designer writes one: a panel with a label and a grid.
 const char* ComplexFormText =
@@ -110,29 +102,40 @@ std::unique_ptr<T> RoundTrip(TBaseMDIForm* form) {
     return std::unique_ptr<T>(typed);
 }
 
-TEST(MonitoringFormsRoundTrip, ChartFormWithSeries) {
-    TFormsScope scope;
+// The round trips add series through the chart's own command, which needs
+// the parameter catalogue: the visual tests' setting.
+class MonitoringFormsRoundTrip : public VisualTest {};
+
+TEST_F(MonitoringFormsRoundTrip, ChartFormWithSeries) {
+    TFormsScope scope(false);
     std::unique_ptr<TfmRealtimeChart> form(TfmRealtimeChart::CreateWithChart(nullptr, false, "Глубина", 40));
     EXPECT_EQ(form->Chart()->Name(), "TWKChart");
     EXPECT_EQ(form->Chart()->Align(), TControl::alClient);
     EXPECT_FALSE(form->Chart()->XScale()->AsDateTime());
     EXPECT_EQ(form->Top(), 40);
-    AddLine(*form->Chart(), 101, Qt::blue);
-    AddLine(*form->Chart(), 1200, Qt::red);
+    ScriptPicker(*scope.UI, {"Глубина", "Обороты ротора"});
+    ASSERT_TRUE(AddChartSeries(form->Chart()->Fields().Items(0)));
+    ASSERT_EQ(form->Chart()->GetSeriesCount(), 2);
+    EXPECT_EQ(form->Chart()->GetSeries(0)->Owner(), form->Chart()) << "the command's series belong to the chart";
     form->SetWellName("Скважина: 12");
     form->SetWellID("12");
     auto read = RoundTrip<TfmRealtimeChart>(form.get());
     ASSERT_TRUE(read);
     ASSERT_TRUE(read->Chart());
-    EXPECT_EQ(read->Chart()->GetSeriesCount(), 2);
+    ASSERT_EQ(read->Chart()->GetSeriesCount(), 2);
+    QList<int> gids;
+    for (int i = 0; i < 2; ++i) gids << qobject_cast<TWKChartSeries*>(read->Chart()->GetSeries(i))->GID();
+    std::sort(gids.begin(), gids.end());
+    EXPECT_EQ(gids, QList<int>({101, 1200}));
+    EXPECT_EQ(read->Chart()->GetSeries(1)->Owner(), read->Chart());
     EXPECT_EQ(read->Caption(), "Глубина [Скважина: 12]");
     EXPECT_EQ(read->ShortCaption(), "Глубина");
     EXPECT_EQ(read->Chart()->StreamSuffix(), "12");  // the loaded well reached the chart
     EXPECT_TRUE(read->KeyPreview());
 }
 
-TEST(MonitoringFormsRoundTrip, DigitalViewWithItems) {
-    TFormsScope scope;
+TEST_F(MonitoringFormsRoundTrip, DigitalViewWithItems) {
+    TFormsScope scope(false);
     TfmDigitalView form;
     TSensGrid* grid = form.CreateGrid();
     EXPECT_EQ(form.Grid(), grid);
@@ -152,16 +155,21 @@ TEST(MonitoringFormsRoundTrip, DigitalViewWithItems) {
     EXPECT_EQ(read->Caption(), "Таблица");
 }
 
-TEST(MonitoringFormsRoundTrip, TabbedFormWithThreeTabsOnDifferentWells) {
-    TFormsScope scope;
+TEST_F(MonitoringFormsRoundTrip, TabbedFormWithThreeTabsOnDifferentWells) {
+    TFormsScope scope(false);
     TfmTabbedForm form;
     form.SetIsDateTime(false);
     form.SetShortCaption("Вкладки");
     for (int i = 0; i < 3; ++i) form.TabsAddClick(nullptr);
     const char* wells[] = {"11", "22", "33"};
+    const char* parameters[] = {"Обороты ротора", "Глубина", "Тал. блок"};
+    int gids[3] = {};
     for (int i = 0; i < 3; ++i) {
         form.Tabs()->SetActiveTab(i);
-        AddLine(*form.TabChart(i), 1200 + i, Qt::red);
+        ScriptPicker(*scope.UI, {parameters[i]});
+        ASSERT_TRUE(AddChartSeries(form.TabChart(i)->Fields().Items(0)));
+        ASSERT_EQ(form.TabChart(i)->GetSeriesCount(), 1);
+        gids[i] = qobject_cast<TWKChartSeries*>(form.TabChart(i)->GetSeries(0))->GID();
         form.SetWellName(QStringLiteral("Скважина: %1").arg(wells[i]));
         form.SetWellID(wells[i]);
     }
@@ -181,7 +189,8 @@ TEST(MonitoringFormsRoundTrip, TabbedFormWithThreeTabsOnDifferentWells) {
         ASSERT_TRUE(chart) << i;
         EXPECT_EQ(chart->Tag(), i);
         EXPECT_EQ(chart->StreamSuffix(), wells[i]);
-        EXPECT_EQ(qobject_cast<TWKChartSeries*>(chart->GetSeries(0))->GID(), 1200 + i);
+        ASSERT_EQ(chart->GetSeriesCount(), 1) << i;
+        EXPECT_EQ(qobject_cast<TWKChartSeries*>(chart->GetSeries(0))->GID(), gids[i]);
         EXPECT_EQ(chart->Visible(), i == 1);
     }
     // The read form works as a built one: its popup and a new tab.
@@ -191,8 +200,34 @@ TEST(MonitoringFormsRoundTrip, TabbedFormWithThreeTabsOnDifferentWells) {
     EXPECT_EQ(read->TabChart(3)->Name(), "TWKChart_3");
 }
 
-TEST(MonitoringFormsRoundTrip, ComplexFormFromAFile) {
+TEST(MonitoringForms, TabStripWritesItsActiveTabOnlyAwayFromTheFirst) {
     TFormsScope scope;
+    TfmTabbedForm form;
+    form.TabsAddClick(nullptr);
+    form.TabsAddClick(nullptr);
+    form.Tabs()->SetActiveTab(1);
+    EXPECT_TRUE(MonitoringFormText(&form).contains("ActiveTab = 1"));
+    form.Tabs()->SetActiveTab(0);
+    const QString text = MonitoringFormText(&form);
+    EXPECT_FALSE(text.contains("ActiveTab")) << text.toStdString();
+    std::unique_ptr<TBaseMDIForm> read(ReadMonitoringForm(text));
+    auto* tabbed = qobject_cast<TfmTabbedForm*>(read.get());
+    ASSERT_TRUE(tabbed);
+    EXPECT_EQ(tabbed->Tabs()->ActiveTab(), 0);
+    EXPECT_TRUE(tabbed->TabChart(0)->Visible());
+    EXPECT_FALSE(tabbed->TabChart(1)->Visible());
+
+    // A hidden tab's chart is where the shown one is, after a resize too.
+    form.SetBounds(0, 0, 300, 250);
+    form.ShowForm();
+    form.SetBounds(0, 0, 640, 480);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.TabChart(0)->Width(), form.ClientWidth());
+    EXPECT_EQ(form.TabChart(1)->BoundsRect(), form.TabChart(0)->BoundsRect());
+}
+
+TEST_F(MonitoringFormsRoundTrip, ComplexFormFromAFile) {
+    TFormsScope scope(false);
     QTemporaryDir dir;
     const QString file = WriteFile(dir.filePath("Буровая.wkf"), QByteArray(ComplexFormText));
     std::unique_ptr<TfmWKComplexForm> form(TfmWKComplexForm::CreateFromFile(nullptr, file));
@@ -439,6 +474,77 @@ TEST(MonitoringForms, GalleryEntriesAndTemplates) {
     TfmNewForm clicked(false);
     EXPECT_EQ(ShowModal(clicked), mrOk);
     EXPECT_EQ(clicked.SelectedIndex(), TfmNewForm::nfGridTime);
+}
+
+TEST(MonitoringForms, EveryGalleryGroupIsReachable) {
+    TFormsScope scope;
+    const QString folder = TfmNewForm::TemplatesFolder();
+    for (const char* name : {"Бурение", "Спуск", "Подъём", "Промывка", "Наращивание", "Проработка"})
+        WriteFile(folder + name + ".sf2", "");
+    TfmNewForm gallery(true);
+    gallery.show();  // at the size it opens with
+    auto* area = gallery.findChild<QScrollArea*>();
+    ASSERT_TRUE(area);
+    QWidget* viewport = area->viewport();
+    TGroupedIconList* list = gallery.lvForms;
+    auto shown = [&](int entry) {
+        const QRect r = list->EntryRect(entry);
+        return viewport->rect().contains(QRect(list->mapTo(viewport, r.topLeft()), r.size()));
+    };
+    const int last = list->Count() - 1;
+    ASSERT_EQ(list->Entry(last).Group, TfmNewForm::grTemplates);
+    ASSERT_FALSE(shown(last)) << "the list is taller than the dialog";
+    SaveArtifact(gallery.grab().toImage(), "NewFormGalleryTop");
+
+    // The wheel over the list scrolls down to the last group.
+    for (int i = 0; i < 20 && !shown(last); ++i) {
+        const QPointF at = list->mapFrom(viewport, viewport->rect().center());
+        // The list leaves the wheel to the scroll area's viewport, where Qt takes it on.
+        QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &wheel);
+        if (wheel.isAccepted()) continue;
+        const QPointF onViewport = viewport->rect().center();
+        QWheelEvent passed(onViewport, viewport->mapToGlobal(onViewport), QPoint(), QPoint(0, -120), Qt::NoButton,
+                           Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &passed);
+    }
+    EXPECT_TRUE(shown(last));
+    SaveArtifact(gallery.grab().toImage(), "NewFormGalleryEnd");
+
+    // Home and End choose the first and the last entry and bring them into view.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(list->Selected(), 0);
+    EXPECT_TRUE(shown(0));
+    EXPECT_FALSE(shown(last));
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(list->Selected(), last);
+    EXPECT_TRUE(shown(last));
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(list->Selected(), last - 1);
+}
+
+TEST(MonitoringForms, DigitalViewValueColumnFollowsTheForm) {
+    TFormsScope scope;
+    TfmDigitalView form;
+    TSensGrid* grid = form.CreateGrid();
+    grid->SetVertical(true);
+    for (int gid : {101, 1200}) {
+        TSensorItem* item = grid->SensorList()->Add();
+        item->SetGID(gid);
+        item->SetName(QStringLiteral("Параметр %1").arg(gid));
+    }
+    grid->AdjustCount();
+    // Free at 300 by 300 (multi-window mode), then the size of a page.
+    for (const QRect& bounds : {QRect(100, 100, 300, 300), QRect(0, 0, 796, 514), QRect(100, 100, 300, 300)}) {
+        form.SetBounds(bounds.x(), bounds.y(), bounds.width(), bounds.height());
+        form.ShowForm();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(grid->Width(), form.ClientWidth());
+        // The name column and the value column reach across the grid.
+        EXPECT_EQ(grid->ColWidths(0) + grid->ColWidths(1), grid->ClientWidth() - 2) << bounds.width();
+    }
 }
 
 // The digital view opens the parameter picker: the visual tests' setting.

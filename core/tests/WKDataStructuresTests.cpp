@@ -335,6 +335,30 @@ TEST(SensorDataStream, ArraysAddedLateStartAlignedWithEmptySamples) {
     EXPECT_EQ(s->GetSensor(0)->GetValue(3), 30);
 }
 
+TEST(SensorDataStream, RecordsHeldAtASourceLossAreStale) {
+    auto s = NewStream("Time1s.W1", 4, {0, 101});
+    for (int k = 0; k < 3; ++k) AddStampedRecord(*s, k);
+    EXPECT_FALSE(s->IsStale(2));
+    s->MarkStale();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(s->IsStale(i)) << i;
+    EXPECT_TRUE(IsStaleSample(*s->GetSensor(101), 2));
+    // Newer records are not; the window slides past the capacity and the
+    // stale ones keep their mark.
+    AddStampedRecord(*s, 3);
+    AddStampedRecord(*s, 4);
+    ASSERT_EQ(s->GetDataCount(), 4);
+    EXPECT_TRUE(s->IsStale(1));   // record 2
+    EXPECT_FALSE(s->IsStale(2));  // record 3
+    EXPECT_FALSE(IsStaleSample(*s->GetSensor(101), 3));
+    // A copy keeps the marks; cleared data has none.
+    TSensorDataStream copy(*s);
+    EXPECT_TRUE(copy.IsStale(1));
+    EXPECT_FALSE(copy.IsStale(2));
+    s->ClearData();
+    AddStampedRecord(*s, 5);
+    EXPECT_FALSE(s->IsStale(0));
+}
+
 TEST(SensorDataStream, AddSensorByClass) {
     auto s = NewStream("Time1s.W1", 10, {0, 101});
     EXPECT_EQ(s->AddSensor(101), s->GetSensor(101));

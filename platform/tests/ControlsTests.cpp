@@ -173,6 +173,44 @@ TEST(Controls, FormsStreamNestedControls) {
     EXPECT_EQ(copy.FindComponentAs<TControl>("Splitter1")->BoundsRect(), QRect(120, 0, 3, 200));
 }
 
+TEST(Controls, AnchorsAreWrittenOnlyAwayFromTheAlignment) {
+    TControlClasses classes;
+    using K = TControl::TAnchorKind;
+    const TControl::TAnchors all(K::akLeft | K::akTop | K::akRight | K::akBottom);
+    struct TCase {
+        A Align;
+        TControl::TAnchors Anchors;
+        const char* Line;  // the Anchors line written, empty: none
+    };
+    const TCase cases[] = {
+        {A::alClient, all, ""},
+        {A::alTop, TControl::TAnchors(K::akLeft | K::akTop | K::akRight), ""},
+        {A::alNone, TControl::TAnchors(K::akLeft | K::akTop), ""},
+        {A::alTop, TControl::TAnchors(K::akLeft | K::akTop), "Anchors = [akLeft, akTop]"},
+        {A::alNone, TControl::TAnchors(K::akRight | K::akBottom), "Anchors = [akRight, akBottom]"},
+        {A::alLeft, all, "Anchors = [akLeft, akTop, akRight, akBottom]"},
+    };
+    for (const TCase& c : cases) {
+        TControl form;
+        form.SetName("Form1");
+        auto* child = new TControl(&form);
+        child->SetName("Child");
+        child->SetParentWidget(&form);
+        child->SetAlign(c.Align);
+        child->SetAnchors(c.Anchors);
+        const QString text = WriteComponentToText(&form);
+        const QString line = QString::fromLatin1(c.Line);
+        EXPECT_EQ(text.contains("Anchors"), !line.isEmpty()) << text.toStdString();
+        if (!line.isEmpty()) EXPECT_TRUE(text.contains(line)) << text.toStdString();
+        TControl copy;
+        ReadComponentFromText(text, &copy);
+        auto* read = copy.FindComponentAs<TControl>("Child");
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->Align(), c.Align);
+        EXPECT_EQ(read->Anchors(), c.Anchors) << text.toStdString();
+    }
+}
+
 TEST(Controls, CopiedControlsPasteIntoAnotherForm) {
     TControlClasses classes;
     TControl source;

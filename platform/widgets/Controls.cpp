@@ -49,22 +49,29 @@ QRect TControl::ClientRect() const {
     return r;
 }
 
+// The sides an alignment sticks a control to.
+TControl::TAnchors TControl::AlignAnchors(TAlign align) {
+    switch (align) {
+        case alTop: return TAnchors(akLeft | akTop | akRight);
+        case alBottom: return TAnchors(akLeft | akRight | akBottom);
+        case alLeft: return TAnchors(akLeft | akTop | akBottom);
+        case alRight: return TAnchors(akRight | akTop | akBottom);
+        case alClient: return TAnchors(akLeft | akTop | akRight | akBottom);
+        default: return TAnchors(akLeft | akTop);
+    }
+}
+
 void TControl::SetAlign(TAlign v) {
     if (v == FAlign) return;
     FAlign = v;
-    // An aligned control follows the sides it is stuck to, as stored forms expect.
-    if (!IsLoading()) {
-        switch (v) {
-            case alNone: case alCustom: FAnchors = TAnchors(akLeft | akTop); break;
-            case alTop: FAnchors = TAnchors(akLeft | akTop | akRight); break;
-            case alBottom: FAnchors = TAnchors(akLeft | akRight | akBottom); break;
-            case alLeft: FAnchors = TAnchors(akLeft | akTop | akBottom); break;
-            case alRight: FAnchors = TAnchors(akRight | akTop | akBottom); break;
-            case alClient: FAnchors = TAnchors(akLeft | akTop | akRight | akBottom); break;
-        }
-    }
+    // An aligned control follows the sides it is stuck to, as stored forms
+    // expect: a text leaves these anchors out, and a stored Anchors line
+    // comes after the Align line.
+    FAnchors = AlignAnchors(v);
     if (TControl* p = ParentControl()) p->Realign();
 }
+
+bool TControl::IsAnchorsStored() const { return FAnchors != AlignAnchors(FAlign); }
 
 void TControl::RequestParentAlign() {
     if (FAlign == alNone) return;

@@ -30,6 +30,9 @@
 class TControl : public QWidget, public TComponentBase {
     Q_OBJECT
     Q_CLASSINFO("Component", "1")
+    // Anchors are written by their own rule (IsAnchorsStored), whatever a
+    // fresh control has.
+    Q_CLASSINFO("AlwaysStored", "Anchors")
     Q_PROPERTY(int Left READ Left WRITE SetLeft)
     Q_PROPERTY(int Top READ Top WRITE SetTop)
     Q_PROPERTY(int Width READ Width WRITE SetWidth)
@@ -77,6 +80,9 @@ public:
     void SetAlign(TAlign v);
     TAnchors Anchors() const { return FAnchors; }
     void SetAnchors(TAnchors v) { FAnchors = v; }
+    // Written only when they differ from the sides the alignment sticks to.
+    Q_INVOKABLE bool IsAnchorsStored() const;
+    static TAnchors AlignAnchors(TAlign align);
 
     TColor Color() const { return FColor; }
     void SetColor(TColor v);

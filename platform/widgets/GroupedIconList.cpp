@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollArea>
 
 namespace {
 constexpr int Margin = 6;
@@ -13,6 +14,11 @@ TGroupedIconList::TGroupedIconList(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    // A scroll area around the list sizes it by its height for the width it
+    // gets (it asks the size policy), so that every group can be scrolled to.
+    QSizePolicy policy = sizePolicy();
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 }
 
 void TGroupedIconList::SetGroups(const QStringList& captions) {
@@ -163,10 +169,29 @@ void TGroupedIconList::keyPressEvent(QKeyEvent* e) {
         for (int i = 0; i < FEntries.size(); ++i)
             if (FEntries[i].Group == g) order << i;
     const int at = order.indexOf(FSelected);
-    int step = 0;
-    if (e->key() == Qt::Key_Right || e->key() == Qt::Key_Down) step = 1;
-    if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Up) step = -1;
-    if (step == 0 || order.isEmpty()) return QWidget::keyPressEvent(e);
-    const int next = at < 0 ? 0 : qBound(0, at + step, int(order.size()) - 1);
+    const int last = int(order.size()) - 1;
+    int next;
+    switch (e->key()) {
+        case Qt::Key_Right: case Qt::Key_Down: next = at < 0 ? 0 : qMin(at + 1, last); break;
+        case Qt::Key_Left: case Qt::Key_Up: next = at < 0 ? 0 : qMax(at - 1, 0); break;
+        case Qt::Key_Home: next = 0; break;
+        case Qt::Key_End: next = last; break;
+        default: return QWidget::keyPressEvent(e);
+    }
+    if (order.isEmpty()) return QWidget::keyPressEvent(e);
     SetSelected(order[next]);
+    EnsureVisible(order[next]);
+}
+
+void TGroupedIconList::EnsureVisible(int index) {
+    const QRect cell = EntryRect(index);
+    if (cell.isNull()) return;
+    // The list sits in a scroll area's viewport: the area brings the cell into view.
+    QWidget* viewport = parentWidget();
+    auto* area = viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
+    if (!area) return;
+    // The group's caption above a group's first row comes into view with it.
+    const int above = cell.top() - (fontMetrics().height() + 6);
+    area->ensureVisible(cell.center().x(), qMax(0, above), cell.width() / 2, 0);
+    area->ensureVisible(cell.center().x(), cell.center().y(), cell.width() / 2 + 1, cell.height() / 2 + 1);
 }

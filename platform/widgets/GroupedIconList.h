@@ -2,7 +2,9 @@
 // A list of large icons in named groups (the list view's group mode): each
 // group shows its caption on a line of its own, then its entries in rows of
 // fixed cells, wrapped to the width. One entry at most is selected; a
-// double click on an entry reports it. Empty groups are not shown.
+// double click on an entry reports it. Empty groups are not shown. The arrow
+// keys walk the entries, Home and End go to the first and the last; in a
+// scroll area the entry chosen by key is scrolled into view.
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -43,6 +45,8 @@ public:
 
     // Where an entry is drawn, and the entry at a point (-1 none).
     QRect EntryRect(int index) const;
+    // Scrolls the scroll area that holds the list so that the entry shows.
+    void EnsureVisible(int index);
     int EntryAt(const QPoint& p) const;
 
     QSize sizeHint() const override;

@@ -6,6 +6,7 @@
 #include "StringLists.h"
 #include "WK2TCPProtocol.h"
 #include "WKConsts.h"
+#include "WKHints.h"
 #include "WKWells.h"
 #include "dm_Service.h"
 #include "fm_TCPCLSetup.h"
@@ -201,9 +202,38 @@ void TWKTCPClientService::Notify(TServiceEvent Event, void* Sender) {
         case seRequestWells:
             RequestWells();
             break;
+        case seIdle:
+            if (Sender) WatchConnection(static_cast<TWKServices*>(Sender)->Streams());
+            break;
         default:
             break;
     }
+}
+
+void TWKTCPClientService::WatchConnection(TWKStreamList& List) {
+    const bool connected = FTCPClient->Connected();
+    const QString server = FTCPClient->GetHost() + QLatin1Char(':') + QString::number(FTCPClient->GetPort());
+    if (connected) {
+        if (FServerLink == TServerLink::Lost)
+            AddHint(hcInformation, QStringLiteral("Сервер сбора данных"),
+                    QStringLiteral("Связь с сервером сбора данных %1 восстановлена").arg(server));
+        FServerLink = TServerLink::Connected;
+        return;
+    }
+    // Told once; at the start only after the client's first attempt.
+    if (FServerLink == TServerLink::Connected || (FServerLink == TServerLink::Unknown && FTCPClient->Cycles() > 0)) {
+        const QString message = FServerLink == TServerLink::Connected
+                                    ? QStringLiteral("Связь с сервером сбора данных %1 потеряна").arg(server)
+                                    : QStringLiteral("Нет связи с сервером сбора данных %1").arg(server);
+        FServerLink = TServerLink::Lost;
+        DebugLog(QStringLiteral("TWKTCPClientService.WatchConnection: ") + message + QStringLiteral(": ") +
+                 FTCPClient->GetState());
+        AddHint(hcWarning, QStringLiteral("Сервер сбора данных"), message);
+    }
+    // While the server is away, whatever the streams hold came before the
+    // loss, records still queued then and drained since included.
+    if (FServerLink == TServerLink::Lost)
+        for (int i = 0; i < List.Count(); ++i) List.GetStreamByIndex(i)->MarkStale();
 }
 
 void TWKTCPClientService::CreateStreams(TWKStreamList& List) {

@@ -95,9 +95,16 @@ public:
     static constexpr int DefaultBufferHours = 24;
     static constexpr int DefaultFetchHours = 1;
 
+    // Tells the user, through a hint with the server's address, when the
+    // client loses its server (or never reaches it) and when it has it again;
+    // at a loss the records of List become stale. Runs on every tick.
+    void WatchConnection(TWKStreamList& List);
+
 private:
     void AddMenuItems();
 
+    enum class TServerLink { Unknown, Connected, Lost };
+    TServerLink FServerLink = TServerLink::Unknown;
     QString FAccessCode;
     int FBufferHours = 0;
     int FFetchHours = -1;

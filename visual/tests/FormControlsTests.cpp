@@ -571,6 +571,15 @@ TEST_F(FormControls, SensorLabelText) {
         label.Notify(sePoll, nullptr);
         EXPECT_EQ(label.Caption(), QString::fromUtf8(s.Caption));
     }
+    // The source is lost: the value held is shown as not live, a newer one as live.
+    label.SetShowName(false);
+    stream.MarkStale();
+    label.Notify(sePoll, nullptr);
+    EXPECT_EQ(label.Caption(), "[7.3 м]");
+    stream.AddRecord();
+    depth->SetLast(8.5, ssNormal);
+    label.Notify(sePoll, nullptr);
+    EXPECT_EQ(label.Caption(), "8.5 м");
 }
 
 TEST_F(FormControls, WellChangeRewritesTheLabelsStream) {
