@@ -2,12 +2,12 @@
 
 #include "CodePages.h"
 #include "Exceptions.h"
+#include "SafeSave.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
@@ -93,12 +93,7 @@ QString DesktopText(const TDesktopContent& content) {
 }
 
 void WriteDesktopFile(const QString& fileName, const TDesktopContent& content) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
-    file.write(EncodeCodePage(DesktopText(content), TCodePage::cpAnsi));
-    if (!file.commit())
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
+    SaveFileSafely(fileName, EncodeCodePage(DesktopText(content), TCodePage::cpAnsi));
 }
 
 TDesktopContent ReadDesktopFile(const QString& fileName) {

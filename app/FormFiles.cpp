@@ -3,10 +3,10 @@
 #include "ClassRegistry.h"
 #include "ComponentStreaming.h"
 #include "WKConsts.h"
+#include "SafeSave.h"
 #include "fm_BaseMDIForm.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 QString MonitoringFormText(TBaseMDIForm* form) { return WriteComponentToText(form); }
 
@@ -31,9 +31,7 @@ TBaseMDIForm* ReadMonitoringForm(const QString& text) {
 
 void SaveFormFile(TBaseMDIForm* form, const QString& fileName) {
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + MonitoringFormText(form).toUtf8();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
+    SaveFileSafely(fileName, bytes);
 }
 
 QString ReadFormFileText(const QString& fileName) {

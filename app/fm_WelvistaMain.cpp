@@ -316,7 +316,7 @@ void TfmMain::closeEvent(QCloseEvent* e) {
 void TfmMain::FormClose() {
     if (FClosed) return;
     FClosed = true;
-    WriteWindowState();
+    Guarded("FormClose", [this] { WriteWindowState(); });
     // A failed save is told and the close goes on: forms and services are
     // freed whatever became of the desktop.
     Guarded("FormClose", [this] { SaveDesktop(DefaultDesktopName); });

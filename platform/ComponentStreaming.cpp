@@ -2,13 +2,13 @@
 
 #include "ClassRegistry.h"
 #include "ComponentBinary.h"
+#include "SafeSave.h"
 
 #include <QFile>
 #include <QHash>
 #include <QMetaEnum>
 #include <QMetaMethod>
 #include <QMetaProperty>
-#include <QSaveFile>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -731,9 +731,7 @@ TComponentBase* ReadComponentFromBinary(const QByteArray& data, TComponentBase* 
 void WriteComponentFile(TComponentBase* component, const QString& fileName, bool binary) {
     const TStreamObject tree = WriteComponentTree(component);
     const QByteArray bytes = binary ? WriteComponentBinary(tree) : WriteComponentText(tree).toLatin1();
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(fileName, f.errorString()));
+    SaveFileSafely(fileName, bytes);
 }
 
 TStreamObject ReadComponentFileTree(const QString& fileName) {

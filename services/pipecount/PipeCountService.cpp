@@ -204,12 +204,18 @@ double TPipeCountService::GetRangeVolume(int From, int To) const {
 }
 
 void TPipeCountService::StoreCurrentPipe() {
-    TRegIniFile& reg = WKRegIniFile();
-    reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
-    reg.WriteInteger(kSection, kCountWell, FRefWell);
-    reg.WriteInteger(kSection, kCountRun, FRefRun);
-    FStoredWell = FRefWell;
-    FStoredRun = FRefRun;
+    // The count goes on in memory when the settings file cannot take it;
+    // the next change stores it again.
+    try {
+        TRegIniFile& reg = WKRegIniFile();
+        reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
+        reg.WriteInteger(kSection, kCountWell, FRefWell);
+        reg.WriteInteger(kSection, kCountRun, FRefRun);
+        FStoredWell = FRefWell;
+        FStoredRun = FRefRun;
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TPipeCountService.StoreCurrentPipe: ") + ExceptionMessage(e));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -371,7 +377,11 @@ void TPipeCountService::OnSelectClick() {
         FCasingDetached = detached;
     }
     StoreCurrentPipe();
-    WKRegIniFile().WriteBool(kSection, kCasingDetached, detached);
+    try {
+        WKRegIniFile().WriteBool(kSection, kCasingDetached, detached);
+    } catch (const std::exception& e) {
+        MessageDlg(ExceptionMessage(e), mtError, mbOK);
+    }
     QString data = QStringLiteral("TubingNumber");
     ::NotifyServices(seSettingsChange, &data);
 }
