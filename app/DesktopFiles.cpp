@@ -96,6 +96,23 @@ void WriteDesktopFile(const QString& fileName, const TDesktopContent& content) {
     SaveFileSafely(fileName, EncodeCodePage(DesktopText(content), TCodePage::cpAnsi));
 }
 
+QString KeepDesktopCopy(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Не удалось прочитать файл %1: %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    for (int n = 1;; ++n) {
+        const QString copy = fileName + QStringLiteral(".bak") + (n == 1 ? QString() : QString::number(n));
+        QFile existing(copy);
+        if (existing.exists()) {
+            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) return copy;
+            continue;
+        }
+        SaveFileSafely(copy, bytes);
+        return copy;
+    }
+}
+
 TDesktopContent ReadDesktopFile(const QString& fileName) {
     TDesktopContent content;
     QFile file(fileName);

@@ -10,7 +10,7 @@
 
 QString MonitoringFormText(TBaseMDIForm* form) { return WriteComponentToText(form); }
 
-TBaseMDIForm* ReadMonitoringForm(const QString& text) {
+TBaseMDIForm* ReadMonitoringForm(const QString& text, QStringList* problems) {
     const TStreamObject tree = ParseComponentText(text);
     ResolveHeadingClasses(tree);
     const TClassInfo* root = FindClass(tree.ClassName);
@@ -18,7 +18,11 @@ TBaseMDIForm* ReadMonitoringForm(const QString& text) {
     if (!root->InheritsFrom(&TBaseMDIForm::staticMetaObject))
         throw EReadError(QStringLiteral("%1 не является формой наблюдения").arg(tree.ClassName));
     TReaderOptions options;
-    options.OnError = LogReaderErrors([](const QString& line) { DebugLog(line); });
+    const auto log = LogReaderErrors([](const QString& line) { DebugLog(line); });
+    options.OnError = [&](const QString& message) {
+        if (problems) problems->append(message);
+        return log(message);
+    };
     TComponentBase* made = ReadComponentTree(tree, nullptr, options);
     auto* form = dynamic_cast<TBaseMDIForm*>(made);
     if (!form) {

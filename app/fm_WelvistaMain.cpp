@@ -12,6 +12,7 @@
 #include "UIServices.h"
 #include "WKConsts.h"
 #include "WKHints.h"
+#include "WKFormText.h"
 #include "WKWells.h"
 #include "dlg_InputString.h"
 #include "fm_About.h"
@@ -603,6 +604,7 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
     FreeMonitoringForms();
     const TDesktopContent content = ReadDesktopFile(fileName);
     FLoadingDesktop = true;
+    QStringList losses;
     try {
         const bool multi = content.ActivePage == MultiWindowActivePage;
         if (multi != MultiWindow()) {
@@ -611,12 +613,18 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
         }
         for (int i = content.Forms.size() - 1; i >= 0; --i) {
             try {
-                TBaseMDIForm* form = ReadMonitoringForm(content.Forms[i].join(QStringLiteral("\r\n")));
+                QStringList problems;
+                TBaseMDIForm* form = ReadMonitoringForm(content.Forms[i].join(QStringLiteral("\r\n")), &problems);
+                for (const QString& problem : problems)
+                    losses << QStringLiteral("форма «%1», %2").arg(form->ShortCaption(), FormErrorText(problem));
                 if (multi) form->ShowForm();
                 else DockForm(form);
             } catch (const std::exception& e) {
                 // One bad section costs only its own form.
                 DebugLog(QStringLiteral("TfmMain.LoadDesktopFile: [%1] %2").arg(i).arg(ExceptionMessage(e)));
+                losses << QStringLiteral("форма [%1] %2: %3")
+                              .arg(i)
+                              .arg(content.Forms[i].value(0), FormErrorText(ExceptionMessage(e)));
             }
         }
         if (!multi && pcDock->count() > 0)
@@ -630,6 +638,26 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
     FLoadingDesktop = false;
     ApplyActiveFormRule();
     UpdateActions();
+    ReportDesktopLosses(fileName, losses);
+}
+
+void TfmMain::ReportDesktopLosses(const QString& fileName, const QStringList& losses) {
+    const QString file = QFileInfo(fileName).absoluteFilePath();
+    if (losses.isEmpty()) {
+        FUncopiedDesktops.remove(file);
+        return;
+    }
+    QString kept;
+    try {
+        kept = QStringLiteral("Исходный файл сохранён как %1.").arg(KeepDesktopCopy(fileName));
+    } catch (const std::exception& e) {
+        FUncopiedDesktops.insert(file);
+        kept = QStringLiteral("Копию исходного файла сделать не удалось (%1); файл не будет перезаписан.")
+                   .arg(ExceptionMessage(e));
+    }
+    MessageDlg(QStringLiteral("Набор форм %1 прочитан не полностью:\n%2\n%3")
+                   .arg(fileName, losses.join(QLatin1Char('\n')), kept),
+               mtWarning, mbOK);
 }
 
 void TfmMain::SaveDesktop(const QString& nameOrFile) {
@@ -645,7 +673,20 @@ void TfmMain::SaveDesktop(const QString& nameOrFile) {
     }
     for (TBaseMDIForm* form : forms)
         content.Forms << MonitoringFormText(form).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    WriteDesktopFile(DesktopFileName(nameOrFile), content);
+    const QString file = DesktopFileName(nameOrFile);
+    const QString absolute = QFileInfo(file).absoluteFilePath();
+    if (FUncopiedDesktops.contains(absolute)) {
+        // The original goes aside first, or nothing is written over it.
+        try {
+            KeepDesktopCopy(file);
+        } catch (const std::exception& e) {
+            throw Exception(QStringLiteral("Набор форм %1 не сохранён: он был прочитан не полностью, а копию "
+                                           "исходного файла сделать не удалось (%2).")
+                                .arg(file, ExceptionMessage(e)));
+        }
+        FUncopiedDesktops.remove(absolute);
+    }
+    WriteDesktopFile(file, content);
 }
 
 void TfmMain::DeleteDesktop(const QString& name) { QFile::remove(DesktopsFolder() + name + DesktopExt); }
@@ -657,13 +698,31 @@ void TfmMain::OpenFile(const QString& fileName) {
     } else if (ext == QStringLiteral("WKF")) {
         if (!FormKindHooks().CreateComplexForm)
             throw Exception(QStringLiteral("Составные формы здесь не открываются: %1").arg(fileName));
-        TBaseMDIForm* form = FormKindHooks().CreateComplexForm(fileName);
+        TBaseMDIForm* form = nullptr;
+        try {
+            form = FormKindHooks().CreateComplexForm(fileName);
+        } catch (const std::exception& e) {
+            throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
+        }
         form->SetShortCaption(QFileInfo(fileName).completeBaseName());
         form->ShowForm();
     } else {
         FLoadingDesktop = true;
         try {
-            TBaseMDIForm* form = ReadMonitoringForm(ReadFormFileText(fileName));
+            const QString text = ReadFormFileText(fileName);
+            QStringList problems;
+            TBaseMDIForm* form = nullptr;
+            try {
+                form = ReadMonitoringForm(text, &problems);
+            } catch (const std::exception& e) {
+                throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
+            }
+            if (!problems.isEmpty()) {
+                QStringList lines;
+                for (const QString& problem : problems) lines << FormErrorText(problem);
+                MessageDlg(QStringLiteral("Форма из файла %1 прочитана не полностью:\n%2").arg(fileName, lines.join('\n')),
+                           mtWarning, mbOK);
+            }
             if (MultiWindow()) {
                 if (form->Align() == TControl::alClient) {
                     // Saved while docked: a free window of its own.

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 
 #pragma GCC visibility push(default)
@@ -129,9 +130,15 @@ private:
     void RemoveEmptyPages();
     void FloatForm(TBaseMDIForm* form, const QRect& rect);
     void FormActivated(QWidget* now);
+    // Keeps a desktop that lost forms or controls on loading and tells the
+    // user once what was lost and where the original is.
+    void ReportDesktopLosses(const QString& fileName, const QStringList& losses);
 
     QPointer<TBaseMDIForm> FActiveForm;
     bool FLoadingDesktop = false;
+    // Desktop files that did not load whole and could not be copied aside:
+    // they are not saved over.
+    QSet<QString> FUncopiedDesktops;
     bool FShown = false;
     bool FClosed = false;
     std::unique_ptr<TMainWindowMenuHost> FMenuHost;

@@ -109,20 +109,26 @@ void TRegIniFile::Edit(const std::function<void(QSettings&)>& change) {
             for (const QString& f : Files) QFile::remove(f);
         }
     } cleanup{{scratch, check}};
-    SaveFileSafely(scratch, ReadAll(file));
-    QMap<QString, QVariant> meant;
-    {
-        QSettings s(scratch, QSettings::IniFormat);
-        change(s);
-        s.sync();
-        if (s.status() != QSettings::NoError) throw EFileWriteError(file, SCutShort);
-        meant = AllValues(s);
+    QByteArray bytes;
+    try {
+        SaveFileSafely(scratch, ReadAll(file));
+        QMap<QString, QVariant> meant;
+        {
+            QSettings s(scratch, QSettings::IniFormat);
+            change(s);
+            s.sync();
+            if (s.status() != QSettings::NoError) throw EFileWriteError(file, SCutShort);
+            meant = AllValues(s);
+        }
+        bytes = ReadAll(scratch);
+        SaveFileSafely(check, bytes);
+        QSettings written(check, QSettings::IniFormat);
+        // A cut-off scratch file has lost values: the disk filled while Qt wrote.
+        if (AllValues(written) != meant) throw EFileWriteError(file, SCutShort);
+    } catch (const EFileWriteError& e) {
+        // The user knows the settings file, not the scratch copies beside it.
+        throw EFileWriteError(file, e.Reason());
     }
-    const QByteArray bytes = ReadAll(scratch);
-    SaveFileSafely(check, bytes);
-    QSettings written(check, QSettings::IniFormat);
-    // A cut-off scratch file has lost values: the disk filled while Qt wrote.
-    if (AllValues(written) != meant) throw EFileWriteError(file, SCutShort);
     SaveFileSafely(file, bytes);
     MarkChanged(file, oldMTimeMs);
 }
