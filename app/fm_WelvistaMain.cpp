@@ -264,13 +264,15 @@ void TfmMain::ReadWindowState() {
 
 void TfmMain::WriteWindowState() {
     TRegIniFile reg(WelvistaRegistryKey);
-    reg.WriteBool(MainFormSection, QStringLiteral("MDI"), actMDI->isChecked());
-    const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-    reg.WriteInteger(MainFormSection, QStringLiteral("State"), state);
-    const QRect normal = state == 0 ? geometry() : normalGeometry();
-    reg.WriteInteger(MainFormSection, QStringLiteral("Left"), normal.left());
-    reg.WriteInteger(MainFormSection, QStringLiteral("Top"), normal.top());
-    reg.WriteInteger(MainFormSection, QStringLiteral("Width"), normal.width());
+    reg.Update([&] {
+        reg.WriteBool(MainFormSection, QStringLiteral("MDI"), actMDI->isChecked());
+        const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+        reg.WriteInteger(MainFormSection, QStringLiteral("State"), state);
+        const QRect normal = state == 0 ? geometry() : normalGeometry();
+        reg.WriteInteger(MainFormSection, QStringLiteral("Left"), normal.left());
+        reg.WriteInteger(MainFormSection, QStringLiteral("Top"), normal.top());
+        reg.WriteInteger(MainFormSection, QStringLiteral("Width"), normal.width());
+    });
 }
 
 // --- start and close -----------------------------------------------------------------

@@ -7,11 +7,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QMap>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -94,9 +97,29 @@ void TRegIniFile::SetValue(const QString& section, const QString& ident, const Q
 // scratch copy, a fresh parse of that copy must give every value Qt meant to
 // write, and only then do the bytes replace the file through the safe save.
 void TRegIniFile::Edit(const std::function<void(QSettings&)>& change) {
+    if (FBatch) change(*FBatch);
+    else Replace(change);
+}
+
+void TRegIniFile::Update(const std::function<void()>& changes) {
+    if (FBatch) return changes();
+    Replace([&](QSettings& s) {
+        FBatch = &s;
+        const auto done = qScopeGuard([this] { FBatch = nullptr; });
+        changes();
+    });
+}
+
+void TRegIniFile::Replace(const std::function<void(QSettings&)>& change) {
     const QString file = FileName();
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder)) throw EFileWriteError(file, FileErrorReason(ENOENT));
+    // The lock Qt's own writers take: another program's change is not lost
+    // between the read and the replace. Where no lock file can be made (a
+    // full or read-only disk) the write itself fails with the reason.
+    QLockFile lock(file + QStringLiteral(".lock"));
+    if (!lock.tryLock(10000) && lock.error() == QLockFile::LockFailedError)
+        throw EFileWriteError(file, QStringLiteral("файл занят другой программой"));
     struct stat old {};
     const qint64 oldMTimeMs = ::stat(QFile::encodeName(file).constData(), &old) == 0
                                   ? qint64(old.st_mtim.tv_sec) * 1000 + old.st_mtim.tv_nsec / 1000000
@@ -198,12 +221,12 @@ QStringList TRegIniFile::ReadSections() const {
 }
 
 void TRegIniFile::EraseSection(const QString& section) {
-    if (!SectionExists(section)) return;
+    if (!FBatch && !SectionExists(section)) return;
     Edit([&](QSettings& s) { s.remove(GroupOf(section)); });
 }
 
 void TRegIniFile::DeleteKey(const QString& section, const QString& ident) {
-    if (!ValueExists(section, ident)) return;
+    if (!FBatch && !ValueExists(section, ident)) return;
     Edit([&](QSettings& s) {
         s.beginGroup(GroupOf(section));
         s.remove(ident);

@@ -32,6 +32,11 @@ public:
     void WriteBool(const QString& section, const QString& ident, bool value);
     void WriteFloat(const QString& section, const QString& ident, double value);
 
+    // Runs changes (writes, erases, deletes through this object) and writes
+    // them to the file as one replacement: all of them or, when the file
+    // cannot be written, none.
+    void Update(const std::function<void()>& changes);
+
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& ident) const;
     QStringList ReadSection(const QString& section) const;  // value names
@@ -46,9 +51,12 @@ private:
     QVariant Value(const QString& section, const QString& ident) const;
     void SetValue(const QString& section, const QString& ident, const QVariant& value);
     // Applies change to the file's settings and replaces the file safely;
-    // raises EFileWriteError naming the file when it cannot.
+    // raises EFileWriteError naming the file when it cannot. Inside Update
+    // the change goes to the batch instead.
     void Edit(const std::function<void(QSettings&)>& change);
+    void Replace(const std::function<void(QSettings&)>& change);
     QString FKey;
+    QSettings* FBatch = nullptr;
 };
 
 #pragma GCC visibility pop

@@ -312,9 +312,11 @@ void TWKTCPClientService::OnSetupClick() {
     // stored; the user is told when they will be lost at the next start.
     try {
         TRegIniFile reg(WKRegistryKey);
-        reg.WriteString(kSection, QStringLiteral("RemoteIP"), form.Address());
-        reg.WriteInteger(kSection, QStringLiteral("Port"), form.Port());
-        reg.WriteString(kSection, QStringLiteral("Code"), FAccessCode);
+        reg.Update([&] {
+            reg.WriteString(kSection, QStringLiteral("RemoteIP"), form.Address());
+            reg.WriteInteger(kSection, QStringLiteral("Port"), form.Port());
+            reg.WriteString(kSection, QStringLiteral("Code"), FAccessCode);
+        });
         SetBufferHours(form.BufferSize());
         SetFetchHours(form.FetchSize());
     } catch (const std::exception& e) {

@@ -208,9 +208,11 @@ void TPipeCountService::StoreCurrentPipe() {
     // the next change stores it again.
     try {
         TRegIniFile& reg = WKRegIniFile();
-        reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
-        reg.WriteInteger(kSection, kCountWell, FRefWell);
-        reg.WriteInteger(kSection, kCountRun, FRefRun);
+        reg.Update([&] {
+            reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
+            reg.WriteInteger(kSection, kCountWell, FRefWell);
+            reg.WriteInteger(kSection, kCountRun, FRefRun);
+        });
         FStoredWell = FRefWell;
         FStoredRun = FRefRun;
     } catch (const std::exception& e) {
