@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -80,6 +81,12 @@ void Guarded(const char* where, F&& f) {
         DebugLog(QStringLiteral("TfmMain.%1: %2").arg(QLatin1String(where), ExceptionMessage(e)));
         MessageDlg(ExceptionMessage(e), mtError, mbOK);
     }
+}
+// A reading error of a desktop's form section for the user: the line numbers
+// count within the section, not the file, and would only mislead.
+QString SectionErrorText(const QString& message) {
+    static const QRegularExpression line(QStringLiteral("^Line \\d+: "));
+    return FormErrorText(QString(message).remove(line));
 }
 }  // namespace
 
@@ -618,7 +625,7 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
                 QStringList problems;
                 TBaseMDIForm* form = ReadMonitoringForm(content.Forms[i].join(QStringLiteral("\r\n")), &problems);
                 for (const QString& problem : problems)
-                    losses << QStringLiteral("форма «%1», %2").arg(form->ShortCaption(), FormErrorText(problem));
+                    losses << QStringLiteral("форма «%1», %2").arg(form->ShortCaption(), SectionErrorText(problem));
                 if (multi) form->ShowForm();
                 else DockForm(form);
             } catch (const std::exception& e) {
@@ -626,7 +633,7 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
                 DebugLog(QStringLiteral("TfmMain.LoadDesktopFile: [%1] %2").arg(i).arg(ExceptionMessage(e)));
                 losses << QStringLiteral("форма [%1] %2: %3")
                               .arg(i)
-                              .arg(content.Forms[i].value(0), FormErrorText(ExceptionMessage(e)));
+                              .arg(content.Forms[i].value(0), SectionErrorText(ExceptionMessage(e)));
             }
         }
         if (!multi && pcDock->count() > 0)
