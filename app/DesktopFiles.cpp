@@ -2,12 +2,12 @@
 
 #include "CodePages.h"
 #include "Exceptions.h"
+#include "SafeSave.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
@@ -92,12 +92,24 @@ QString DesktopText(const TDesktopContent& content) {
 }
 
 void WriteDesktopFile(const QString& fileName, const TDesktopContent& content) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
-    file.write(EncodeCodePage(DesktopText(content), TCodePage::cpAnsi));
-    if (!file.commit())
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
+    SaveFileSafely(fileName, EncodeCodePage(DesktopText(content), TCodePage::cpAnsi));
+}
+
+QString KeepDesktopCopy(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Не удалось прочитать файл %1: %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    for (int n = 1;; ++n) {
+        const QString copy = fileName + QStringLiteral(".bak") + (n == 1 ? QString() : QString::number(n));
+        QFile existing(copy);
+        if (existing.exists()) {
+            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) return copy;
+            continue;
+        }
+        SaveFileSafely(copy, bytes);
+        return copy;
+    }
 }
 
 TDesktopContent ReadDesktopFile(const QString& fileName) {

@@ -36,13 +36,19 @@ QString DesktopFileName(const QString& name);
 // names of the folder's .sd2 files in name order, the default one not again.
 QStringList DesktopNames(const QString& folder);
 
-// Writes the desktop through a temporary file renamed into place: a failed
-// write leaves the old file.
+// Writes the desktop through the safe save: a failed write leaves the old
+// file byte for byte and raises EFileWriteError naming it.
 void WriteDesktopFile(const QString& fileName, const TDesktopContent& content);
 // Reads as the old INI reader did: a missing file reads empty (no forms,
 // ActivePage 0); each section's lines trimmed, blank lines and lines
 // starting with ';' dropped.
 TDesktopContent ReadDesktopFile(const QString& fileName);
+// Keeps a desktop file that did not load whole as it is, before anything is
+// saved over it: a copy beside it, <file>.bak (or .bak2, .bak3 ... when an
+// older copy with other contents is there). Returns the copy's file; an
+// identical copy already there is reused. Raises when the copy cannot be
+// written.
+QString KeepDesktopCopy(const QString& fileName);
 // The text a desktop file holds (CR LF lines).
 QString DesktopText(const TDesktopContent& content);
 

@@ -3,14 +3,14 @@
 #include "ClassRegistry.h"
 #include "ComponentStreaming.h"
 #include "WKConsts.h"
+#include "SafeSave.h"
 #include "fm_BaseMDIForm.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 QString MonitoringFormText(TBaseMDIForm* form) { return WriteComponentToText(form); }
 
-TBaseMDIForm* ReadMonitoringForm(const QString& text) {
+TBaseMDIForm* ReadMonitoringForm(const QString& text, QStringList* problems) {
     const TStreamObject tree = ParseComponentText(text);
     ResolveHeadingClasses(tree);
     const TClassInfo* root = FindClass(tree.ClassName);
@@ -18,7 +18,11 @@ TBaseMDIForm* ReadMonitoringForm(const QString& text) {
     if (!root->InheritsFrom(&TBaseMDIForm::staticMetaObject))
         throw EReadError(QStringLiteral("%1 не является формой наблюдения").arg(tree.ClassName));
     TReaderOptions options;
-    options.OnError = LogReaderErrors([](const QString& line) { DebugLog(line); });
+    const auto log = LogReaderErrors([](const QString& line) { DebugLog(line); });
+    options.OnError = [&](const QString& message) {
+        if (problems) problems->append(message);
+        return log(message);
+    };
     TComponentBase* made = ReadComponentTree(tree, nullptr, options);
     auto* form = dynamic_cast<TBaseMDIForm*>(made);
     if (!form) {
@@ -31,9 +35,7 @@ TBaseMDIForm* ReadMonitoringForm(const QString& text) {
 
 void SaveFormFile(TBaseMDIForm* form, const QString& fileName) {
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + MonitoringFormText(form).toUtf8();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, file.errorString()));
+    SaveFileSafely(fileName, bytes);
 }
 
 QString ReadFormFileText(const QString& fileName) {

@@ -1,9 +1,11 @@
 #include "ScreenshotRun.h"
 
 #include "DebugOutput.h"
+#include "SafeSave.h"
 #include "fm_WelvistaMain.h"
 #include "fr_Chart.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -76,11 +78,15 @@ int RunScreenshot(TfmMain& main, const QString& fileName, int timeoutMs) {
     if (found) {
         const QImage picture = WorkstationPicture(main);  // draws the chart with its records
         const qint64 ms = MsSinceProcessStart();
-        if (picture.save(fileName, "PNG")) {
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        try {
+            if (!picture.save(&png, "PNG")) throw Exception(QStringLiteral("cannot encode the picture"));
+            SaveFileSafely(fileName, png.data());
             std::printf("first live chart: %lld ms\n", static_cast<long long>(ms));
             result = 0;
-        } else {
-            std::fprintf(stderr, "Welvista2: cannot write %s\n", qPrintable(fileName));
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "Welvista2: cannot write %s: %s\n", qPrintable(fileName), qPrintable(e.Message()));
         }
     } else {
         std::fprintf(stderr, "Welvista2: no live chart within %d s\n", timeoutMs / 1000);

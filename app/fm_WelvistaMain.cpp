@@ -15,6 +15,7 @@
 #include "WKConsts.h"
 #include "WKHints.h"
 #include "WKSpecialImages.h"
+#include "WKFormText.h"
 #include "WKWells.h"
 #include "dlg_InputString.h"
 #include "fm_About.h"
@@ -30,6 +31,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -83,6 +85,12 @@ void Guarded(const char* where, F&& f) {
         DebugLog(QStringLiteral("TfmMain.%1: %2").arg(QLatin1String(where), ExceptionMessage(e)));
         MessageDlg(ExceptionMessage(e), mtError, mbOK);
     }
+}
+// A reading error of a desktop's form section for the user: the line numbers
+// count within the section, not the file, and would only mislead.
+QString SectionErrorText(const QString& message) {
+    static const QRegularExpression line(QStringLiteral("^Line \\d+: "));
+    return FormErrorText(QString(message).remove(line));
 }
 }  // namespace
 
@@ -314,13 +322,15 @@ void TfmMain::ReadWindowState() {
 
 void TfmMain::WriteWindowState() {
     TRegIniFile reg(WelvistaRegistryKey);
-    reg.WriteBool(MainFormSection, QStringLiteral("MDI"), actMDI->isChecked());
-    const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-    reg.WriteInteger(MainFormSection, QStringLiteral("State"), state);
-    const QRect normal = state == 0 ? geometry() : normalGeometry();
-    reg.WriteInteger(MainFormSection, QStringLiteral("Left"), normal.left());
-    reg.WriteInteger(MainFormSection, QStringLiteral("Top"), normal.top());
-    reg.WriteInteger(MainFormSection, QStringLiteral("Width"), normal.width());
+    reg.Update([&] {
+        reg.WriteBool(MainFormSection, QStringLiteral("MDI"), actMDI->isChecked());
+        const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+        reg.WriteInteger(MainFormSection, QStringLiteral("State"), state);
+        const QRect normal = state == 0 ? geometry() : normalGeometry();
+        reg.WriteInteger(MainFormSection, QStringLiteral("Left"), normal.left());
+        reg.WriteInteger(MainFormSection, QStringLiteral("Top"), normal.top());
+        reg.WriteInteger(MainFormSection, QStringLiteral("Width"), normal.width());
+    });
 }
 
 // --- start and close -----------------------------------------------------------------
@@ -360,7 +370,7 @@ void TfmMain::closeEvent(QCloseEvent* e) {
 void TfmMain::FormClose() {
     if (FClosed) return;
     FClosed = true;
-    WriteWindowState();
+    Guarded("FormClose", [this] { WriteWindowState(); });
     // A failed save is told and the close goes on: forms and services are
     // freed whatever became of the desktop.
     Guarded("FormClose", [this] { SaveDesktop(DefaultDesktopName); });
@@ -652,6 +662,7 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
     FreeMonitoringForms();
     const TDesktopContent content = ReadDesktopFile(fileName);
     FLoadingDesktop = true;
+    QStringList losses;
     try {
         const bool multi = content.ActivePage == MultiWindowActivePage;
         if (multi != MultiWindow()) {
@@ -660,12 +671,18 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
         }
         for (int i = content.Forms.size() - 1; i >= 0; --i) {
             try {
-                TBaseMDIForm* form = ReadMonitoringForm(content.Forms[i].join(QStringLiteral("\r\n")));
+                QStringList problems;
+                TBaseMDIForm* form = ReadMonitoringForm(content.Forms[i].join(QStringLiteral("\r\n")), &problems);
+                for (const QString& problem : problems)
+                    losses << QStringLiteral("форма «%1», %2").arg(form->ShortCaption(), SectionErrorText(problem));
                 if (multi) form->ShowForm();
                 else DockForm(form);
             } catch (const std::exception& e) {
                 // One bad section costs only its own form.
                 DebugLog(QStringLiteral("TfmMain.LoadDesktopFile: [%1] %2").arg(i).arg(ExceptionMessage(e)));
+                losses << QStringLiteral("форма [%1] %2: %3")
+                              .arg(i)
+                              .arg(content.Forms[i].value(0), SectionErrorText(ExceptionMessage(e)));
             }
         }
         if (!multi && pcDock->count() > 0)
@@ -679,11 +696,48 @@ void TfmMain::LoadDesktopFile(const QString& fileName) {
     FLoadingDesktop = false;
     ApplyActiveFormRule();
     UpdateActions();
+    ReportDesktopLosses(fileName, losses);
 }
 
-void TfmMain::SaveDesktop(const QString& name) { WriteDesktopFile(DesktopFileName(name), CurrentDesktop()); }
+void TfmMain::ReportDesktopLosses(const QString& fileName, const QStringList& losses) {
+    const QString file = QFileInfo(fileName).absoluteFilePath();
+    if (losses.isEmpty()) {
+        FUncopiedDesktops.remove(file);
+        return;
+    }
+    QString kept;
+    try {
+        kept = QStringLiteral("Исходный файл сохранён как %1.").arg(KeepDesktopCopy(fileName));
+    } catch (const std::exception& e) {
+        FUncopiedDesktops.insert(file);
+        kept = QStringLiteral("Копию исходного файла сделать не удалось (%1); файл не будет перезаписан.")
+                   .arg(ExceptionMessage(e));
+    }
+    MessageDlg(QStringLiteral("Набор форм %1 прочитан не полностью:\n%2\n%3")
+                   .arg(fileName, losses.join(QLatin1Char('\n')), kept),
+               mtWarning, mbOK);
+}
 
-void TfmMain::SaveDesktopToFile(const QString& fileName) { WriteDesktopFile(fileName, CurrentDesktop()); }
+void TfmMain::SaveDesktop(const QString& name) { WriteDesktop(DesktopFileName(name)); }
+
+void TfmMain::SaveDesktopToFile(const QString& fileName) { WriteDesktop(fileName); }
+
+void TfmMain::WriteDesktop(const QString& file) {
+    const TDesktopContent content = CurrentDesktop();
+    const QString absolute = QFileInfo(file).absoluteFilePath();
+    if (FUncopiedDesktops.contains(absolute)) {
+        // The original goes aside first, or nothing is written over it.
+        try {
+            KeepDesktopCopy(file);
+        } catch (const std::exception& e) {
+            throw Exception(QStringLiteral("Набор форм %1 не сохранён: он был прочитан не полностью, а копию "
+                                           "исходного файла сделать не удалось (%2).")
+                                .arg(file, ExceptionMessage(e)));
+        }
+        FUncopiedDesktops.remove(absolute);
+    }
+    WriteDesktopFile(file, content);
+}
 
 TDesktopContent TfmMain::CurrentDesktop() const {
     TDesktopContent content;
@@ -710,13 +764,31 @@ void TfmMain::OpenFile(const QString& fileName) {
     } else if (ext == QStringLiteral("WKF")) {
         if (!FormKindHooks().CreateComplexForm)
             throw Exception(QStringLiteral("Составные формы здесь не открываются: %1").arg(fileName));
-        TBaseMDIForm* form = FormKindHooks().CreateComplexForm(fileName);
+        TBaseMDIForm* form = nullptr;
+        try {
+            form = FormKindHooks().CreateComplexForm(fileName);
+        } catch (const std::exception& e) {
+            throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
+        }
         form->SetShortCaption(QFileInfo(fileName).completeBaseName());
         form->ShowForm();
     } else {
         FLoadingDesktop = true;
         try {
-            TBaseMDIForm* form = ReadMonitoringForm(ReadFormFileText(fileName));
+            const QString text = ReadFormFileText(fileName);
+            QStringList problems;
+            TBaseMDIForm* form = nullptr;
+            try {
+                form = ReadMonitoringForm(text, &problems);
+            } catch (const std::exception& e) {
+                throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
+            }
+            if (!problems.isEmpty()) {
+                QStringList lines;
+                for (const QString& problem : problems) lines << FormErrorText(problem);
+                MessageDlg(QStringLiteral("Форма из файла %1 прочитана не полностью:\n%2").arg(fileName, lines.join('\n')),
+                           mtWarning, mbOK);
+            }
             if (MultiWindow()) {
                 // Saved while docked: a free window of its own.
                 if (form->Align() == TControl::alClient) FloatForm(form, QRect(100, 100, 400, 400));

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 
 #pragma GCC visibility push(default)
@@ -146,9 +147,17 @@ private:
     TDesktopContent CurrentDesktop() const;
     void FormActivated(QWidget* now);
     void AddWellDatabaseCommand();
+    // Keeps a desktop that lost forms or controls on loading and tells the
+    // user once what was lost and where the original is.
+    void ReportDesktopLosses(const QString& fileName, const QStringList& losses);
+    // Writes the current desktop to file, keeping a damaged original aside first.
+    void WriteDesktop(const QString& file);
 
     QPointer<TBaseMDIForm> FActiveForm;
     bool FLoadingDesktop = false;
+    // Desktop files that did not load whole and could not be copied aside:
+    // they are not saved over.
+    QSet<QString> FUncopiedDesktops;
     bool FShown = false;
     bool FClosed = false;
     std::unique_ptr<TMainWindowMenuHost> FMenuHost;

@@ -58,17 +58,24 @@ TStreamObject ReadDesignedFormTree(const QString& fileName) {
     return tree;
 }
 
-void LoadDesignedForm(TControl* surface, const TStreamObject& tree) {
+void LoadDesignedForm(TControl* surface, const TStreamObject& tree, QStringList* problems) {
     const QString name = surface->Name();
     const TStreamObject before = WriteComponentTree(surface);
+    const auto log = LogReaderErrors([](const QString& line) { DebugLog(line); });
     TReaderOptions options;
-    options.OnError = LogReaderErrors([](const QString& line) { DebugLog(line); });
+    options.OnError = [&](const QString& message) {
+        if (problems) problems->append(message);
+        return log(message);
+    };
     surface->DestroyComponents();
     try {
         ReadComponentTree(tree, surface, options);
     } catch (...) {
+        if (problems) problems->clear();
         surface->DestroyComponents();
-        ReadComponentTree(before, surface, options);
+        TReaderOptions restore;
+        restore.OnError = log;
+        ReadComponentTree(before, surface, restore);
         surface->SetName(name);
         throw;
     }

@@ -22,7 +22,8 @@ TStreamObject ReadDesignedFormTree(const QString& fileName);
 
 // Replaces the surface's controls and properties by the tree's. When reading
 // fails the surface gets back what it held before, and the error passes on.
-// The surface keeps its name.
-void LoadDesignedForm(TControl* surface, const TStreamObject& tree);
+// The surface keeps its name. Settings skipped on reading (each also a debug
+// line) are added to problems when given, with their text lines.
+void LoadDesignedForm(TControl* surface, const TStreamObject& tree, QStringList* problems = nullptr);
 
 #pragma GCC visibility pop

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -217,18 +218,42 @@ void TfmDesignMain::SaveFormFile() {
 
 void TfmDesignMain::OpenFile(const QString& fileName) {
     // Read and checked whole first: a bad file leaves the surface as it was.
-    const TStreamObject tree = ReadDesignedFormTree(fileName);
-    edMain->SetActive(false);
+    TStreamObject tree;
     try {
-        LoadDesignedForm(fmDesigned->pnlMain, tree);
-    } catch (...) {
-        FormShow();
-        throw;
+        tree = ReadDesignedFormTree(fileName);
+    } catch (const std::exception& e) {
+        throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
     }
+    edMain->SetActive(false);
+    QStringList problems;
+    try {
+        LoadDesignedForm(fmDesigned->pnlMain, tree, &problems);
+    } catch (const std::exception& e) {
+        FormShow();
+        throw Exception(FormFileErrorText(fileName, ExceptionMessage(e)));
+    }
+    FIncompleteFile = problems.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath();
     FormShow();
+    if (problems.isEmpty()) return;
+    QStringList lines;
+    for (const QString& problem : problems) lines << FormErrorText(problem);
+    MessageDlg(QStringLiteral("Форма %1 прочитана не полностью, эти настройки пропущены:\n%2\n"
+                              "Если сохранить форму в этот же файл, они будут потеряны.")
+                   .arg(fileName, lines.join(QLatin1Char('\n'))),
+               mtWarning, mbOK);
 }
 
-void TfmDesignMain::SaveFile(const QString& fileName) { SaveForm(fmDesigned->pnlMain, fileName); }
+void TfmDesignMain::SaveFile(const QString& fileName) {
+    const bool overIncomplete = !FIncompleteFile.isEmpty() && QFileInfo(fileName).absoluteFilePath() == FIncompleteFile;
+    if (overIncomplete &&
+        MessageDlg(QStringLiteral("Файл %1 был прочитан не полностью: настройки, которые не удалось прочитать, "
+                                  "будут потеряны. Записать форму поверх него?")
+                       .arg(fileName),
+                   mtConfirmation, mbYes | mbNo) != mrYes)
+        return;
+    SaveForm(fmDesigned->pnlMain, fileName);
+    if (overIncomplete) FIncompleteFile.clear();
+}
 
 int TfmDesignMain::StripHeight() const {
     const int menu = menuBar()->isVisible() ? menuBar()->sizeHint().height() : 0;

@@ -57,9 +57,13 @@ public:
     void OpenFormFile();
     void SaveFormFile();
     // Opens a file: nothing on the surface changes unless the whole file is
-    // good; raises with the reason otherwise.
+    // good; raises with the file and the reason otherwise. Settings the file
+    // holds that cannot be read (a bad value, an unknown property or class)
+    // are skipped and the user is told which, with their lines.
     void OpenFile(const QString& fileName);
-    // Writes the surface as a user form file; raises when it cannot.
+    // Writes the surface as a user form file; raises when it cannot. A file
+    // that was opened with skipped settings is written over only when the
+    // user confirms it.
     void SaveFile(const QString& fileName);
     // Enables the commands by what is selected.
     void UpdateActions();
@@ -84,6 +88,7 @@ private:
 
     std::unique_ptr<TfmDesigned> FDesignedWindow;  // the separate edit window; null when embedded
     bool FPlacing = false;
+    QString FIncompleteFile;  // the open file lost settings on reading
 };
 
 #pragma GCC visibility pop

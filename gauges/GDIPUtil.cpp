@@ -1,5 +1,6 @@
 #include "GDIPUtil.h"
 
+#include "SafeSave.h"
 #include "StyleIF.h"
 
 #include <QBuffer>
@@ -102,7 +103,9 @@ void SaveImageAs(const QImage& image, const QString& fileName, TImageType type, 
     const QByteArray format = GetCLSID(type);
     if (format.isEmpty())
         throw EImageExportError(QStringLiteral("No image encoder for %1 is installed").arg(ImageMimeType(type)));
-    QImageWriter writer(fileName, format);
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, format);
     writer.setQuality(GetEncoderQualityParameters(quality).Quality);
     // Formats without an alpha channel get the picture on white, as the
     // dial would show on a plain form.
@@ -114,6 +117,11 @@ void SaveImageAs(const QImage& image, const QString& fileName, TImageType type, 
     }
     if (!writer.write(out))
         throw EImageExportError(QStringLiteral("Could not save the image %1: %2").arg(fileName, writer.errorString()));
+    try {
+        SaveFileSafely(fileName, encoded.data());
+    } catch (const EFileWriteError& e) {
+        throw EImageExportError(e.Message());
+    }
 }
 
 double CalculateDPIScale(const QPaintDevice* device, bool scaling) {

@@ -3,9 +3,9 @@
 #include "CodePages.h"
 #include "Exceptions.h"
 #include "Formatting.h"
+#include "SafeSave.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -112,20 +112,19 @@ void TAnsiStringList::LoadFromFile(const QString& fileName) {
 }
 
 void TAnsiStringList::SaveToFile(const QString& fileName) const {
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly)) throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
-    QByteArray chunk;
-    chunk.reserve(1 << 16);
-    for (const auto& item : FItems) {
-        chunk.append(item.Data);
-        chunk.append("\r\n", 2);
-        if (chunk.size() >= (1 << 16)) {
-            f.write(chunk);
-            chunk.clear();
+    SaveFileSafely(fileName, [this](const TSaveSink& write) {
+        QByteArray chunk;
+        chunk.reserve(1 << 16);
+        for (const auto& item : FItems) {
+            chunk.append(item.Data);
+            chunk.append("\r\n", 2);
+            if (chunk.size() >= (1 << 16)) {
+                write(chunk);
+                chunk.clear();
+            }
         }
-    }
-    f.write(chunk);
-    if (!f.commit()) throw Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, f.errorString()));
+        write(chunk);
+    });
 }
 
 // ---- header lines ----

@@ -6,6 +6,7 @@
 #include "ModalDialogs.h"
 #include "PrintComments.h"
 #include "PrintPictures.h"
+#include "SafeSave.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 namespace Plotmere {
@@ -135,11 +135,12 @@ void TdlgSetupPicture::SavePicture() {
     options.Filter = QString::fromUtf8(kind->Filter);
     options.DefaultExt = QString::fromLatin1(kind->Ext);
     if (!UIServices().SaveFileDialog(options)) return;
-    QSaveFile file(options.FileName);
-    const QByteArray bytes = FileBytes(FPicture);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        MessageDlg(QStringLiteral("Не удается сохранить изображение %1: %2").arg(options.FileName, file.errorString()),
-                   mtError, mbOK);
+    try {
+        SaveFileSafely(options.FileName, FileBytes(FPicture));
+    } catch (const EFileWriteError& e) {
+        MessageDlg(QStringLiteral("Не удается сохранить изображение %1: %2").arg(options.FileName, e.Reason()), mtError,
+                   mbOK);
+    }
 }
 
 void TdlgSetupPicture::Validate() {

@@ -146,23 +146,28 @@ HRESULT CoCreateInstance(const TGUID& clsid, IUnknown* outer, const TGUID& iid, 
 void RegisterComClass(const TComClassRegistration& reg) {
     TRegIniFile ini(ComClassesKey);
     const QString section = ClassSection(reg.ClassID);
-    ini.EraseSection(section);
-    ini.WriteString(section, DefaultValue, reg.Description);
-    ini.WriteString(section, InprocServerValue, reg.ModuleFile);
-    ini.WriteString(section, ThreadingModelValue, reg.ThreadingModel);
-    if (!reg.ProgID.isEmpty()) ini.WriteString(section, ProgIDValue, reg.ProgID);
-    if (!reg.TypeLib.isNull()) ini.WriteString(section, TypeLibValue, GuidText(reg.TypeLib));
-    if (!reg.ProgID.isEmpty()) {
-        ini.EraseSection(reg.ProgID);
-        ini.WriteString(reg.ProgID, DefaultValue, reg.Description);
-        ini.WriteString(reg.ProgID, ClsidValue, GuidText(reg.ClassID));
-    }
+    ini.Update([&] {
+        ini.EraseSection(section);
+        ini.WriteString(section, DefaultValue, reg.Description);
+        ini.WriteString(section, InprocServerValue, reg.ModuleFile);
+        ini.WriteString(section, ThreadingModelValue, reg.ThreadingModel);
+        if (!reg.ProgID.isEmpty()) ini.WriteString(section, ProgIDValue, reg.ProgID);
+        if (!reg.TypeLib.isNull()) ini.WriteString(section, TypeLibValue, GuidText(reg.TypeLib));
+        if (!reg.ProgID.isEmpty()) {
+            ini.EraseSection(reg.ProgID);
+            ini.WriteString(reg.ProgID, DefaultValue, reg.Description);
+            ini.WriteString(reg.ProgID, ClsidValue, GuidText(reg.ClassID));
+        }
+    });
 }
 
 void UnregisterComClass(const TGUID& clsid, const QString& progID) {
     TRegIniFile ini(ComClassesKey);
-    ini.EraseSection(ClassSection(clsid));
-    if (!progID.isEmpty()) ini.EraseSection(progID);
+    if (!ini.SectionExists(ClassSection(clsid)) && (progID.isEmpty() || !ini.SectionExists(progID))) return;
+    ini.Update([&] {
+        ini.EraseSection(ClassSection(clsid));
+        if (!progID.isEmpty()) ini.EraseSection(progID);
+    });
 }
 
 TComClassRegistration ComClassRegistration(const TGUID& clsid) {

@@ -2,13 +2,13 @@
 
 #include "ClassRegistry.h"
 #include "ComponentBinary.h"
+#include "SafeSave.h"
 
 #include <QFile>
 #include <QHash>
 #include <QMetaEnum>
 #include <QMetaMethod>
 #include <QMetaProperty>
-#include <QSaveFile>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -342,6 +342,7 @@ public:
         }
         Properties(FRoot->Self(), FRoot, node.Properties);
         for (const TStreamObject& child : node.Children) Child(child, FRoot, FRoot);
+        FLine = 0;
         ResolveFixups();
         Finish();
     }
@@ -350,6 +351,7 @@ public:
         QList<TComponentBase*> read;
         for (const TStreamObject& node : nodes)
             if (TComponentBase* c = Child(node, parent, FRoot)) read << c;
+        FLine = 0;
         ResolveFixups();
         Finish();
         return read;
@@ -365,7 +367,9 @@ public:
     }
 
 private:
-    void Error(const QString& message) {
+    // Names the text's line of what is being read, where it came from a text.
+    void Error(const QString& what) {
+        const QString message = FLine > 0 ? QStringLiteral("Line %1: %2").arg(FLine).arg(what) : what;
         if (FOptions.OnError && FOptions.OnError(message)) return;
         throw EReadError(message);
     }
@@ -414,6 +418,7 @@ private:
 
     // Reads a nested object; returns the component or null when skipped.
     TComponentBase* Child(const TStreamObject& node, TComponentBase* parent, TComponentBase* owner) {
+        FLine = node.Line;
         TComponentBase* c = nullptr;
         if (node.Flag == TStreamObject::ffInherited) {
             c = owner->FindComponent(node.Name);
@@ -464,7 +469,10 @@ private:
             component->DefineProperties(filer);
         else if (auto* p = qobject_cast<TPersistent*>(obj))
             p->DefineProperties(filer);
-        for (const TStreamProperty& p : props) Guard(obj, [&] { Property(obj, filer, p.Name, p.Value); });
+        for (const TStreamProperty& p : props) {
+            FLine = p.Line;
+            Guard(obj, [&] { Property(obj, filer, p.Name, p.Value); });
+        }
     }
 
     void Property(QObject* obj, const TFiler& filer, const QString& path, const TStreamValue& value) {
@@ -660,6 +668,7 @@ private:
 
     TComponentBase* FRoot;
     const TReaderOptions& FOptions;
+    int FLine = 0;  // the text line of what is being read, 0 when unknown
     QList<QPointer<QObject>> FLoaded;
     std::vector<TFixup> FFixups;
     QHash<QString, QString> FRenamed;  // lower-case name in the text -> name given
@@ -741,9 +750,7 @@ TComponentBase* ReadComponentFromBinary(const QByteArray& data, TComponentBase* 
 void WriteComponentFile(TComponentBase* component, const QString& fileName, bool binary) {
     const TStreamObject tree = WriteComponentTree(component);
     const QByteArray bytes = binary ? WriteComponentBinary(tree) : WriteComponentText(tree).toLatin1();
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(fileName, f.errorString()));
+    SaveFileSafely(fileName, bytes);
 }
 
 TStreamObject ReadComponentFileTree(const QString& fileName) {

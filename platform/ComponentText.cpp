@@ -336,7 +336,9 @@ private:
                 obj.Children.push_back(ParseObject(depth + 1));
                 continue;
             }
+            const int line = FTok.Line;
             obj.Properties.push_back(ParseProperty(depth));
+            obj.Properties.back().Line = line;
         }
         return obj;
     }

@@ -58,6 +58,7 @@ struct TStreamValue {
 struct TStreamProperty {
     QString Name;  // dotted path
     TStreamValue Value;
+    int Line = 0;  // line in the text it came from (0: not from a text)
 };
 
 struct TStreamObject {

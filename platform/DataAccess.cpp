@@ -13,17 +13,19 @@ QString NewConnectionName() { return QStringLiteral("wk-") + QUuid::createUuid()
 
 TDataConnection TDataConnection::OpenSQLite(const QString& fileName) {
     const QFileInfo fi(fileName);
-    if (!fi.exists() || !fi.isFile()) throw EDatabaseError(QStringLiteral("Database file not found: ") + fileName);
+    if (!fi.exists() || !fi.isFile()) throw EDatabaseError(QStringLiteral("Файл базы данных не найден: ") + fileName);
     if (!fi.isReadable() || !fi.isWritable())
-        throw EDatabaseError(QStringLiteral("Database file is not readable and writable: ") + fileName);
+        throw EDatabaseError(QStringLiteral("Нет прав на чтение и запись файла базы данных: ") + fileName);
     TDataConnection c(NewConnectionName());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c.FName);
     db.setDatabaseName(fi.absoluteFilePath());
     // The file was checked above: opening an existing file never creates one.
-    if (!db.open()) throw EDatabaseError(QStringLiteral("Can't open %1: %2").arg(fileName, db.lastError().text()));
+    if (!db.open())
+        throw EDatabaseError(QStringLiteral("Не удалось открыть базу данных %1 (%2)").arg(fileName, db.lastError().text()));
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        throw EDatabaseError(QStringLiteral("Can't read %1: %2").arg(fileName, probe.lastError().text()));
+        throw EDatabaseError(QStringLiteral("Файл %1 повреждён или не является базой данных (%2)")
+                                 .arg(fileName, probe.lastError().text()));
     return c;
 }
 

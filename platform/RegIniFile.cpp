@@ -1,16 +1,64 @@
 #include "RegIniFile.h"
 
 #include "Formatting.h"
+#include "SafeSave.h"
 
+#include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QMap>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <utime.h>
+
 namespace {
+const QString SCutShort = QStringLiteral("запись прервалась (возможно, на диске нет места)");
+
 QString GroupOf(const QString& section) {
     QString s = section;
     s.replace('\\', '/');
     return s;
+}
+
+QMap<QString, QVariant> AllValues(QSettings& s) {
+    QMap<QString, QVariant> values;
+    for (const QString& key : s.allKeys()) values.insert(key, s.value(key));
+    return values;
+}
+
+// A name beside file that no QSettings of this process has seen: Qt keeps
+// what it parsed per file name, and the scratch files must be read afresh.
+QString ScratchName(const QString& file) {
+    static QAtomicInteger<quint32> counter;
+    return file + QStringLiteral(".%1-%2.edit").arg(QCoreApplication::applicationPid()).arg(++counter);
+}
+
+QByteArray ReadAll(const QString& file) {
+    QFile f(file);
+    if (!f.exists()) return {};
+    if (!f.open(QIODevice::ReadOnly)) throw EFileWriteError(file, f.errorString());
+    return f.readAll();
+}
+
+// Qt notices a changed settings file by its size and modification time
+// (milliseconds); two writes of the same size within one millisecond would
+// leave readers of this process with the older parse.
+void MarkChanged(const QString& file, qint64 oldMTimeMs) {
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(file);
+    if (::stat(name.constData(), &st) != 0) return;
+    const qint64 ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    if (ms > oldMTimeMs) return;
+    const qint64 bumped = oldMTimeMs + 1;
+    struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(bumped / 1000), long(bumped % 1000) * 1000000}};
+    ::utimensat(AT_FDCWD, name.constData(), times, 0);
 }
 }  // namespace
 
@@ -37,13 +85,75 @@ QVariant TRegIniFile::Value(const QString& section, const QString& ident) const 
 }
 
 void TRegIniFile::SetValue(const QString& section, const QString& ident, const QVariant& value) {
+    Edit([&](QSettings& s) {
+        s.beginGroup(GroupOf(section));
+        s.setValue(ident, value);
+        s.endGroup();
+    });
+}
+
+// Qt writes settings files through QSaveFile, which renames a cut-off file
+// over the old one when the disk fills at the final flush. So Qt writes a
+// scratch copy, a fresh parse of that copy must give every value Qt meant to
+// write, and only then do the bytes replace the file through the safe save.
+void TRegIniFile::Edit(const std::function<void(QSettings&)>& change) {
+    if (FBatch) change(*FBatch);
+    else Replace(change);
+}
+
+void TRegIniFile::Update(const std::function<void()>& changes) {
+    if (FBatch) return changes();
+    Replace([&](QSettings& s) {
+        FBatch = &s;
+        const auto done = qScopeGuard([this] { FBatch = nullptr; });
+        changes();
+    });
+}
+
+void TRegIniFile::Replace(const std::function<void(QSettings&)>& change) {
     const QString file = FileName();
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSettings s(file, QSettings::IniFormat);
-    s.beginGroup(GroupOf(section));
-    s.setValue(ident, value);
-    s.endGroup();
-    s.sync();
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder)) throw EFileWriteError(file, FileErrorReason(ENOENT));
+    // The lock Qt's own writers take: another program's change is not lost
+    // between the read and the replace. Where no lock file can be made (a
+    // full or read-only disk) the write itself fails with the reason.
+    QLockFile lock(file + QStringLiteral(".lock"));
+    if (!lock.tryLock(10000) && lock.error() == QLockFile::LockFailedError)
+        throw EFileWriteError(file, QStringLiteral("файл занят другой программой"));
+    struct stat old {};
+    const qint64 oldMTimeMs = ::stat(QFile::encodeName(file).constData(), &old) == 0
+                                  ? qint64(old.st_mtim.tv_sec) * 1000 + old.st_mtim.tv_nsec / 1000000
+                                  : -1;
+    const QString scratch = ScratchName(file);
+    const QString check = ScratchName(file);
+    struct TRemove {
+        QStringList Files;
+        ~TRemove() {
+            for (const QString& f : Files) QFile::remove(f);
+        }
+    } cleanup{{scratch, check}};
+    QByteArray bytes;
+    try {
+        SaveFileSafely(scratch, ReadAll(file));
+        QMap<QString, QVariant> meant;
+        {
+            QSettings s(scratch, QSettings::IniFormat);
+            change(s);
+            s.sync();
+            if (s.status() != QSettings::NoError) throw EFileWriteError(file, SCutShort);
+            meant = AllValues(s);
+        }
+        bytes = ReadAll(scratch);
+        SaveFileSafely(check, bytes);
+        QSettings written(check, QSettings::IniFormat);
+        // A cut-off scratch file has lost values: the disk filled while Qt wrote.
+        if (AllValues(written) != meant) throw EFileWriteError(file, SCutShort);
+    } catch (const EFileWriteError& e) {
+        // The user knows the settings file, not the scratch copies beside it.
+        throw EFileWriteError(file, e.Reason());
+    }
+    SaveFileSafely(file, bytes);
+    MarkChanged(file, oldMTimeMs);
 }
 
 QString TRegIniFile::ReadString(const QString& section, const QString& ident, const QString& def) const {
@@ -111,15 +221,15 @@ QStringList TRegIniFile::ReadSections() const {
 }
 
 void TRegIniFile::EraseSection(const QString& section) {
-    QSettings s(FileName(), QSettings::IniFormat);
-    s.remove(GroupOf(section));
-    s.sync();
+    if (!FBatch && !SectionExists(section)) return;
+    Edit([&](QSettings& s) { s.remove(GroupOf(section)); });
 }
 
 void TRegIniFile::DeleteKey(const QString& section, const QString& ident) {
-    QSettings s(FileName(), QSettings::IniFormat);
-    s.beginGroup(GroupOf(section));
-    s.remove(ident);
-    s.endGroup();
-    s.sync();
+    if (!FBatch && !ValueExists(section, ident)) return;
+    Edit([&](QSettings& s) {
+        s.beginGroup(GroupOf(section));
+        s.remove(ident);
+        s.endGroup();
+    });
 }

@@ -27,6 +27,12 @@ TComponentBase* LoadForm(TComponentBase* parent, const QStringList& lines);
 // The same for a file (UTF-8/UTF-16 with a byte-order mark, else 8-bit).
 TComponentBase* LoadForm(TComponentBase* parent, const QString& fileName);
 
+// A reading error of a form text as the user reads it: "Line 39: '=' expected"
+// becomes "строка 39: ожидается «=»"; a text it does not know stays as it is.
+QString FormErrorText(const QString& message);
+// "Файл <file>: <FormErrorText(message)>".
+QString FormFileErrorText(const QString& fileName, const QString& message);
+
 // The classes packages registered for design, in registration order.
 const QList<const QMetaObject*>& DesignerList();
 // Once per process: the form controls' class registrations and the

@@ -5,6 +5,7 @@
 #include "FormFiles.h"
 #include "ModalDialogs.h"
 #include "RegIniFile.h"
+#include "SafeSave.h"
 #include "TestSupport.h"
 #include "WKConsts.h"
 #include "ImgList.h"
@@ -30,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -232,6 +234,90 @@ TEST(Workstation, DesktopsKeepPagesModeAndActivePage) {
     main.LoadDesktopByName("bad");
     EXPECT_FALSE(main.MultiWindow());
     EXPECT_EQ(PageCaptions(main), QStringList({"C"}));
+}
+
+QByteArray FileBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Workstation, DamagedDesktopIsKeptAndReported) {
+    TWorkstationScope scope;
+    // A gauge whose package is missing, a bad value, a NUL byte: three forms
+    // lose something, one loads whole.
+    const QByteArray damaged =
+        "[Desktop]\r\nCount=4\r\nActivePage=0\r\n"
+        "[0]\r\nobject fmA: TBaseMDIForm\r\n  ShortCaption = 'Good'\r\n"
+        "  object sbA: TScrollBox\r\n    Left = 1\r\n  end\r\nend\r\n"
+        "[1]\r\nobject fmB: TBaseMDIForm\r\n  ShortCaption = 'Gauges'\r\n"
+        "  object Gauge1: TFooGauge\r\n    Left = 4\r\n  end\r\n"
+        "  object sbB: TScrollBox\r\n    Left = 2\r\n  end\r\nend\r\n"
+        "[2]\r\nobject fmC: TBaseMDIForm\r\n  ShortCaption = 'Rows'\r\n  RowCount = 4x\r\nend\r\n"
+        "[3]\r\nobject fmD: TBaseMDIForm\r\n  ShortCaption = 'N\0L'\r\nend\r\n";
+    const QString file = DesktopsFolder() + DefaultDesktopName + DesktopExt;
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(damaged), damaged.size());
+    }
+    const QString copy = file + ".bak";
+    {
+        TfmMain main;
+        main.show();  // loads the default desktop
+        ASSERT_EQ(scope.UI->Messages.size(), 1) << scope.UI->Messages.join('\n').toStdString();
+        const QString message = scope.UI->Messages[0];
+        for (const char* part : {"прочитан не полностью", "TFooGauge", "Gauges", "fmC", "fmD"})
+            EXPECT_TRUE(message.contains(QString::fromUtf8(part))) << part << "\n" << message.toStdString();
+        EXPECT_FALSE(message.contains("Good")) << message.toStdString();
+        EXPECT_TRUE(message.contains(file)) << message.toStdString();
+        EXPECT_TRUE(message.contains(copy)) << message.toStdString();
+        EXPECT_EQ(FileBytes(copy), damaged);
+        QStringList captions;
+        for (TBaseMDIForm* form : main.MonitoringForms()) captions << form->ShortCaption();
+        EXPECT_TRUE(captions.contains("Good"));
+        EXPECT_TRUE(captions.contains("Gauges"));
+        main.close();  // saves the default desktop over the damaged one
+    }
+    EXPECT_EQ(scope.UI->Messages.size(), 1);
+    EXPECT_NE(FileBytes(file), damaged);
+    EXPECT_EQ(FileBytes(copy), damaged) << "the original stays aside";
+
+    // The next start reads what was saved: nothing more to tell, no new copy.
+    scope.UI->Messages.clear();
+    {
+        TfmMain main;
+        main.show();
+        EXPECT_TRUE(scope.UI->Messages.isEmpty()) << scope.UI->Messages.join('\n').toStdString();
+        main.close();
+    }
+    EXPECT_FALSE(QFile::exists(file + ".bak2"));
+
+    // When no copy can be made (the disk is full), the damaged file is not
+    // saved over at all and the user hears why.
+    const QByteArray second = damaged.left(damaged.indexOf("[2]")) + "[2]\r\nobject fmE: TNoForm\r\nend\r\n";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(second), second.size());
+    }
+    scope.UI->Messages.clear();
+    {
+        struct TFullDisk {
+            TFullDisk() { SetSaveSpaceForTesting(0); }
+            ~TFullDisk() { SetSaveSpaceForTesting(-1); }
+        } full;
+        TfmMain main;
+        main.show();
+        ASSERT_FALSE(scope.UI->Messages.isEmpty());
+        EXPECT_TRUE(scope.UI->Messages[0].contains("Копию исходного файла сделать не удалось"))
+            << scope.UI->Messages[0].toStdString();
+        main.close();
+    }
+    EXPECT_EQ(FileBytes(file), second);
+    EXPECT_FALSE(QFile::exists(file + ".bak2"));
+    EXPECT_TRUE(std::any_of(scope.UI->Messages.begin(), scope.UI->Messages.end(), [&](const QString& m) {
+        return m.contains("не сохранён") && m.contains(file);
+    })) << scope.UI->Messages.join('\n').toStdString();
 }
 
 TEST(Workstation, DockedFormOpensAsAFreeWindow) {

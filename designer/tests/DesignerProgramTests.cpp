@@ -116,7 +116,7 @@ TEST_F(FormDesigner, AFileThatCannotBeOpenedLeavesTheForm) {
          WriteFile("chart.sf2", "object fmChart: TBaseMDIForm\r\n  Caption = 'pnlMain'\r\n"
                                 "  object Label1: TWKLabel\r\n  end\r\nend\r\n"),
          QString::fromUtf8(SOnlyComplexForms)},
-        {"malformed text", WriteFile("broken.wkf", "object pnlMain: TScrollBox\r\n  Left = \r\n"), "line"},
+        {"malformed text", WriteFile("broken.wkf", "object pnlMain: TScrollBox\r\n  Left = \r\n"), "строка"},
         {"a class no package gives",
          WriteFile("unknown.wkf", "object pnlMain: TScrollBox\r\n  object X1: TNoSuchControl\r\n  end\r\nend\r\n"),
          "TNoSuchControl"},
@@ -136,6 +136,68 @@ TEST_F(FormDesigner, AFileThatCannotBeOpenedLeavesTheForm) {
     Click({40, 24});
     Key(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(Selected()[0]->Left(), 17);
+}
+
+TEST_F(FormDesigner, BadPropertyValueIsReported) {
+    const QByteArray text =
+        "object pnlMain: TScrollBox\r\n"         // 1
+        "  Left = 0\r\n"
+        "  Top = 0\r\n"
+        "  Width = 400\r\n"
+        "  Height = 300\r\n"                     // 5
+        "  object Dial1: TWKSmoothGauge\r\n"
+        "    Left = 8\r\n"
+        "    Top = 8\r\n"
+        "    Width = 160\r\n"
+        "    Height = 160\r\n"                   // 10
+        "    MinimumValue = 20\r\n"
+        "    MaximumValue = abc\r\n"
+        "    Tag = 7\r\n"
+        "  end\r\n"
+        "  object Label1: TWKLabel\r\n"          // 15
+        "    Left = 200\r\n"
+        "    Top = 8\r\n"
+        "    NoSuchSetting = 5\r\n"
+        "    Tag = 9\r\n"
+        "  end\r\n"                              // 20
+        "end\r\n";
+    const QString file = WriteFile("dial.wkf", text);
+    Open(file);
+    ASSERT_EQ(UI->Messages.size(), 1);
+    const QString message = UI->Messages[0];
+    for (const QString& part : {file, QStringLiteral("строка 12"), QStringLiteral("MaximumValue"),
+                                QStringLiteral("строка 18"), QStringLiteral("NoSuchSetting")})
+        EXPECT_TRUE(message.contains(part)) << part.toStdString() << "\n" << message.toStdString();
+    // Only the bad settings are skipped: the ones after them are read.
+    TComponentBase* dial = Surface()->FindComponent("Dial1");
+    ASSERT_NE(dial, nullptr);
+    EXPECT_EQ(dial->Self()->property("MinimumValue").toDouble(), 20.0);
+    EXPECT_EQ(dial->Tag(), 7);
+    TComponentBase* label = Surface()->FindComponent("Label1");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Tag(), 9);
+
+    // Saving over the file asks first; refused, the file stays as it was.
+    UI->Messages.clear();
+    Save(file);
+    ASSERT_EQ(UI->Messages.size(), 1);
+    EXPECT_TRUE(UI->Messages[0].contains(file)) << UI->Messages[0].toStdString();
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), text);
+    kept.close();
+    // Another file is written without a question; the same one once accepted.
+    const QString other = Files.filePath("other.wkf");
+    Save(other);
+    EXPECT_EQ(UI->Messages.size(), 1);
+    EXPECT_TRUE(QFile::exists(other));
+    UI->MessageResults.push_back(mrYes);
+    Save(file);
+    EXPECT_EQ(UI->Messages.size(), 2);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    const QByteArray saved = kept.readAll();
+    EXPECT_NE(saved, text);
+    EXPECT_TRUE(saved.contains("MinimumValue = 20")) << saved.constData();
 }
 
 TEST_F(FormDesigner, MonitoringFormFileGivesItsScrollBox) {

@@ -113,8 +113,14 @@ PLOTMERE_ENTRY TSketchTableDescrArray GetTableList() {
 
 PLOTMERE_ENTRY void Setup() {
     QString folder = LasPlugin::LasFolder();
-    if (UIServices().InputQuery(QStringLiteral("LAS"), QStringLiteral("Папка с файлами LAS"), folder))
+    if (!UIServices().InputQuery(QStringLiteral("LAS"), QStringLiteral("Папка с файлами LAS"), folder)) return;
+    // Nothing may leave a plug-in entry: a settings file that cannot be
+    // written is told here.
+    try {
         LasPlugin::SetLasFolder(folder);
+    } catch (const std::exception& e) {
+        UIServices().MessageDlg(ExceptionMessage(e), mtError, mbOK);
+    }
 }
 
 PLOTMERE_ENTRY bool Load(TDataSelection& Range, const QStringList* GIDs, TDataBlockList& Data, bool) {

@@ -168,9 +168,9 @@ void TWKTCPClientService::SetBufferHours(int Hours) {
         TCriticalSectionGuard g(FCSBuffer);
         if (Hours == FBufferHours) return;
         FBufferHours = Hours;
-        WKRegIniFile().WriteInteger(kSection, QStringLiteral("BufferSize"), Hours);
     }
     ::CreateStreams();
+    WKRegIniFile().WriteInteger(kSection, QStringLiteral("BufferSize"), Hours);
 }
 
 int TWKTCPClientService::GetFetchHours() {
@@ -354,11 +354,19 @@ void TWKTCPClientService::OnSetupClick() {
     if (ShowModal(form) != mrOk) return;
     FAccessCode = form.AccessCode();
     FTCPClient->SetHostPortAccess(form.Address(), form.Port(), FAccessCode);
-    TRegIniFile reg(WKRegistryKey);
-    reg.WriteString(kSection, QStringLiteral("RemoteIP"), form.Address());
-    reg.WriteInteger(kSection, QStringLiteral("Port"), form.Port());
-    reg.WriteString(kSection, QStringLiteral("Code"), FAccessCode);
-    SetBufferHours(form.BufferSize());
-    SetFetchHours(form.FetchSize());
+    // The connection takes the new settings whether or not they could be
+    // stored; the user is told when they will be lost at the next start.
+    try {
+        TRegIniFile reg(WKRegistryKey);
+        reg.Update([&] {
+            reg.WriteString(kSection, QStringLiteral("RemoteIP"), form.Address());
+            reg.WriteInteger(kSection, QStringLiteral("Port"), form.Port());
+            reg.WriteString(kSection, QStringLiteral("Code"), FAccessCode);
+        });
+        SetBufferHours(form.BufferSize());
+        SetFetchHours(form.FetchSize());
+    } catch (const std::exception& e) {
+        MessageDlg(ExceptionMessage(e), mtError, mbOK);
+    }
     FTCPClient->SetFetchSize(GetFetchHours());
 }

@@ -217,13 +217,21 @@ double TPipeCountService::GetRangeVolume(int From, int To) const {
 }
 
 void TPipeCountService::StoreCurrentPipe() {
-    TRegIniFile& reg = WKRegIniFile();
-    reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
-    reg.WriteInteger(kSection, kCountWell, FRefWell);
-    reg.WriteInteger(kSection, kCountRun, FRefRun);
-    reg.WriteFloat(kSection, kCountTime, FCountTime);
-    FStoredWell = FRefWell;
-    FStoredRun = FRefRun;
+    // The count goes on in memory when the settings file cannot take it;
+    // the next change stores it again.
+    try {
+        TRegIniFile& reg = WKRegIniFile();
+        reg.Update([&] {
+            reg.WriteInteger(kSection, kCurrentPipe, FCurrentItem);
+            reg.WriteInteger(kSection, kCountWell, FRefWell);
+            reg.WriteInteger(kSection, kCountRun, FRefRun);
+            reg.WriteFloat(kSection, kCountTime, FCountTime);
+        });
+        FStoredWell = FRefWell;
+        FStoredRun = FRefRun;
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("TPipeCountService.StoreCurrentPipe: ") + ExceptionMessage(e));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -393,7 +401,11 @@ void TPipeCountService::OnSelectClick() {
     const int n = FTime ? FTime->GetCount() : 0;
     FCountTime = n > 0 && FTime->IsCorrectValue(n - 1) ? FTime->GetValue(n - 1) : 0;
     StoreCurrentPipe();
-    WKRegIniFile().WriteBool(kSection, kCasingDetached, detached);
+    try {
+        WKRegIniFile().WriteBool(kSection, kCasingDetached, detached);
+    } catch (const std::exception& e) {
+        MessageDlg(ExceptionMessage(e), mtError, mbOK);
+    }
     QString data = QStringLiteral("TubingNumber");
     ::NotifyServices(seSettingsChange, &data);
 }

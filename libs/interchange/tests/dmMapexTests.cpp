@@ -34,7 +34,7 @@ TEST(dmMAPEX, MissingDatabaseFailsAndCreatesNoFile) {
     EXPECT_THROW(TdmMAPEX{missing}, EDatabaseError);
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_FALSE(QDir(dir.filePath("LocalDB")).exists());
-    EXPECT_EQ(capture.Count("MAPEX DB: TdmMAPEX.DataModuleCreate exception Database file not found"), 1);
+    EXPECT_EQ(capture.Count("MAPEX DB: TdmMAPEX.DataModuleCreate exception Файл базы данных не найден"), 1);
 }
 
 TEST(dmMAPEX, ConstructedWithoutAFileUsesTheUsersDatabase) {
