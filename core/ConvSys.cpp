@@ -6,6 +6,7 @@
 #include "dm_Service.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -42,6 +43,27 @@ void InitConvSys() {
     if (!postRoutineAdded && QCoreApplication::instance()) {
         qAddPostRoutine(FinalizeConvSys);
         postRoutineAdded = true;
+    }
+}
+
+void StartConvSys() {
+    const QString bundled = WKAppPath() + QStringLiteral("Mapex.so");
+    const QString registered = ComClassModule(CLASS_SensMap);
+    if ((registered.isEmpty() || !QFileInfo::exists(registered)) && QFileInfo::exists(bundled)) {
+        // A new user of a fresh build: the catalogue of this program folder.
+        const HRESULT hr = RegisterComServer(bundled);
+        QString source, description;
+        if (Failed(hr) && !GetErrorInfo(source, description)) description = ComErrorText(hr);
+        DebugLog(Failed(hr) ? QStringLiteral("ConvSys.StartConvSys: %1 not registered: %2").arg(bundled, description)
+                            : QStringLiteral("ConvSys.StartConvSys: registered %1").arg(bundled));
+    }
+    try {
+        InitConvSys();
+    } catch (const std::exception&) {
+        throw Exception(SConvSysInitError + QStringLiteral(
+                                                "\nКаталог параметров не создан. Зарегистрируйте его для этого "
+                                                "пользователя командой:\n%1wkregsvr %2")
+                                                .arg(WKAppPath(), bundled));
     }
 }
 

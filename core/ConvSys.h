@@ -36,6 +36,12 @@ inline const QString SEmptyProfile = QStringLiteral("[Пустой профил�
 // creates the catalogue object by its class ID. Raises SConvSysInitError when
 // that fails, which stops the start. The profile name is cleared.
 void InitConvSys();
+// A program's start: when this user has no catalogue registered, or the
+// registered module file is gone, registers the catalogue module of the
+// program's own folder (WKAppPath), then InitConvSys. When the catalogue still
+// cannot be created, the exception's text is SConvSysInitError followed by
+// the command that registers the module of the program's folder.
+void StartConvSys();
 // Releases the catalogue object and the activation layer; clears the profile
 // name. Also runs when the application object goes away; calling it again does nothing.
 void FinalizeConvSys();

@@ -509,6 +509,8 @@ QString QuoteChunk(QStringView s) {
 QString FloatText(double v) {
     if (std::isnan(v)) return QStringLiteral("NaN");
     if (std::isinf(v)) return v < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
+    // Qt writes a negative zero as "0"; its sign matters to whoever stored it.
+    if (v == 0) return std::signbit(v) ? QStringLiteral("-0.0") : QStringLiteral("0.0");
     QString s = QString::number(v, 'g', QLocale::FloatingPointShortest);
     // Keep it a float when read back.
     if (!s.contains('.') && !s.contains('e') && !s.contains('E')) s += QLatin1String(".0");

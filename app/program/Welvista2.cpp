@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     if (screenshot.isEmpty()) InstallQtUIServices();
     try {
         CreateDmService();
-        InitConvSys();
+        StartConvSys();
     } catch (const std::exception& e) {
         MessageDlg(ExceptionMessage(e), mtError, mbOK);
         return 1;

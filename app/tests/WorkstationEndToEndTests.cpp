@@ -8,6 +8,7 @@
 #include "ComServer.h"
 #include "ConvSys.h"
 #include "DesktopFiles.h"
+#include "Mapex_TLB.h"
 #include "RegIniFile.h"
 #include "ScreenshotRun.h"
 #include "TestSupport.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -350,5 +352,30 @@ TEST(Workstation, ServerLossIsTold) {
     ASSERT_TRUE(TickUntil([&] { return depthCell(text, colour) && !text.startsWith('['); }));
     EXPECT_EQ(colour, live_colour);
     main.close();
+}
+
+TEST(WorkstationEndToEnd, ProgramStartsForANewUser) {
+    // A fresh home with a desktop and a server to show, nothing registered:
+    // the program registers the parameter catalogue of its own folder.
+    TTempXdgHome home;
+    ASSERT_TRUE(ComClassModule(CLASS_SensMap).isEmpty());
+    TAcqSim sim(AcqSimDefaultConfig(kStart));
+    sim.SetTime(At(59.5));
+    sim.Start();
+    {
+        TRegIniFile reg(WKRegistryKey);
+        reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
+        reg.WriteInteger("TCPClient", "Port", sim.Port());
+    }
+    InitWKConsts({QStringLiteral("Welvista2")}, BinDir() + QStringLiteral("/Welvista2"));
+    QDir().mkpath(DesktopsFolder());
+    ASSERT_TRUE(QFile::copy(SourceDir() + QStringLiteral("/config/desktops/default.sd2"),
+                            DesktopsFolder() + DefaultDesktopName + DesktopExt));
+    const QString picture = home.DataHome() + QStringLiteral("/start.png");
+    const TProgramRun run = RunProgram(QStringLiteral("Welvista2"), {QStringLiteral("--screenshot"), picture});
+    EXPECT_TRUE(run.Succeeded()) << run.Out.toStdString() << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains("first live chart: ")) << run.Out.toStdString();
+    EXPECT_FALSE(QImage(picture).isNull());
+    EXPECT_EQ(ComClassModule(CLASS_SensMap), BinDir() + QStringLiteral("/Mapex.so"));
 }
 }  // namespace

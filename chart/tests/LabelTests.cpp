@@ -1,5 +1,6 @@
 #include "ChartTestSupport.h"
 #include "Formatting.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -52,6 +53,8 @@ TEST(TRLineSeries, AClickOnTheCurveAddsALabelAtTheInterpolatedPoint) {
 }
 
 TEST(TGraphion, LabelBoxesHangAboveRightOfTheirPointAndDoNotOverlap) {
+    // Where the second box goes depends on the height of the scale's font (Tahoma).
+    ASSERT_TRUE(FontResolvesAsMeasured(QStringLiteral("Tahoma")));
     TLineChart d;
     d.Line->Labels().Add(50, 50, "50.000", Qt::red);
     d.Line->Labels().Add(50, 50, "second", Qt::blue);

@@ -94,6 +94,47 @@ TEST_F(ConvSys, StartCreatesTheCatalogueAndFailsWithoutIt) {
     EXPECT_TRUE(CurrentProfileName.isEmpty());
 }
 
+TEST_F(ConvSys, ProgramStartRegistersTheCatalogueOfItsFolder) {
+    FinalizeConvSys();
+    // A new user: nothing registered. The program folder's module is registered and created.
+    ASSERT_EQ(UnregisterComServer(MapexModule()), S_OK);
+    ASSERT_TRUE(ComClassModule(CLASS_SensMap).isEmpty());
+    StartConvSys();
+    EXPECT_TRUE(MAPEX);
+    EXPECT_EQ(ComClassModule(CLASS_SensMap), MapexModule());
+    FinalizeConvSys();
+
+    // A registration whose module file is gone (a removed build): replaced the same way.
+    TComClassRegistration reg = ComClassRegistration(CLASS_SensMap);
+    reg.ModuleFile = Home.DataHome() + QStringLiteral("/removed-build/Mapex.so");
+    RegisterComClass(reg);
+    StartConvSys();
+    EXPECT_TRUE(MAPEX);
+    EXPECT_EQ(ComClassModule(CLASS_SensMap), MapexModule());
+    FinalizeConvSys();
+
+    // A registered file that is there but cannot serve: the registration is
+    // the user's and stays; the start fails and says what to run.
+    const QString broken = Home.DataHome() + QStringLiteral("/Mapex.so");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a module");
+    file.close();
+    reg.ModuleFile = broken;
+    RegisterComClass(reg);
+    try {
+        StartConvSys();
+        ADD_FAILURE() << "started with a broken catalogue";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Ошибка инициализации системы преобразования данных\n"
+                                              "Каталог параметров не создан. Зарегистрируйте его для этого "
+                                              "пользователя командой:\n") +
+                                   BinDir() + QStringLiteral("/wkregsvr ") + BinDir() + QStringLiteral("/Mapex.so"));
+    }
+    EXPECT_FALSE(MAPEX);
+    EXPECT_EQ(ComClassModule(CLASS_SensMap), broken);
+}
+
 TEST_F(ConvSys, ProfileNamesStartWithTheEmptyProfile) {
     QStringList names{"stale"};
     FillProfileNames(names);

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     InitWKControls();
     try {
         CreateDmService();
-        InitConvSys();
+        StartConvSys();
     } catch (const std::exception& e) {
         MessageDlg(ExceptionMessage(e), mtError, mbOK);
         stop.Stop();

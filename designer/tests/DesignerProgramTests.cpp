@@ -1,8 +1,10 @@
 // The form designer program: its commands on the edit surface, opening and
 // saving form files, and the program started on its own.
+#include "ComServer.h"
 #include "DesignFormFile.h"
 #include "DesignerAppFixture.h"
 #include "DsgnSurfacePanel.h"
+#include "Mapex_TLB.h"
 #include "ScrollBox.h"
 
 #include <QDir>
@@ -295,11 +297,10 @@ TEST_F(FormDesigner, ASaveThatCannotWriteLosesNothing) {
 }
 
 TEST(DesignerProgram, StartsOffscreenAndStaysUpUntilClosed) {
-    // A fresh home: only the built default configuration and the catalogue
-    // server registered there.
+    // A fresh home, nothing run before: the designer registers the catalogue
+    // server of its own folder for this user on its first start.
     TTempXdgHome home;
-    const TProgramRun reg = RunProgram(QStringLiteral("wkregsvr"), {BinDir() + QStringLiteral("/Mapex.so")});
-    ASSERT_TRUE(reg.Succeeded()) << reg.Err.toStdString();
+    ASSERT_TRUE(ComClassModule(CLASS_SensMap).isEmpty());
     QByteArray seen;
     bool running = false;
     const TProgramRun run = RunProgram(QStringLiteral("WKDsgn"), {}, {}, [&](qint64 pid, QProcess& p) {
@@ -311,6 +312,7 @@ TEST(DesignerProgram, StartsOffscreenAndStaysUpUntilClosed) {
     EXPECT_TRUE(seen.contains("WKDsgn: ready")) << seen.toStdString();
     EXPECT_TRUE(running);
     EXPECT_TRUE(run.Succeeded()) << run.Err.toStdString();
+    EXPECT_EQ(ComClassModule(CLASS_SensMap), BinDir() + QStringLiteral("/Mapex.so"));
 }
 
 }  // namespace

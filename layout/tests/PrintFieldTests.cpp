@@ -4,6 +4,7 @@
 
 #include "ItemSetup.h"
 #include "PrintView.h"
+#include "TestSupport.h"
 
 #include <QTest>
 #include <cmath>
@@ -85,7 +86,9 @@ TEST(PrintField, HeightFollowsTheDocumentAndStaysPut) {
 }
 
 TEST(PrintField, A12MillimetreHeader) {
-    // A caption font that makes the header 12 mm high: 250 mm of data below it.
+    // A caption font that makes the header 12 mm high: 250 mm of data below
+    // it. The track's font is Arial; with another face no size may give 12 mm.
+    ASSERT_TRUE(FontResolvesAsMeasured(QStringLiteral("Arial")));
     for (const bool bottom : {false, true}) {
         TSketchDocument doc;
         doc.SetShowBottomHeader(bottom);

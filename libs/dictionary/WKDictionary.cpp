@@ -4,15 +4,21 @@
 #include "dm_Dictionary.h"
 
 #include <QCoreApplication>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 // Created on the first call. Its connection must close while Qt SQL's
-// connection registry still exists: when the host has an application object,
-// the module goes with it (a post routine); otherwise, and when the host
-// unloads the library first, with the library.
+// connection registry, the driver plug-in and the database client still
+// exist. With an application object the module goes with it (a post
+// routine). Without one (a plain C host), an exit handler registered once the
+// first connection stands runs before the destructors of everything that
+// connection brought up, since exit handlers run in reverse order of
+// registration; the library's own static destructor runs too late for that.
+// When the host unloads the library first, the module goes with it.
 std::unique_ptr<TdmDictionary> Module;
 bool PostRoutineAdded = false;
+bool ExitHandlerAdded = false;
 // The text last returned; valid until the next call.
 std::u16string Result;
 
@@ -20,6 +26,10 @@ void ApplicationEnds() {
     PostRoutineAdded = false;
     Module.reset();
 }
+
+// Registered with atexit from this library, so glibc also runs it when the
+// library is unloaded, and never after its code is gone.
+void ProcessEnds() { Module.reset(); }
 
 struct TLibraryEnd {
     ~TLibraryEnd() {
@@ -41,6 +51,12 @@ TdmDictionary& Dictionary() {
     return *Module;
 }
 
+// After every call that may have connected.
+void WatchExit() {
+    if (ExitHandlerAdded || !Module || !Module->Connected()) return;
+    ExitHandlerAdded = std::atexit(ProcessEnds) == 0;
+}
+
 QString FromUtf16(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 const char16_t* Return(const QString& text) {
@@ -48,43 +64,33 @@ const char16_t* Return(const QString& text) {
     return Result.c_str();
 }
 
-void Failed(const char* function, const std::exception& e) {
-    DebugOutput(QStringLiteral("WKDictionary.%1: %2").arg(QLatin1String(function), ExceptionMessage(e)));
+// Runs one export's work: a failure gives the fallback and a debug line.
+template <class R, class F>
+R Call(const char* function, R fallback, F&& body) {
+    try {
+        fallback = body();
+    } catch (const std::exception& e) {
+        DebugOutput(QStringLiteral("WKDictionary.%1: %2").arg(QLatin1String(function), ExceptionMessage(e)));
+    } catch (...) {
+        DebugOutput(QStringLiteral("WKDictionary.%1: unknown error").arg(QLatin1String(function)));
+    }
+    // Also after a failure: the connection may stand even when a statement failed.
+    WatchExit();
+    return fallback;
 }
 }  // namespace
 
 extern "C" {
 const char16_t* Translate(int32_t languageID, const char16_t* text) {
     const QString source = FromUtf16(text);
-    try {
-        return Return(Dictionary().Translate(languageID, source));
-    } catch (const std::exception& e) {
-        Failed("Translate", e);
-    } catch (...) {
-        DebugOutput(QStringLiteral("WKDictionary.Translate: unknown error"));
-    }
-    return Return(source);
+    return Return(Call("Translate", source, [&] { return Dictionary().Translate(languageID, source); }));
 }
 
 const char16_t* GetLanguages() {
-    try {
-        return Return(Dictionary().GetLanguages());
-    } catch (const std::exception& e) {
-        Failed("GetLanguages", e);
-    } catch (...) {
-        DebugOutput(QStringLiteral("WKDictionary.GetLanguages: unknown error"));
-    }
-    return Return(QString());
+    return Return(Call("GetLanguages", QString(), [] { return Dictionary().GetLanguages(); }));
 }
 
 int32_t FindLanguage(const char16_t* name) {
-    try {
-        return Dictionary().FindLanguage(FromUtf16(name));
-    } catch (const std::exception& e) {
-        Failed("FindLanguage", e);
-    } catch (...) {
-        DebugOutput(QStringLiteral("WKDictionary.FindLanguage: unknown error"));
-    }
-    return NoLanguageID;
+    return Call("FindLanguage", NoLanguageID, [&] { return int32_t(Dictionary().FindLanguage(FromUtf16(name))); });
 }
 }

@@ -27,6 +27,7 @@ public:
     QString Translate(int languageID, const QString& text);
     QString GetLanguages();
     int FindLanguage(const QString& name);
+    bool Connected() const { return dbBoremont.Connected(); }
 
     QString FLanguages;  // the last language list
     QString FResText;    // the last translation produced by a database look-up

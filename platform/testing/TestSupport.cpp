@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFont>
+#include <QFontInfo>
 #include <QEventLoop>
 #include <QProcess>
 
@@ -54,4 +56,31 @@ TProgramRun RunProgram(const QString& name, const QStringList& args, const QByte
     run.Out = p.readAllStandardOutput();
     run.Err = p.readAllStandardError();
     return run;
+}
+
+::testing::AssertionResult FontResolvesAsMeasured(const QString& family) {
+    struct TAccepted {
+        const char* Family;
+        QStringList Faces;
+        const char* Package;
+    };
+    static const TAccepted accepted[] = {
+        {"Arial", {"Arial", "Liberation Sans", "Arimo"}, "fonts-liberation2"},
+        {"Times New Roman", {"Times New Roman", "Liberation Serif", "Tinos"}, "fonts-liberation2"},
+        {"Courier New", {"Courier New", "Liberation Mono", "Cousine"}, "fonts-liberation2"},
+        {"Tahoma", {"DejaVu Sans"}, "fonts-dejavu-core"},
+        {"DejaVu Sans", {"DejaVu Sans"}, "fonts-dejavu-core"},
+    };
+    for (const TAccepted& a : accepted) {
+        if (family.compare(QLatin1String(a.Family), Qt::CaseInsensitive) != 0) continue;
+        const QString face = QFontInfo(QFont(family)).family();
+        if (a.Faces.contains(face, Qt::CaseInsensitive)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "text measured in \"" << family.toStdString() << "\" needs a face its figures hold for ("
+               << a.Faces.join(QStringLiteral(", ")).toStdString() << "), but fontconfig gave \""
+               << face.toStdString() << "\"; install " << a.Package
+               << " (scripts/install-deps does) and check `fc-match '" << family.toStdString() << "'`";
+    }
+    return ::testing::AssertionFailure() << "no accepted face is known for the family \"" << family.toStdString()
+                                         << "\"";
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 
 class QProcess;
 
@@ -45,3 +46,15 @@ TProgramRun RunProgram(const QString& name, const QStringList& args, const QByte
 // The source tree and the program folder of the build.
 QString SourceDir();
 QString BinDir();
+
+// Tests that measure text depend on the face fontconfig picks for the family
+// the text is drawn in, and that depends on the fonts installed: with
+// Ghostscript's URW fonts alone "Arial" becomes Nimbus Sans, whose text is
+// taller. The stored documents name Windows families; their figures hold for
+// metric-compatible faces (fonts-liberation2 for Arial, Times New Roman and
+// Courier New, installed by scripts/install-deps). For Tahoma Debian has no
+// metric-compatible face: the figures were measured with DejaVu Sans standing
+// in (fonts-dejavu-core). Success when `family` resolves to an accepted face;
+// otherwise a failure naming the family, the face it got and the package.
+// Use: ASSERT_TRUE(FontResolvesAsMeasured("Arial")) before measuring.
+::testing::AssertionResult FontResolvesAsMeasured(const QString& family);

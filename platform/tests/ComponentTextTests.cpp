@@ -223,6 +223,37 @@ TEST(ComponentText, IntegerLimits) {
             << bad;
 }
 
+TEST(ComponentText, NegativeZeroKeepsItsSign) {
+    // The smallest form that once came back positive: a class-less object, CR line ends.
+    const TStreamObject read = ParseComponentText(QStringLiteral("object k\re=-0.0\rend"));
+    ASSERT_EQ(read.Properties.size(), 1u);
+    ASSERT_EQ(read.Properties[0].Value.Kind, TStreamValue::vaFloat);
+    EXPECT_TRUE(std::signbit(read.Properties[0].Value.Float));
+
+    const struct {
+        const char* what;
+        double value;
+        const char* text;
+    } cases[] = {{"negative zero", -0.0, "-0.0"}, {"positive zero", 0.0, "0.0"}, {"negative", -1.5, "-1.5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TStreamObject root;
+        root.Name = "A";
+        root.ClassName = "TA";
+        root.Properties.push_back({"X", TStreamValue::Floating(c.value)});
+        const QString text = WriteComponentText(root);
+        EXPECT_TRUE(text.contains(QStringLiteral("  X = %1\r\n").arg(QLatin1String(c.text)))) << text.toStdString();
+        const double fromText = ParseComponentText(text).Properties.at(0).Value.Float;
+        EXPECT_EQ(fromText, c.value);
+        EXPECT_EQ(std::signbit(fromText), std::signbit(c.value)) << "text";
+        const double fromBinary = ReadComponentBinary(WriteComponentBinary(root)).Properties.at(0).Value.Float;
+        EXPECT_EQ(fromBinary, c.value);
+        EXPECT_EQ(std::signbit(fromBinary), std::signbit(c.value)) << "binary";
+        EXPECT_TRUE(ParseComponentText(text) == root);
+        EXPECT_TRUE(ReadComponentBinary(WriteComponentBinary(root)) == root);
+    }
+}
+
 TEST(ComponentText, DeepNestingIsRefusedNotOverflowed) {
     QString deep;
     for (int i = 0; i < 100000; ++i) deep += "object A: TA\n";

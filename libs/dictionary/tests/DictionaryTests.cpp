@@ -113,6 +113,33 @@ TEST_F(Dictionary, HostProgramTranslatesAndEndsNormally) {
     EXPECT_EQ(QString::fromUtf8(run.Out), "4\nDepth\nВремя\n");
 }
 
+TEST_F(Dictionary, PlainCHostEndsNormally) {
+    // No Qt and no application object in the host: the module's connection
+    // must still close before Qt SQL and the database client go away.
+    struct Case {
+        const char* what;
+        int language;
+        const char* expected;
+    };
+    const Case withoutDatabase[] = {{"no well database", 4, "Глубина"}};
+    const Case withDatabase[] = {{"a translation", 4, "Depth"},
+                                 {"no translation", 5, "Глубина"},
+                                 {"no language, the database not asked", NoLanguageID, "Глубина"}};
+    const auto run = [](const Case& c) {
+        SCOPED_TRACE(c.what);
+        const TProgramRun r = RunProgram("wkdictchost", {QString::number(c.language), "Глубина"});
+        EXPECT_TRUE(r.Finished);
+        EXPECT_TRUE(r.NormalExit) << "ended by a signal: " << r.Err.toStdString();
+        EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(r.Out), QString::fromUtf8(c.expected) + "\n");
+    };
+    for (const Case& c : withoutDatabase) run(c);
+    EXPECT_FALSE(QFile::exists(EmbeddedWellDatabasePath()));
+    Sql({"insert into REF_LANGUAGES (LANGUAGEID, LANGUAGENAME) values (4, 'English')",
+         "insert into REF_DICTIONARY (LANGUAGEID, SRCTEXT, RESTEXT) values (4, 'Глубина', 'Depth')"});
+    for (const Case& c : withDatabase) run(c);
+}
+
 TEST_F(Dictionary, DatabaseFailureGivesTheFallbackAndALine) {
     // Port 1 of the loopback: nothing listens there.
     TdmWells::SetRemoteComputerName("127.0.0.1/1");

@@ -1,0 +1,7 @@
+~Version information
+ VERS.  1.2 :
+ WRAP.  NO :
+~Well information
+ WELL.  : Well 7
+~Curve information
+ DEPT.M :
