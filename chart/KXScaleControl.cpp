@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -319,26 +321,49 @@ void TScaleControl::PaintOn(QPainter& DC) {
     }
 }
 
+namespace {
+bool HalfLine(QChar c) { return QStringLiteral(",-.=_").contains(c); }
+
+int StackedHeight(const QString& caption, int lineHeight) {
+    int total = 0;
+    for (QChar c : caption) total += HalfLine(c) ? lineHeight / 2 : lineHeight;
+    return total;
+}
+
+// A caption stacked one character a line that is taller than its strip is
+// drawn smaller, down to 6 pixels a line, so that none of it is cut off.
+QFont StackedCaptionFont(QFont font, const QString& caption, int height) {
+    while (StackedHeight(caption, QFontMetrics(font).height()) > height) {
+        const int pixels = QFontInfo(font).pixelSize();
+        if (pixels <= 6) break;
+        font.setPixelSize(pixels - 1);
+    }
+    return font;
+}
+}  // namespace
+
 void TScaleControl::PaintCaption(QPainter& DC) {
-    const QFontMetrics fm(DC.font());
     const QString caption = FParentScale->Caption();
     if (!Vertical()) {
+        const QFontMetrics fm(DC.font());
         int flags = fm.horizontalAdvance(caption) < width() ? Qt::AlignHCenter : Qt::AlignLeft;
         flags |= FParentScale->GetAlign() == saBottom ? Qt::AlignBottom : Qt::AlignTop;
         DC.drawText(rect(), flags | Qt::TextSingleLine, caption);
         return;
     }
     // One character a line, top down, centred on half the width of "W".
+    DC.save();
+    DC.setFont(StackedCaptionFont(DC.font(), caption, height()));
+    const QFontMetrics fm(DC.font());
     const int th = fm.height();
-    int total = 0;
-    for (QChar c : caption) total += QStringLiteral(",-.=_").contains(c) ? th / 2 : th;
-    int y = std::max(0, (height() - total) / 2);
+    int y = std::max(0, (height() - StackedHeight(caption, th)) / 2);
     const int cx = fm.horizontalAdvance(QLatin1Char('W')) / 2;
     for (QChar c : caption) {
         const int w = fm.horizontalAdvance(c);
         DC.drawText(cx - w / 2, y + fm.ascent(), QString(c));
-        y += QStringLiteral(",-.=_").contains(c) ? th / 2 : th;
+        y += HalfLine(c) ? th / 2 : th;
     }
+    DC.restore();
 }
 
 void TScaleControl::PaintHorizontal(QPainter& DC) {
@@ -417,9 +442,9 @@ QRect TScaleControl::CaptionRect(const QFontMetrics& Fm) const {
         const int top = FParentScale->GetAlign() == saBottom ? height() - Fm.height() : 0;
         return {left, top, w, Fm.height()};
     }
-    int total = 0;
-    for (QChar c : caption) total += QStringLiteral(",-.=_").contains(c) ? Fm.height() / 2 : Fm.height();
-    return {0, std::max(0, (height() - total) / 2), Fm.horizontalAdvance(QLatin1Char('W')) + 1, total};
+    const QFontMetrics fm(StackedCaptionFont(FParentScale->Font(), caption, height()));
+    const int total = StackedHeight(caption, fm.height());
+    return {0, std::max(0, (height() - total) / 2), fm.horizontalAdvance(QLatin1Char('W')) + 1, total};
 }
 
 QRect TScaleControl::DisplayValueBox(int P, const QFontMetrics& Fm, const QString& Text) const {

@@ -81,7 +81,7 @@ TEST(LayoutPlugins, FeetIndexComesInMetres) {
             EXPECT_DOUBLE_EQ(block->GetMainSegment()->GetAsDouble(r), index[size_t(r)] * c.ToMetres);
         EXPECT_DOUBLE_EQ(block->Start(), 100 * c.ToMetres);
         EXPECT_DOUBLE_EQ(block->Stop(), 120 * c.ToMetres);
-        EXPECT_EQ(block->GetDataSegment("GR")->GetAsDouble(1), 50.0) << "curves keep their values";
+        EXPECT_EQ(block->GetDataSegment(QString(c.File) + "|GR")->GetAsDouble(1), 50.0) << "curves keep their values";
     }
 
     // The depth table of a feet file: measured and true vertical depth in metres.

@@ -554,7 +554,7 @@ TEST_F(RealTimeChart, LoadedValueScalesHaveTheirMenu) {
         ASSERT_EQ(UI->ShownDialogs.size(), 1);
         EXPECT_TRUE(UI->ShownDialogs[0].startsWith("TdlgScaleProperties:")) << UI->ShownDialogs[0].toStdString();
     }
-    EXPECT_EQ(chart->Fields().Items(0)->Scales().Items(0)->Caption(), "Глубина");
+    EXPECT_EQ(chart->Fields().Items(0)->Scales().Items(0)->Caption(), "Глубина м");
 }
 
 TEST_F(RealTimeChart, Statistics) {
