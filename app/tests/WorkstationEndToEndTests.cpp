@@ -52,6 +52,16 @@ TfmRealtimeChart* ChartForm(const TfmMain& main) {
     return nullptr;
 }
 
+// The simulator near the end of its first hour, on loopback, as this user's
+// configured acquisition server.
+void StartAsTheServer(TAcqSim& sim) {
+    sim.SetTime(At(59.5));
+    sim.Start();
+    TRegIniFile reg(WKRegistryKey);
+    reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
+    reg.WriteInteger("TCPClient", "Port", sim.Port());
+}
+
 TEST(WorkstationEndToEnd, LiveChartFromStartToCloseAndBack) {
     TTempXdgHome home;
     // The program folder of the build: its packages, its Plugins folder (so
@@ -64,13 +74,7 @@ TEST(WorkstationEndToEnd, LiveChartFromStartToCloseAndBack) {
     TdmService::SetCurrent(module.get());
 
     TAcqSim sim(AcqSimDefaultConfig(kStart));
-    sim.SetTime(At(59.5));
-    sim.Start();
-    {
-        TRegIniFile reg(WKRegistryKey);
-        reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
-        reg.WriteInteger("TCPClient", "Port", sim.Port());
-    }
+    StartAsTheServer(sim);
     // The bundled default desktop, as the demo installs it.
     const QString desktop = DesktopsFolder() + DefaultDesktopName + DesktopExt;
     ASSERT_TRUE(QFile::copy(SourceDir() + QStringLiteral("/config/desktops/default.sd2"), desktop));
@@ -162,11 +166,7 @@ struct TLiveWorkstation {
         EXPECT_EQ(RegisterComServer(BinDir() + QStringLiteral("/Mapex.so")), S_OK);
         InitConvSys();
         PreviousUI = SetUIServices(UI);
-        Sim.SetTime(At(59.5));
-        Sim.Start();
-        TRegIniFile reg(WKRegistryKey);
-        reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
-        reg.WriteInteger("TCPClient", "Port", Sim.Port());
+        StartAsTheServer(Sim);
     }
     ~TLiveWorkstation() {
         Sim.Stop();
@@ -360,13 +360,7 @@ TEST(WorkstationEndToEnd, ProgramStartsForANewUser) {
     TTempXdgHome home;
     ASSERT_TRUE(ComClassModule(CLASS_SensMap).isEmpty());
     TAcqSim sim(AcqSimDefaultConfig(kStart));
-    sim.SetTime(At(59.5));
-    sim.Start();
-    {
-        TRegIniFile reg(WKRegistryKey);
-        reg.WriteString("TCPClient", "RemoteIP", "127.0.0.1");
-        reg.WriteInteger("TCPClient", "Port", sim.Port());
-    }
+    StartAsTheServer(sim);
     InitWKConsts({QStringLiteral("Welvista2")}, BinDir() + QStringLiteral("/Welvista2"));
     QDir().mkpath(DesktopsFolder());
     ASSERT_TRUE(QFile::copy(SourceDir() + QStringLiteral("/config/desktops/default.sd2"),
